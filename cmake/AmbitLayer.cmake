@@ -1,0 +1,54 @@
+# One static library per directory: every .cpp/.h/.qrc in it belongs to the
+# target, so adding a file needs no edit here. DEPS are the layer's
+# dependency arrows; QT turns on moc/rcc for layers that use Qt.
+function(ambit_layer name)
+  cmake_parse_arguments(A "QT" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  list(FILTER srcs INCLUDE REGEX "\\.cpp$|\\.h$|\\.qrc$")
+  set(has_cpp FALSE)
+  foreach(s IN LISTS srcs)
+    if(s MATCHES "\\.cpp$")
+      set(has_cpp TRUE)
+    endif()
+  endforeach()
+  if(NOT has_cpp)
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${A_DEPS})
+    return()
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${A_DEPS} PRIVATE ${A_PRIVATE_DEPS})
+  if(A_QT)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON AUTOUIC OFF)
+  endif()
+endfunction()
+
+# One test executable per test directory, each test case a ctest test. GUI
+# tests run offscreen; test servers run on the Python that has pyftpdlib.
+function(ambit_tests name)
+  cmake_parse_arguments(A "QT" "" "LIBS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock)
+  target_compile_definitions(${name} PRIVATE
+    AMBIT_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    AMBIT_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
+    AMBIT_TEST_SERVERS_DIR="${CMAKE_SOURCE_DIR}/tests/servers"
+    AMBIT_PYTHON="${AMBIT_PYTHON}"
+    AMBIT_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  if(A_QT)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES
+      TIMEOUT 300
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+endfunction()

@@ -1,0 +1,83 @@
+#include "platform/paths.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+std::string EnvOr(const char* name, const std::string& fallback) {
+    const char* v = std::getenv(name);
+    return (v && *v) ? std::string(v) : fallback;
+}
+
+std::string XdgDataHome() {
+    const char* home = std::getenv("HOME");
+    return EnvOr("XDG_DATA_HOME", std::string(home && *home ? home : "/tmp") + "/.local/share");
+}
+
+std::string Ensured(const std::string& dir) {
+    MakeDirectories(dir);
+    return dir;
+}
+
+}  // namespace
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+    if (dir.empty()) return name;
+    if (name.empty()) return dir;
+    bool dirSlash = dir.back() == '/';
+    bool nameSlash = name.front() == '/';
+    if (dirSlash && nameSlash) return dir + name.substr(1);
+    if (dirSlash || nameSlash) return dir + name;
+    return dir + "/" + name;
+}
+
+bool MakeDirectories(const std::string& path) {
+    if (path.empty()) return false;
+    std::string partial;
+    size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = path.find('/', pos + 1);
+        partial = path.substr(0, pos);
+        if (partial.empty()) continue;
+        if (::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    }
+    return IsDirectory(path);
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string DataDirectory() {
+    return Ensured(EnvOr("AMBIT_DATA_DIR", XdgDataHome() + "/internet-ambit/data"));
+}
+
+std::string WindowsDirectory() {
+    return Ensured(EnvOr("AMBIT_WINDIR", XdgDataHome() + "/internet-ambit"));
+}
+
+std::string SystemDirectory() { return Ensured(WindowsDirectory() + "/system"); }
+
+std::string TempDirectory() { return Ensured(WindowsDirectory() + "/temp"); }
+
+std::string ExecutableDirectory() {
+    char buf[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "";
+    std::string exe(buf, static_cast<size_t>(n));
+    auto slash = exe.rfind('/');
+    return slash == std::string::npos ? "" : exe.substr(0, slash);
+}
+
+}  // namespace platform

@@ -1,0 +1,37 @@
+// Where the programs keep their files. The original system used the current
+// directory and the Windows directory; here each is an absolute directory
+// chosen by an environment variable or the XDG base directories, created on
+// first use, so nothing depends on the process's current directory.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The catalog's home: ambit.amb, folder files, hdata.dat, hosts.dat, MapFiles.
+// $AMBIT_DATA_DIR, else $XDG_DATA_HOME/internet-ambit/data.
+std::string DataDirectory();
+
+// Stands where the Windows directory stood: $AMBIT_WINDIR, else
+// $XDG_DATA_HOME/internet-ambit ($XDG_DATA_HOME defaults to ~/.local/share).
+std::string WindowsDirectory();
+
+// WindowsDirectory() + "/system" (the download log lives there).
+std::string SystemDirectory();
+
+// WindowsDirectory() + "/temp".
+std::string TempDirectory();
+
+// Joins two path pieces with exactly one "/" between them.
+std::string JoinPath(const std::string& dir, const std::string& name);
+
+// Creates a directory and its missing parents (mode 0755). True when it exists afterwards.
+bool MakeDirectories(const std::string& path);
+
+bool FileExists(const std::string& path);
+bool IsDirectory(const std::string& path);
+
+// Directory of the running executable (from /proc/self/exe), "" if unknown.
+std::string ExecutableDirectory();
+
+}  // namespace platform

@@ -1,0 +1,43 @@
+#include "temp_dir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+namespace testsupport {
+
+TempDir::TempDir() {
+    const char* base = std::getenv("TMPDIR");
+    std::string templ = std::string(base && *base ? base : "/tmp") + "/ambit-test-XXXXXX";
+    std::vector<char> buf(templ.begin(), templ.end());
+    buf.push_back('\0');
+    if (!::mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = buf.data();
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempDir::File(const std::string& name) const { return path_ + "/" + name; }
+
+std::string TempDir::Write(const std::string& name, const std::string& content) const {
+    std::string p = File(name);
+    std::filesystem::create_directories(std::filesystem::path(p).parent_path());
+    std::ofstream out(p, std::ios::binary);
+    out << content;
+    return p;
+}
+
+std::string TempDir::Read(const std::string& name) const {
+    std::ifstream in(File(name), std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+}  // namespace testsupport
