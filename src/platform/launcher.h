@@ -1,0 +1,55 @@
+// Starting other programs. Every program is started from an argument vector,
+// never through a shell, so a file name with quotes or ';' is only ever a
+// file name. Nothing waits for a started program: the starter learns only
+// whether it could be started.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    // Starts argv[0] (looked up on PATH when it has no '/') with the rest as
+    // its arguments and the current environment. False, with a message in
+    // *error, when the program is not found or cannot be executed.
+    virtual bool Start(const std::vector<std::string>& argv, std::string* error = nullptr) = 0;
+};
+
+// Starts programs for real, detached (they are reaped at once and outlive us).
+class SpawnLauncher : public Launcher {
+public:
+    bool Start(const std::vector<std::string>& argv, std::string* error = nullptr) override;
+};
+
+// Records what would have been started (tests; there is no desktop to open a file in).
+class RecordingLauncher : public Launcher {
+public:
+    bool Start(const std::vector<std::string>& argv, std::string* error = nullptr) override;
+    const std::vector<std::vector<std::string>>& Started() const { return started_; }
+    // Makes the next Start calls fail with this message ("" to succeed again).
+    void FailWith(std::string message) { failure_ = std::move(message); }
+
+private:
+    std::vector<std::vector<std::string>> started_;
+    std::string failure_;
+};
+
+// The process-wide launcher; a SpawnLauncher unless one is installed.
+Launcher& CurrentLauncher();
+// Installs l (not owned; nullptr restores the default). Returns the previous one.
+Launcher* SetLauncher(Launcher* l);
+
+// The full path of a program found on PATH (or the name itself when it
+// contains '/' and is executable); "" when not found.
+std::string FindProgram(const std::string& name);
+
+// True when process pid is alive and runs the program named `name`
+// (compared with the executable's base name).
+bool ProcessRuns(pid_t pid, const std::string& name);
+
+}  // namespace platform
