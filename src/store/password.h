@@ -13,7 +13,7 @@ namespace store {
 inline constexpr std::size_t kMinPasswordLength = 6;
 // The longest text whose encryption still fits a registry value's 256-byte
 // read buffer; longer card numbers could be saved but never loaded.
-inline constexpr std::size_t kMaxPasswordText = 247;
+inline constexpr std::size_t kMaxPasswordText = 255;
 
 inline constexpr const char* kIncorrectPasswordMessage = "Incorrect Password";
 

@@ -18,8 +18,9 @@ namespace store {
 
 // The longest text (in bytes) that can be scrambled.
 inline constexpr std::size_t kMaxScrambleText = 254;
-// The longest letter text that can be unscrambled.
-inline constexpr std::size_t kMaxUnscrambleText = 509;
+// The longest letter text that can be unscrambled: what Scramble makes of
+// its longest text (32 blocks), so every scrambled text comes back.
+inline constexpr std::size_t kMaxUnscrambleText = (kMaxScrambleText / 8 + 1) * 16;
 
 inline constexpr const char* kScrambleTooLongMessage = "String too long to encrypt";
 inline constexpr const char* kUnscrambleTooLongMessage = "String too long to decrypt";
