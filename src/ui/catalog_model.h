@@ -1,0 +1,61 @@
+// The Qt item model over the catalog tree. The tree stays the single source
+// of truth; this adapter stores TreeItem pointers in its indexes and turns
+// the tree's change notifications into the model's begin/end calls, so a
+// view of 100,000 items costs no copy of them.
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QIcon>
+#include <QMap>
+
+#include "catalog/catalog_tree_observer.h"
+
+namespace catalog {
+class CatalogTree;
+class TreeItem;
+}  // namespace catalog
+
+namespace ui {
+
+class CatalogModel : public QAbstractItemModel, public catalog::CatalogTreeObserver {
+    Q_OBJECT
+public:
+    // Registers itself as the tree's observer until destroyed.
+    explicit CatalogModel(catalog::CatalogTree& tree, QObject* parent = nullptr);
+    ~CatalogModel() override;
+
+    catalog::TreeItem* ItemAt(const QModelIndex& index) const;
+    QModelIndex IndexOf(const catalog::TreeItem* item) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    bool hasChildren(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // CatalogTreeObserver
+    void ItemsAboutToBeInserted(catalog::TreeItem* parent, int first, int last) override;
+    void ItemsInserted(catalog::TreeItem* parent, int first, int last) override;
+    void ItemsAboutToBeRemoved(catalog::TreeItem* parent, int first, int last) override;
+    void ItemsRemoved(catalog::TreeItem* parent, int first, int last) override;
+    void ItemAboutToBeMoved(catalog::TreeItem* sourceParent, int row, catalog::TreeItem* destinationParent,
+                            int destinationRow) override;
+    void ItemMoved() override;
+    void ItemChanged(catalog::TreeItem* item) override;
+    void TreeAboutToBeReset() override;
+    void TreeReset() override;
+
+private:
+    // The icon shows the item's image normally and its selected image when
+    // the row is selected, as the tree's two image indexes intend.
+    QIcon IconFor(int image, int selectedImage) const;
+
+    catalog::CatalogTree& tree_;
+    std::vector<QIcon> images_;
+    mutable QMap<int, QIcon> icons_;
+    bool moving_ = false;
+};
+
+}  // namespace ui

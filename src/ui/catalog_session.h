@@ -1,0 +1,81 @@
+// The catalog as the main window runs it: start-up (settings, the first
+// data file or ambit.amb), fetching the map server's first data file,
+// handing a catalog item's download to skiff, and the save question on
+// close. It holds no widget; the window supplies what must be shown
+// (the Options dialog, the expanded root) through hooks, so the whole
+// start-up can be driven and checked without a window.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "catalog/catalog.h"
+#include "ui/ambit_settings.h"
+#include "ui/skiff_starter.h"
+
+namespace ui {
+
+class CatalogSession {
+public:
+    // What start-up asks of the window, each optional.
+    struct Hooks {
+        std::function<void()> openOptions;    // step 7: the e-mail address is still the placeholder
+        std::function<void()> expandRoot;     // step 8
+        std::function<void()> buildMapFiles;  // step 9: comes with map files
+        std::function<void()> offerResume;    // step 10: comes with resume records
+    };
+
+    explicit CatalogSession(std::string dataDirectory);
+    ~CatalogSession();
+
+    catalog::Catalog& Catalog() { return catalog_; }
+    // Installs how data files are fetched (over FTP in the program; none:
+    // every fetch fails).
+    void SetFetcher(std::unique_ptr<catalog::DataFileFetcher> fetcher);
+    const AmbitSettings& Settings() const { return settings_; }
+    const std::string& DataDirectory() const { return dataDirectory_; }
+    const std::string& WindowsDirectory() const { return windowsDirectory_; }
+
+    // Installs edited settings: writes them to the registry, then uses them.
+    // A registry failure is reported and leaves the old settings in use.
+    bool ApplySettings(const AmbitSettings& settings);
+
+    // The view's start-up, steps 1 to 10.
+    void InitialUpdate(const Hooks& hooks);
+    // Steps 4 to 7: settings, the catalog, the placeholder check.
+    void LoadSettingsAndCatalog(const Hooks& hooks);
+
+    // Fetches the first data file from the map server into the tree.
+    bool FetchFirstDataFile();
+
+    // Where a catalog item goes: its download directory ("[default]..."
+    // meaning the default download directory), then the file name of its Path.
+    std::string LocalPathFor(const catalog::CEntry& entry) const;
+
+    // Hands the download of a catalog item to skiff. `ascii` selects mode 0
+    // over 1. Sets *installAndQuit when the user agreed to install a new
+    // version of the program and skiff was started. False when nothing was
+    // started.
+    bool DownloadItem(const catalog::CEntry& entry, const std::string& localPath, bool ascii,
+                      bool* installAndQuit);
+    // The Download command for an ordinary item: to LocalPathFor, binary.
+    bool DownloadCatalogItem(const catalog::TreeItem* item, bool* installAndQuit);
+
+    // The close check: asks to save a changed catalog, then deletes the
+    // tree. False (nothing deleted) when saving failed and the user chose
+    // to keep the program open so the changes are not lost.
+    bool CloseCatalog();
+
+private:
+    void FetchAsFirstStart();
+
+    std::string dataDirectory_;
+    std::string windowsDirectory_;
+    AmbitSettings settings_;
+    catalog::Catalog catalog_;
+    std::unique_ptr<catalog::DataFileFetcher> fetcher_;
+    SkiffStarter skiff_;
+};
+
+}  // namespace ui

@@ -1,0 +1,197 @@
+#include "ui/client_view.h"
+
+#include <QMouseEvent>
+
+#include "catalog/catalog_tree.h"
+#include "catalog/command_rules.h"
+#include "catalog/tree_item.h"
+#include "ui/catalog_model.h"
+#include "ui/options_dialog.h"
+#include "ui/read_progress_dialog.h"
+
+namespace ui {
+namespace {
+
+catalog::CatalogCommand CommandFor(Rule rule) {
+    using C = catalog::CatalogCommand;
+    switch (rule) {
+        case Rule::Download: return C::Download;
+        case Rule::ItemProperties: return C::ItemProperties;
+        case Rule::Edit: return C::Edit;
+        case Rule::NewFolder: return C::NewFolder;
+        case Rule::Add: return C::Add;
+        case Rule::Delete: return C::Delete;
+        case Rule::NewDataFile: return C::GetNewDataFile;
+        case Rule::Upload: return C::Upload;
+        case Rule::UploadFile: return C::UploadFile;
+        case Rule::UpdateMapFile: return C::UpdateMapFile;
+        case Rule::OpenSite: return C::OpenSite;
+        case Rule::Refresh: return C::Refresh;
+        case Rule::CloseSite: return C::CloseSite;
+        case Rule::Always: break;
+    }
+    return C::AddFtpServer;  // always enabled
+}
+
+}  // namespace
+
+CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
+    : QTreeView(parent), session_(std::make_unique<CatalogSession>(dataDirectory)) {
+    setObjectName(QStringLiteral("clientView"));
+    setHeaderHidden(true);
+    setRootIsDecorated(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // All rows are one line of text and one image: letting the view assume
+    // so keeps scrolling through 100,000 items cheap.
+    setUniformRowHeights(true);
+    setFrameShape(QFrame::StyledPanel);
+    setIconSize(QSize(16, 16));
+
+    model_ = new CatalogModel(Catalog().Tree(), this);
+    setModel(model_);
+    progress_ = new ReadProgressDialog(this);
+    Catalog().SetProgress(progress_);
+    Catalog().SetActivationHandler(this);
+}
+
+CClientView::~CClientView() {
+    Catalog().SetProgress(nullptr);
+    Catalog().SetActivationHandler(nullptr);
+    // The model must stop observing before the tree it watches goes away.
+    setModel(nullptr);
+    delete model_;
+    model_ = nullptr;
+}
+
+void CClientView::InitialUpdate() {
+    CatalogSession::Hooks hooks;
+    hooks.openOptions = [this] { ShowOptions(); };
+    hooks.expandRoot = [this] {
+        if (catalog::TreeItem* root = Catalog().Tree().RootItem()) expand(model_->IndexOf(root));
+    };
+    session_->InitialUpdate(hooks);
+    if (!currentIndex().isValid() && Catalog().Tree().RootItem())
+        setCurrentIndex(model_->IndexOf(Catalog().Tree().RootItem()));
+    emit SelectionChanged();
+}
+
+catalog::TreeItem* CClientView::SelectedItem() const { return model_->ItemAt(currentIndex()); }
+
+void CClientView::SelectItem(const catalog::TreeItem* item) {
+    QModelIndex index = model_->IndexOf(item);
+    setCurrentIndex(index);
+    if (index.isValid()) scrollTo(index);
+}
+
+int CClientView::SelectedKind() const { return catalog::SelectedKind(SelectedItem()); }
+
+bool CClientView::RuleAllows(Rule rule) const {
+    if (rule == Rule::Always) return true;
+    const catalog::TreeItem* item = SelectedItem();
+    if (!catalog::IsCommandEnabled(CommandFor(rule), item)) return false;
+    // The Download dispatch can only do what a handler exists for.
+    if (rule == Rule::Download && SelectedKind() == 1 && commands_ &&
+        !commands_->HasHandler(Effect::DownloadSiteFile))
+        return false;
+    return true;
+}
+
+void CClientView::InstallHandlers(CommandTable& commands) {
+    commands_ = &commands;
+    commands.SetHandler(Effect::Save, [this] { Save(); });
+    commands.SetHandler(Effect::Options, [this] { ShowOptions(); });
+    commands.SetHandler(Effect::Download, [this] { Download(); });
+    commands.SetHandler(Effect::DownloadCatalogItem, [this] { DownloadCatalogItem(); });
+    commands.SetHandler(Effect::FetchFirstDataFile, [this] { FetchFirstDataFile(); });
+    commands.SetHandler(Effect::Activate, [this] { ActivateItem(kEnterRequest); });
+}
+
+void CClientView::ActivateItem(int requestCode) {
+    catalog::TreeItem* item = SelectedItem();
+    Catalog().ActivateItem(item);
+    if (requestCode == kEnterRequest) {
+        // Activation may have replaced the selection's children; look the
+        // item up again rather than trusting an index taken before.
+        QModelIndex index = currentIndex();
+        if (index.isValid()) setExpanded(index, !isExpanded(index));
+    }
+    emit SelectionChanged();
+}
+
+void CClientView::ShowOptions() {
+    OptionsDialog dialog(session_->Settings(), this);
+    if (dialog.exec() == QDialog::Accepted) session_->ApplySettings(dialog.Result());
+}
+
+bool CClientView::CloseCatalog() { return session_->CloseCatalog(); }
+
+void CClientView::OpenSite(catalog::TreeItem*) { NotYet("Live browsing of FTP sites"); }
+
+void CClientView::ListDirectory(catalog::TreeItem*) { NotYet("Live browsing of FTP sites"); }
+
+void CClientView::DownloadSiteFile(catalog::TreeItem*) { NotYet("Downloading files of FTP sites"); }
+
+void CClientView::OpenMapFile(catalog::TreeItem*) { NotYet("Map files"); }
+
+void CClientView::ShowItemProperties(catalog::TreeItem*) { NotYet("The Item Properties dialog"); }
+
+void CClientView::NotYet(const char* what) {
+    emit Note(QString::fromUtf8(what) + QStringLiteral(" is not available in this version."));
+}
+
+void CClientView::mousePressEvent(QMouseEvent* event) {
+    // A right click acts on the item under the pointer, so select it first;
+    // on empty space the selection stays.
+    if (event->button() == Qt::RightButton) {
+        QModelIndex index = indexAt(event->position().toPoint());
+        if (index.isValid()) setCurrentIndex(index);
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+void CClientView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        QModelIndex index = indexAt(event->position().toPoint());
+        if (index.isValid()) {
+            setCurrentIndex(index);
+            ActivateItem(0);
+        }
+    }
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
+void CClientView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTreeView::currentChanged(current, previous);
+    emit SelectionChanged();
+}
+
+void CClientView::Download() {
+    // Keys and stale buttons can reach here; a priced item is never
+    // downloaded without being bought.
+    if (!RuleAllows(Rule::Download)) return;
+    switch (SelectedKind()) {
+        case 0: DownloadCatalogItem(); break;
+        case 1:
+            if (catalog::TreeItem* item = SelectedItem()) DownloadSiteFile(item);
+            break;
+        default: break;
+    }
+}
+
+void CClientView::DownloadCatalogItem() {
+    const catalog::TreeItem* item = SelectedItem();
+    if (!item || !item->Entry() || !RuleAllows(Rule::Download)) return;
+    bool quit = false;
+    session_->DownloadCatalogItem(item, &quit);
+    if (quit) emit QuitRequested();
+}
+
+void CClientView::FetchFirstDataFile() {
+    session_->FetchFirstDataFile();
+    emit SelectionChanged();
+}
+
+void CClientView::Save() { Catalog().SaveCatalog(); }
+
+}  // namespace ui

@@ -1,0 +1,96 @@
+// The main window's tree view. It shows the catalog through CatalogModel,
+// owns the catalog session (tree, settings, data files), keeps the
+// selection that every command acts on, answers the enable rules for it,
+// and runs activation (double click, Enter) by the selected entry's kind.
+#pragma once
+
+#include <QTreeView>
+
+#include <memory>
+
+#include "catalog/catalog_services.h"
+#include "ui/catalog_session.h"
+#include "ui/command_table.h"
+
+namespace catalog {
+class TreeItem;
+}
+
+namespace ui {
+
+class CatalogModel;
+class ReadProgressDialog;
+
+class CClientView : public QTreeView, public catalog::ActivationHandler {
+    Q_OBJECT
+public:
+    // Request code of an activation by the Enter key.
+    static constexpr int kEnterRequest = 2000;
+
+    // Builds the view over a fresh catalog kept in `dataDirectory`.
+    explicit CClientView(const std::string& dataDirectory, QWidget* parent = nullptr);
+    ~CClientView() override;
+
+    CatalogSession& Session() { return *session_; }
+    catalog::Catalog& Catalog() { return session_->Catalog(); }
+    CatalogModel* Model() const { return model_; }
+    ReadProgressDialog* Progress() const { return progress_; }
+
+    // Start-up: the root items, settings, the catalog, the Options dialog
+    // for a first-time user, the root expanded.
+    void InitialUpdate();
+
+    // The caret item, or null.
+    catalog::TreeItem* SelectedItem() const;
+    void SelectItem(const catalog::TreeItem* item);
+    // 1 FTPFILE, 2 map file, 3 FTPDIR, 4 FTP site, 0 anything else.
+    int SelectedKind() const;
+    // Whether the selection meets an enable rule.
+    bool RuleAllows(Rule rule) const;
+
+    // Installs the handlers of the commands the view carries out.
+    void InstallHandlers(CommandTable& commands);
+
+    // Runs activation of the selected item; requestCode kEnterRequest also
+    // toggles the item open or closed afterwards.
+    void ActivateItem(int requestCode = 0);
+
+    // The Options dialog; after OK the settings are written and used.
+    void ShowOptions();
+
+    // The exit check. False when the window must stay open.
+    bool CloseCatalog();
+
+    // catalog::ActivationHandler
+    void OpenSite(catalog::TreeItem* item) override;
+    void ListDirectory(catalog::TreeItem* item) override;
+    void DownloadSiteFile(catalog::TreeItem* item) override;
+    void OpenMapFile(catalog::TreeItem* item) override;
+    void ShowItemProperties(catalog::TreeItem* item) override;
+
+signals:
+    void SelectionChanged();
+    // A status-bar note for the user (a command that is not available yet).
+    void Note(const QString& text);
+    // The user agreed to install a new version: the program must end.
+    void QuitRequested();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void Download();
+    void DownloadCatalogItem();
+    void FetchFirstDataFile();
+    void Save();
+    void NotYet(const char* what);
+
+    std::unique_ptr<CatalogSession> session_;
+    CatalogModel* model_;
+    ReadProgressDialog* progress_;
+    CommandTable* commands_ = nullptr;
+};
+
+}  // namespace ui

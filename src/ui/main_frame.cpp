@@ -1,0 +1,185 @@
+#include "ui/main_frame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "ui/about_box.h"
+#include "ui/client_view.h"
+#include "ui/command_ids.h"
+#include "ui/command_table.h"
+#include "ui/help_manual.h"
+#include "ui/status_panes.h"
+#include "ui/tool_images.h"
+
+namespace ui {
+
+CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(QStringLiteral("Internet Ambit"));
+    setWindowIcon(AppIcon());
+    commands_ = new CommandTable(this);
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
+
+    view_ = new CClientView(options.dataDirectory, this);
+    setCentralWidget(view_);
+    view_->installEventFilter(this);
+    view_->viewport()->installEventFilter(this);
+    view_->InstallHandlers(*commands_);
+    InstallFrameHandlers();
+    connect(view_, &CClientView::SelectionChanged, this, &CMainFrame::UpdateCommands);
+    connect(view_, &CClientView::Note, this, [this](const QString& text) { statusBar()->showMessage(text, 5000); });
+    connect(view_, &CClientView::QuitRequested, this, &QWidget::close, Qt::QueuedConnection);
+    connect(commands_, &CommandTable::Ran, this, &CMainFrame::UpdateCommands);
+    resize(640, 480);
+    UpdateCommands();
+
+    // The splash shows while the window is being put together, as the
+    // program has always greeted its users.
+    SplashDialog::ShowFor(options.splashMs);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QMenu* CMainFrame::AddMenu(QMenu* parent, const QString& title, std::initializer_list<int> ids) {
+    QMenu* menu = parent ? parent->addMenu(title) : menuBar()->addMenu(title);
+    for (int id : ids) {
+        if (id == 0)
+            menu->addSeparator();
+        else
+            menu->addAction(commands_->Action(id));
+    }
+    // Menus show the state of the moment they open, whatever changed since.
+    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
+    return menu;
+}
+
+void CMainFrame::BuildMenus() {
+    AddMenu(nullptr, QStringLiteral("&File"), {cmd::kNewFolderMenu, cmd::kSaveMenu, 0, cmd::kExit});
+    AddMenu(nullptr, QStringLiteral("&Edit"), {cmd::kUndo, 0, cmd::kCut, cmd::kCopy, cmd::kPaste});
+    QMenu* view = AddMenu(nullptr, QStringLiteral("&View"), {cmd::kViewToolbar, cmd::kViewStatusBar, 0});
+    AddMenu(view, QStringLiteral("Logs"), {cmd::kTransferLog, cmd::kPurchaseLog});
+    view->addAction(commands_->Action(cmd::kOptions));
+    AddMenu(nullptr, QStringLiteral("&Tools"),
+            {cmd::kItemPropertiesMenu, cmd::kAddMenu, cmd::kEditMenu, cmd::kDeleteMenu, cmd::kDownloadMenu,
+             cmd::kUploadMenu, cmd::kResumeTransfer, 0, cmd::kAddFtpServer, cmd::kUpdateMapFile,
+             cmd::kCloseSiteMenu});
+    AddMenu(nullptr, QStringLiteral("&Help"), {cmd::kAbout, cmd::kHelpTopics});
+    for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar}) {
+        commands_->Action(id)->setCheckable(true);
+        commands_->Action(id)->setChecked(true);
+    }
+}
+
+void CMainFrame::BuildToolBar() {
+    toolBar_ = addToolBar(QStringLiteral("Standard"));
+    toolBar_->setObjectName(QStringLiteral("standardToolBar"));
+    toolBar_->setIconSize(QSize(16, 16));
+    toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
+    toolBar_->setMovable(true);
+    for (int id : ToolbarIds()) {
+        if (id == 0)
+            toolBar_->addSeparator();
+        else
+            toolBar_->addAction(commands_->Action(id));
+    }
+}
+
+void CMainFrame::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    // The idle text; prompts of the commands under the pointer cover it.
+    ready_ = new QLabel(QStringLiteral("Ready"), bar);
+    ready_->setObjectName(QStringLiteral("messagePane"));
+    bar->addWidget(ready_, 1);
+    panes_ = new StatusPanes(bar);
+}
+
+void CMainFrame::InstallFrameHandlers() {
+    commands_->SetHandler(Effect::Exit, [this] { close(); });
+    commands_->SetHandler(Effect::ToggleToolbar, [this] {
+        toolBar_->setVisible(commands_->Action(cmd::kViewToolbar)->isChecked());
+    });
+    commands_->SetHandler(Effect::ToggleStatusBar, [this] {
+        statusBar()->setVisible(commands_->Action(cmd::kViewStatusBar)->isChecked());
+    });
+    commands_->SetHandler(Effect::About, [this] {
+        AboutBox about(this);
+        about.exec();
+    });
+    commands_->SetHandler(Effect::HelpTopics, [] { HelpManual::Open("index.html"); });
+    commands_->SetHandler(Effect::HelpIndex, [] { HelpManual::Open("keys.html"); });
+    // Ctrl+O was never given anything to open: the key is taken, and idle.
+    commands_->SetHandler(Effect::Open, [] {});
+}
+
+void CMainFrame::UpdateCommands() {
+    commands_->UpdateEnabled([this](Rule rule) { return view_->RuleAllows(rule); });
+    commands_->Action(cmd::kViewToolbar)->setChecked(toolBar_->isVisible() || !isVisible());
+    panes_->SetSelectedKind(view_->SelectedKind());
+}
+
+int CMainFrame::ContextMenuId() const {
+    switch (view_->SelectedKind()) {
+        case 4: return cmd::kMenuSite;
+        case 1: return cmd::kMenuSiteFile;
+        case 3: return cmd::kMenuSiteDir;
+        case 2: return cmd::kMenuMapFile;
+        default: return cmd::kMenuCatalog;
+    }
+}
+
+QMenu* CMainFrame::BuildContextMenu() {
+    UpdateCommands();
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("contextMenu%1").arg(ContextMenuId()));
+    for (int id : ContextMenuIds(ContextMenuId())) menu->addAction(commands_->Action(id));
+    return menu;
+}
+
+QPoint CMainFrame::KeyboardMenuPosition() const { return view_->viewport()->mapToGlobal(QPoint(5, 5)); }
+
+void CMainFrame::ShowContextMenu(const QPoint* globalPos) {
+    QMenu* menu = BuildContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->exec(globalPos ? *globalPos : KeyboardMenuPosition());
+}
+
+void CMainFrame::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        ShowContextMenu(nullptr);
+    } else {
+        QPoint at = event->globalPos();
+        ShowContextMenu(&at);
+    }
+    event->accept();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F10 && (key->modifiers() & Qt::ShiftModifier)) {
+            ShowContextMenu(nullptr);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!closing_ && !view_->CloseCatalog()) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    event->accept();
+}
+
+}  // namespace ui

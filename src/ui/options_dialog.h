@@ -1,0 +1,48 @@
+// The Options dialog: e-mail address, default download directory, the two
+// switches and the map server. It edits a copy of the settings and hands it
+// back only when OK is pressed with a real address; the caller writes it.
+#pragma once
+
+#include <QDialog>
+
+#include "ui/ambit_settings.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace ui {
+
+class OptionsDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit OptionsDialog(const AmbitSettings& current, QWidget* parent = nullptr);
+
+    // The edited settings; meaningful after the dialog was accepted.
+    AmbitSettings Result() const;
+
+    QLineEdit* EmailEdit() const { return email_; }
+    QLineEdit* DownloadDirEdit() const { return downloadDir_; }
+    QCheckBox* DeleteConfirmationBox() const { return deleteConfirmation_; }
+    QCheckBox* LastItemBox() const { return lastItem_; }
+    QLineEdit* ServerAddressEdit() const { return serverAddress_; }
+    QLineEdit* ServerPathEdit() const { return serverPath_; }
+    QPushButton* BillingButton() const { return billing_; }
+    QPushButton* EraseInfoButton() const { return erase_; }
+
+public slots:
+    void accept() override;
+
+private:
+    AmbitSettings base_;
+    QLineEdit* email_;
+    QLineEdit* downloadDir_;
+    QCheckBox* deleteConfirmation_;
+    QCheckBox* lastItem_;
+    QLineEdit* serverAddress_;
+    QLineEdit* serverPath_;
+    QPushButton* billing_;
+    QPushButton* erase_;
+};
+
+}  // namespace ui
