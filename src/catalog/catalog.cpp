@@ -73,6 +73,9 @@ TreeItem* Catalog::InsertRootItems(const std::string& mapServerAddress,
 }
 
 bool Catalog::LoadMainDataFile() {
+    // Saving writes the table back; starting from an empty one would wipe it.
+    std::string sources;
+    if (platform::ReadWholeFile(DataPath(kSourceTableFile), sources)) sources_.Parse(sources);
     std::ifstream in(DataPath(kMainDataFile), std::ios::binary);
     if (!in) return false;
     ReadDataFile(in, "", 0);

@@ -151,7 +151,9 @@ void AppendItemLine(std::string& out, const std::string& location, const CEntry&
     out += ':';
     AppendField(out, e.Description, false);
     out += ':';
-    AppendField(out, e.Price.empty() ? std::string("0.00") : e.Price, false);
+    // A site's price field holds its scrambled password: kept as it is.
+    bool free = e.Price.empty() && e.Kind() != EntryKind::FtpSite;
+    AppendField(out, free ? std::string("0.00") : e.Price, false);
     out += ':';
     AppendField(out, e.Address, false);
     out += ':';
