@@ -59,6 +59,7 @@ CClientView::~CClientView() {
     Catalog().SetProgress(nullptr);
     Catalog().SetActivationHandler(nullptr);
     // The model must stop observing before the tree it watches goes away.
+    blockSignals(true);
     setModel(nullptr);
     delete model_;
     model_ = nullptr;

@@ -46,7 +46,13 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent) : QMainWind
     SplashDialog::ShowFor(options.splashMs);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The view outlives this body; nothing it says while it goes away may
+    // reach a frame that is already half gone.
+    view_->disconnect(this);
+    view_->removeEventFilter(this);
+    view_->viewport()->removeEventFilter(this);
+}
 
 QMenu* CMainFrame::AddMenu(QMenu* parent, const QString& title, std::initializer_list<int> ids) {
     QMenu* menu = parent ? parent->addMenu(title) : menuBar()->addMenu(title);

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "platform/launcher.h"
+#include "platform/paths.h"
 #include "platform/prompt.h"
 #include "platform/registry_db.h"
 #include "temp_dir.h"

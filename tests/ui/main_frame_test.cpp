@@ -1,0 +1,364 @@
+// The real main window, offscreen: start-up with and without a data file,
+// the save question on close, which commands each kind of selection allows,
+// context menus by kind, activation and the connection indicator.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QCheckBox>
+#include <QToolBar>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+
+#include "catalog/catalog.h"
+#include "catalog_finder.h"
+#include "store/scramble.h"
+#include "ui/catalog_model.h"
+#include "ui/client_view.h"
+#include "ui/command_ids.h"
+#include "ui/command_table.h"
+#include "ui/main_frame.h"
+#include "ui/options_dialog.h"
+#include "ui/status_panes.h"
+#include "ui_test_env.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using catalog::TreeItem;
+using uitest::FindPath;
+
+const std::string kDemo = std::string(AMBIT_SOURCE_DIR) + "/demo/map/";
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    void CopyDemoCatalog() {
+        for (const char* f : {"ambit.amb", "Games.amb", "Utilitie.amb", "Document.amb", "Compress.amb"})
+            fs::copy_file(kDemo + "pub/Ambit/" + (std::string(f) == "ambit.amb" ? "first.amb" : f),
+                          env.DataDir() + "/" + f, fs::copy_options::overwrite_existing);
+    }
+
+    void Start() {
+        frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
+        tester = std::make_unique<QAbstractItemModelTester>(
+            frame->View()->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+        frame->show();
+        frame->activateWindow();
+        // Window shortcuts (Enter, Ctrl+O) only reach an active window.
+        EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get(), 5000));
+        frame->View()->InitialUpdate();
+    }
+
+    ui::CClientView* View() { return frame->View(); }
+    catalog::CatalogTree& Tree() { return View()->Catalog().Tree(); }
+    TreeItem* Item(const std::string& path) { return FindPath(Tree(), path); }
+    QAction* Action(int id) { return frame->Commands().Action(id); }
+
+    // Adds an entry the way live browsing or map files would have.
+    TreeItem* AddEntry(const std::string& location, const std::string& description, const std::string& path,
+                       const std::string& price = "", int mapFileId = 0) {
+        catalog::CEntry e;
+        e.Name = catalog::NameFromLocation(location);
+        e.Location = location;
+        e.Description = description;
+        e.Path = path;
+        e.Address = "127.0.0.1";
+        e.Price = price;
+        e.MapFileId = mapFileId;
+        return Tree().InsertEntry(e);
+    }
+
+    uitest::UiTestEnv env;
+    std::unique_ptr<ui::CMainFrame> frame;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+};
+
+TEST_F(MainFrameTest, FirstStartAsksForADataFileAndTheRealAddress) {
+    // The Options dialog comes up because the address is the placeholder;
+    // OK with the placeholder is refused, a real address is taken.
+    auto answered = uitest::WhenModal([](QWidget* w) {
+        auto* options = qobject_cast<ui::OptionsDialog*>(w);
+        ASSERT_NE(options, nullptr);
+        EXPECT_TRUE(options->DeleteConfirmationBox()->isChecked());
+        options->accept();
+        EXPECT_TRUE(options->isVisible());
+        options->EmailEdit()->setText(QStringLiteral("me@example.org"));
+        options->accept();
+    });
+    env.prompt.Answer(false);  // no data file from the Internet
+    Start();
+
+    EXPECT_TRUE(*answered);
+    EXPECT_EQ(env.prompt.Shown(), (std::vector<std::string>{"Would you like to get a new datafile from the Internet?",
+                                                            "Please enter your real e-mail address."}));
+    EXPECT_EQ(uitest::ChildTexts(Tree().RootItem()), std::vector<std::string>{"Ambit"});
+    EXPECT_TRUE(View()->isExpanded(View()->Model()->IndexOf(Tree().RootItem())));
+    EXPECT_EQ(View()->Session().Settings().email, "me@example.org");
+
+    // The next start is a later start: ambit.amb is asked about instead,
+    // and the stored address keeps the Options dialog away.
+    frame.reset();
+    env.prompt.Answer(false);
+    Start();
+    EXPECT_EQ(env.prompt.Questions().back(),
+              "Could not open data file. Would you like to to get one from the Internet?");
+    EXPECT_EQ(View()->Session().Settings().email, "me@example.org");
+}
+
+TEST_F(MainFrameTest, LaterStartReadsAmbitAmbWithoutAQuestion) {
+    env.StoreKnownUser();
+    CopyDemoCatalog();
+    Start();
+    EXPECT_TRUE(env.prompt.Shown().empty());
+    EXPECT_EQ(uitest::ChildTexts(Tree().RootItem()),
+              (std::vector<std::string>{"Ambit", "Documents", "FTP Sites", "Games", "Read me first", "Utilities"}));
+    // What the model shows is what the tree holds.
+    QModelIndex root = View()->Model()->IndexOf(Tree().RootItem());
+    EXPECT_EQ(View()->Model()->rowCount(root), 6);
+    EXPECT_EQ(View()->Model()->index(4, 0, root).data().toString(), QStringLiteral("Read me first"));
+    EXPECT_FALSE(View()->Catalog().Changed());
+}
+
+TEST_F(MainFrameTest, CloseAsksToSaveOnlyAfterAChange) {
+    env.StoreKnownUser();
+    CopyDemoCatalog();
+    Start();
+    EXPECT_TRUE(frame->close());
+    EXPECT_TRUE(env.prompt.Questions().empty()) << "nothing changed, nothing asked";
+
+    frame.reset();
+    Start();
+    AddEntry("/All/Games/Chess", "A chess program", "/pub/chess.zip");
+    View()->Catalog().SetChanged();
+    env.prompt.Answer(true);
+    EXPECT_TRUE(frame->close());
+    ASSERT_EQ(env.prompt.Questions().size(), 1u);
+    EXPECT_EQ(env.prompt.Questions()[0], "You have made changes to your tree, would you like to save them?");
+    std::ifstream games(env.DataDir() + "/Games.amb");
+    std::string text((std::istreambuf_iterator<char>(games)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("/All/Games/Chess:A chess program"), std::string::npos);
+}
+
+TEST_F(MainFrameTest, SaveFailureKeepsTheWindowOpenWhenTheUserSaysSo) {
+    env.StoreKnownUser();
+    Start();
+    AddEntry("/All/Mine/Notes", "My notes", "/pub/notes.txt");
+    View()->Catalog().SetChanged();
+    // The data directory vanishes under the program: the save must fail.
+    fs::remove_all(env.DataDir());
+    std::ofstream(env.DataDir()) << "a file where the directory was";
+    env.prompt.Answer(true);   // save
+    env.prompt.Answer(false);  // do not quit and lose the changes
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_NE(Item("/All/Mine/Notes"), nullptr) << "the changes are still there";
+    EXPECT_EQ(env.prompt.Questions().back(), "Your changes could not be saved. Quit anyway and lose them?");
+    env.prompt.Answer(true);  // save again (fails), then quit anyway
+    env.prompt.Answer(true);
+    EXPECT_TRUE(frame->close());
+}
+
+struct EnableCase {
+    const char* what;
+    std::vector<int> enabled;
+    std::vector<int> disabled;
+};
+
+TEST_F(MainFrameTest, EachKindOfSelectionEnablesItsCommands) {
+    env.StoreKnownUser();
+    CopyDemoCatalog();
+    Start();
+    TreeItem* site = Item("/All/FTP Sites/Demo server");
+    TreeItem* dir = AddEntry("/All/FTP Sites/Demo server/pub", "", "FTPDIR");
+    TreeItem* file = AddEntry("/All/FTP Sites/Demo server/pub/a.txt", "", "FTPFILE");
+    TreeItem* closedSite = Item("/All/Ambit");
+    TreeItem* map = AddEntry("/All/MapFiles/Shareware", "LOCALARF", "/maps/share.amb");
+    TreeItem* mapped = AddEntry("/All/MapFiles/Shareware/Tool", "From a map", "/pub/tool.zip", "", 44);
+    ASSERT_TRUE(site && dir && file && closedSite && map && mapped);
+
+    using namespace ui::cmd;
+    const std::map<std::string, TreeItem*> items = {
+        {"free item", Item("/All/Read me first")},
+        {"priced item", Item("/All/Games/Word ladder")},
+        {"folder entry", Item("/All/Games")},
+        {"FTP Sites folder", Item("/All/FTP Sites")},
+        {"open site", site},
+        {"closed site", closedSite},
+        {"site directory", dir},
+        {"site file", file},
+        {"map file", map},
+        {"map file content", mapped},
+        {"nothing", nullptr},
+    };
+    // Loading the Games folder makes the priced item exist.
+    View()->Catalog().LoadFolderContents(Item("/All/Games"));
+    const std::vector<std::pair<std::string, EnableCase>> cases = {
+        {"free item", {"", {kDownloadTool, kDownloadMenu, kDownloadCatalogItem, kSave, kUpdateMapFile},
+                       {kUploadTool, kUploadFile, kCloseSiteMenu, kCopy, kTransferLog}}},
+        {"priced item", {"", {kSave}, {kDownloadTool, kDownloadMenu, kDownloadCatalogItem}}},
+        {"folder entry", {"", {kSave}, {kDownloadTool, kUploadTool}}},
+        {"FTP Sites folder", {"", {kSave}, {kDownloadTool, kCloseSiteMenu}}},
+        {"closed site", {"", {kSave}, {kDownloadTool, kCloseSiteMenu}}},
+        {"site directory", {"", {kSave}, {kDownloadTool, kDownloadCatalogItem}}},
+        {"site file", {"", {kSave}, {kDownloadCatalogItem, kDownloadTool}}},
+        {"map file", {"", {kAddMapFile}, {kDownloadSiteFile, kUploadFile}}},
+        {"map file content", {"", {kDownloadCatalogItem}, {kAddMapFile}}},
+        {"nothing", {"", {kSave, kUpdateMapFile}, {kDownloadTool, kDownloadCatalogItem}}},
+    };
+    for (const auto& [name, c] : cases) {
+        View()->SelectItem(items.at(name));
+        frame->UpdateCommands();
+        for (int id : c.enabled) EXPECT_TRUE(Action(id)->isEnabled()) << name << ": " << id;
+        for (int id : c.disabled) EXPECT_FALSE(Action(id)->isEnabled()) << name << ": " << id;
+    }
+}
+
+TEST_F(MainFrameTest, ConnectionIndicatorFollowsTheSelection) {
+    env.StoreKnownUser();
+    CopyDemoCatalog();
+    Start();
+    TreeItem* file = AddEntry("/All/FTP Sites/Demo server/a.txt", "", "FTPFILE");
+    View()->SelectItem(Item("/All/Read me first"));
+    EXPECT_EQ(frame->Panes().ConnectionText(), QStringLiteral("MFTP"));
+    View()->SelectItem(file);
+    EXPECT_EQ(frame->Panes().ConnectionText(), QStringLiteral("FTP"));
+    EXPECT_EQ(frame->ContextMenuId(), ui::cmd::kMenuSiteFile);
+}
+
+TEST_F(MainFrameTest, RightClickSelectsThenTheMenuOfThatKindRunsTheChoice) {
+    env.StoreKnownUser();
+    CopyDemoCatalog();
+    Start();
+    QModelIndex readMe = View()->Model()->IndexOf(Item("/All/Read me first"));
+    QRect rect = View()->visualRect(readMe);
+    ASSERT_TRUE(rect.isValid());
+    QWidget* viewport = View()->viewport();
+
+    std::vector<std::string> shown;
+    auto chose = uitest::WhenModal([&](QWidget* w) {
+        auto* menu = qobject_cast<QMenu*>(w);
+        ASSERT_NE(menu, nullptr);
+        for (QAction* a : menu->actions()) shown.push_back(a->text().toStdString());
+        for (QAction* a : menu->actions())
+            if (a->text() == QStringLiteral("Down&load")) menu->setActiveAction(a);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QTest::mousePress(viewport, Qt::RightButton, {}, rect.center());
+    EXPECT_EQ(View()->SelectedItem(), Item("/All/Read me first"));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, rect.center(), viewport->mapToGlobal(rect.center()));
+    QApplication::sendEvent(viewport, &event);
+    QTest::mouseRelease(viewport, Qt::RightButton, {}, rect.center());
+
+    EXPECT_TRUE(*chose);
+    EXPECT_EQ(shown, (std::vector<std::string>{"Down&load", "&Properties", "&Add", "&Edit", "&Delete", "&New Folder"}));
+    ASSERT_EQ(env.launcher.Started().size(), 1u);
+    const auto& argv = env.launcher.Started()[0];
+    ASSERT_EQ(argv.size(), 2u);
+    EXPECT_EQ(argv[1], "127.0.0.1$$/pub/files/readme.txt$$ftp$$" + store::Scramble("reader@example.org") + "$$" +
+                           env.DataDir() + "/tmp/readme.txt$$1$$N$$");
+    EXPECT_TRUE(fs::is_directory(env.DataDir() + "/tmp")) << "the download directory is made first";
+}
+
+TEST_F(MainFrameTest, RightClickOnEmptySpaceKeepsTheSelection) {
+    env.StoreKnownUser();
+    CopyDemoCatalog();
+    Start();
+    View()->SelectItem(Item("/All/FTP Sites"));
+    QPoint empty(10, View()->viewport()->height() - 5);
+    ASSERT_FALSE(View()->indexAt(empty).isValid());
+    QTest::mousePress(View()->viewport(), Qt::RightButton, {}, empty);
+    EXPECT_EQ(View()->SelectedItem(), Item("/All/FTP Sites"));
+}
+
+TEST_F(MainFrameTest, ShiftF10OpensTheSiteMenuInsideTheTreeCorner) {
+    env.StoreKnownUser();
+    CopyDemoCatalog();
+    Start();
+    View()->SelectItem(Item("/All/FTP Sites/Demo server"));
+    View()->setFocus();
+    QPoint at;
+    std::string name;
+    auto opened = uitest::WhenModal([&](QWidget* w) {
+        at = w->pos();
+        name = w->objectName().toStdString();
+        w->close();
+    });
+    QTest::keyClick(View(), Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(*opened);
+    EXPECT_EQ(name, "contextMenu171");
+    EXPECT_EQ(at, View()->viewport()->mapToGlobal(QPoint(5, 5)));
+}
+
+TEST_F(MainFrameTest, ActivationByKind) {
+    env.StoreKnownUser();
+    CopyDemoCatalog();
+    Start();
+    // A folder entry without children reads its contents file, and Enter
+    // then opens it.
+    TreeItem* games = Item("/All/Games");
+    View()->SelectItem(games);
+    View()->setFocus();
+    QTest::keyClick(View(), Qt::Key_Return);
+    EXPECT_EQ(uitest::ChildTexts(games), (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
+    EXPECT_TRUE(View()->isExpanded(View()->Model()->IndexOf(games)));
+    QTest::keyClick(View(), Qt::Key_Return);
+    EXPECT_FALSE(View()->isExpanded(View()->Model()->IndexOf(games)));
+
+    // A folder whose contents file is missing is asked about.
+    TreeItem* docs = Item("/All/Documents");
+    fs::remove(env.DataDir() + "/Document.amb");
+    View()->SelectItem(docs);
+    View()->ActivateItem();
+    EXPECT_EQ(env.prompt.Questions().back(),
+              "I couldn't find that data file on your machine.\nWould you like me to get a new copy from the server?");
+
+    // An ordinary item would show Item Properties, which this version does
+    // not have: the status bar says so and nothing else happens.
+    View()->SelectItem(Item("/All/Read me first"));
+    QModelIndex readMe = View()->currentIndex();
+    QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, View()->visualRect(readMe).center());
+    EXPECT_TRUE(frame->statusBar()->currentMessage().contains(QStringLiteral("not available")));
+    EXPECT_TRUE(env.launcher.Started().empty());
+}
+
+TEST_F(MainFrameTest, NewVersionDownloadClosesTheProgramAfterTheSaveQuestion) {
+    env.StoreKnownUser();
+    CopyDemoCatalog();
+    Start();
+    TreeItem* setup = AddEntry("/All/Ambit Setup", "The new version", "/pub/ambit12.exe");
+    View()->Catalog().SetChanged();
+    View()->SelectItem(setup);
+    env.prompt.Answer(true);   // install the new version
+    env.prompt.Answer(false);  // do not save the tree
+    Action(ui::cmd::kDownloadMenu)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!frame->isVisible(), 5000);
+    EXPECT_EQ(env.prompt.Questions(),
+              (std::vector<std::string>{"This is a new version of Ambit. Would you like me to download and install it? "
+                                        "(I will have to quit the program)",
+                                        "You have made changes to your tree, would you like to save them?"}));
+    ASSERT_EQ(env.launcher.Started().size(), 1u);
+    EXPECT_NE(env.launcher.Started()[0][1].find("$$1$$Y$$"), std::string::npos);
+}
+
+TEST_F(MainFrameTest, ViewMenuHidesBarsAndCtrlODoesNothing) {
+    env.StoreKnownUser();
+    Start();
+    Action(ui::cmd::kViewToolbar)->trigger();
+    EXPECT_FALSE(frame->ToolBar()->isVisible());
+    Action(ui::cmd::kViewStatusBar)->trigger();
+    EXPECT_FALSE(frame->statusBar()->isVisible());
+    Action(ui::cmd::kViewToolbar)->trigger();
+    EXPECT_TRUE(frame->ToolBar()->isVisible());
+    QTest::keyClick(frame.get(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(env.prompt.Shown(), (std::vector<std::string>{"Could not open data file. Would you like to to get one "
+                                                            "from the Internet?"}));
+    EXPECT_TRUE(env.launcher.Started().empty());
+}
+
+}  // namespace
