@@ -6,6 +6,7 @@
 #include "catalog/command_rules.h"
 #include "catalog/tree_item.h"
 #include "ui/catalog_model.h"
+#include "ui/ftp_data_fetcher.h"
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
 
@@ -48,6 +49,7 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     setFrameShape(QFrame::StyledPanel);
     setIconSize(QSize(16, 16));
 
+    session_->SetFetcher(std::make_unique<FtpDataFetcher>(session_->Settings()));
     model_ = new CatalogModel(Catalog().Tree(), this);
     setModel(model_);
     progress_ = new ReadProgressDialog(this);

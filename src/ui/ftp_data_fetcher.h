@@ -1,0 +1,30 @@
+// Fetches data files for the catalog over FTP: anonymous login as "ftp"
+// with the user's e-mail address as password, one binary RETR into the
+// local file. Requests to the built-in map server go to the map server of
+// the user's settings when one is filled in, the first data file to the
+// settings' path and folder files beside it, so "Update Map File",
+// activation of a .amb item and the first start all follow the Options
+// dialog. Errors are shown as the FTP client describes them.
+#pragma once
+
+#include "catalog/catalog_services.h"
+#include "ui/ambit_settings.h"
+
+namespace ui {
+
+class FtpDataFetcher : public catalog::DataFileFetcher {
+public:
+    // `settings` is read at every fetch; it must outlive the fetcher.
+    explicit FtpDataFetcher(const AmbitSettings& settings) : settings_(settings) {}
+
+    bool Fetch(const std::string& host, const std::string& remotePath, const std::string& localPath) override;
+
+    // Where a request really goes (see above).
+    void Resolve(const std::string& host, const std::string& remotePath, std::string* realHost,
+                 std::string* realPath) const;
+
+private:
+    const AmbitSettings& settings_;
+};
+
+}  // namespace ui

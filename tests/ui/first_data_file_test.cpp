@@ -1,0 +1,158 @@
+// Fetching the first data file from a real FTP server on 127.0.0.1 (the
+// demo map server's content): the first start, Update Map File following
+// the Options dialog's server settings, and a fetch that fails.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QLineEdit>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+
+#include "catalog/catalog.h"
+#include "catalog_finder.h"
+#include "ftp_server.h"
+#include "ui/catalog_model.h"
+#include "ui/client_view.h"
+#include "ui/command_ids.h"
+#include "ui/command_table.h"
+#include "ui/ftp_data_fetcher.h"
+#include "ui/main_frame.h"
+#include "ui/options_dialog.h"
+#include "ui_test_env.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using uitest::ChildTexts;
+using uitest::FindPath;
+
+class FirstDataFileTest : public ::testing::Test {
+protected:
+    // The map server is logged in to as "ftp" with the e-mail address as
+    // password; the test server knows that user with the address in use.
+    static testsupport::FtpServer::Options MapServerLogin(const std::string& email) {
+        testsupport::FtpServer::Options o;
+        o.user = "ftp";
+        o.password = email;
+        o.anonymous = false;
+        return o;
+    }
+
+    explicit FirstDataFileTest(const std::string& email = "reader@example.org")
+        : server(std::string(AMBIT_SOURCE_DIR) + "/demo/map", MapServerLogin(email)) {
+        setenv("AMBIT_MAP_SERVER", "127.0.0.1", 1);
+        setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1);
+    }
+
+    void Start() {
+        frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
+        tester = std::make_unique<QAbstractItemModelTester>(frame->View()->Model(),
+                                                            QAbstractItemModelTester::FailureReportingMode::Fatal);
+        frame->show();
+        frame->View()->InitialUpdate();
+    }
+    catalog::CatalogTree& Tree() { return frame->View()->Catalog().Tree(); }
+
+    uitest::UiTestEnv env;
+    testsupport::FtpServer server;
+    std::unique_ptr<ui::CMainFrame> frame;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+};
+
+// On the first start the address is still the placeholder when the first
+// data file is fetched.
+class FirstStartTest : public FirstDataFileTest {
+protected:
+    FirstStartTest() : FirstDataFileTest(ui::kPlaceholderEmail) {}
+};
+
+TEST_F(FirstStartTest, FetchesTheCatalogAndStartsANewIndex) {
+    ASSERT_TRUE(server.Started()) << server.Error();
+    // Left over from an older catalog: they must not describe the new one.
+    std::ofstream(env.DataDir() + "/hdata.dat") << "44:/All/Old/thing\n";
+    std::ofstream(env.DataDir() + "/hosts.dat") << "old\n";
+    env.prompt.Answer(true);
+    auto options = uitest::WhenModal([](QWidget* w) {
+        auto* d = qobject_cast<ui::OptionsDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        d->EmailEdit()->setText(QStringLiteral("me@example.org"));
+        d->accept();
+    });
+    Start();
+    EXPECT_TRUE(*options);
+    EXPECT_EQ(env.prompt.Questions(),
+              std::vector<std::string>{"Would you like to get a new datafile from the Internet?"});
+    EXPECT_TRUE(env.prompt.Messages().empty()) << env.prompt.Messages()[0];
+    EXPECT_EQ(ChildTexts(Tree().RootItem()),
+              (std::vector<std::string>{"Ambit", "Documents", "FTP Sites", "Games", "Read me first", "Utilities"}));
+    EXPECT_FALSE(fs::exists(env.DataDir() + "/hdata.dat"));
+    EXPECT_TRUE(frame->View()->Catalog().Changed());
+
+    // A folder's contents come from the map server too when they are not
+    // on disk yet; by now the real address is the password.
+    testsupport::FtpServer second(std::string(AMBIT_SOURCE_DIR) + "/demo/map", MapServerLogin("me@example.org"));
+    ASSERT_TRUE(second.Started()) << second.Error();
+    setenv("AMBIT_FTP_PORT", std::to_string(second.Port()).c_str(), 1);
+    env.prompt.Answer(true);
+    frame->View()->SelectItem(FindPath(Tree(), "/All/Games"));
+    frame->View()->ActivateItem();
+    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/Games")), (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
+
+    // Saved on the way out, the next start reads it from disk, asking nothing.
+    env.prompt.Answer(true);
+    ASSERT_TRUE(frame->close());
+    frame.reset();
+    size_t asked = env.prompt.Shown().size();
+    Start();
+    frame->View()->SelectItem(FindPath(Tree(), "/All/Games"));
+    frame->View()->ActivateItem();
+    EXPECT_EQ(env.prompt.Shown().size(), asked);
+    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/Games")), (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
+}
+
+TEST_F(FirstDataFileTest, UpdateMapFileUsesTheServerOfTheSettings) {
+    ASSERT_TRUE(server.Started()) << server.Error();
+    env.StoreKnownUser();
+    Start();  // no ambit.amb: answered No
+    // The user points the settings at another path on the server.
+    ui::AmbitSettings s = frame->View()->Session().Settings();
+    s.serverPath = "/pub/Ambit/Games.amb";
+    ASSERT_TRUE(frame->View()->Session().ApplySettings(s));
+    frame->Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
+    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/Games")), (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
+    EXPECT_EQ(FindPath(Tree(), "/All/Read me first"), nullptr) << "first.amb was not what was fetched";
+
+    ui::FtpDataFetcher fetcher(s);
+    std::string host, path;
+    fetcher.Resolve("127.0.0.1", "/pub/Ambit/Utilitie.amb", &host, &path);
+    EXPECT_EQ(path, "/pub/Ambit/Utilitie.amb");
+    s.serverPath = "/mirror/first.amb";
+    fetcher.Resolve("127.0.0.1", "/pub/Ambit/Utilitie.amb", &host, &path);
+    EXPECT_EQ(path, "/mirror/Utilitie.amb") << "folder files live beside the first data file";
+    fetcher.Resolve("files.example.org", "/pub/Ambit/x.amb", &host, &path);
+    EXPECT_EQ(host, "files.example.org") << "other servers are left alone";
+}
+
+TEST_F(FirstDataFileTest, AFailedFetchIsReportedAndChangesNothing) {
+    ASSERT_TRUE(server.Started()) << server.Error();
+    env.StoreKnownUser();
+    Start();
+    ui::AmbitSettings s = frame->View()->Session().Settings();
+    s.serverPath = "/pub/Ambit/missing.amb";
+    ASSERT_TRUE(frame->View()->Session().ApplySettings(s));
+    size_t before = Tree().ItemCount();
+    frame->Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
+    EXPECT_EQ(Tree().ItemCount(), before);
+    ASSERT_FALSE(env.prompt.Messages().empty());
+    EXPECT_NE(env.prompt.Messages().back().find("retrieving file"), std::string::npos) << env.prompt.Messages().back();
+
+    // A server that is not there at all.
+    server.Stop();
+    frame->Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
+    EXPECT_EQ(Tree().ItemCount(), before);
+    EXPECT_GE(env.prompt.Messages().size(), 2u);
+}
+
+}  // namespace
