@@ -1,0 +1,92 @@
+// Help, the About box and the splash: what opens the browser and with
+// what, what the user is told when it cannot, and that the manual's pages
+// link only to pages that exist.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "ui/about_box.h"
+#include "ui/help_manual.h"
+#include "ui/splash_dialog.h"
+#include "ui_test_env.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kManual = std::string(AMBIT_SOURCE_DIR) + "/docs/manual";
+
+TEST(Help, OpensThePageInTheBrowserOrSaysWhyNot) {
+    uitest::UiTestEnv env;
+    // No manual anywhere the program looks: the user is told.
+    for (const std::string& dir : ui::HelpManual::SearchDirectories()) ASSERT_FALSE(fs::exists(dir + "/keys.html"));
+    EXPECT_FALSE(ui::HelpManual::Open("keys.html"));
+    ASSERT_EQ(env.prompt.Messages().size(), 1u);
+    EXPECT_NE(env.prompt.Messages()[0].find("keys.html"), std::string::npos);
+
+    fs::copy(kManual, env.DataDir() + "/docs");
+    EXPECT_TRUE(ui::HelpManual::Open("keys.html"));
+    ASSERT_EQ(env.launcher.Started().size(), 1u);
+    EXPECT_EQ(env.launcher.Started()[0], (std::vector<std::string>{"xdg-open", env.DataDir() + "/docs/keys.html"}));
+
+    env.launcher.FailWith("xdg-open: not found");
+    EXPECT_FALSE(ui::HelpManual::Open("index.html"));
+    EXPECT_NE(env.prompt.Messages().back().find("xdg-open: not found"), std::string::npos);
+}
+
+TEST(Help, EveryLinkOfTheManualLeadsToAPage) {
+    std::set<std::string> pages;
+    for (const auto& f : fs::directory_iterator(kManual)) pages.insert(f.path().filename().string());
+    ASSERT_TRUE(pages.count("index.html"));
+    ASSERT_TRUE(pages.count("keys.html"));
+    QRegularExpression link(QStringLiteral("(?:href|src)=\"([^\"#]+)"));
+    for (const std::string& page : pages) {
+        std::ifstream in(kManual + "/" + page);
+        std::stringstream text;
+        text << in.rdbuf();
+        auto it = link.globalMatch(QString::fromStdString(text.str()));
+        while (it.hasNext()) {
+            std::string target = it.next().captured(1).toStdString();
+            EXPECT_TRUE(pages.count(target)) << page << " links to missing " << target;
+        }
+    }
+}
+
+TEST(About, ShowsVersionAndOpensTheWebAddress) {
+    uitest::UiTestEnv env;
+    ui::AboutBox about;
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Internet Ambit"));
+    EXPECT_FALSE(about.BuildStamp()->text().isEmpty());
+    QStringList texts;
+    for (QLabel* l : about.findChildren<QLabel*>()) texts << l->text();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Internet Ambit Version 1.1a")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Visit our World Wide Web home page:")));
+    EXPECT_EQ(about.WebButton()->text(), QString::fromUtf8(ui::kWebAddress));
+    about.WebButton()->click();
+    ASSERT_EQ(env.launcher.Started().size(), 1u);
+    EXPECT_EQ(env.launcher.Started()[0], (std::vector<std::string>{"xdg-open", ui::kWebAddress}));
+    env.launcher.FailWith("no browser");
+    about.WebButton()->click();
+    ASSERT_EQ(env.prompt.Messages().size(), 1u);
+    EXPECT_NE(env.prompt.Messages()[0].find(ui::kWebAddress), std::string::npos);
+}
+
+TEST(Splash, EndsItselfOnItsTimer) {
+    QElapsedTimer clock;
+    clock.start();
+    ui::SplashDialog::ShowFor(150);
+    // It returned by itself (a wait that never ended would hang the test
+    // until ctest's limit), and not before its time.
+    EXPECT_GE(clock.elapsed(), 140);
+    EXPECT_LT(clock.elapsed(), 10000);
+    ui::SplashDialog::ShowFor(0);  // no splash: returns at once
+}
+
+}  // namespace
