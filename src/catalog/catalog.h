@@ -21,7 +21,6 @@ namespace catalog {
 
 inline constexpr const char* kMainDataFile = "ambit.amb";
 inline constexpr const char* kIndexFile = "hdata.dat";
-inline constexpr const char* kIndexTempFile = "tr.dat";
 inline constexpr const char* kFetchedDataFile = "temp.amb";
 inline constexpr const char* kMapFilesDirectory = "MapFiles";
 inline constexpr const char* kFirstDataFilePath = "/pub/Ambit/first.amb";
@@ -99,11 +98,15 @@ public:
 
 private:
     friend class CatalogWriter;
-    enum class ReadMode { Merge, FolderContents, Quiet };
+    // Merge: a file joining the catalog. FolderContents: a folder's own
+    // contents file, which leaves the content date alone and skips entries
+    // the folder already holds.
+    enum class ReadMode { Merge, FolderContents };
+    enum class LoadResult { Loaded, Missing, Invalid };
     bool ReadStream(std::istream& in, std::int64_t length, const std::string& prefix,
                     int mapFileId, ReadMode mode);
-    bool ReadFile(const std::string& path, const std::string& prefix, int mapFileId,
-                  ReadMode mode);
+    LoadResult LoadContents(TreeItem* folder);
+    bool FetchFolderFile(const CEntry& folder);
     bool OfferFetch(const std::string& question);
 
     std::string dataDirectory_;

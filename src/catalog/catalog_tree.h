@@ -7,6 +7,7 @@
 // lines are ordered.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -54,6 +55,11 @@ public:
     // is looked up among children, so "/All/A/A/x" gives A inside A.
     TreeItem* InsertEntry(const CEntry& entry);
     TreeItem* InsertEntry(CEntry&& entry);
+    // Like InsertEntry, but when the folder already held an entry equal in
+    // every text and id before the current bulk insert, inserts nothing
+    // and returns null (loading a folder's file into a folder that gained
+    // some of its entries from elsewhere).
+    TreeItem* InsertEntryIfNew(CEntry&& entry);
     // Forgets the parent remembered from the last InsertEntry.
     void ForgetRememberedParent();
 
@@ -110,12 +116,13 @@ private:
 
     TreeItem* Attach(TreeItem* parent, std::unique_ptr<TreeItem> child);
     TreeItem* ParentFor(const std::string& location, size_t lastSlash);
-    TreeItem* InsertOwned(std::unique_ptr<CEntry> entry);
+    TreeItem* ResolveParent(const std::string& location);
     void EndBulk();
+    void FlushPending();
     void MergePending(TreeItem* parent, Pending& pending, bool notify);
-    size_t RemoveLeaves(TreeItem* item, const void* match,
-                        bool (*test)(const CEntry&, const void*));
+    size_t RemoveLeaves(TreeItem* item, const std::function<bool(const CEntry&)>& match);
     void RemoveChildrenWhere(TreeItem* parent, const std::vector<char>& doomed);
+    void Relocate(TreeItem* item, TreeItem* newParent);
     void Renumber(TreeItem* parent, size_t from);
     size_t SortedPosition(const TreeItem* parent, const std::string& text) const;
     static size_t CountSubtree(const TreeItem* item);

@@ -69,6 +69,7 @@ private:
     int row_ = 0;
     bool builtInSite_ = false;
     bool contentsLoaded_ = false;
+    bool pendingMerge_ = false;  // inserted during a bulk insert, not yet in children_
     std::vector<std::unique_ptr<TreeItem>> children_;
 };
 
