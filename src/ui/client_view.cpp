@@ -1,10 +1,12 @@
 #include "ui/client_view.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 
 #include "catalog/catalog_tree.h"
 #include "catalog/command_rules.h"
 #include "catalog/tree_item.h"
+#include "ftpsites/site_browser.h"
 #include "ui/catalog_model.h"
 #include "ui/ftp_data_fetcher.h"
 #include "ui/options_dialog.h"
@@ -55,6 +57,7 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     progress_ = new ReadProgressDialog(this);
     Catalog().SetProgress(progress_);
     Catalog().SetActivationHandler(this);
+    sites_ = std::make_unique<ftpsites::SiteBrowser>(Catalog().Tree(), this);
 }
 
 CClientView::~CClientView() {
@@ -108,6 +111,15 @@ void CClientView::InstallHandlers(CommandTable& commands) {
     commands.SetHandler(Effect::DownloadCatalogItem, [this] { DownloadCatalogItem(); });
     commands.SetHandler(Effect::FetchFirstDataFile, [this] { FetchFirstDataFile(); });
     commands.SetHandler(Effect::Activate, [this] { ActivateItem(kEnterRequest); });
+    commands.SetHandler(Effect::OpenSite, [this] {
+        if (catalog::TreeItem* item = SelectedItem()) sites_->OpenSite(item);
+    });
+    commands.SetHandler(Effect::Refresh, [this] {
+        if (catalog::TreeItem* item = SelectedItem()) sites_->Refresh(item);
+    });
+    commands.SetHandler(Effect::CloseSite, [this] {
+        if (catalog::TreeItem* item = SelectedItem()) sites_->CloseSite(item);
+    });
 }
 
 void CClientView::ActivateItem(int requestCode) {
@@ -129,15 +141,53 @@ void CClientView::ShowOptions() {
 
 bool CClientView::CloseCatalog() { return session_->CloseCatalog(); }
 
-void CClientView::OpenSite(catalog::TreeItem*) { NotYet("Live browsing of FTP sites"); }
+void CClientView::OpenSite(catalog::TreeItem* item) { sites_->OpenSite(item); }
 
-void CClientView::ListDirectory(catalog::TreeItem*) { NotYet("Live browsing of FTP sites"); }
+void CClientView::ListDirectory(catalog::TreeItem* item) { sites_->ListDirectory(item); }
 
 void CClientView::DownloadSiteFile(catalog::TreeItem*) { NotYet("Downloading files of FTP sites"); }
 
 void CClientView::OpenMapFile(catalog::TreeItem*) { NotYet("Map files"); }
 
 void CClientView::ShowItemProperties(catalog::TreeItem*) { NotYet("The Item Properties dialog"); }
+
+void CClientView::ListingStarted(catalog::TreeItem* item) {
+    ++listings_;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    emit Note(QStringLiteral("Listing %1...").arg(QString::fromStdString(item->Text())));
+}
+
+void CClientView::ListingFinished(catalog::TreeItem*) {
+    if (listings_ > 0) --listings_;
+    QApplication::restoreOverrideCursor();
+    emit Note(QString());
+    emit SelectionChanged();
+    if (listings_ == 0) emit ListingsDone();
+}
+
+void CClientView::ExpandItem(catalog::TreeItem* item) {
+    QModelIndex index = model_->IndexOf(item);
+    if (index.isValid()) expand(index);
+}
+
+void CClientView::AbortListings() {
+    // Closing a site ends its listing. Items being listed may have been
+    // deleted meanwhile, so the sites are found afresh in the tree rather
+    // than remembered; the listings unwind once control returns to them.
+    std::vector<catalog::TreeItem*> busy;
+    std::vector<catalog::TreeItem*> stack{Catalog().Tree().Top()};
+    while (!stack.empty()) {
+        catalog::TreeItem* item = stack.back();
+        stack.pop_back();
+        const catalog::CEntry* e = item->Entry();
+        if (e && e->IsFtpSite()) {
+            if (ftpsites::SiteBrowser::IsListing(item)) busy.push_back(item);
+            continue;  // a site's own children are its listing
+        }
+        for (int i = 0; i < item->ChildCount(); ++i) stack.push_back(item->Child(i));
+    }
+    for (catalog::TreeItem* site : busy) sites_->CloseSite(site);
+}
 
 void CClientView::NotYet(const char* what) {
     emit Note(QString::fromUtf8(what) + QStringLiteral(" is not available in this version."));

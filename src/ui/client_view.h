@@ -9,11 +9,15 @@
 #include <memory>
 
 #include "catalog/catalog_services.h"
+#include "ftpsites/site_browser_view.h"
 #include "ui/catalog_session.h"
 #include "ui/command_table.h"
 
 namespace catalog {
 class TreeItem;
+}
+namespace ftpsites {
+class SiteBrowser;
 }
 
 namespace ui {
@@ -21,7 +25,7 @@ namespace ui {
 class CatalogModel;
 class ReadProgressDialog;
 
-class CClientView : public QTreeView, public catalog::ActivationHandler {
+class CClientView : public QTreeView, public catalog::ActivationHandler, public ftpsites::SiteBrowserView {
     Q_OBJECT
 public:
     // Request code of an activation by the Enter key.
@@ -68,12 +72,26 @@ public:
     void OpenMapFile(catalog::TreeItem* item) override;
     void ShowItemProperties(catalog::TreeItem* item) override;
 
+    // ftpsites::SiteBrowserView
+    void ListingStarted(catalog::TreeItem* item) override;
+    void ListingFinished(catalog::TreeItem* item) override;
+    void ExpandItem(catalog::TreeItem* item) override;
+
+    ftpsites::SiteBrowser& Sites() { return *sites_; }
+    // Listings waiting on the network right now (nested event loops below
+    // the current one).
+    int ListingsRunning() const { return listings_; }
+    // Closes every site with a listing running, which ends those listings.
+    void AbortListings();
+
 signals:
     void SelectionChanged();
     // A status-bar note for the user (a command that is not available yet).
     void Note(const QString& text);
     // The user agreed to install a new version: the program must end.
     void QuitRequested();
+    // The last running listing has ended.
+    void ListingsDone();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -88,6 +106,8 @@ private:
     void NotYet(const char* what);
 
     std::unique_ptr<CatalogSession> session_;
+    std::unique_ptr<ftpsites::SiteBrowser> sites_;
+    int listings_ = 0;
     CatalogModel* model_;
     ReadProgressDialog* progress_;
     CommandTable* commands_ = nullptr;

@@ -7,7 +7,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
+
+#include <memory>
 
 #include "ui/about_box.h"
 #include "ui/client_view.h"
@@ -37,6 +40,12 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent) : QMainWind
     connect(view_, &CClientView::SelectionChanged, this, &CMainFrame::UpdateCommands);
     connect(view_, &CClientView::Note, this, [this](const QString& text) { statusBar()->showMessage(text, 5000); });
     connect(view_, &CClientView::QuitRequested, this, &QWidget::close, Qt::QueuedConnection);
+    connect(view_, &CClientView::ListingsDone, this, [this] {
+        if (closeAfterListings_) {
+            closeAfterListings_ = false;
+            QTimer::singleShot(0, this, &QWidget::close);
+        }
+    });
     connect(commands_, &CommandTable::Ran, this, &CMainFrame::UpdateCommands);
     resize(640, 480);
     UpdateCommands();
@@ -153,8 +162,10 @@ QMenu* CMainFrame::BuildContextMenu() {
 QPoint CMainFrame::KeyboardMenuPosition() const { return view_->viewport()->mapToGlobal(QPoint(5, 5)); }
 
 void CMainFrame::ShowContextMenu(const QPoint* globalPos) {
-    QMenu* menu = BuildContextMenu();
-    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // Owned here, not deleted on close: the chosen command runs inside
+    // exec() and may wait in a nested event loop (a listing), where a
+    // deferred delete of the menu would pull it out from under exec().
+    std::unique_ptr<QMenu> menu(BuildContextMenu());
     menu->exec(globalPos ? *globalPos : KeyboardMenuPosition());
 }
 
@@ -180,6 +191,14 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (view_->ListingsRunning() > 0) {
+        // A listing waits on the network further down the call stack; the
+        // tree cannot go while it does. End the listings, close after.
+        closeAfterListings_ = true;
+        view_->AbortListings();
+        event->ignore();
+        return;
+    }
     if (!closing_ && !view_->CloseCatalog()) {
         event->ignore();
         return;

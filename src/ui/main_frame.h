@@ -68,6 +68,7 @@ private:
     StatusPanes* panes_ = nullptr;
     QLabel* ready_ = nullptr;
     bool closing_ = false;
+    bool closeAfterListings_ = false;
 };
 
 }  // namespace ui

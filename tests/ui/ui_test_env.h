@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -78,7 +79,11 @@ inline std::shared_ptr<bool> WhenModal(std::function<void(QWidget*)> act, int ti
             timer->stop();
             timer->deleteLater();
             *ran = true;
-            act(w);
+            // Not inside the timer's own signal: `act` may run nested event
+            // loops (a listing), in which the timer is deleted.
+            QPointer<QWidget> target(w);
+            QMetaObject::invokeMethod(
+                qApp, [act, target] { if (target) act(target); }, Qt::QueuedConnection);
         } else if (clock->elapsed() > timeoutMs) {
             timer->stop();
             timer->deleteLater();

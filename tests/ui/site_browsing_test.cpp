@@ -1,0 +1,199 @@
+// Live browsing from the window against FTP servers on 127.0.0.1: opening a
+// site by double click, a directory by Enter, Refresh and Close Site from
+// the context menu, with the tree's contents checked; and closing the
+// window while a listing waits on a server that never answers.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+#include <fstream>
+
+#include "catalog/catalog.h"
+#include "catalog_finder.h"
+#include "ftp_server.h"
+#include "ftpsites/site_browser.h"
+#include "scripted_ftp_server.h"
+#include "store/scramble.h"
+#include "ui/catalog_model.h"
+#include "ui/client_view.h"
+#include "ui/command_ids.h"
+#include "ui/command_table.h"
+#include "ui/main_frame.h"
+#include "ui/status_panes.h"
+#include "ui_test_env.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using catalog::TreeItem;
+using uitest::ChildTexts;
+using uitest::FindPath;
+
+class SiteBrowsingTest : public ::testing::Test {
+protected:
+    void Start() {
+        env.StoreKnownUser();
+        frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
+        tester = std::make_unique<QAbstractItemModelTester>(frame->View()->Model(),
+                                                            QAbstractItemModelTester::FailureReportingMode::Fatal);
+        frame->show();
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get(), 5000));
+        env.prompt.Answer(false);  // no ambit.amb: start with an empty tree
+        frame->View()->InitialUpdate();
+    }
+
+    TreeItem* AddSite(const std::string& name, const std::string& user, const std::string& password) {
+        catalog::CEntry site;
+        site.Name = name;
+        site.Location = "/All/FTP Sites/" + name;
+        site.Description = "FTPSITE";
+        site.Address = "127.0.0.1";
+        site.Path = "/";
+        site.DownloadDir = user;
+        site.Price = store::Scramble(password);
+        return Tree().InsertEntry(site);
+    }
+
+    catalog::CatalogTree& Tree() { return frame->View()->Catalog().Tree(); }
+    ui::CClientView* View() { return frame->View(); }
+
+    void DoubleClick(TreeItem* item) {
+        QModelIndex index = View()->Model()->IndexOf(item);
+        View()->scrollTo(index);
+        QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, View()->visualRect(index).center());
+    }
+
+    // Opens the context menu of the selection from the keyboard and picks
+    // the item with the given text.
+    void ChooseFromContextMenu(const QString& text) {
+        auto chose = uitest::WhenModal([text](QWidget* w) {
+            auto* menu = qobject_cast<QMenu*>(w);
+            ASSERT_NE(menu, nullptr);
+            for (QAction* a : menu->actions())
+                if (a->text() == text) {
+                    ASSERT_TRUE(a->isEnabled()) << text.toStdString();
+                    menu->setActiveAction(a);
+                }
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QTest::keyClick(View(), Qt::Key_F10, Qt::ShiftModifier);
+        EXPECT_TRUE(*chose);
+    }
+
+    uitest::UiTestEnv env;
+    std::unique_ptr<ui::CMainFrame> frame;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+};
+
+TEST_F(SiteBrowsingTest, OpenListRefreshAndCloseFromTheWindow) {
+    testsupport::TempDir root;
+    root.Write("pub/incoming/upload-here.txt", "x");
+    root.Write("pub/readme.txt", "hello");
+    root.Write("welcome.msg", "Welcome");
+    testsupport::FtpServer server(root.Path());
+    ASSERT_TRUE(server.Started()) << server.Error();
+    setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1);
+    Start();
+    TreeItem* site = AddSite("Local", server.User(), server.Password());
+    View()->expand(View()->Model()->IndexOf(site->Parent()));
+
+    DoubleClick(site);
+    EXPECT_EQ(ChildTexts(site), (std::vector<std::string>{"pub", "welcome.msg"}));
+    EXPECT_TRUE(View()->isExpanded(View()->Model()->IndexOf(site)));
+    EXPECT_TRUE(env.prompt.Messages().empty()) << env.prompt.Messages()[0];
+    EXPECT_EQ(View()->ListingsRunning(), 0);
+
+    TreeItem* pub = FindPath(Tree(), "/All/FTP Sites/Local/pub");
+    ASSERT_NE(pub, nullptr);
+    View()->SelectItem(pub);
+    View()->setFocus();
+    QTest::keyClick(View(), Qt::Key_Return);
+    EXPECT_EQ(ChildTexts(pub), (std::vector<std::string>{"incoming", "readme.txt"}));
+
+    // A file that appears on the server shows after Refresh.
+    root.Write("pub/new.zip", "zip");
+    View()->SelectItem(pub);
+    EXPECT_EQ(frame->ContextMenuId(), ui::cmd::kMenuSiteDir);
+    ChooseFromContextMenu(QStringLiteral("&Refresh"));
+    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/FTP Sites/Local/pub")),
+              (std::vector<std::string>{"incoming", "new.zip", "readme.txt"}));
+
+    View()->SelectItem(FindPath(Tree(), "/All/FTP Sites/Local/pub/readme.txt"));
+    EXPECT_EQ(frame->Panes().ConnectionText(), QStringLiteral("FTP"));
+
+    View()->SelectItem(site);
+    frame->UpdateCommands();
+    EXPECT_TRUE(frame->Commands().Action(ui::cmd::kCloseSiteMenu)->isEnabled());
+    ChooseFromContextMenu(QStringLiteral("&Close Site"));
+    EXPECT_TRUE(ChildTexts(site).empty());
+    frame->UpdateCommands();
+    EXPECT_FALSE(frame->Commands().Action(ui::cmd::kCloseSiteMenu)->isEnabled());
+    EXPECT_TRUE(frame->Commands().Action(ui::cmd::kOpenSite)->isEnabled());
+}
+
+TEST_F(SiteBrowsingTest, AWrongPasswordIsReportedAndTheSiteStaysClosed) {
+    testsupport::TempDir root;
+    testsupport::FtpServer::Options options;
+    options.anonymous = false;
+    testsupport::FtpServer server(root.Path(), options);
+    ASSERT_TRUE(server.Started()) << server.Error();
+    setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1);
+    Start();
+    TreeItem* site = AddSite("Locked", server.User(), "wrong");
+    View()->SelectItem(site);
+    frame->Commands().Action(ui::cmd::kOpenSite)->trigger();
+    EXPECT_TRUE(ChildTexts(site).empty());
+    ASSERT_EQ(env.prompt.Messages().size(), 1u);
+    EXPECT_NE(env.prompt.Messages()[0].find("530"), std::string::npos) << env.prompt.Messages()[0];
+    EXPECT_EQ(View()->ListingsRunning(), 0);
+}
+
+TEST_F(SiteBrowsingTest, ClosingTheWindowDuringAListingEndsItFirst) {
+    testsupport::ScriptedFtpServer server;
+    server.LoginSteps()
+        .Expect("CWD")
+        .Send("250 ok\r\n")
+        .Expect("PWD")
+        .Send("257 \"/\" is current\r\n")
+        .Expect("PORT")
+        .Send("200 ok\r\n")
+        .Expect("LIST")
+        .WaitEof();  // never answers: the listing waits until it is ended
+    ASSERT_TRUE(server.Start()) << server.Error();
+    setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1);
+    Start();
+    TreeItem* site = AddSite("Silent", "u", "p");
+    View()->SelectItem(site);
+
+    // Once the listing waits, the user closes the window (no changes, so no
+    // question); a bounded poll gives up after ten seconds.
+    QElapsedTimer clock;
+    clock.start();
+    bool closeAsked = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (View()->ListingsRunning() > 0 && !closeAsked) {
+            closeAsked = true;
+            frame->close();
+        } else if (clock.elapsed() > 10000) {
+            poll.stop();
+        }
+    });
+    poll.start(10);
+    frame->Commands().Action(ui::cmd::kOpenSite)->trigger();
+    EXPECT_TRUE(closeAsked);
+    EXPECT_EQ(View()->ListingsRunning(), 0);
+    // The close that had to wait happens as soon as the listing is gone.
+    QTRY_VERIFY_WITH_TIMEOUT(!frame->isVisible(), 5000);
+    EXPECT_TRUE(ChildTexts(FindPath(Tree(), "/All/FTP Sites/Silent")).empty());
+    poll.stop();
+}
+
+}  // namespace
