@@ -158,7 +158,8 @@ bool CatalogTool::CheckFile(const std::string& file) {
 }
 
 int CatalogTool::Print(const std::string& directory) {
-    Catalog catalog(Absolute(directory));
+    loaded_ = std::make_unique<Catalog>(Absolute(directory));
+    Catalog& catalog = *loaded_;
     if (!LoadDirectory(catalog, err_)) return 1;
     std::string out;
     std::vector<std::pair<const TreeItem*, int>> stack;
@@ -191,7 +192,8 @@ int CatalogTool::Resave(const std::string& source, const std::string& destinatio
         return 1;
     }
     std::string src = Absolute(source), dst = Absolute(destination);
-    Catalog catalog(src);
+    loaded_ = std::make_unique<Catalog>(src);
+    Catalog& catalog = *loaded_;
     if (!LoadDirectory(catalog, err_)) return 1;
     if (src != dst) {
         // Contents files that could not be read are kept as they are, and

@@ -4,9 +4,12 @@
 // executable stays a thin main() and tests can run it in-process too.
 #pragma once
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "catalog/catalog.h"
 
 namespace catalog {
 
@@ -27,6 +30,9 @@ private:
 
     std::ostream& out_;
     std::ostream& err_;
+    // The catalog print or resave loaded, kept until the tool is destroyed
+    // so that a program may end without spending time on freeing it.
+    std::unique_ptr<Catalog> loaded_;
 };
 
 }  // namespace catalog

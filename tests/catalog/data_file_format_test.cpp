@@ -63,12 +63,6 @@ TEST(DataFileHeader, TwoDigitYearsAreReadAs1970To2069) {
     }
 }
 
-TEST(DataFileHeader, FormatCarriesTheDateOnlyWhenThereIsOne) {
-    EXPECT_EQ(FormatHeader(""), "%Internet Ambit Data File %ver=\"1.0\"\n");
-    EXPECT_EQ(FormatHeader("07/17/96"),
-              "%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"07/17/96\"\n");
-}
-
 struct LineCase {
     const char* line;
     LineKind kind;
@@ -184,13 +178,6 @@ TEST(DataFileLine, SitePasswordIsNotTurnedIntoAPrice) {
     std::string line;
     AppendItemLine(line, "/All/FTP Sites/s", site);
     EXPECT_EQ(line, "/All/FTP Sites/s:FTPSITE::::::anonymous\n");
-}
-
-TEST(DataFileLine, FieldCountsShowShortLines) {
-    EXPECT_EQ(FieldCount("/All/x:d:1.00", LineKind::Item), 3);
-    EXPECT_EQ(FieldCount("a:b:c:d:e:f:g:h:i:j", LineKind::Item), 8);
-    EXPECT_EQ(FieldCount("CNAME=/All/x", LineKind::Folder), 1);
-    EXPECT_EQ(FieldCount("CNAME=/All/x:f.amb:a:b", LineKind::Folder), 3);
 }
 
 }  // namespace
