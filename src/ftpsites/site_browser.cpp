@@ -275,11 +275,17 @@ bool SiteBrowser::Connect(TreeItem* item) {
 }
 
 void SiteBrowser::Insert(TreeItem* item, std::vector<CEntry>& entries) {
-    std::stable_sort(entries.begin(), entries.end(), [](const CEntry& a, const CEntry& b) {
-        return CompareListedEntries(a, b) < 0;
+    // Inserted in their listed order (directories first); the tree then
+    // places each among its siblings by its own rule. Indexes are sorted,
+    // not the entries, which are large to move.
+    std::vector<size_t> order(entries.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&entries](size_t a, size_t b) {
+        return CompareListedEntries(entries[a], entries[b]) < 0;
     });
     CatalogTree::BulkInsert bulk(tree_);
-    for (CEntry& e : entries) {
+    for (size_t i : order) {
+        CEntry& e = entries[i];
         const bool isDirectory = e.Path == catalog::kFtpDirPath;
         std::string text = e.Name;
         tree_.InsertItem(item, text, std::make_unique<CEntry>(std::move(e)),
