@@ -25,21 +25,25 @@ AsyncSocket::AsyncSocket(int eventMask) : eventMask_(eventMask) {
 AsyncSocket::~AsyncSocket() {
     RemoveHandler(socket_, kSocketHandler);
     if (accepted_ >= 0) RemoveHandler(accepted_, kSocketHandler);
-    // A destructor cannot report a failed close; the descriptor is gone either way.
+    // A destructor cannot throw; a failed close is only recorded (the
+    // descriptor is released either way).
     if (!IsClosed()) {
         if (accepted_ >= 0) {
             Window()->Forget(accepted_);
-            ::close(accepted_);
+            if (::close(accepted_) != 0) Record("socket close", FromErrno(errno));
         }
         Window()->Forget(socket_);
-        ::close(socket_);
+        if (::close(socket_) != 0) Record("Socket close", FromErrno(errno));
     }
 }
 
 void AsyncSocket::AsyncPrepare() {
     RemoveHandler(socket_, kSocketHandler);
+    // A socket closed here (aborted during its lookup) keeps no entry: its
+    // descriptor number may already belong to another socket.
+    if (IsClosed()) return;
     AddHandler(socket_, this, kSocketHandler);
-    if (!IsClosed()) Window()->Select(socket_, eventMask_);
+    Window()->Select(socket_, eventMask_);
 }
 
 void AsyncSocket::OnNotify(unsigned, std::intptr_t, std::int32_t lParam) {

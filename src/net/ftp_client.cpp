@@ -200,8 +200,9 @@ void FtpClient::GetErrorInfo(int& code, std::string& context, std::string& text)
                 std::snprintf(buffer, sizeof buffer, "Unknown error: Errno=%d", s.localErrno);
                 text = buffer;
             } else {
-                std::snprintf(buffer, sizeof buffer, "%d ", s.code);
-                text = buffer + s.replyText;
+                std::vector<char> line(s.replyText.size() + 16);
+                std::snprintf(line.data(), line.size(), "%d %s", s.code, s.replyText.c_str());
+                text = line.data();
             }
     }
     s.code = 0;

@@ -29,7 +29,7 @@ NotifyWindow* NotifyWindow::Instance() {
     return window;
 }
 
-NotifyWindow::NotifyWindow() : object_(new QObject()) {}
+NotifyWindow::NotifyWindow() : object_(new QObject()) { object_->setObjectName("WendsWindow"); }
 
 void NotifyWindow::Select(int fd, int mask) {
     Watch& w = watches_[fd];
