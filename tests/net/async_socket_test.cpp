@@ -122,6 +122,20 @@ TEST(AsyncSocket, LargeWritesWaitForRoomInsteadOfFailing) {
     EXPECT_TRUE(received == big);
 }
 
+TEST(AsyncSocket, AbortBeforeTheConnectionExistsEndsTheFirstReadQuietly) {
+    ListenSocket server(0, 1, kMask, "127.0.0.1");
+    {
+        ClientSocket client(InetAddress("localhost", static_cast<std::uint16_t>(server.LocalPort())), kMask);
+        QTimer::singleShot(0, [&] { client.Abort(); });
+        char buffer[8] = "stale";
+        EXPECT_EQ(client.Read(buffer, sizeof buffer), 0);
+        EXPECT_EQ(buffer[0], '\0');
+        EXPECT_TRUE(client.IsClosed());
+        EXPECT_TRUE(client.Address().IsCancelled());
+    }
+    EXPECT_EQ(WinsockUser::HandlerCount(), 1);  // only the listener
+}
+
 TEST(AsyncSocket, RefusedConnectionIsReportedWithTheSocketCode) {
     int port;
     {
