@@ -143,8 +143,8 @@ std::uint32_t AsyncSocket::ReadLong() {
         for (int i = 0; i < n; ++i) bytes[got + i] = static_cast<unsigned char>(buffer[i]);
         got += n;
     }
-    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) |
-           bytes[3];
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+           (std::uint32_t{bytes[2]} << 8) | bytes[3];
 }
 
 void AsyncSocket::Write(const char* data, std::size_t length) { Send(data, length, 0); }
@@ -194,7 +194,8 @@ int AsyncSocket::LocalPort() {
     if (!IsPrepared()) Prepare();
     sockaddr_in sa{};
     socklen_t len = sizeof sa;
-    if (getsockname(socket_, reinterpret_cast<sockaddr*>(&sa), &len) != 0) Fail("Get socket info", FromErrno(errno));
+    if (getsockname(socket_, reinterpret_cast<sockaddr*>(&sa), &len) != 0)
+        Fail("Get socket info", FromErrno(errno));
     return ntohs(sa.sin_port);
 }
 
@@ -202,7 +203,8 @@ std::string AsyncSocket::LocalAddress() {
     if (!IsPrepared()) Prepare();
     sockaddr_in sa{};
     socklen_t len = sizeof sa;
-    if (getsockname(socket_, reinterpret_cast<sockaddr*>(&sa), &len) != 0) Fail("Get socket info", FromErrno(errno));
+    if (getsockname(socket_, reinterpret_cast<sockaddr*>(&sa), &len) != 0)
+        Fail("Get socket info", FromErrno(errno));
     char text[INET_ADDRSTRLEN] = {};
     inet_ntop(AF_INET, &sa.sin_addr, text, sizeof text);
     return text;

@@ -22,7 +22,8 @@ constexpr int kMask = AsyncSocket::kRead | AsyncSocket::kWrite | AsyncSocket::kC
 // A listening socket on the loopback and a client connected to it.
 struct Pair {
     ListenSocket server{0, 1, kMask, "127.0.0.1"};
-    ClientSocket client{InetAddress("127.0.0.1", static_cast<std::uint16_t>(server.LocalPort())), kMask};
+    ClientSocket client{InetAddress("127.0.0.1", static_cast<std::uint16_t>(server.LocalPort())),
+                        kMask};
 };
 
 double CpuSeconds() {
@@ -72,7 +73,8 @@ TEST(AsyncSocket, PeerCloseEndsReadWithZeroAndLaterReadsReturnAtOnce) {
     std::string text;
     char buffer[64];
     int n;
-    while ((n = p.server.Read(buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+    while ((n = p.server.Read(buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<size_t>(n));
     EXPECT_EQ(text, "last words");
     EXPECT_TRUE(p.server.IsPeerClosed());
     EXPECT_EQ(p.server.Read(buffer, sizeof buffer), 0);
@@ -117,7 +119,8 @@ TEST(AsyncSocket, LargeWritesWaitForRoomInsteadOfFailing) {
     p.client.Close();
     char buffer[65536];
     int n;
-    while ((n = p.server.Read(buffer, sizeof buffer)) > 0) received.append(buffer, static_cast<size_t>(n));
+    while ((n = p.server.Read(buffer, sizeof buffer)) > 0)
+        received.append(buffer, static_cast<size_t>(n));
     timer.stop();
     EXPECT_TRUE(received == big);
 }
@@ -125,7 +128,8 @@ TEST(AsyncSocket, LargeWritesWaitForRoomInsteadOfFailing) {
 TEST(AsyncSocket, AbortBeforeTheConnectionExistsEndsTheFirstReadQuietly) {
     ListenSocket server(0, 1, kMask, "127.0.0.1");
     {
-        ClientSocket client(InetAddress("localhost", static_cast<std::uint16_t>(server.LocalPort())), kMask);
+        ClientSocket client(
+            InetAddress("localhost", static_cast<std::uint16_t>(server.LocalPort())), kMask);
         QTimer::singleShot(0, [&] { client.Abort(); });
         char buffer[8] = "stale";
         EXPECT_EQ(client.Read(buffer, sizeof buffer), 0);
@@ -201,7 +205,8 @@ TEST(AsyncSocket, SilentPeerTimesOutAndTheWaitCostsNoProcessorTime) {
 TEST(AsyncSocket, HandlerTableHoldsTenEntriesAndIgnoresDuplicates) {
     int before = WinsockUser::HandlerCount();
     ASSERT_EQ(before, 0);
-    struct Object : WinsockUser {} object;
+    struct Object : WinsockUser {
+    } object;
     for (int i = 0; i < WinsockUser::kMaxHandlers; ++i)
         WinsockUser::AddHandler(1000 + i, &object, WinsockUser::kLookupHandler);
     WinsockUser::AddHandler(1000, &object, WinsockUser::kLookupHandler);  // already there
@@ -210,7 +215,8 @@ TEST(AsyncSocket, HandlerTableHoldsTenEntriesAndIgnoresDuplicates) {
     EXPECT_EQ(WinsockUser::LastError(), -2);
     EXPECT_EQ(WinsockUser::ErrorText(), "Too many handlers");
     EXPECT_EQ(WinsockUser::LastOperation(), "Add Handler (too many handlers)");
-    for (int i = 0; i < WinsockUser::kMaxHandlers; ++i) WinsockUser::RemoveHandler(1000 + i, WinsockUser::kLookupHandler);
+    for (int i = 0; i < WinsockUser::kMaxHandlers; ++i)
+        WinsockUser::RemoveHandler(1000 + i, WinsockUser::kLookupHandler);
     WinsockUser::RemoveHandler(5, WinsockUser::kLookupHandler);  // missing: ignored
     EXPECT_EQ(WinsockUser::HandlerCount(), 0);
 }

@@ -38,7 +38,8 @@ protected:
         ASSERT_TRUE(server->Started()) << server->Error();
     }
     std::unique_ptr<FtpClient> Connect() {
-        return std::make_unique<FtpClient>(server->Host(), server->Port(), server->User(), server->Password());
+        return std::make_unique<FtpClient>(server->Host(), server->Port(), server->User(),
+                                           server->Password());
     }
 
     testsupport::TempDir root;
@@ -135,7 +136,8 @@ TEST_F(RealServer, RefusedDownloadReportsTheServerAndKeepsTheLocalFile) {
     local.Write("keep.txt", "precious");
     auto client = Connect();
     std::int64_t bytes = 0;
-    EXPECT_THROW(client->Get("/pub/missing.bin", local.File("keep.txt"), bytes, true), CFtpObjError);
+    EXPECT_THROW(client->Get("/pub/missing.bin", local.File("keep.txt"), bytes, true),
+                 CFtpObjError);
     int code = 0;
     std::string context, text;
     FtpClient::GetErrorInfo(code, context, text);
@@ -204,7 +206,8 @@ TEST_F(RealServer, LocalFileProblemsAreReportedWithTheirCause) {
     auto client = Connect();
     std::int64_t bytes = 0;
     root.Write("pub/a.bin", "abc");
-    EXPECT_THROW(client->Get("/pub/a.bin", local.File("no/such/dir/a.bin"), bytes, true), CFtpObjError);
+    EXPECT_THROW(client->Get("/pub/a.bin", local.File("no/such/dir/a.bin"), bytes, true),
+                 CFtpObjError);
     int code = 0;
     std::string context, text;
     FtpClient::GetErrorInfo(code, context, text);
