@@ -178,7 +178,8 @@ bool SiteBrowser::OpenSiteItem(TreeItem* item, bool connect) {
     if (!item || !item->HasEntry()) return false;
     CEntry& entry = *item->Entry();
     TreeItem* site = connect ? item : FindSiteItem(item);
-    if (!site || (connect && !entry.IsFtpSite())) return false;
+    if (!site || (connect ? !entry.IsFtpSite() : !entry.IsFtpSite() && !entry.IsFtpDir()))
+        return false;
 
     tree_.SetItemImages(item, kImageBusy, kImageBusy);
     if (entry.MapFileId == kStateListed) {
@@ -266,8 +267,10 @@ bool SiteBrowser::Connect(TreeItem* item) {
     }
     bool alive = chain.Alive(tree_) && item->HasEntry();
     if (view_) view_->ListingFinished(alive ? item : nullptr);
-    if (!alive) {
+    // Deleted, or closed by a command that re-entered while we connected.
+    if (!alive || item->Entry()->MapFileId != kStateListed) {
         client->Abort();
+        if (alive) RestoreImages(item);
         return false;
     }
     item->Entry()->SiteClient = std::make_unique<SiteSession>(std::move(client));
