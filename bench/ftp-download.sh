@@ -39,7 +39,6 @@ anonymous_enable=YES
 local_enable=NO
 write_enable=NO
 anon_root=$work/root
-no_anon_password=YES
 port_enable=YES
 connect_from_port_20=NO
 seccomp_sandbox=NO

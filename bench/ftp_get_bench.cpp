@@ -41,7 +41,8 @@ int Get(const char* host, int port, const char* remote, const char* local) {
         std::int64_t bytes = 0;
         auto start = std::chrono::steady_clock::now();
         if (!client.Get(remote, local, bytes, true)) return 1;
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("%lld %.6f\n", static_cast<long long>(bytes), seconds);
         client.Quit();
         return 0;

@@ -178,7 +178,8 @@ bool SiteBrowser::OpenSiteItem(TreeItem* item, bool connect) {
     if (!item || !item->HasEntry()) return false;
     CEntry& entry = *item->Entry();
     TreeItem* site = connect ? item : FindSiteItem(item);
-    if (!site || (connect && !entry.IsFtpSite())) return false;
+    if (!site || (connect ? !entry.IsFtpSite() : !entry.IsFtpSite() && !entry.IsFtpDir()))
+        return false;
 
     tree_.SetItemImages(item, kImageBusy, kImageBusy);
     if (entry.MapFileId == kStateListed) {
@@ -266,8 +267,10 @@ bool SiteBrowser::Connect(TreeItem* item) {
     }
     bool alive = chain.Alive(tree_) && item->HasEntry();
     if (view_) view_->ListingFinished(alive ? item : nullptr);
-    if (!alive) {
+    // Deleted, or closed by a command that re-entered while we connected.
+    if (!alive || item->Entry()->MapFileId != kStateListed) {
         client->Abort();
+        if (alive) RestoreImages(item);
         return false;
     }
     item->Entry()->SiteClient = std::make_unique<SiteSession>(std::move(client));
@@ -275,11 +278,17 @@ bool SiteBrowser::Connect(TreeItem* item) {
 }
 
 void SiteBrowser::Insert(TreeItem* item, std::vector<CEntry>& entries) {
-    std::stable_sort(entries.begin(), entries.end(), [](const CEntry& a, const CEntry& b) {
-        return CompareListedEntries(a, b) < 0;
+    // Inserted in their listed order (directories first); the tree then
+    // places each among its siblings by its own rule. Indexes are sorted,
+    // not the entries, which are large to move.
+    std::vector<size_t> order(entries.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&entries](size_t a, size_t b) {
+        return CompareListedEntries(entries[a], entries[b]) < 0;
     });
     CatalogTree::BulkInsert bulk(tree_);
-    for (CEntry& e : entries) {
+    for (size_t i : order) {
+        CEntry& e = entries[i];
         const bool isDirectory = e.Path == catalog::kFtpDirPath;
         std::string text = e.Name;
         tree_.InsertItem(item, text, std::make_unique<CEntry>(std::move(e)),

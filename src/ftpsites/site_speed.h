@@ -1,6 +1,7 @@
 // The per-host speed values in the settings store, under the application
-// key's "sites" subkey: a value named by the host and one named by the host
-// followed by "#". The Item Properties dialog estimates a transfer time
+// key's "sites" subkey ("SOFTWARE\%s\%s\%s\sites" with company,
+// application and version): a value named by the host and one named by the
+// host followed by "#". The Item Properties dialog estimates a transfer time
 // from them as (size / 1000) / (first / second), so they are kept as bytes
 // received and the milliseconds that took, whose quotient is kilobytes per
 // second. Live browsing adds every directory listing to them.

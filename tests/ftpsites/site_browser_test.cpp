@@ -47,6 +47,7 @@ protected:
 };
 
 TEST_F(RealServerTest, OpeningASiteListsItsDirectoriesFilesAndLinks) {
+    site_->Entry()->Date = "INSITE";  // saved while an earlier listing ran
     ASSERT_TRUE(browser_.OpenSite(site_));
     EXPECT_TRUE(prompt_.Shown().empty()) << prompt_.Shown().front();
     // Directory links show as directories; a dangling link as a file.
@@ -125,6 +126,20 @@ TEST_F(RealServerTest, CloseSiteRemovesItsChildrenAndAReopenConnectsAgain) {
     ASSERT_TRUE(browser_.OpenSite(site_));
     EXPECT_EQ(Children(site_).size(), 7u);
     EXPECT_TRUE(SiteBrowser::IsConnected(site_));
+    EXPECT_TRUE(prompt_.Shown().empty()) << ::testing::PrintToString(prompt_.Shown());
+}
+
+TEST_F(RealServerTest, AClosedSiteDeletedLaterLeavesOtherConnectionsAlone) {
+    // The closed site's socket number goes to the next connection; letting
+    // go of the closed site must not unhook that connection.
+    setenv("AMBIT_NET_TIMEOUT", "5", 1);
+    TreeItem* second = AddSite("Second", server_->User(), server_->Password());
+    ASSERT_TRUE(browser_.OpenSite(site_));
+    browser_.CloseSite(site_);
+    ASSERT_TRUE(browser_.OpenSite(second));
+    tree_.DeleteSubtree(site_, true);
+    ASSERT_TRUE(browser_.Refresh(second));
+    EXPECT_EQ(Children(second).size(), 7u);
     EXPECT_TRUE(prompt_.Shown().empty()) << ::testing::PrintToString(prompt_.Shown());
 }
 

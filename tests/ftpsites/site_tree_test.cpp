@@ -26,19 +26,6 @@ CEntry Listed(const char* name, bool dir) {
     return MakeListedEntry(line, dir, "ftp.example.org", "/All/FTP Sites/Example");
 }
 
-TEST(ListedEntries, CarryTheSiteHostTheirKindAndTheirTreePath) {
-    ListedLine line{ListedKind::Link, "bin", "usr/bin", "7", "Jul/17/96"};
-    CEntry e = MakeListedEntry(line, true, "ftp.example.org", "/All/FTP Sites/Example");
-    EXPECT_EQ(e.Name, "bin");
-    EXPECT_EQ(e.Path, "FTPDIR");
-    EXPECT_TRUE(e.IsFtpDir());
-    EXPECT_EQ(e.Address, "ftp.example.org");
-    EXPECT_EQ(e.Size, "7");
-    EXPECT_EQ(e.Date, "Jul/17/96");
-    EXPECT_EQ(e.Location, "/All/FTP Sites/Example/bin");
-    EXPECT_TRUE(Listed("x", false).IsFtpFile());
-}
-
 TEST(ListedEntries, DirectoriesFirstThenFilesEachByExactName) {
     std::vector<CEntry> v = {Listed("a.txt", false), Listed("b", true), Listed("B.txt", false),
                              Listed("A", true), Listed("a", true)};
