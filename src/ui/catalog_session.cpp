@@ -20,6 +20,9 @@ std::string Upper(std::string s) {
     return s;
 }
 
+constexpr const char* kNewVersionQuestion =
+    "This is a new version of Ambit. Would you like me to download and install it? (I will have to quit the program)";
+
 std::string AfterLastSlash(const std::string& path) {
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -130,8 +133,7 @@ bool CatalogSession::DownloadItem(const catalog::CEntry& entry, const std::strin
     const std::string name = Upper(entry.Name);
     const std::string path = Upper(entry.Path);
     if (name.compare(0, 5, "AMBIT") == 0 && path.size() >= 3 && path.compare(path.size() - 3, 3, "EXE") == 0 &&
-        platform::CurrentPrompt().AskYesNo("This is a new version of Ambit. Would you like me to download and "
-                                           "install it? (I will have to quit the program)"))
+        platform::CurrentPrompt().AskYesNo(kNewVersionQuestion))
         install = "Y";
 
     bool started = skiff_.Start({entry.Address, entry.Path, "ftp", store::Scramble(settings_.email), localPath,

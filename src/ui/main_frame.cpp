@@ -6,12 +6,16 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
 #include <memory>
 
+#include "platform/prompt.h"
 #include "ui/about_box.h"
 #include "ui/client_view.h"
 #include "ui/command_ids.h"
@@ -19,6 +23,7 @@
 #include "ui/help_manual.h"
 #include "ui/status_panes.h"
 #include "ui/tool_images.h"
+#include "ui/tree_printer.h"
 
 namespace ui {
 
@@ -131,8 +136,26 @@ void CMainFrame::InstallFrameHandlers() {
     });
     commands_->SetHandler(Effect::HelpTopics, [] { HelpManual::Open("index.html"); });
     commands_->SetHandler(Effect::HelpIndex, [] { HelpManual::Open("keys.html"); });
+    commands_->SetHandler(Effect::Print, [this] { PrintCatalog(); });
+    commands_->SetHandler(Effect::PrintSetup, [this] {
+        QPageSetupDialog setup(&printer(), this);
+        setup.exec();
+    });
     // Ctrl+O was never given anything to open: the key is taken, and idle.
     commands_->SetHandler(Effect::Open, [] {});
+}
+
+QPrinter& CMainFrame::printer() {
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+void CMainFrame::PrintCatalog() {
+    QPrintDialog dialog(&printer(), this);
+    dialog.setWindowTitle(QStringLiteral("Print"));
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (TreePrinter(*view_).Print(printer()) == 0)
+        platform::CurrentPrompt().Message("The catalog could not be printed: the printer did not accept it.");
 }
 
 void CMainFrame::UpdateCommands() {

@@ -8,11 +8,13 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
 #include <string>
 
 #include "ui/splash_dialog.h"
 
 class QLabel;
+class QPrinter;
 class QMenu;
 class QToolBar;
 
@@ -50,6 +52,12 @@ public:
     // Where a menu opened from the keyboard appears.
     QPoint KeyboardMenuPosition() const;
 
+    // The printer of Print and Print Setup, kept for the session so the
+    // choices of one print carry over to the next.
+    QPrinter& printer();
+    // Ctrl+P: the print dialog, then the tree as shown.
+    void PrintCatalog();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -67,6 +75,7 @@ private:
     QToolBar* toolBar_ = nullptr;
     StatusPanes* panes_ = nullptr;
     QLabel* ready_ = nullptr;
+    std::unique_ptr<QPrinter> printer_;
     bool closing_ = false;
     bool closeAfterListings_ = false;
 };

@@ -1,0 +1,57 @@
+// Printing the catalog to a PDF file: the rows a user sees, paginated;
+// the rows of collapsed folders stay off the paper.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QPrinter>
+#include <QTreeView>
+
+#include "catalog/catalog.h"
+#include "catalog/catalog_tree.h"
+#include "temp_dir.h"
+#include "ui/catalog_model.h"
+#include "ui/tree_printer.h"
+
+namespace {
+
+int PdfPages(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    QByteArray pdf = f.readAll();
+    if (!pdf.startsWith("%PDF")) return -1;
+    return static_cast<int>(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page>") +
+                            pdf.count("/Type /Page "));
+}
+
+TEST(TreePrinter, PrintsTheVisibleRowsOverAsManyPagesAsNeeded) {
+    testsupport::TempDir dir;
+    catalog::CatalogTree tree;
+    for (int i = 0; i < 300; ++i) {
+        catalog::CEntry e;
+        e.Name = "Item " + std::to_string(1000 + i);
+        e.Location = "/All/Folder/" + e.Name;
+        e.Path = "/pub/x.zip";
+        tree.InsertEntry(e);
+    }
+    ui::CatalogModel model(tree);
+    QTreeView view;
+    view.setModel(&model);
+    view.expand(model.IndexOf(tree.RootItem()));
+
+    auto print = [&](const std::string& name) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        QString path = QString::fromStdString(dir.File(name));
+        printer.setOutputFileName(path);
+        int pages = ui::TreePrinter(view).Print(printer);
+        EXPECT_EQ(PdfPages(path), pages) << name;
+        return pages;
+    };
+    EXPECT_EQ(print("collapsed.pdf"), 1) << "two rows: All and its folder";
+    view.expand(model.IndexOf(tree.FindChild(tree.RootItem(), "Folder")));
+    int pages = print("expanded.pdf");
+    EXPECT_GE(pages, 4) << "302 rows do not fit on a few pages";
+    EXPECT_LE(pages, 12);
+}
+
+}  // namespace
