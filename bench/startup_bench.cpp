@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPixmap>
-
 #include <cstdio>
 #include <fstream>
 #include <string>

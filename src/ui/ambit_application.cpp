@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QTimer>
-
 #include <cstdio>
 
 #include "platform/gui/message_box_prompt.h"
@@ -25,7 +24,8 @@ int AmbitApplication::Run(int argc, char** argv) {
     FrameOptions options;
     options.dataDirectory = platform::DataDirectory();
     if (!platform::MakeDirectories(options.dataDirectory)) {
-        std::fprintf(stderr, "ambit: cannot create the data directory %s\n", options.dataDirectory.c_str());
+        std::fprintf(stderr, "ambit: cannot create the data directory %s\n",
+                     options.dataDirectory.c_str());
         return 1;
     }
 

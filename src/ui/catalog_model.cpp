@@ -53,8 +53,10 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
     const TreeItem* item = ItemAt(index);
     if (!item) return QVariant();
     switch (role) {
-        case Qt::DisplayRole: return QString::fromStdString(item->Text());
-        case Qt::DecorationRole: return IconFor(item->Image(), item->SelectedImage());
+        case Qt::DisplayRole:
+            return QString::fromStdString(item->Text());
+        case Qt::DecorationRole:
+            return IconFor(item->Image(), item->SelectedImage());
         case Qt::ToolTipRole: {
             const catalog::CEntry* e = item->Entry();
             if (!e || e->IsFolder() || e->Description.empty() || e->Description == catalog::kNone ||
@@ -62,7 +64,8 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
                 return QVariant();
             return QString::fromStdString(e->Description);
         }
-        default: return QVariant();
+        default:
+            return QVariant();
     }
 }
 
@@ -105,7 +108,8 @@ void CatalogModel::ItemAboutToBeMoved(TreeItem* sourceParent, int row, TreeItem*
                                       int destinationRow) {
     // Qt refuses a move onto the row's own place; the tree then changes
     // nothing visible, so there is nothing to end either.
-    moving_ = beginMoveRows(IndexOf(sourceParent), row, row, IndexOf(destinationParent), destinationRow);
+    moving_ =
+        beginMoveRows(IndexOf(sourceParent), row, row, IndexOf(destinationParent), destinationRow);
 }
 
 void CatalogModel::ItemMoved() {

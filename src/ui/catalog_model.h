@@ -27,7 +27,8 @@ public:
     catalog::TreeItem* ItemAt(const QModelIndex& index) const;
     QModelIndex IndexOf(const catalog::TreeItem* item) const;
 
-    QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+    QModelIndex index(int row, int column,
+                      const QModelIndex& parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -40,8 +41,8 @@ public:
     void ItemsInserted(catalog::TreeItem* parent, int first, int last) override;
     void ItemsAboutToBeRemoved(catalog::TreeItem* parent, int first, int last) override;
     void ItemsRemoved(catalog::TreeItem* parent, int first, int last) override;
-    void ItemAboutToBeMoved(catalog::TreeItem* sourceParent, int row, catalog::TreeItem* destinationParent,
-                            int destinationRow) override;
+    void ItemAboutToBeMoved(catalog::TreeItem* sourceParent, int row,
+                            catalog::TreeItem* destinationParent, int destinationRow) override;
     void ItemMoved() override;
     void ItemChanged(catalog::TreeItem* item) override;
     void TreeAboutToBeReset() override;

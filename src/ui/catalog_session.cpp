@@ -21,7 +21,8 @@ std::string Upper(std::string s) {
 }
 
 constexpr const char* kNewVersionQuestion =
-    "This is a new version of Ambit. Would you like me to download and install it? (I will have to quit the program)";
+    "This is a new version of Ambit. Would you like me to download and install it? (I will have to "
+    "quit the program)";
 
 std::string AfterLastSlash(const std::string& path) {
     size_t slash = path.rfind('/');
@@ -50,8 +51,9 @@ bool CatalogSession::ApplySettings(const AmbitSettings& settings) {
     try {
         SettingsStore::Save(settings);
     } catch (const store::CRegistryError&) {
-        platform::CurrentPrompt().Message("Your settings could not be saved: " + store::RegistryLastError() +
-                                          "\nThe previous settings stay in use.");
+        platform::CurrentPrompt().Message(
+            "Your settings could not be saved: " + store::RegistryLastError() +
+            "\nThe previous settings stay in use.");
         return false;
     }
     settings_ = settings;
@@ -79,14 +81,16 @@ void CatalogSession::LoadSettingsAndCatalog(const Hooks& hooks) {
         startedBefore = SettingsStore::StartedBefore();
     } catch (const store::CRegistryError&) {
         // Starting with nothing and no word would look like a lost catalog.
-        platform::CurrentPrompt().Message("Your settings could not be read: " + store::RegistryLastError() +
-                                          "\nInternet Ambit starts with its default settings.");
+        platform::CurrentPrompt().Message(
+            "Your settings could not be read: " + store::RegistryLastError() +
+            "\nInternet Ambit starts with its default settings.");
         settings_ = AmbitSettings::Defaults(dataDirectory_);
     }
 
     std::string mainFile = catalog_.DataPath(catalog::kMainDataFile);
     if (!startedBefore && !platform::FileExists(mainFile)) {
-        if (platform::CurrentPrompt().AskYesNo("Would you like to get a new datafile from the Internet?"))
+        if (platform::CurrentPrompt().AskYesNo(
+                "Would you like to get a new datafile from the Internet?"))
             FetchAsFirstStart();
     } else if (!catalog_.LoadMainDataFile() &&
                platform::CurrentPrompt().AskYesNo(
@@ -123,21 +127,23 @@ std::string CatalogSession::LocalPathFor(const catalog::CEntry& entry) const {
     return platform::JoinPath(dir, AfterLastSlash(entry.Path));
 }
 
-bool CatalogSession::DownloadItem(const catalog::CEntry& entry, const std::string& localPath, bool ascii,
-                                  bool* installAndQuit) {
+bool CatalogSession::DownloadItem(const catalog::CEntry& entry, const std::string& localPath,
+                                  bool ascii, bool* installAndQuit) {
     if (installAndQuit) *installAndQuit = false;
     size_t slash = localPath.rfind('/');
-    if (slash != std::string::npos && slash > 0) platform::MakeDirectories(localPath.substr(0, slash));
+    if (slash != std::string::npos && slash > 0)
+        platform::MakeDirectories(localPath.substr(0, slash));
 
     std::string install = "N";
     const std::string name = Upper(entry.Name);
     const std::string path = Upper(entry.Path);
-    if (name.compare(0, 5, "AMBIT") == 0 && path.size() >= 3 && path.compare(path.size() - 3, 3, "EXE") == 0 &&
+    if (name.compare(0, 5, "AMBIT") == 0 && path.size() >= 3 &&
+        path.compare(path.size() - 3, 3, "EXE") == 0 &&
         platform::CurrentPrompt().AskYesNo(kNewVersionQuestion))
         install = "Y";
 
-    bool started = skiff_.Start({entry.Address, entry.Path, "ftp", store::Scramble(settings_.email), localPath,
-                                 ascii ? "0" : "1", install});
+    bool started = skiff_.Start({entry.Address, entry.Path, "ftp", store::Scramble(settings_.email),
+                                 localPath, ascii ? "0" : "1", install});
     if (started && install == "Y" && installAndQuit) *installAndQuit = true;
     return started;
 }
@@ -151,12 +157,15 @@ bool CatalogSession::DownloadCatalogItem(const catalog::TreeItem* item, bool* in
 
 bool CatalogSession::CloseCatalog() {
     if (catalog_.Changed() &&
-        platform::CurrentPrompt().AskYesNo("You have made changes to your tree, would you like to save them?") &&
+        platform::CurrentPrompt().AskYesNo(
+            "You have made changes to your tree, would you like to save them?") &&
         !catalog_.SaveCatalog() &&
-        !platform::CurrentPrompt().AskYesNo("Your changes could not be saved. Quit anyway and lose them?")) {
+        !platform::CurrentPrompt().AskYesNo(
+            "Your changes could not be saved. Quit anyway and lose them?")) {
         return false;
     }
-    if (catalog::TreeItem* root = catalog_.Tree().RootItem()) catalog_.Tree().DeleteSubtree(root, true);
+    if (catalog::TreeItem* root = catalog_.Tree().RootItem())
+        catalog_.Tree().DeleteSubtree(root, true);
     return true;
 }
 

@@ -18,20 +18,34 @@ namespace {
 catalog::CatalogCommand CommandFor(Rule rule) {
     using C = catalog::CatalogCommand;
     switch (rule) {
-        case Rule::Download: return C::Download;
-        case Rule::ItemProperties: return C::ItemProperties;
-        case Rule::Edit: return C::Edit;
-        case Rule::NewFolder: return C::NewFolder;
-        case Rule::Add: return C::Add;
-        case Rule::Delete: return C::Delete;
-        case Rule::NewDataFile: return C::GetNewDataFile;
-        case Rule::Upload: return C::Upload;
-        case Rule::UploadFile: return C::UploadFile;
-        case Rule::UpdateMapFile: return C::UpdateMapFile;
-        case Rule::OpenSite: return C::OpenSite;
-        case Rule::Refresh: return C::Refresh;
-        case Rule::CloseSite: return C::CloseSite;
-        case Rule::Always: break;
+        case Rule::Download:
+            return C::Download;
+        case Rule::ItemProperties:
+            return C::ItemProperties;
+        case Rule::Edit:
+            return C::Edit;
+        case Rule::NewFolder:
+            return C::NewFolder;
+        case Rule::Add:
+            return C::Add;
+        case Rule::Delete:
+            return C::Delete;
+        case Rule::NewDataFile:
+            return C::GetNewDataFile;
+        case Rule::Upload:
+            return C::Upload;
+        case Rule::UploadFile:
+            return C::UploadFile;
+        case Rule::UpdateMapFile:
+            return C::UpdateMapFile;
+        case Rule::OpenSite:
+            return C::OpenSite;
+        case Rule::Refresh:
+            return C::Refresh;
+        case Rule::CloseSite:
+            return C::CloseSite;
+        case Rule::Always:
+            break;
     }
     return C::AddFtpServer;  // always enabled
 }
@@ -124,12 +138,15 @@ void CClientView::InstallHandlers(CommandTable& commands) {
 
 void CClientView::ActivateItem(int requestCode) {
     catalog::TreeItem* item = SelectedItem();
+    const bool wasExpanded = isExpanded(currentIndex());
     Catalog().ActivateItem(item);
     if (requestCode == kEnterRequest) {
-        // Activation may have replaced the selection's children; look the
-        // item up again rather than trusting an index taken before.
+        // Enter opens or closes the item, judged by how it was before:
+        // activation may itself have expanded it (an opened site), and
+        // toggling that would close what the user just opened. The index
+        // is taken afresh, as activation may have changed the rows.
         QModelIndex index = currentIndex();
-        if (index.isValid()) setExpanded(index, !isExpanded(index));
+        if (index.isValid()) setExpanded(index, !wasExpanded);
     }
     emit SelectionChanged();
 }
@@ -208,7 +225,15 @@ void CClientView::mouseDoubleClickEvent(QMouseEvent* event) {
         QModelIndex index = indexAt(event->position().toPoint());
         if (index.isValid()) {
             setCurrentIndex(index);
+            const bool wasExpanded = isExpanded(index);
+            QPersistentModelIndex activated(index);
             ActivateItem(0);
+            QTreeView::mouseDoubleClickEvent(event);
+            // As with Enter: an item that was closed ends up open, even when
+            // activation opened it and the default handling toggled it back.
+            if (!wasExpanded && activated.isValid() && model_->rowCount(activated) > 0)
+                expand(activated);
+            return;
         }
     }
     QTreeView::mouseDoubleClickEvent(event);
@@ -224,11 +249,14 @@ void CClientView::Download() {
     // downloaded without being bought.
     if (!RuleAllows(Rule::Download)) return;
     switch (SelectedKind()) {
-        case 0: DownloadCatalogItem(); break;
+        case 0:
+            DownloadCatalogItem();
+            break;
         case 1:
             if (catalog::TreeItem* item = SelectedItem()) DownloadSiteFile(item);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QTreeView>
-
 #include <memory>
 
 #include "catalog/catalog_services.h"
@@ -25,7 +24,9 @@ namespace ui {
 class CatalogModel;
 class ReadProgressDialog;
 
-class CClientView : public QTreeView, public catalog::ActivationHandler, public ftpsites::SiteBrowserView {
+class CClientView : public QTreeView,
+                    public catalog::ActivationHandler,
+                    public ftpsites::SiteBrowserView {
     Q_OBJECT
 public:
     // Request code of an activation by the Enter key.

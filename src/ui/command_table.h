@@ -13,7 +13,6 @@
 #include <QList>
 #include <QObject>
 #include <QString>
-
 #include <functional>
 #include <map>
 #include <vector>
@@ -34,11 +33,11 @@ enum class Effect {
     PurchaseLog,
     Options,
     ItemProperties,
-    AddItem,        // Tools, Add: the Item Configuration dialog
-    AddChooser,     // toolbar Add, popup Add, Ctrl+N: the Add Item chooser
+    AddItem,     // Tools, Add: the Item Configuration dialog
+    AddChooser,  // toolbar Add, popup Add, Ctrl+N: the Add Item chooser
     EditItem,
     DeleteItem,
-    Download,       // dispatch by kind
+    Download,  // dispatch by kind
     DownloadCatalogItem,
     DownloadSiteFile,
     Upload,
@@ -56,7 +55,7 @@ enum class Effect {
     HelpIndex,
     HelpTopics,
     About,
-    Open,      // Ctrl+O: handled by doing nothing
+    Open,  // Ctrl+O: handled by doing nothing
     Print,
     PrintSetup,
     NextPane,  // F6 and Shift+F6: no handler, no effect
@@ -80,7 +79,18 @@ enum class Rule {
     CloseSite,
 };
 
-enum class ToolImage { None, Save, NewFolder, Add, Delete, Edit, Properties, Upload, Download, NewSite };
+enum class ToolImage {
+    None,
+    Save,
+    NewFolder,
+    Add,
+    Delete,
+    Edit,
+    Properties,
+    Upload,
+    Download,
+    NewSite
+};
 
 struct CommandSpec {
     int id;

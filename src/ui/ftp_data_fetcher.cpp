@@ -1,7 +1,6 @@
 #include "ui/ftp_data_fetcher.h"
 
 #include <QApplication>
-
 #include <cstdint>
 
 #include "catalog/catalog.h"
@@ -10,8 +9,8 @@
 
 namespace ui {
 
-void FtpDataFetcher::Resolve(const std::string& host, const std::string& remotePath, std::string* realHost,
-                             std::string* realPath) const {
+void FtpDataFetcher::Resolve(const std::string& host, const std::string& remotePath,
+                             std::string* realHost, std::string* realPath) const {
     *realHost = host;
     *realPath = remotePath;
     if (host != catalog::MapServerAddress()) return;
@@ -28,7 +27,8 @@ void FtpDataFetcher::Resolve(const std::string& host, const std::string& remoteP
     }
 }
 
-bool FtpDataFetcher::Fetch(const std::string& host, const std::string& remotePath, const std::string& localPath) {
+bool FtpDataFetcher::Fetch(const std::string& host, const std::string& remotePath,
+                           const std::string& localPath) {
     std::string realHost, realPath;
     Resolve(host, remotePath, &realHost, &realPath);
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -17,7 +17,8 @@ public:
     // `settings` is read at every fetch; it must outlive the fetcher.
     explicit FtpDataFetcher(const AmbitSettings& settings) : settings_(settings) {}
 
-    bool Fetch(const std::string& host, const std::string& remotePath, const std::string& localPath) override;
+    bool Fetch(const std::string& host, const std::string& remotePath,
+               const std::string& localPath) override;
 
     // Where a request really goes (see above).
     void Resolve(const std::string& host, const std::string& remotePath, std::string* realHost,

@@ -35,8 +35,8 @@ bool HelpManual::Open(const std::string& page) {
     }
     std::string error;
     if (!platform::CurrentLauncher().Start({"xdg-open", path}, &error)) {
-        platform::CurrentPrompt().Message("Could not open the user manual in your web browser: " + error +
-                                          "\nYou can open " + path + " yourself.");
+        platform::CurrentPrompt().Message("Could not open the user manual in your web browser: " +
+                                          error + "\nYou can open " + path + " yourself.");
         return false;
     }
     return true;

@@ -12,7 +12,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-
 #include <memory>
 
 #include "platform/prompt.h"
@@ -43,7 +42,8 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent) : QMainWind
     view_->InstallHandlers(*commands_);
     InstallFrameHandlers();
     connect(view_, &CClientView::SelectionChanged, this, &CMainFrame::UpdateCommands);
-    connect(view_, &CClientView::Note, this, [this](const QString& text) { statusBar()->showMessage(text, 5000); });
+    connect(view_, &CClientView::Note, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 5000); });
     connect(view_, &CClientView::QuitRequested, this, &QWidget::close, Qt::QueuedConnection);
     connect(view_, &CClientView::ListingsDone, this, [this] {
         if (closeAfterListings_) {
@@ -84,13 +84,14 @@ QMenu* CMainFrame::AddMenu(QMenu* parent, const QString& title, std::initializer
 void CMainFrame::BuildMenus() {
     AddMenu(nullptr, QStringLiteral("&File"), {cmd::kNewFolderMenu, cmd::kSaveMenu, 0, cmd::kExit});
     AddMenu(nullptr, QStringLiteral("&Edit"), {cmd::kUndo, 0, cmd::kCut, cmd::kCopy, cmd::kPaste});
-    QMenu* view = AddMenu(nullptr, QStringLiteral("&View"), {cmd::kViewToolbar, cmd::kViewStatusBar, 0});
+    QMenu* view =
+        AddMenu(nullptr, QStringLiteral("&View"), {cmd::kViewToolbar, cmd::kViewStatusBar, 0});
     AddMenu(view, QStringLiteral("Logs"), {cmd::kTransferLog, cmd::kPurchaseLog});
     view->addAction(commands_->Action(cmd::kOptions));
     AddMenu(nullptr, QStringLiteral("&Tools"),
-            {cmd::kItemPropertiesMenu, cmd::kAddMenu, cmd::kEditMenu, cmd::kDeleteMenu, cmd::kDownloadMenu,
-             cmd::kUploadMenu, cmd::kResumeTransfer, 0, cmd::kAddFtpServer, cmd::kUpdateMapFile,
-             cmd::kCloseSiteMenu});
+            {cmd::kItemPropertiesMenu, cmd::kAddMenu, cmd::kEditMenu, cmd::kDeleteMenu,
+             cmd::kDownloadMenu, cmd::kUploadMenu, cmd::kResumeTransfer, 0, cmd::kAddFtpServer,
+             cmd::kUpdateMapFile, cmd::kCloseSiteMenu});
     AddMenu(nullptr, QStringLiteral("&Help"), {cmd::kAbout, cmd::kHelpTopics});
     for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar}) {
         commands_->Action(id)->setCheckable(true);
@@ -155,7 +156,8 @@ void CMainFrame::PrintCatalog() {
     dialog.setWindowTitle(QStringLiteral("Print"));
     if (dialog.exec() != QDialog::Accepted) return;
     if (TreePrinter(*view_).Print(printer()) == 0)
-        platform::CurrentPrompt().Message("The catalog could not be printed: the printer did not accept it.");
+        platform::CurrentPrompt().Message(
+            "The catalog could not be printed: the printer did not accept it.");
 }
 
 void CMainFrame::UpdateCommands() {
@@ -166,11 +168,16 @@ void CMainFrame::UpdateCommands() {
 
 int CMainFrame::ContextMenuId() const {
     switch (view_->SelectedKind()) {
-        case 4: return cmd::kMenuSite;
-        case 1: return cmd::kMenuSiteFile;
-        case 3: return cmd::kMenuSiteDir;
-        case 2: return cmd::kMenuMapFile;
-        default: return cmd::kMenuCatalog;
+        case 4:
+            return cmd::kMenuSite;
+        case 1:
+            return cmd::kMenuSiteFile;
+        case 3:
+            return cmd::kMenuSiteDir;
+        case 2:
+            return cmd::kMenuMapFile;
+        default:
+            return cmd::kMenuCatalog;
     }
 }
 
@@ -182,7 +189,9 @@ QMenu* CMainFrame::BuildContextMenu() {
     return menu;
 }
 
-QPoint CMainFrame::KeyboardMenuPosition() const { return view_->viewport()->mapToGlobal(QPoint(5, 5)); }
+QPoint CMainFrame::KeyboardMenuPosition() const {
+    return view_->viewport()->mapToGlobal(QPoint(5, 5));
+}
 
 void CMainFrame::ShowContextMenu(const QPoint* globalPos) {
     // Owned here, not deleted on close: the chosen command runs inside

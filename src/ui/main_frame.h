@@ -7,7 +7,6 @@
 
 #include <QMainWindow>
 #include <QPointer>
-
 #include <memory>
 #include <string>
 
@@ -25,7 +24,7 @@ class CommandTable;
 class StatusPanes;
 
 struct FrameOptions {
-    std::string dataDirectory;              // absolute; where the catalog lives
+    std::string dataDirectory;                // absolute; where the catalog lives
     int splashMs = SplashDialog::kDefaultMs;  // 0: no splash
 };
 

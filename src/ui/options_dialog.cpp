@@ -33,7 +33,8 @@ OptionsDialog::OptionsDialog(const AmbitSettings& current, QWidget* parent)
     deleteConfirmation_ = new QCheckBox(QStringLiteral("Prompt before deletion?"), this);
     deleteConfirmation_->setObjectName(QStringLiteral("deleteConfirmation"));
     // A first-time user gets the safe choice whatever was stored.
-    deleteConfirmation_->setChecked(current.deleteConfirmation != 0 || current.email == kPlaceholderEmail);
+    deleteConfirmation_->setChecked(current.deleteConfirmation != 0 ||
+                                    current.email == kPlaceholderEmail);
     lastItem_ = new QCheckBox(QStringLiteral("Cache Site Info?"), this);
     lastItem_->setObjectName(QStringLiteral("lastItem"));
     lastItem_->setChecked(current.lastItem != 0);

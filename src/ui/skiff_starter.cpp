@@ -24,7 +24,8 @@ std::string SkiffStarter::JoinFields(const std::vector<std::string>& fields) {
     return line;
 }
 
-bool SkiffStarter::FieldsArePassable(const std::vector<std::string>& fields, std::string* offending) {
+bool SkiffStarter::FieldsArePassable(const std::vector<std::string>& fields,
+                                     std::string* offending) {
     for (const std::string& f : fields) {
         if (f.find("$$") != std::string::npos) {
             if (offending) *offending = f;
@@ -37,15 +38,17 @@ bool SkiffStarter::FieldsArePassable(const std::vector<std::string>& fields, std
 bool SkiffStarter::Start(const std::vector<std::string>& fields) const {
     std::string offending;
     if (!FieldsArePassable(fields, &offending)) {
-        platform::CurrentPrompt().Message("The transfer cannot be started because \"" + offending +
-                                          "\" contains \"$$\", which the transfer program reads as "
-                                          "a field separator. Rename the file or choose another path.");
+        platform::CurrentPrompt().Message(
+            "The transfer cannot be started because \"" + offending +
+            "\" contains \"$$\", which the transfer program reads as "
+            "a field separator. Rename the file or choose another path.");
         return false;
     }
     std::string program = ProgramPath();
     std::string error;
     if (!platform::CurrentLauncher().Start({program, JoinFields(fields)}, &error)) {
-        platform::CurrentPrompt().Message("Could not start the transfer program (" + program + "): " + error +
+        platform::CurrentPrompt().Message("Could not start the transfer program (" + program +
+                                          "): " + error +
                                           "\nReinstall Internet Ambit so that skiff is beside it.");
         return false;
     }

@@ -46,8 +46,8 @@ QString StatusPanes::ConnectionText() const { return connection_->text(); }
 
 bool StatusPanes::LockLedOn(const char* ledSuffix) {
     QDir leds(QStringLiteral("/sys/class/leds"));
-    const QStringList names =
-        leds.entryList({QStringLiteral("*::") + QString::fromLatin1(ledSuffix)}, QDir::Dirs | QDir::System);
+    const QStringList names = leds.entryList(
+        {QStringLiteral("*::") + QString::fromLatin1(ledSuffix)}, QDir::Dirs | QDir::System);
     for (const QString& name : names) {
         QFile f(leds.filePath(name) + QStringLiteral("/brightness"));
         if (f.open(QIODevice::ReadOnly) && f.readAll().trimmed().toInt() > 0) return true;

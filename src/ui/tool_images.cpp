@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
-
 #include <functional>
 
 #include "ui/command_table.h"
@@ -118,9 +117,10 @@ void Globe(QPainter& p, const QRectF& r) {
     p.drawEllipse(QRectF(r.center().x() - r.width() / 5, r.top(), r.width() * 2 / 5, r.height()));
     p.drawLine(QPointF(r.center().x(), r.top()), QPointF(r.center().x(), r.bottom()));
     p.drawLine(QPointF(r.left(), r.center().y()), QPointF(r.right(), r.center().y()));
-    p.drawArc(QRectF(r.left(), r.top() + r.height() * 0.18, r.width(), r.height() * 0.3), 0, 180 * 16);
-    p.drawArc(QRectF(r.left(), r.bottom() - r.height() * 0.48, r.width(), r.height() * 0.3), 180 * 16,
+    p.drawArc(QRectF(r.left(), r.top() + r.height() * 0.18, r.width(), r.height() * 0.3), 0,
               180 * 16);
+    p.drawArc(QRectF(r.left(), r.bottom() - r.height() * 0.48, r.width(), r.height() * 0.3),
+              180 * 16, 180 * 16);
 }
 
 void Plus(QPainter& p, QPointF c, double half, const QColor& color) {
@@ -251,7 +251,8 @@ void MapServer(QPainter& p) {
 
 Drawing ToolDrawing(ToolImage image) {
     switch (image) {
-        case ToolImage::Save: return Floppy;
+        case ToolImage::Save:
+            return Floppy;
         case ToolImage::NewFolder:
             return [](QPainter& p) {
                 ClosedFolder(p);
@@ -289,14 +290,17 @@ Drawing ToolDrawing(ToolImage image) {
                 p.drawLine(QPointF(10, 9.3), QPointF(10, 12.8));
                 p.drawPoint(QPointF(10, 7.2));
             };
-        case ToolImage::Upload: return [](QPainter& p) { Arrow(p, false, kBlue); };
-        case ToolImage::Download: return [](QPainter& p) { Arrow(p, true, kGreen); };
+        case ToolImage::Upload:
+            return [](QPainter& p) { Arrow(p, false, kBlue); };
+        case ToolImage::Download:
+            return [](QPainter& p) { Arrow(p, true, kGreen); };
         case ToolImage::NewSite:
             return [](QPainter& p) {
                 Globe(p, QRectF(0.8, 1.5, 12, 12));
                 Plus(p, QPointF(12, 12), 3, kGreen);
             };
-        case ToolImage::None: break;
+        case ToolImage::None:
+            break;
     }
     return [](QPainter&) {};
 }
@@ -307,19 +311,23 @@ QIcon ToolIcon(ToolImage image) { return MakeIcon(ToolDrawing(image)); }
 
 QIcon TreeIcon(int index) {
     switch (index) {
-        case kClosedFolder: return MakeIcon(ClosedFolder);
-        case kOpenFolder: return MakeIcon(OpenFolder);
-        case kItemImage: return MakeIcon([](QPainter& p) { Page(p, true); });
-        case kMapServerImage: return MakeIcon(MapServer);
-        case kBusyImage: return MakeIcon(Hourglass);
-        default: return QIcon();
+        case kClosedFolder:
+            return MakeIcon(ClosedFolder);
+        case kOpenFolder:
+            return MakeIcon(OpenFolder);
+        case kItemImage:
+            return MakeIcon([](QPainter& p) { Page(p, true); });
+        case kMapServerImage:
+            return MakeIcon(MapServer);
+        case kBusyImage:
+            return MakeIcon(Hourglass);
+        default:
+            return QIcon();
     }
 }
 
 QIcon AppIcon() {
-    return MakeIcon([](QPainter& p) {
-        Globe(p, QRectF(0.5, 0.5, 15, 15));
-    });
+    return MakeIcon([](QPainter& p) { Globe(p, QRectF(0.5, 0.5, 15, 15)); });
 }
 
 QPixmap SplashPicture() {
@@ -341,14 +349,16 @@ QPixmap SplashPicture() {
     title.setBold(true);
     p.setFont(title);
     p.setPen(Qt::white);
-    p.drawText(QRectF(190, 80, 240, 44), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Internet Ambit"));
+    p.drawText(QRectF(190, 80, 240, 44), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Internet Ambit"));
     QFont line = p.font();
     line.setPointSize(11);
     line.setBold(false);
     p.setFont(line);
     p.setPen(QColor(0xcf, 0xe4, 0xff));
     p.drawText(QRectF(192, 128, 240, 22), Qt::AlignLeft, QStringLiteral("Version 1.1a"));
-    p.drawText(QRectF(192, 150, 240, 22), Qt::AlignLeft, QStringLiteral("Files on FTP servers, at hand."));
+    p.drawText(QRectF(192, 150, 240, 22), Qt::AlignLeft,
+               QStringLiteral("Files on FTP servers, at hand."));
     p.setPen(QColor(255, 255, 255, 60));
     p.drawRect(pm.rect().adjusted(0, 0, -1, -1));
     return pm;

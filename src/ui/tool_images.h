@@ -12,7 +12,13 @@ namespace ui {
 enum class ToolImage;
 
 // Indexes of the tree's images.
-enum TreeImage { kClosedFolder = 0, kOpenFolder = 1, kItemImage = 2, kMapServerImage = 3, kBusyImage = 4 };
+enum TreeImage {
+    kClosedFolder = 0,
+    kOpenFolder = 1,
+    kItemImage = 2,
+    kMapServerImage = 3,
+    kBusyImage = 4
+};
 
 QIcon ToolIcon(ToolImage image);
 QIcon TreeIcon(int index);

@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTreeView>
-
 #include <vector>
 
 namespace ui {
@@ -18,7 +17,8 @@ struct Row {
 };
 
 // The rows a user sees, in order: children of collapsed items are left out.
-void CollectRows(const QTreeView& view, const QModelIndex& parent, int depth, std::vector<Row>& rows) {
+void CollectRows(const QTreeView& view, const QModelIndex& parent, int depth,
+                 std::vector<Row>& rows) {
     const QAbstractItemModel* model = view.model();
     const int count = model->rowCount(parent);
     for (int r = 0; r < count; ++r) {

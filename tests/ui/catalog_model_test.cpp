@@ -2,17 +2,17 @@
 // a view as the right begin/end calls, or views show stale rows or crash.
 // QAbstractItemModelTester checks each change as it happens; after each step
 // the model's whole contents are compared with the tree's.
+#include "ui/catalog_model.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
 #include <QIcon>
 #include <QTreeView>
-
 #include <sstream>
 
 #include "catalog/catalog.h"
 #include "catalog/catalog_tree.h"
-#include "ui/catalog_model.h"
 #include "ui/tool_images.h"
 
 namespace {
@@ -55,15 +55,14 @@ std::string DumpTree(const TreeItem* item) {
 
 class CatalogModelTest : public ::testing::Test {
 protected:
-    CatalogModelTest() : model(tree), tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal) {
+    CatalogModelTest()
+        : model(tree), tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal) {
         // A view watching the same changes catches what the tester cannot:
         // persistent indexes and expansion state kept across them.
         view.setModel(&model);
     }
 
-    void ExpectInStep() {
-        EXPECT_EQ(DumpModel(model), DumpTree(tree.Top()));
-    }
+    void ExpectInStep() { EXPECT_EQ(DumpModel(model), DumpTree(tree.Top())); }
 
     catalog::CatalogTree tree;
     ui::CatalogModel model;
@@ -79,7 +78,8 @@ TEST_F(CatalogModelTest, InsertionsByPathAndInBulk) {
     EXPECT_EQ(DumpModel(model), "All(A(a1,a2),B(b1))");
     {
         catalog::CatalogTree::BulkInsert bulk(tree);
-        for (int i = 99; i >= 0; --i) tree.InsertEntry(Item("/All/C/item" + std::to_string(1000 + i)));
+        for (int i = 99; i >= 0; --i)
+            tree.InsertEntry(Item("/All/C/item" + std::to_string(1000 + i)));
         tree.InsertEntry(Item("/All/A/a0"));
     }
     ExpectInStep();
@@ -89,11 +89,13 @@ TEST_F(CatalogModelTest, InsertionsByPathAndInBulk) {
 }
 
 TEST_F(CatalogModelTest, RemovalsMovesRenamesAndResets) {
-    for (const char* loc : {"/All/A/x", "/All/A/y", "/All/B/z", "/All/B/w", "/All/C/v"}) tree.InsertEntry(Item(loc));
+    for (const char* loc : {"/All/A/x", "/All/A/y", "/All/B/z", "/All/B/w", "/All/C/v"})
+        tree.InsertEntry(Item(loc));
     tree.InsertEntry(Item("/All/MapFiles/M/m1", 44));
     tree.InsertEntry(Item("/All/MapFiles/M/m2", 44));
     view.expandAll();
-    QPersistentModelIndex z = model.IndexOf(tree.FindChild(tree.FindChild(tree.RootItem(), "B"), "z"));
+    QPersistentModelIndex z =
+        model.IndexOf(tree.FindChild(tree.FindChild(tree.RootItem(), "B"), "z"));
     ASSERT_TRUE(z.isValid());
 
     EXPECT_EQ(tree.DeleteEntriesWithId(44, tree.RootItem()), 2u);
@@ -128,7 +130,8 @@ TEST_F(CatalogModelTest, LargeLoadIntoAPopulatedTree) {
     catalog::Catalog cat("/nonexistent-data-dir");
     // The catalog's own tree here; the model watches it through the reads.
     ui::CatalogModel catModel(cat.Tree());
-    QAbstractItemModelTester catTester(&catModel, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester catTester(&catModel,
+                                       QAbstractItemModelTester::FailureReportingMode::Fatal);
     cat.Tree().InsertEntry(Item("/All/Existing/e"));
     std::istringstream in(file.str());
     ASSERT_TRUE(cat.ReadDataFile(in, "", 0));
@@ -140,7 +143,9 @@ TEST_F(CatalogModelTest, ImagesFollowTheItemAndItsSelection) {
     TreeItem* item = tree.InsertEntry(Item("/All/Folder/file"));
     QModelIndex i = model.IndexOf(item);
     QModelIndex folder = i.parent();
-    auto icon = [](const QModelIndex& idx) { return qvariant_cast<QIcon>(idx.data(Qt::DecorationRole)); };
+    auto icon = [](const QModelIndex& idx) {
+        return qvariant_cast<QIcon>(idx.data(Qt::DecorationRole));
+    };
     // An entry-less folder shows the closed folder, and the open one when selected.
     QImage closed = ui::TreeIcon(ui::kClosedFolder).pixmap(16).toImage();
     QImage open = ui::TreeIcon(ui::kOpenFolder).pixmap(16).toImage();

@@ -1,11 +1,12 @@
 // Start-up settings, the download hand-over to skiff and the Options
 // dialog's round trip through the registry file, without a main window.
+#include "ui/catalog_session.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-
 #include <filesystem>
 #include <fstream>
 
@@ -13,7 +14,6 @@
 #include "store/registry_number.h"
 #include "store/registry_string.h"
 #include "store/scramble.h"
-#include "ui/catalog_session.h"
 #include "ui/options_dialog.h"
 #include "ui/settings_store.h"
 #include "ui_test_env.h"
@@ -22,7 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-catalog::CEntry Entry(const std::string& name, const std::string& path, const std::string& dir = "[default]") {
+catalog::CEntry Entry(const std::string& name, const std::string& path,
+                      const std::string& dir = "[default]") {
     catalog::CEntry e;
     e.Name = name;
     e.Path = path;
@@ -39,7 +40,8 @@ TEST(Settings, DefaultsArePlantedAndEditsComeBack) {
     EXPECT_EQ(first, ui::AmbitSettings::Defaults(env.DataDir()));
     EXPECT_EQ(first.downloadDir, env.DataDir() + "/tmp");
     EXPECT_EQ(first.serverPath, "/pub/Ambit/first.amb");
-    EXPECT_EQ(store::RegistryString("email").Get(), ui::kPlaceholderEmail) << "the default is stored";
+    EXPECT_EQ(store::RegistryString("email").Get(), ui::kPlaceholderEmail)
+        << "the default is stored";
     EXPECT_FALSE(ui::SettingsStore::StartedBefore());
 
     ui::AmbitSettings edited = first;
@@ -56,7 +58,8 @@ TEST(Settings, DefaultsArePlantedAndEditsComeBack) {
 TEST(Settings, MapServerComesFromTheSettingsUnlessItIsTheBuiltInOne) {
     ui::AmbitSettings s = ui::AmbitSettings::Defaults("/data");
     setenv("AMBIT_MAP_SERVER", "127.0.0.1", 1);
-    EXPECT_EQ(s.MapServer(), "127.0.0.1") << "the stored default is the built-in server, which the variable moves";
+    EXPECT_EQ(s.MapServer(), "127.0.0.1")
+        << "the stored default is the built-in server, which the variable moves";
     s.serverAddress = "maps.example.org";
     s.serverPath = " ";
     EXPECT_EQ(s.MapServer(), "maps.example.org");
@@ -71,7 +74,8 @@ TEST(Settings, AnUnreadableRegistryIsReportedAndStartUpGoesOn) {
     ui::CatalogSession session(env.DataDir());
     session.InitialUpdate({});
     ASSERT_FALSE(env.prompt.Messages().empty());
-    EXPECT_EQ(env.prompt.Messages()[0].rfind("Your settings could not be read: ", 0), 0u) << env.prompt.Messages()[0];
+    EXPECT_EQ(env.prompt.Messages()[0].rfind("Your settings could not be read: ", 0), 0u)
+        << env.prompt.Messages()[0];
     EXPECT_EQ(session.Settings().email, ui::kPlaceholderEmail);
     EXPECT_NE(session.Catalog().Tree().RootItem(), nullptr);
 }
@@ -80,9 +84,11 @@ TEST(Download, LocalPathsFollowTheDownloadDirectory) {
     uitest::UiTestEnv env;
     ui::CatalogSession session(env.DataDir());
     const std::string tmp = env.DataDir() + "/tmp";
-    EXPECT_EQ(session.LocalPathFor(Entry("Setup", "/pub/x/setup.zip", "[default]/games")), tmp + "/games/setup.zip");
+    EXPECT_EQ(session.LocalPathFor(Entry("Setup", "/pub/x/setup.zip", "[default]/games")),
+              tmp + "/games/setup.zip");
     EXPECT_EQ(session.LocalPathFor(Entry("Setup", "/pub/x/setup.zip")), tmp + "/setup.zip");
-    EXPECT_EQ(session.LocalPathFor(Entry("Setup", "/pub/x/setup.zip", "/home/me/dl")), "/home/me/dl/setup.zip");
+    EXPECT_EQ(session.LocalPathFor(Entry("Setup", "/pub/x/setup.zip", "/home/me/dl")),
+              "/home/me/dl/setup.zip");
 }
 
 struct VersionCase {
@@ -103,14 +109,15 @@ TEST(Download, TheNewVersionQuestionAndTheCommandLine) {
         env.prompt.Answer(false);
         bool quit = true;
         catalog::CEntry e = Entry(c.name, c.path);
-        ASSERT_TRUE(session.DownloadItem(e, env.DataDir() + "/dl/sub/file.bin", true, &quit)) << c.name;
+        ASSERT_TRUE(session.DownloadItem(e, env.DataDir() + "/dl/sub/file.bin", true, &quit))
+            << c.name;
         EXPECT_FALSE(quit);
         EXPECT_EQ(env.prompt.Questions().size(), c.asked ? 1u : 0u) << c.name << " " << c.path;
         ASSERT_EQ(env.launcher.Started().size(), 1u);
         // The placeholder address is the password until the user gives theirs.
         EXPECT_EQ(env.launcher.Started()[0][1], "files.example.org$$" + c.path + "$$ftp$$" +
-                                                    store::Scramble(ui::kPlaceholderEmail) + "$$" + env.DataDir() +
-                                                    "/dl/sub/file.bin$$0$$N$$");
+                                                    store::Scramble(ui::kPlaceholderEmail) + "$$" +
+                                                    env.DataDir() + "/dl/sub/file.bin$$0$$N$$");
         EXPECT_TRUE(fs::is_directory(env.DataDir() + "/dl/sub"));
     }
 }
@@ -119,7 +126,8 @@ TEST(Download, APathThatWouldBreakTheCommandLineIsRefused) {
     uitest::UiTestEnv env;
     ui::CatalogSession session(env.DataDir());
     bool quit = false;
-    EXPECT_FALSE(session.DownloadItem(Entry("Odd", "/pub/a$$b.zip"), env.DataDir() + "/a.zip", false, &quit));
+    EXPECT_FALSE(session.DownloadItem(Entry("Odd", "/pub/a$$b.zip"), env.DataDir() + "/a.zip",
+                                      false, &quit));
     EXPECT_TRUE(env.launcher.Started().empty());
     ASSERT_EQ(env.prompt.Messages().size(), 1u);
     EXPECT_NE(env.prompt.Messages()[0].find("/pub/a$$b.zip"), std::string::npos);
@@ -128,9 +136,11 @@ TEST(Download, APathThatWouldBreakTheCommandLineIsRefused) {
     // version's install does not end the program for nothing.
     env.launcher.FailWith("No such file or directory");
     env.prompt.Answer(true);
-    EXPECT_FALSE(session.DownloadItem(Entry("Ambit", "/pub/ambit.exe"), env.DataDir() + "/a.exe", false, &quit));
+    EXPECT_FALSE(session.DownloadItem(Entry("Ambit", "/pub/ambit.exe"), env.DataDir() + "/a.exe",
+                                      false, &quit));
     EXPECT_FALSE(quit);
-    EXPECT_NE(env.prompt.Messages().back().find("Could not start the transfer program"), std::string::npos);
+    EXPECT_NE(env.prompt.Messages().back().find("Could not start the transfer program"),
+              std::string::npos);
 }
 
 TEST(Download, SkiffIsFoundBesideTheProgramElseInTheDataDirectory) {
@@ -167,7 +177,8 @@ TEST(Options, OkWritesEverySettingAndCancelNothing) {
     EXPECT_EQ(session.Settings().serverPath, "/catalog/first.amb");
 
     ui::OptionsDialog again(session.Settings());
-    EXPECT_FALSE(again.DeleteConfirmationBox()->isChecked()) << "a real address keeps the stored choice";
+    EXPECT_FALSE(again.DeleteConfirmationBox()->isChecked())
+        << "a real address keeps the stored choice";
     again.EmailEdit()->setText(QStringLiteral("other@example.org"));
     again.reject();
     EXPECT_EQ(session.Settings().email, "me@example.org");

@@ -6,7 +6,6 @@
 #include <QAbstractItemModelTester>
 #include <QLineEdit>
 #include <QTest>
-
 #include <filesystem>
 #include <fstream>
 
@@ -48,8 +47,8 @@ protected:
 
     void Start() {
         frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
-        tester = std::make_unique<QAbstractItemModelTester>(frame->View()->Model(),
-                                                            QAbstractItemModelTester::FailureReportingMode::Fatal);
+        tester = std::make_unique<QAbstractItemModelTester>(
+            frame->View()->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         frame->show();
         frame->View()->InitialUpdate();
     }
@@ -86,19 +85,22 @@ TEST_F(FirstStartTest, FetchesTheCatalogAndStartsANewIndex) {
               std::vector<std::string>{"Would you like to get a new datafile from the Internet?"});
     EXPECT_TRUE(env.prompt.Messages().empty()) << env.prompt.Messages()[0];
     EXPECT_EQ(ChildTexts(Tree().RootItem()),
-              (std::vector<std::string>{"Ambit", "Documents", "FTP Sites", "Games", "Read me first", "Utilities"}));
+              (std::vector<std::string>{"Ambit", "Documents", "FTP Sites", "Games", "Read me first",
+                                        "Utilities"}));
     EXPECT_FALSE(fs::exists(env.DataDir() + "/hdata.dat"));
     EXPECT_TRUE(frame->View()->Catalog().Changed());
 
     // A folder's contents come from the map server too when they are not
     // on disk yet; by now the real address is the password.
-    testsupport::FtpServer second(std::string(AMBIT_SOURCE_DIR) + "/demo/map", MapServerLogin("me@example.org"));
+    testsupport::FtpServer second(std::string(AMBIT_SOURCE_DIR) + "/demo/map",
+                                  MapServerLogin("me@example.org"));
     ASSERT_TRUE(second.Started()) << second.Error();
     setenv("AMBIT_FTP_PORT", std::to_string(second.Port()).c_str(), 1);
     env.prompt.Answer(true);
     frame->View()->SelectItem(FindPath(Tree(), "/All/Games"));
     frame->View()->ActivateItem();
-    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/Games")), (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
+    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/Games")),
+              (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
 
     // Saved on the way out, the next start reads it from disk, asking nothing.
     env.prompt.Answer(true);
@@ -109,7 +111,8 @@ TEST_F(FirstStartTest, FetchesTheCatalogAndStartsANewIndex) {
     frame->View()->SelectItem(FindPath(Tree(), "/All/Games"));
     frame->View()->ActivateItem();
     EXPECT_EQ(env.prompt.Shown().size(), asked);
-    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/Games")), (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
+    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/Games")),
+              (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
 }
 
 TEST_F(FirstDataFileTest, UpdateMapFileUsesTheServerOfTheSettings) {
@@ -121,8 +124,10 @@ TEST_F(FirstDataFileTest, UpdateMapFileUsesTheServerOfTheSettings) {
     s.serverPath = "/pub/Ambit/Games.amb";
     ASSERT_TRUE(frame->View()->Session().ApplySettings(s));
     frame->Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
-    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/Games")), (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
-    EXPECT_EQ(FindPath(Tree(), "/All/Read me first"), nullptr) << "first.amb was not what was fetched";
+    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/Games")),
+              (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
+    EXPECT_EQ(FindPath(Tree(), "/All/Read me first"), nullptr)
+        << "first.amb was not what was fetched";
 
     ui::FtpDataFetcher fetcher(s);
     std::string host, path;
@@ -146,7 +151,8 @@ TEST_F(FirstDataFileTest, AFailedFetchIsReportedAndChangesNothing) {
     frame->Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
     EXPECT_EQ(Tree().ItemCount(), before);
     ASSERT_FALSE(env.prompt.Messages().empty());
-    EXPECT_NE(env.prompt.Messages().back().find("retrieving file"), std::string::npos) << env.prompt.Messages().back();
+    EXPECT_NE(env.prompt.Messages().back().find("retrieving file"), std::string::npos)
+        << env.prompt.Messages().back();
 
     // A server that is not there at all.
     server.Stop();

@@ -10,7 +10,6 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
-
 #include <cstdlib>
 #include <filesystem>
 
@@ -50,7 +49,8 @@ TEST(Screenshot, MainWindowWithALoadedCatalogAndAnOpenSite) {
     for (const char* folder : {"/All/Games", "/All/FTP Sites"})
         view->expand(view->Model()->IndexOf(uitest::FindPath(tree, folder)));
     catalog::TreeItem* site = uitest::FindPath(tree, "/All/FTP Sites/Demo server");
-    ASSERT_TRUE(view->Sites().OpenSite(site)) << (env.prompt.Messages().empty() ? "" : env.prompt.Messages()[0]);
+    ASSERT_TRUE(view->Sites().OpenSite(site))
+        << (env.prompt.Messages().empty() ? "" : env.prompt.Messages()[0]);
     catalog::TreeItem* files = uitest::FindPath(tree, "/All/FTP Sites/Demo server/files");
     ASSERT_NE(files, nullptr);
     ASSERT_TRUE(view->Sites().ListDirectory(files));

@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
-
 #include <filesystem>
 #include <fstream>
 
@@ -40,8 +39,8 @@ protected:
     void Start() {
         env.StoreKnownUser();
         frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
-        tester = std::make_unique<QAbstractItemModelTester>(frame->View()->Model(),
-                                                            QAbstractItemModelTester::FailureReportingMode::Fatal);
+        tester = std::make_unique<QAbstractItemModelTester>(
+            frame->View()->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         frame->show();
         frame->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get(), 5000));
@@ -49,7 +48,8 @@ protected:
         frame->View()->InitialUpdate();
     }
 
-    TreeItem* AddSite(const std::string& name, const std::string& user, const std::string& password) {
+    TreeItem* AddSite(const std::string& name, const std::string& user,
+                      const std::string& password) {
         catalog::CEntry site;
         site.Name = name;
         site.Location = "/All/FTP Sites/" + name;
@@ -67,7 +67,8 @@ protected:
     void DoubleClick(TreeItem* item) {
         QModelIndex index = View()->Model()->IndexOf(item);
         View()->scrollTo(index);
-        QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, View()->visualRect(index).center());
+        QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {},
+                           View()->visualRect(index).center());
     }
 
     // Opens the context menu of the selection from the keyboard and picks
@@ -116,6 +117,7 @@ TEST_F(SiteBrowsingTest, OpenListRefreshAndCloseFromTheWindow) {
     View()->setFocus();
     QTest::keyClick(View(), Qt::Key_Return);
     EXPECT_EQ(ChildTexts(pub), (std::vector<std::string>{"incoming", "readme.txt"}));
+    EXPECT_TRUE(View()->isExpanded(View()->Model()->IndexOf(pub))) << "Enter opens what it listed";
 
     // A file that appears on the server shows after Refresh.
     root.Write("pub/new.zip", "zip");

@@ -1,5 +1,7 @@
 // Printing the catalog to a PDF file: the rows a user sees, paginated;
 // the rows of collapsed folders stay off the paper.
+#include "ui/tree_printer.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -10,7 +12,6 @@
 #include "catalog/catalog_tree.h"
 #include "temp_dir.h"
 #include "ui/catalog_model.h"
-#include "ui/tree_printer.h"
 
 namespace {
 
@@ -19,8 +20,8 @@ int PdfPages(const QString& path) {
     if (!f.open(QIODevice::ReadOnly)) return -1;
     QByteArray pdf = f.readAll();
     if (!pdf.startsWith("%PDF")) return -1;
-    return static_cast<int>(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page>") +
-                            pdf.count("/Type /Page "));
+    return static_cast<int>(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") +
+                            pdf.count("/Type /Page>") + pdf.count("/Type /Page "));
 }
 
 TEST(TreePrinter, PrintsTheVisibleRowsOverAsManyPagesAsNeeded) {

@@ -10,7 +10,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
-
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -83,7 +82,11 @@ inline std::shared_ptr<bool> WhenModal(std::function<void(QWidget*)> act, int ti
             // loops (a listing), in which the timer is deleted.
             QPointer<QWidget> target(w);
             QMetaObject::invokeMethod(
-                qApp, [act, target] { if (target) act(target); }, Qt::QueuedConnection);
+                qApp,
+                [act, target] {
+                    if (target) act(target);
+                },
+                Qt::QueuedConnection);
         } else if (clock->elapsed() > timeoutMs) {
             timer->stop();
             timer->deleteLater();
