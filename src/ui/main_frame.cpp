@@ -52,6 +52,17 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent) : QMainWind
         }
     });
     connect(commands_, &CommandTable::Ran, this, &CMainFrame::UpdateCommands);
+    // Rules such as Close Site depend on the selection's children, which
+    // fetches and listings change without moving the selection. One update
+    // after a burst of changes is enough.
+    updateSoon_ = new QTimer(this);
+    updateSoon_->setSingleShot(true);
+    updateSoon_->setInterval(0);
+    connect(updateSoon_, &QTimer::timeout, this, &CMainFrame::UpdateCommands);
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(view_->model(), signal, updateSoon_, qOverload<>(&QTimer::start));
+    connect(view_->model(), &QAbstractItemModel::modelReset, updateSoon_,
+            qOverload<>(&QTimer::start));
     resize(640, 480);
     UpdateCommands();
 
@@ -61,6 +72,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent) : QMainWind
 }
 
 CMainFrame::~CMainFrame() {
+    view_->model()->disconnect(updateSoon_);
     // The view outlives this body; nothing it says while it goes away may
     // reach a frame that is already half gone.
     view_->disconnect(this);

@@ -14,6 +14,7 @@
 
 class QLabel;
 class QPrinter;
+class QTimer;
 class QMenu;
 class QToolBar;
 
@@ -74,6 +75,7 @@ private:
     QToolBar* toolBar_ = nullptr;
     StatusPanes* panes_ = nullptr;
     QLabel* ready_ = nullptr;
+    QTimer* updateSoon_ = nullptr;
     std::unique_ptr<QPrinter> printer_;
     bool closing_ = false;
     bool closeAfterListings_ = false;

@@ -227,6 +227,20 @@ TEST_F(MainFrameTest, EachKindOfSelectionEnablesItsCommands) {
     }
 }
 
+TEST_F(MainFrameTest, CommandsFollowChildrenArrivingUnderTheSelection) {
+    env.StoreKnownUser();
+    Start();
+    TreeItem* site = Item("/All/Ambit");
+    View()->SelectItem(site);
+    EXPECT_TRUE(Action(ui::cmd::kOpenSite)->isEnabled());
+    EXPECT_FALSE(Action(ui::cmd::kCloseSitePopup)->isEnabled());
+    // Rows arrive below the selection without it moving (as a listing or a
+    // fetch does); the commands follow once the burst is over.
+    AddEntry("/All/Ambit/pub", "", "FTPDIR");
+    QTRY_VERIFY_WITH_TIMEOUT(Action(ui::cmd::kCloseSitePopup)->isEnabled(), 5000);
+    EXPECT_FALSE(Action(ui::cmd::kOpenSite)->isEnabled());
+}
+
 TEST_F(MainFrameTest, ConnectionIndicatorFollowsTheSelection) {
     env.StoreKnownUser();
     CopyDemoCatalog();
@@ -322,7 +336,8 @@ TEST_F(MainFrameTest, TheMenuKeyOpensTheMenuOfTheSelectionAtTheCorner) {
     // The window system turns the menu key into a keyboard context-menu
     // event for the focus widget; the offscreen platform does not, so the
     // test sends what the X11 and Wayland platforms send.
-    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), View()->viewport()->mapToGlobal(QPoint(0, 0)));
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0),
+                          View()->viewport()->mapToGlobal(QPoint(0, 0)));
     QApplication::sendEvent(View()->viewport(), &key);
     EXPECT_TRUE(*opened);
     EXPECT_EQ(name, "contextMenu102");

@@ -131,11 +131,9 @@ TEST_F(SiteBrowsingTest, OpenListRefreshAndCloseFromTheWindow) {
     EXPECT_EQ(frame->Panes().ConnectionText(), QStringLiteral("FTP"));
 
     View()->SelectItem(site);
-    frame->UpdateCommands();
     EXPECT_TRUE(frame->Commands().Action(ui::cmd::kCloseSiteMenu)->isEnabled());
     ChooseFromContextMenu(QStringLiteral("&Close Site"));
     EXPECT_TRUE(ChildTexts(site).empty());
-    frame->UpdateCommands();
     EXPECT_FALSE(frame->Commands().Action(ui::cmd::kCloseSiteMenu)->isEnabled());
     EXPECT_TRUE(frame->Commands().Action(ui::cmd::kOpenSite)->isEnabled());
 }
