@@ -122,6 +122,8 @@ private:
     int currentMergedId_ = 0;
     std::string contentDateText_;
     std::time_t contentDate_ = 0;
+    // While LoadAllFolders runs: folder entries the reads bring in.
+    std::vector<TreeItem*>* newFolders_ = nullptr;
 };
 
 }  // namespace catalog

@@ -138,7 +138,7 @@ TEST(DataFileLine, WrittenLinesReadBackIntoTheSameFields) {
     e.Size = "4096";
     e.DownloadDir = "C:\\Downloads:x";
     std::string line;
-    AppendItemLine(line, "/All/Tools/arc", e);
+    AppendItemLine(line, "/All/Tools/arc", e, false);
     EXPECT_EQ(line, "/All/Tools/arc:Archiver:0.00:ftp.example.com:/pub/arc.zip:07/17/96:4096:"
                     "C:\\Downloads:x\n");
     line.pop_back();
@@ -158,7 +158,7 @@ TEST(DataFileLine, FieldsThatWouldBreakTheLineAreMadeHarmless) {
     e.Date = "10:30";
     e.DownloadDir = "/tmp/dl\r\n";
     std::string line;
-    AppendItemLine(line, "/All/Re: notes", e);
+    AppendItemLine(line, "/All/Re: notes", e, false);
     ASSERT_EQ(line.find('\n'), line.size() - 1);
     line.pop_back();
     auto back = ParseDataLine(line, "");
@@ -176,7 +176,7 @@ TEST(DataFileLine, SitePasswordIsNotTurnedIntoAPrice) {
     site.Description = "FTPSITE";
     site.DownloadDir = "anonymous";
     std::string line;
-    AppendItemLine(line, "/All/FTP Sites/s", site);
+    AppendItemLine(line, "/All/FTP Sites/s", site, true);
     EXPECT_EQ(line, "/All/FTP Sites/s:FTPSITE::::::anonymous\n");
 }
 
