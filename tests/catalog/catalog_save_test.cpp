@@ -105,6 +105,36 @@ TEST(CatalogSave, FailedWriteKeepsTheOldFilesAndTheChangedFlag) {
         EXPECT_NE(e.path().filename().string()[0], '.') << "temporary file left behind";
 }
 
+TEST(CatalogSave, AFolderFileThatCannotBeWrittenKeepsEveryOldFile) {
+    Fixture f;
+    std::string oldMain = std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n";
+    std::string oldTools = std::string(kHeader) + "/All/Tools/a:d:::::: \n";
+    f.dir.Write("ambit.amb", oldMain);
+    f.dir.Write("Tools.amb", oldTools);
+    auto c = f.OpenAll();
+    CEntry big;
+    big.Location = "/All/Tools/big";
+    big.Name = "big";
+    big.Description = std::string(8000, 'x');
+    c->Tree().InsertEntry(big);
+    CEntry top;
+    top.Location = "/All/new";
+    top.Name = "new";
+    c->Tree().InsertEntry(top);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;  // room for the main file, not for the folder's
+    setrlimit(RLIMIT_FSIZE, &small);
+    bool ok = c->SaveCatalog();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(f.dir.Read("ambit.amb"), oldMain) << "no half-saved catalog";
+    EXPECT_EQ(f.dir.Read("Tools.amb"), oldTools);
+}
+
 TEST(CatalogSave, FoldersSharingTheirFirstCharactersGetTheirOwnFiles) {
     Fixture f;
     f.dir.Write("ambit.amb", std::string(kHeader) +
