@@ -109,7 +109,8 @@ bool Catalog::ReadStream(std::istream& in, std::int64_t length, const std::strin
     if (mode == ReadMode::Merge) {
         contentDateText_ = HeaderValue(line, kContentDateKey);
         contentDate_ = 0;
-        if (!contentDateText_.empty()) contentDate_ = ParseContentDate(contentDateText_).value_or(0);
+        if (!contentDateText_.empty())
+            contentDate_ = ParseContentDate(contentDateText_).value_or(0);
     }
     if (!ValidateHeader(line)) return false;
 
@@ -134,7 +135,6 @@ bool Catalog::ReadStream(std::istream& in, std::int64_t length, const std::strin
     if (progress_) progress_->End();
     return true;
 }
-
 
 bool Catalog::OfferFetch(const std::string& question) {
     return platform::CurrentPrompt().AskYesNo(question);

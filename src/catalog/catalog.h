@@ -106,8 +106,8 @@ private:
     // the folder already holds.
     enum class ReadMode { Merge, FolderContents };
     enum class LoadResult { Loaded, Missing, Invalid };
-    bool ReadStream(std::istream& in, std::int64_t length, const std::string& prefix,
-                    int mapFileId, ReadMode mode);
+    bool ReadStream(std::istream& in, std::int64_t length, const std::string& prefix, int mapFileId,
+                    ReadMode mode);
     LoadResult LoadContents(TreeItem* folder);
     bool FetchFolderFile(const CEntry& folder);
     bool OfferFetch(const std::string& question);

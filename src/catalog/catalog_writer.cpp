@@ -93,7 +93,8 @@ void CatalogWriter::LoadUnreadFolders() {
             Catalog::LoadResult r = catalog_.LoadContents(f);
             if (r == Catalog::LoadResult::Loaded) loaded = true;
             // A file we cannot read is not ours to replace.
-            if (r == Catalog::LoadResult::Invalid) usedNames_.insert(Lower(f->Entry()->DownloadDir));
+            if (r == Catalog::LoadResult::Invalid)
+                usedNames_.insert(Lower(f->Entry()->DownloadDir));
         }
         if (!loaded) {
             for (const std::string& name : kept) usedNames_.insert(Lower(name));
@@ -149,7 +150,8 @@ void CatalogWriter::AppendItems(std::string& out, const std::vector<TreeItem*>& 
                 AppendItemLine(out, CatalogTree::ItemPath(t), *e, kind == EntryKind::FtpSite);
             }
             if (e->MapFileId != 0)
-                indexLines_.push_back(std::to_string(e->MapFileId) + ":" + CatalogTree::ItemPath(t));
+                indexLines_.push_back(std::to_string(e->MapFileId) + ":" +
+                                      CatalogTree::ItemPath(t));
         }
         if (descend)
             for (int i = t->ChildCount() - 1; i >= 0; --i) stack.push_back(t->Child(i));
@@ -196,9 +198,8 @@ bool CatalogWriter::WriteIndex() {
 bool CatalogWriter::Report() {
     // Creating a file fails only when the directory cannot take it.
     const std::string& error = batch_->Error();
-    platform::CurrentPrompt().Message(error.find("cannot create") != std::string::npos
-                                          ? std::string("Cannot Open File")
-                                          : error);
+    platform::CurrentPrompt().Message(
+        error.find("cannot create") != std::string::npos ? std::string("Cannot Open File") : error);
     return false;
 }
 

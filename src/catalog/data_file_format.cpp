@@ -7,7 +7,9 @@
 namespace catalog {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 std::string_view TrimLeft(std::string_view s) {
     size_t i = 0;
@@ -99,8 +101,8 @@ std::optional<CEntry> ParseDataLine(std::string_view line, const std::string& pr
         std::string_view location = t.substr(0, c1);
         if (c1 != std::string_view::npos) {
             size_t c2 = t.find(':', c1 + 1);
-            e.DownloadDir = t.substr(c1 + 1, c2 == std::string_view::npos ? std::string_view::npos
-                                                                            : c2 - c1 - 1);
+            e.DownloadDir = t.substr(
+                c1 + 1, c2 == std::string_view::npos ? std::string_view::npos : c2 - c1 - 1);
             if (c2 != std::string_view::npos) e.Address = t.substr(t.rfind(':') + 1);
         }
         e.Location = prefix;
@@ -147,8 +149,7 @@ void AppendFolderLine(std::string& out, const std::string& location, const std::
     out += '\n';
 }
 
-void AppendItemLine(std::string& out, const std::string& location, const CEntry& e,
-                    bool isSite) {
+void AppendItemLine(std::string& out, const std::string& location, const CEntry& e, bool isSite) {
     AppendField(out, location, false);
     out += ':';
     AppendField(out, e.Description, false);

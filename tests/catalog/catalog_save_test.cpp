@@ -49,14 +49,16 @@ TreeItem* At(Catalog& c, std::initializer_list<const char*> path) {
 
 TEST(CatalogSave, SavedCatalogReadsBackIntoTheSameTree) {
     Fixture f;
-    f.dir.Write("ambit.amb", std::string("%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"07/17/96\"\r\n") +
-                                 "CNAME=/All/Tools:Tools.amb:ftp.tools.com\r\n"
-                                 "/All/Readme:Read me::ftp.a.com:/pub/readme.txt:07/01/96:100:[default]\r\n"
-                                 "/All/Deep/er/x:d:12.50:h:/p:::C:\\dl\r\n"
-                                 "/All/FTP Sites/Mirror:FTPSITE:ABCDEFGHIJKLMNOP:ftp.m.com:/pub:::anonymous");
-    f.dir.Write("Tools.amb", std::string(kHeader) +
-                                 "CNAME=/All/Tools/Sub:Sub.amb:\n"
-                                 "/All/Tools/zip:Packer:0.00:ftp.tools.com:/pub/zip.zip:::[default]\n");
+    f.dir.Write("ambit.amb",
+                std::string("%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"07/17/96\"\r\n") +
+                    "CNAME=/All/Tools:Tools.amb:ftp.tools.com\r\n"
+                    "/All/Readme:Read me::ftp.a.com:/pub/readme.txt:07/01/96:100:[default]\r\n"
+                    "/All/Deep/er/x:d:12.50:h:/p:::C:\\dl\r\n"
+                    "/All/FTP Sites/Mirror:FTPSITE:ABCDEFGHIJKLMNOP:ftp.m.com:/pub:::anonymous");
+    f.dir.Write("Tools.amb",
+                std::string(kHeader) +
+                    "CNAME=/All/Tools/Sub:Sub.amb:\n"
+                    "/All/Tools/zip:Packer:0.00:ftp.tools.com:/pub/zip.zip:::[default]\n");
     f.dir.Write("Sub.amb", std::string(kHeader) + "/All/Tools/Sub/inner:i:::::: \n");
     auto first = f.OpenAll();
     std::string before = Dump(first->Tree());
@@ -137,12 +139,13 @@ TEST(CatalogSave, AFolderFileThatCannotBeWrittenKeepsEveryOldFile) {
 
 TEST(CatalogSave, FoldersSharingTheirFirstCharactersGetTheirOwnFiles) {
     Fixture f;
-    f.dir.Write("ambit.amb", std::string(kHeader) +
-                                 "CNAME=/All/Utilities1:U1.amb:\nCNAME=/All/Utilities2:U2.amb:\n"
-                                 "CNAME=/All/Unread:Utilitie.amb:\n"  // an unread folder owns this name
-                                 "CNAME=/All/ambit:x.amb:\n"
-                                 "/All/Utilities1/one:d:::::: \n/All/Utilities2/two:d:::::: \n"
-                                 "/All/ambit/three:d:::::: \n");
+    f.dir.Write("ambit.amb",
+                std::string(kHeader) +
+                    "CNAME=/All/Utilities1:U1.amb:\nCNAME=/All/Utilities2:U2.amb:\n"
+                    "CNAME=/All/Unread:Utilitie.amb:\n"  // an unread folder owns this name
+                    "CNAME=/All/ambit:x.amb:\n"
+                    "/All/Utilities1/one:d:::::: \n/All/Utilities2/two:d:::::: \n"
+                    "/All/ambit/three:d:::::: \n");
     f.dir.Write("Utilitie.amb", std::string(kHeader) + "/All/Unread/kept:d:::::: \n");
     auto c = f.Open();
     ASSERT_TRUE(c->SaveCatalog());
@@ -162,17 +165,20 @@ TEST(CatalogSave, FoldersSharingTheirFirstCharactersGetTheirOwnFiles) {
 TEST(CatalogSave, UnreadFolderThatGainedChildrenIsReadBeforeItsFileIsRewritten) {
     Fixture f;
     f.dir.Write("ambit.amb", std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n");
-    f.dir.Write("Tools.amb", std::string(kHeader) + "/All/Tools/old:d:::::: \n/All/Tools/dup:d:::::: \n");
+    f.dir.Write("Tools.amb",
+                std::string(kHeader) + "/All/Tools/old:d:::::: \n/All/Tools/dup:d:::::: \n");
     auto c = f.Open();
     TreeItem* tools = At(*c, {"Tools"});
     ASSERT_FALSE(tools->HasChildren());
     // A merged file brings an item of that folder, one the folder already has.
-    std::istringstream merged(std::string(kHeader) + "/All/Tools/new:d:::::: \n/All/Tools/dup:d:::::: \n");
+    std::istringstream merged(std::string(kHeader) +
+                              "/All/Tools/new:d:::::: \n/All/Tools/dup:d:::::: \n");
     ASSERT_TRUE(c->ReadDataFile(merged, "", 0));
     ASSERT_TRUE(c->SaveCatalog());
-    EXPECT_EQ(f.dir.Read("Tools.amb"), std::string(kHeader) + "/All/Tools/dup:d:0.00::::: \n"
-                                                              "/All/Tools/new:d:0.00::::: \n"
-                                                              "/All/Tools/old:d:0.00::::: \n");
+    EXPECT_EQ(f.dir.Read("Tools.amb"), std::string(kHeader) +
+                                           "/All/Tools/dup:d:0.00::::: \n"
+                                           "/All/Tools/new:d:0.00::::: \n"
+                                           "/All/Tools/old:d:0.00::::: \n");
 }
 
 TEST(CatalogSave, ChildlessFolderKeepsItsFileNameWhenRenamed) {
@@ -185,7 +191,8 @@ TEST(CatalogSave, ChildlessFolderKeepsItsFileNameWhenRenamed) {
     tools->Entry()->Name = "Gadgets";
     tools->Entry()->Location = "/All/Gadgets";
     ASSERT_TRUE(c->SaveCatalog());
-    EXPECT_EQ(f.dir.Read("ambit.amb"), std::string(kHeader) + "CNAME=/All/Gadgets:Tools.amb:host\n");
+    EXPECT_EQ(f.dir.Read("ambit.amb"),
+              std::string(kHeader) + "CNAME=/All/Gadgets:Tools.amb:host\n");
     EXPECT_EQ(f.dir.Read("Tools.amb"), std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
 }
 
@@ -203,8 +210,9 @@ TEST(CatalogSave, DeletingEveryChildOfAReadFolderIsSaved) {
 
 TEST(CatalogSave, OnlyTheBuiltInSiteIsLeftOut) {
     Fixture f;
-    f.dir.Write("ambit.amb", std::string(kHeader) + "/All/Mine/Ambit:my own:::::: \n"
-                                                    "/All/FTP Sites/Ambit:FTPSITE::h:/p:::u\n");
+    f.dir.Write("ambit.amb", std::string(kHeader) +
+                                 "/All/Mine/Ambit:my own:::::: \n"
+                                 "/All/FTP Sites/Ambit:FTPSITE::h:/p:::u\n");
     auto c = f.Open();
     ASSERT_TRUE(c->SaveCatalog());
     std::string main = f.dir.Read("ambit.amb");
@@ -215,8 +223,9 @@ TEST(CatalogSave, OnlyTheBuiltInSiteIsLeftOut) {
 
 TEST(CatalogSave, ContentDateSurvivesReadingFolderFiles) {
     Fixture f;
-    f.dir.Write("ambit.amb", "%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"01/02/03\"\n"
-                             "CNAME=/All/Tools:Tools.amb:\n");
+    f.dir.Write("ambit.amb",
+                "%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"01/02/03\"\n"
+                "CNAME=/All/Tools:Tools.amb:\n");
     f.dir.Write("Tools.amb", std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
     auto c = f.OpenAll();
     EXPECT_EQ(c->ContentDateText(), "01/02/03");
@@ -251,8 +260,9 @@ TEST(CatalogSave, MapFilesAndLiveEntriesAreNotSavedButAUsersMapFilesFolderIs) {
     mine.Name = "keep";
     c->Tree().InsertEntry(mine);
     ASSERT_TRUE(c->SaveCatalog());
-    EXPECT_EQ(f.dir.Read("ambit.amb"), std::string(kHeader) + "/All/Stuff/MapFiles/keep:"
-                                                              ":0.00:::::\n");
+    EXPECT_EQ(f.dir.Read("ambit.amb"), std::string(kHeader) +
+                                           "/All/Stuff/MapFiles/keep:"
+                                           ":0.00:::::\n");
 }
 
 }  // namespace

@@ -19,15 +19,15 @@ TEST(DataFileHeader, VersionAndContentDateFollowTheQuotedKeyRule) {
     const HeaderCase cases[] = {
         {"%Internet Ambit Data File %ver=\"1.0\"", true, ""},
         {"%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"07/17/96\"", true, "07/17/96"},
-        {"anything at all %ver=\"1.0\"", true, ""},          // words before the key are not checked
-        {"%Internet Ambit Data File %ver=1.0", false, ""},    // no quotes: value is not 1.0
+        {"anything at all %ver=\"1.0\"", true, ""},         // words before the key are not checked
+        {"%Internet Ambit Data File %ver=1.0", false, ""},  // no quotes: value is not 1.0
         {"%Internet Ambit Data File %ver=\"1.00\"", false, ""},
         {"%Internet Ambit Data File %ver=\"2.0\"", false, ""},
         {"%Internet Ambit Data File", false, ""},
         {"", false, ""},
-        {"%ver=\"1.0", false, ""},                           // no closing quote
-        {"%ver=", false, ""},                                // key at the very end
-        {"%ver=\"1.0\" %CCon=\"12/31/69", true, ""},         // unterminated date reads empty
+        {"%ver=\"1.0", false, ""},                    // no closing quote
+        {"%ver=", false, ""},                         // key at the very end
+        {"%ver=\"1.0\" %CCon=\"12/31/69", true, ""},  // unterminated date reads empty
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -41,10 +41,17 @@ TEST(DataFileHeader, TwoDigitYearsAreReadAs1970To2069) {
         const char* text;
         int year, month, day;  // year 0: not a date
     } cases[] = {
-        {"07/17/96", 1996, 7, 17}, {"01/01/70", 1970, 1, 1}, {"12/31/69", 2069, 12, 31},
-        {"03/04/05", 2005, 3, 4},  {"02/29/00", 2000, 2, 29}, {"02/29/99", 0, 0, 0},
-        {"13/01/96", 0, 0, 0},     {"7/17/96", 0, 0, 0},     {"07-17-96", 1996, 7, 17},
-        {"ab/cd/ef", 0, 0, 0},     {"", 0, 0, 0},
+        {"07/17/96", 1996, 7, 17},
+        {"01/01/70", 1970, 1, 1},
+        {"12/31/69", 2069, 12, 31},
+        {"03/04/05", 2005, 3, 4},
+        {"02/29/00", 2000, 2, 29},
+        {"02/29/99", 0, 0, 0},
+        {"13/01/96", 0, 0, 0},
+        {"7/17/96", 0, 0, 0},
+        {"07-17-96", 1996, 7, 17},
+        {"ab/cd/ef", 0, 0, 0},
+        {"", 0, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -78,9 +85,9 @@ struct LineCase {
 
 TEST(DataFileLine, FieldsAreCutAtColonsAndTheLastTakesTheRest) {
     const LineCase cases[] = {
-        {"/All/Tools/zip:Packer:0.00:ftp.a.com:/pub/zip.zip:07/17/96:1200:[default]", LineKind::Item,
-         "/All/Tools/zip", "Packer", "0.00", "ftp.a.com", "/pub/zip.zip", "07/17/96", "1200",
-         "[default]"},
+        {"/All/Tools/zip:Packer:0.00:ftp.a.com:/pub/zip.zip:07/17/96:1200:[default]",
+         LineKind::Item, "/All/Tools/zip", "Packer", "0.00", "ftp.a.com", "/pub/zip.zip",
+         "07/17/96", "1200", "[default]"},
         {"/All/x:d:1.00:h:/p:dt:sz:C:\\Downloads", LineKind::Item, "/All/x", "d", "1.00", "h", "/p",
          "dt", "sz", "C:\\Downloads"},
         {"/All/x:d:1.00", LineKind::Item, "/All/x", "d", "", "", "", "", "", "1.00"},
@@ -95,7 +102,8 @@ TEST(DataFileLine, FieldsAreCutAtColonsAndTheLastTakesTheRest) {
          "2121", "HEADER", "", "", "Tools.amb"},
         {"CNAME=/All/Tools:Tools.amb", LineKind::Folder, "/All/Tools", "NONE", "NONE", "", "HEADER",
          "", "", "Tools.amb"},
-        {"CNAME=/All/Tools", LineKind::Folder, "/All/Tools", "NONE", "NONE", "", "HEADER", "", "", ""},
+        {"CNAME=/All/Tools", LineKind::Folder, "/All/Tools", "NONE", "NONE", "", "HEADER", "", "",
+         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -139,8 +147,9 @@ TEST(DataFileLine, WrittenLinesReadBackIntoTheSameFields) {
     e.DownloadDir = "C:\\Downloads:x";
     std::string line;
     AppendItemLine(line, "/All/Tools/arc", e, false);
-    EXPECT_EQ(line, "/All/Tools/arc:Archiver:0.00:ftp.example.com:/pub/arc.zip:07/17/96:4096:"
-                    "C:\\Downloads:x\n");
+    EXPECT_EQ(line,
+              "/All/Tools/arc:Archiver:0.00:ftp.example.com:/pub/arc.zip:07/17/96:4096:"
+              "C:\\Downloads:x\n");
     line.pop_back();
     auto back = ParseDataLine(line, "");
     ASSERT_TRUE(back);

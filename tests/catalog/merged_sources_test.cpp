@@ -26,7 +26,8 @@ TEST(MergedEntries, IndexRecordsThemAndRemovalTakesThemOut) {
     c.InsertRootItems("map.invalid", "PW");
     std::istringstream own{std::string(kHeader) + "/All/Mine/a:d:::::: \n"};
     c.ReadDataFile(own, "", 0);
-    std::istringstream three{std::string(kHeader) + "/All/Mine/m3:d:::::: \n/All/Other/m3b:d:::::: \n"};
+    std::istringstream three{std::string(kHeader) +
+                             "/All/Mine/m3:d:::::: \n/All/Other/m3b:d:::::: \n"};
     c.ReadDataFile(three, "", 3);
     std::istringstream five{std::string(kHeader) + "/All/Mine/m5:d:::::: \n"};
     c.ReadDataFile(five, "", 5);
@@ -34,13 +35,15 @@ TEST(MergedEntries, IndexRecordsThemAndRemovalTakesThemOut) {
     dir.Write("hdata.dat", "7:/All/Gone\n");
     ASSERT_TRUE(c.SaveCatalog());
     ASSERT_TRUE(c.SaveCatalog());  // a second save adds no duplicate lines
-    EXPECT_EQ(dir.Read("hdata.dat"), "7:/All/Gone\n3:/All/Mine/m3\n5:/All/Mine/m5\n3:/All/Other/m3b\n");
+    EXPECT_EQ(dir.Read("hdata.dat"),
+              "7:/All/Gone\n3:/All/Mine/m3\n5:/All/Mine/m5\n3:/All/Other/m3b\n");
 
     // Not the current id: removed by the locations the index names.
     ASSERT_TRUE(c.RemoveMergedEntries(3));
     EXPECT_EQ(dir.Read("hdata.dat"), "7:/All/Gone\n5:/All/Mine/m5\n");
-    EXPECT_EQ(Dump(c.Tree()), "All -\n  Ambit @/All/Ambit\n  Mine -\n    a @/All/Mine/a\n"
-                              "    m5 @/All/Mine/m5\n  Other -\n");
+    EXPECT_EQ(Dump(c.Tree()),
+              "All -\n  Ambit @/All/Ambit\n  Mine -\n    a @/All/Mine/a\n"
+              "    m5 @/All/Mine/m5\n  Other -\n");
     EXPECT_TRUE(c.Changed());
     // The current id: removed by id, even without index lines.
     dir.Write("hdata.dat", "");
@@ -71,8 +74,9 @@ TEST(SourceTable, SavesLoadsAndListsItsSources) {
     EXPECT_TRUE(t.MarkDeleted("tools.amb", "ftp.a.com"));
     EXPECT_FALSE(t.MarkDeleted("tools.amb", "elsewhere"));
     ASSERT_TRUE(t.Save(dir.Path()));
-    EXPECT_EQ(dir.Read("hosts.dat"),
-              "tools.amb:ftp.a.com:/pub/tools.amb:1:a:b:c\ngames.amb:ftp.b.com:/pub/games.amb:0:\n");
+    EXPECT_EQ(
+        dir.Read("hosts.dat"),
+        "tools.amb:ftp.a.com:/pub/tools.amb:1:a:b:c\ngames.amb:ftp.b.com:/pub/games.amb:0:\n");
 
     SourceTable back;
     back.Load(dir.Path());
