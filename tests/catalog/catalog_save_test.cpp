@@ -38,6 +38,26 @@ struct Fixture {
     }
 };
 
+// Lets this process write files of at most `bytes`, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved_;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, handler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*handler_)(int);
+};
+
 TreeItem* At(Catalog& c, std::initializer_list<const char*> path) {
     TreeItem* t = c.Tree().RootItem();
     for (const char* p : path) {
@@ -89,15 +109,11 @@ TEST(CatalogSave, FailedWriteKeepsTheOldFilesAndTheChangedFlag) {
         c->Tree().InsertEntry(e);
     }
     c->SetChanged();
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;  // as if the disk were full
-    setrlimit(RLIMIT_FSIZE, &small);
-    bool ok = c->SaveCatalog();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    bool ok;
+    {
+        FileSizeLimit limit(4096);  // as if the disk were full
+        ok = c->SaveCatalog();
+    }
     EXPECT_FALSE(ok);
     EXPECT_TRUE(c->Changed());
     EXPECT_EQ(f.dir.Read("ambit.amb"), old);
@@ -123,15 +139,11 @@ TEST(CatalogSave, AFolderFileThatCannotBeWrittenKeepsEveryOldFile) {
     top.Location = "/All/new";
     top.Name = "new";
     c->Tree().InsertEntry(top);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;  // room for the main file, not for the folder's
-    setrlimit(RLIMIT_FSIZE, &small);
-    bool ok = c->SaveCatalog();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    bool ok;
+    {
+        FileSizeLimit limit(4096);  // room for the main file, not for the folder's
+        ok = c->SaveCatalog();
+    }
     EXPECT_FALSE(ok);
     EXPECT_EQ(f.dir.Read("ambit.amb"), oldMain) << "no half-saved catalog";
     EXPECT_EQ(f.dir.Read("Tools.amb"), oldTools);
