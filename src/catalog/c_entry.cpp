@@ -1,6 +1,8 @@
 // Copying rules and kind recognition of catalog entries.
 #include "catalog/c_entry.h"
 
+#include <string_view>
+
 namespace catalog {
 
 CEntry::CEntry(const CEntry& other)
@@ -33,11 +35,14 @@ CEntry& CEntry::operator=(const CEntry& other) {
 }
 
 EntryKind KindOf(const CEntry& e) {
-    if (e.Path == kHeaderPath) return EntryKind::Folder;
-    if (e.Description == kFtpSiteDescription) return EntryKind::FtpSite;
-    if (e.Description == kMapFileDescription) return EntryKind::MapFile;
-    if (e.Path == kFtpDirPath) return EntryKind::FtpDir;
-    if (e.Path == kFtpFilePath) return EntryKind::FtpFile;
+    // Asked for every entry of large catalogs: compare as views, whose
+    // length test rejects nearly every ordinary item at once.
+    const std::string_view path = e.Path, description = e.Description;
+    if (path == std::string_view(kHeaderPath)) return EntryKind::Folder;
+    if (description == std::string_view(kFtpSiteDescription)) return EntryKind::FtpSite;
+    if (description == std::string_view(kMapFileDescription)) return EntryKind::MapFile;
+    if (path == std::string_view(kFtpDirPath)) return EntryKind::FtpDir;
+    if (path == std::string_view(kFtpFilePath)) return EntryKind::FtpFile;
     return EntryKind::Item;
 }
 

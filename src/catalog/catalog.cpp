@@ -17,12 +17,10 @@
 namespace catalog {
 namespace {
 
-constexpr const char* kInvalidFileQuestion =
-    "The data file you have on your drive is not valid.\nWould you like me to get a new one "
-    "from the server?";
-constexpr const char* kMissingFolderFileQuestion =
-    "I couldn't find that data file on your machine.\nWould you like me to get a new copy from "
-    "the server?";
+// clang-format off
+constexpr const char* kInvalidFileQuestion = "The data file you have on your drive is not valid.\nWould you like me to get a new one from the server?";
+constexpr const char* kMissingFolderFileQuestion = "I couldn't find that data file on your machine.\nWould you like me to get a new copy from the server?";
+// clang-format on
 constexpr const char* kReadingText = "Reading Data File:";
 
 bool EndsWithDataExtension(const std::string& name) {
@@ -39,7 +37,7 @@ bool IsPlainFileName(const std::string& name) {
 
 }  // namespace
 
-std::string DefaultMapServerAddress() { return "maps.internet-ambit.net"; }
+std::string DefaultMapServerAddress() { return "map.internet-ambit.invalid"; }
 
 std::string MapServerAddress() {
     const char* v = std::getenv("AMBIT_MAP_SERVER");
@@ -73,6 +71,9 @@ TreeItem* Catalog::InsertRootItems(const std::string& mapServerAddress,
 }
 
 bool Catalog::LoadMainDataFile() {
+    // Saving writes the table back; starting from an empty one would wipe it.
+    std::string sources;
+    if (platform::ReadWholeFile(DataPath(kSourceTableFile), sources)) sources_.Parse(sources);
     std::ifstream in(DataPath(kMainDataFile), std::ios::binary);
     if (!in) return false;
     ReadDataFile(in, "", 0);

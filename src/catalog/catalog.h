@@ -40,6 +40,8 @@ public:
     CatalogTree& Tree() { return tree_; }
     const CatalogTree& Tree() const { return tree_; }
     const std::string& DataDirectory() const { return dataDirectory_; }
+    // Where later reads of folder files and saves go (resaving elsewhere).
+    void SetDataDirectory(std::string directory) { dataDirectory_ = std::move(directory); }
     std::string DataPath(const std::string& name) const;
 
     // Services; none installed means: no progress shown, activation of
@@ -59,8 +61,9 @@ public:
     // Start-up: the root folder "All" and the map server's site below it.
     TreeItem* InsertRootItems(const std::string& mapServerAddress,
                               const std::string& scrambledPassword);
-    // Reads ambit.amb if it exists. False (asking nothing) when it cannot
-    // be opened; an invalid file is asked about as ReadDataFile does.
+    // Reads ambit.amb if it exists, and the merged-source table from
+    // hosts.dat. False (asking nothing) when ambit.amb cannot be opened; an
+    // invalid file is asked about as ReadDataFile does.
     bool LoadMainDataFile();
 
     // Reads a data file into the tree; `prefix` goes in front of every

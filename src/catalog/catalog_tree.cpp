@@ -257,13 +257,10 @@ void CatalogTree::FlushPending() {
     // Parents made in this bulk are still unknown to the observer: fill
     // them silently first, so that announcing an old parent's new rows
     // shows complete subtrees.
-    std::vector<std::pair<TreeItem*, Pending*>> announced;
-    for (auto& [parent, p] : pending) {
-        if (parent->pendingMerge_)
-            MergePending(parent, *p, false);
-        else
-            announced.emplace_back(parent, p.get());
-    }
+    std::vector<std::pair<TreeItem*, Pending*>> silent, announced;
+    for (auto& [parent, p] : pending)
+        (parent->pendingMerge_ ? silent : announced).emplace_back(parent, p.get());
+    for (auto& [parent, p] : silent) MergePending(parent, *p, false);
     for (auto& [parent, p] : announced) MergePending(parent, *p, observer_ != nullptr);
 }
 

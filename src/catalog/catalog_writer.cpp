@@ -108,7 +108,10 @@ std::string CatalogWriter::ContentsFileName(const TreeItem* folder) {
         if (c == '/' || c == '\0') c = '_';
     if (base.empty()) base = "folder";
     std::string name = base + ".amb";
-    for (int n = 1; usedNames_.count(Lower(name)); ++n) {
+    // Many folders of one name (every "Older" below its own parent): go on
+    // counting where the last one of that name stopped.
+    int& next = nextSuffix_[Lower(base)];
+    for (int n = std::max(next, 1); usedNames_.count(Lower(name)); next = ++n) {
         std::string digits = std::to_string(n);
         size_t room = kNameChars > digits.size() ? kNameChars - digits.size() : 0;
         name = Stem(base, room) + digits + ".amb";
@@ -144,8 +147,8 @@ void CatalogWriter::AppendItems(std::string& out, const std::vector<TreeItem*>& 
         }
         if (descend)
             for (int i = t->ChildCount() - 1; i >= 0; --i) stack.push_back(t->Child(i));
-        if (out.size() >= kFlushAt && out_) {
-            out_->Write(out);
+        if (out.size() >= kFlushAt) {
+            batch_->Write(out);
             out.clear();
         }
     }
@@ -153,27 +156,16 @@ void CatalogWriter::AppendItems(std::string& out, const std::vector<TreeItem*>& 
 
 bool CatalogWriter::WriteFile(const std::string& name, const std::vector<TreeItem*>& items,
                               bool mainFile) {
-    platform::AtomicFileWriter file(catalog_.DataPath(name));
-    if (!file.Open()) {
-        platform::CurrentPrompt().Message("Cannot Open File");
-        return false;
-    }
-    out_ = &file;
+    if (!batch_->Begin(name)) return false;
     std::string out = FormatHeader(mainFile ? catalog_.ContentDateText() : std::string());
     AppendItems(out, items);
-    file.Write(out);
-    out_ = nullptr;
-    if (!file.Commit()) {
-        platform::CurrentPrompt().Message(file.Error());
-        return false;
-    }
-    return true;
+    batch_->Write(out);
+    return batch_->End();
 }
 
 bool CatalogWriter::WriteIndex() {
-    std::string path = catalog_.DataPath(kIndexFile);
     std::string index;
-    bool exists = platform::ReadWholeFile(path, index);
+    bool exists = platform::ReadWholeFile(catalog_.DataPath(kIndexFile), index);
     if (!index.empty() && index.back() != '\n') index += '\n';
     std::unordered_set<std::string> present;
     size_t pos = 0;
@@ -190,9 +182,17 @@ bool CatalogWriter::WriteIndex() {
         added = true;
     }
     if (exists && !added) return true;
-    std::string error;
-    if (platform::WriteFileAtomically(path, index, &error)) return true;
-    platform::CurrentPrompt().Message(error);
+    if (!batch_->Begin(kIndexFile)) return false;
+    batch_->Write(index);
+    return batch_->End();
+}
+
+bool CatalogWriter::Report() {
+    // Creating a file fails only when the directory cannot take it.
+    const std::string& error = batch_->Error();
+    platform::CurrentPrompt().Message(error.find("cannot create") != std::string::npos
+                                          ? std::string("Cannot Open File")
+                                          : error);
     return false;
 }
 
@@ -200,13 +200,22 @@ bool CatalogWriter::Save() {
     LoadUnreadFolders();
     ReserveNames();
     CatalogTree& tree = catalog_.Tree();
-    ok_ = WriteFile(kMainDataFile, ChildrenOf(tree.Top()), true) && ok_;
+    FileBatch batch(catalog_.DataDirectory());
+    batch_ = &batch;
+    if (!WriteFile(kMainDataFile, ChildrenOf(tree.Top()), true)) return Report();
     for (size_t i = 0; i < jobs_.size(); ++i) {
-        FolderJob job = jobs_[i];  // WriteFile may add jobs
-        if (!WriteFile(job.file, ChildrenOf(job.folder), false)) {
-            ok_ = false;
-            continue;
-        }
+        FolderJob job = jobs_[i];  // writing it may add jobs
+        if (!WriteFile(job.file, ChildrenOf(job.folder), false)) return Report();
+    }
+    if (!WriteIndex()) return Report();
+    if (batch.Begin(kSourceTableFile)) {
+        batch.Write(catalog_.Sources().Serialize());
+        if (!batch.End()) return Report();
+    } else {
+        return Report();
+    }
+    if (!batch.Commit()) return Report();
+    for (const FolderJob& job : jobs_) {
         CEntry* e = job.folder->Entry();
         tree.SetContentsLoaded(job.folder, true);
         if (e->DownloadDir != job.file) {
@@ -214,9 +223,7 @@ bool CatalogWriter::Save() {
             tree.EntryChanged(job.folder);
         }
     }
-    ok_ = WriteIndex() && ok_;
-    catalog_.Sources().Save(catalog_.DataDirectory());
-    return ok_;
+    return true;
 }
 
 }  // namespace catalog

@@ -1,16 +1,15 @@
 // Saving the catalog: ambit.amb, one contents file per folder whose
-// contents are in memory, the index of merged entries and hosts.dat. Every
-// file is written whole to a temporary file and renamed over the old one,
-// so a crash or a full disk never leaves a half-written catalog behind.
+// contents are in memory, the index of merged entries and hosts.dat. All
+// of them are written to temporary files and renamed over the old ones
+// together, so a crash or a full disk never leaves a half-written catalog.
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
-namespace platform {
-class AtomicFileWriter;
-}
+#include "catalog/file_batch.h"
 
 namespace catalog {
 
@@ -36,13 +35,14 @@ private:
     bool WriteFile(const std::string& name, const std::vector<TreeItem*>& items, bool mainFile);
     void AppendItems(std::string& out, const std::vector<TreeItem*>& items);
     bool WriteIndex();
+    bool Report();
 
     Catalog& catalog_;
     std::unordered_set<std::string> usedNames_;  // lower case
+    std::unordered_map<std::string, int> nextSuffix_;
     std::vector<FolderJob> jobs_;
     std::vector<std::string> indexLines_;
-    platform::AtomicFileWriter* out_ = nullptr;  // the file being written
-    bool ok_ = true;
+    FileBatch* batch_ = nullptr;
 };
 
 }  // namespace catalog

@@ -25,6 +25,10 @@ int Number2(std::string_view s, size_t at) {
 // A field that must not contain a separator or a line end: a colon would
 // shift every later field on reading, a line end would split the line.
 void AppendField(std::string& out, const std::string& field, bool colonAllowed) {
+    if (field.find_first_of(colonAllowed ? "\r\n" : ":\r\n") == std::string::npos) {
+        out += field;
+        return;
+    }
     for (char c : field) {
         if (c == '\n' || c == '\r')
             out += ' ';
@@ -151,7 +155,9 @@ void AppendItemLine(std::string& out, const std::string& location, const CEntry&
     out += ':';
     AppendField(out, e.Description, false);
     out += ':';
-    AppendField(out, e.Price.empty() ? std::string("0.00") : e.Price, false);
+    // A site's price field holds its scrambled password: kept as it is.
+    bool free = e.Price.empty() && e.Kind() != EntryKind::FtpSite;
+    AppendField(out, free ? std::string("0.00") : e.Price, false);
     out += ':';
     AppendField(out, e.Address, false);
     out += ':';

@@ -1,18 +1,24 @@
 // Chunked line splitting for data files.
 #include "catalog/line_reader.h"
 
+#include <algorithm>
+
 namespace catalog {
 namespace {
-constexpr size_t kChunk = size_t{1} << 20;
-}
+// Chunks grow from small to large so that reading thousands of small
+// folder files does not touch a megabyte of fresh memory each time.
+constexpr size_t kFirstChunk = size_t{1} << 15;
+constexpr size_t kLargestChunk = size_t{1} << 20;
+}  // namespace
 
 bool LineReader::Fill() {
     if (eof_) return false;
     buffer_.erase(0, start_);
     start_ = 0;
     size_t old = buffer_.size();
-    buffer_.resize(old + kChunk);
-    in_.read(buffer_.data() + old, static_cast<std::streamsize>(kChunk));
+    chunk_ = chunk_ == 0 ? kFirstChunk : std::min(chunk_ * 2, kLargestChunk);
+    buffer_.resize(old + chunk_);
+    in_.read(buffer_.data() + old, static_cast<std::streamsize>(chunk_));
     size_t got = static_cast<size_t>(in_.gcount());
     buffer_.resize(old + got);
     if (got == 0) eof_ = true;

@@ -31,6 +31,7 @@ private:
     std::istream& in_;
     std::string buffer_;
     size_t start_ = 0;
+    size_t chunk_ = 0;
     bool eof_ = false;
     bool truncated_ = false;
     std::string long_;  // a cut line being skipped or assembled

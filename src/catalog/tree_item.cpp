@@ -2,6 +2,7 @@
 #include "catalog/tree_item.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace catalog {
 
@@ -31,9 +32,14 @@ bool TreeItem::IsWithin(const TreeItem* ancestor) const {
 
 int CompareTextNoCase(const std::string& a, const std::string& b) {
     size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
+    size_t i = 0;
+    // Sibling texts often share long prefixes ("archive 000123"): skip
+    // identical bytes eight at a time before folding letter case.
+    while (i + 8 <= n && std::memcmp(a.data() + i, b.data() + i, 8) == 0) i += 8;
+    for (; i < n; ++i) {
         unsigned char ca = static_cast<unsigned char>(a[i]);
         unsigned char cb = static_cast<unsigned char>(b[i]);
+        if (ca == cb) continue;
         if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca - 'A' + 'a');
         if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb - 'A' + 'a');
         if (ca != cb) return ca < cb ? -1 : 1;
