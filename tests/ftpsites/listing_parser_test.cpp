@@ -61,6 +61,7 @@ const LineCase kLines[] = {
     {"empty", "", false, F, "", "", "", ""},
     {"blank", "   \r", false, F, "", "", "", ""},
     {"garbage", "hello world", false, F, "", "", "", ""},
+    {"slash in name", "-rw-r--r-- 1 a b 3 Jul 1 2001 ../../etc/passwd", false, F, "", "", "", ""},
     {"CR inside name", "-rw-r--r-- 1 a b 3 Jul 1 2001 evil\rname", false, F, "", "", "", ""},
 };
 
