@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
     }
     catalog::TreeItem* dir = tree.FindChild(siteItem, directory);
     if (!dir) {
-        std::fprintf(stderr, "site-listing-bench: no directory %s on the site\n", directory.c_str());
+        std::fprintf(stderr, "site-listing-bench: no directory %s on the site\n",
+                     directory.c_str());
         return 1;
     }
 

@@ -35,14 +35,17 @@ CEntry& CEntry::operator=(const CEntry& other) {
 }
 
 EntryKind KindOf(const CEntry& e) {
-    // Asked for every entry of large catalogs: compare as views, whose
-    // length test rejects nearly every ordinary item at once.
+    // Asked for every entry of large catalogs, several times per save:
+    // compare as views, whose length test rejects nearly every item at once.
+    static constexpr std::string_view header = kHeaderPath, ftpDir = kFtpDirPath,
+                                      ftpFile = kFtpFilePath, site = kFtpSiteDescription,
+                                      map = kMapFileDescription;
     const std::string_view path = e.Path, description = e.Description;
-    if (path == std::string_view(kHeaderPath)) return EntryKind::Folder;
-    if (description == std::string_view(kFtpSiteDescription)) return EntryKind::FtpSite;
-    if (description == std::string_view(kMapFileDescription)) return EntryKind::MapFile;
-    if (path == std::string_view(kFtpDirPath)) return EntryKind::FtpDir;
-    if (path == std::string_view(kFtpFilePath)) return EntryKind::FtpFile;
+    if (path == header) return EntryKind::Folder;
+    if (description == site) return EntryKind::FtpSite;
+    if (description == map) return EntryKind::MapFile;
+    if (path == ftpDir) return EntryKind::FtpDir;
+    if (path == ftpFile) return EntryKind::FtpFile;
     return EntryKind::Item;
 }
 

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <unordered_set>
 
 #include "catalog/catalog_writer.h"
 #include "catalog/data_file_format.h"
@@ -110,7 +109,8 @@ bool Catalog::ReadStream(std::istream& in, std::int64_t length, const std::strin
     if (mode == ReadMode::Merge) {
         contentDateText_ = HeaderValue(line, kContentDateKey);
         contentDate_ = 0;
-        if (!contentDateText_.empty()) contentDate_ = ParseContentDate(contentDateText_).value_or(0);
+        if (!contentDateText_.empty())
+            contentDate_ = ParseContentDate(contentDateText_).value_or(0);
     }
     if (!ValidateHeader(line)) return false;
 
@@ -128,15 +128,13 @@ bool Catalog::ReadStream(std::istream& in, std::int64_t length, const std::strin
         std::optional<CEntry> entry = ParseDataLine(line, prefix);
         if (!entry) continue;
         if (mapFileId != 0) entry->MapFileId = mapFileId;
-        if (skipKnown)
-            tree_.InsertEntryIfNew(std::move(*entry));
-        else
-            tree_.InsertEntry(std::move(*entry));
+        TreeItem* item = skipKnown ? tree_.InsertEntryIfNew(std::move(*entry))
+                                   : tree_.InsertEntry(std::move(*entry));
+        if (newFolders_ && item && item->Entry()->IsFolder()) newFolders_->push_back(item);
     }
     if (progress_) progress_->End();
     return true;
 }
-
 
 bool Catalog::OfferFetch(const std::string& question) {
     return platform::CurrentPrompt().AskYesNo(question);
@@ -179,25 +177,27 @@ bool Catalog::FetchFolderFile(const CEntry& folder) {
 }
 
 size_t Catalog::LoadAllFolders() {
-    size_t loaded = 0;
-    std::unordered_set<const TreeItem*> tried;
-    for (;;) {
-        std::vector<TreeItem*> folders;
-        std::vector<TreeItem*> stack{tree_.Top()};
-        while (!stack.empty()) {
-            TreeItem* t = stack.back();
-            stack.pop_back();
-            const CEntry* e = t->Entry();
-            if (e && e->IsFolder() && !t->ContentsLoaded() && !tried.count(t)) folders.push_back(t);
-            for (int i = t->ChildCount() - 1; i >= 0; --i) stack.push_back(t->Child(i));
-        }
-        size_t before = loaded;
-        for (TreeItem* f : folders) {
-            tried.insert(f);
-            if (LoadContents(f) == LoadResult::Loaded) ++loaded;
-        }
-        if (loaded == before) return loaded;
+    // One walk finds the folders there are; after that only folders that
+    // the files just read brought in can need loading.
+    std::vector<TreeItem*> candidates, found;
+    std::vector<TreeItem*> stack{tree_.Top()};
+    while (!stack.empty()) {
+        TreeItem* t = stack.back();
+        stack.pop_back();
+        const CEntry* e = t->Entry();
+        if (e && e->IsFolder() && !t->ContentsLoaded()) candidates.push_back(t);
+        for (int i = t->ChildCount() - 1; i >= 0; --i) stack.push_back(t->Child(i));
     }
+    size_t loaded = 0;
+    newFolders_ = &found;
+    while (!candidates.empty()) {
+        for (TreeItem* f : candidates)
+            if (!f->ContentsLoaded() && LoadContents(f) == LoadResult::Loaded) ++loaded;
+        candidates.swap(found);
+        found.clear();
+    }
+    newFolders_ = nullptr;
+    return loaded;
 }
 
 void Catalog::ActivateItem(TreeItem* item) {

@@ -106,8 +106,8 @@ private:
     // the folder already holds.
     enum class ReadMode { Merge, FolderContents };
     enum class LoadResult { Loaded, Missing, Invalid };
-    bool ReadStream(std::istream& in, std::int64_t length, const std::string& prefix,
-                    int mapFileId, ReadMode mode);
+    bool ReadStream(std::istream& in, std::int64_t length, const std::string& prefix, int mapFileId,
+                    ReadMode mode);
     LoadResult LoadContents(TreeItem* folder);
     bool FetchFolderFile(const CEntry& folder);
     bool OfferFetch(const std::string& question);
@@ -122,6 +122,8 @@ private:
     int currentMergedId_ = 0;
     std::string contentDateText_;
     std::time_t contentDate_ = 0;
+    // While LoadAllFolders runs: folder entries the reads bring in.
+    std::vector<TreeItem*>* newFolders_ = nullptr;
 };
 
 }  // namespace catalog

@@ -28,12 +28,18 @@ const char* KindLabel(const TreeItem* t) {
     const CEntry* e = t->Entry();
     if (!e) return "folder";
     switch (e->Kind()) {
-        case EntryKind::Folder: return "folder entry";
-        case EntryKind::FtpSite: return "ftp site";
-        case EntryKind::MapFile: return "map file";
-        case EntryKind::FtpDir: return "ftp dir";
-        case EntryKind::FtpFile: return "ftp file";
-        case EntryKind::Item: return "item";
+        case EntryKind::Folder:
+            return "folder entry";
+        case EntryKind::FtpSite:
+            return "ftp site";
+        case EntryKind::MapFile:
+            return "map file";
+        case EntryKind::FtpDir:
+            return "ftp dir";
+        case EntryKind::FtpFile:
+            return "ftp file";
+        case EntryKind::Item:
+            return "item";
     }
     return "item";
 }
@@ -136,7 +142,8 @@ bool CatalogTool::CheckFile(const std::string& file) {
                 if (e->DownloadDir.empty())
                     warn(number, "folder line without a file name");
                 else if (e->DownloadDir.find('/') != std::string::npos)
-                    warn(number, "folder file name \"" + e->DownloadDir + "\" is not a plain file name");
+                    warn(number,
+                         "folder file name \"" + e->DownloadDir + "\" is not a plain file name");
                 break;
             }
             case LineKind::Item: {
@@ -204,8 +211,8 @@ int CatalogTool::Resave(const std::string& source, const std::string& destinatio
             const TreeItem* t = stack.back();
             stack.pop_back();
             const CEntry* e = t->Entry();
-            if (e && e->IsFolder() && !t->ContentsLoaded() &&
-                !e->DownloadDir.empty() && e->DownloadDir.find('/') == std::string::npos)
+            if (e && e->IsFolder() && !t->ContentsLoaded() && !e->DownloadDir.empty() &&
+                e->DownloadDir.find('/') == std::string::npos)
                 keep.push_back(e->DownloadDir);
             for (int i = 0; i < t->ChildCount(); ++i) stack.push_back(t->Child(i));
         }

@@ -386,7 +386,8 @@ void CatalogTree::DeleteSubtree(TreeItem* item, bool keepSiblings) {
     auto& kids = parent->children_;
     size_t first = static_cast<size_t>(item->row_);
     size_t last = keepSiblings ? first : kids.size() - 1;
-    if (observer_) observer_->ItemsAboutToBeRemoved(parent, static_cast<int>(first), static_cast<int>(last));
+    if (observer_)
+        observer_->ItemsAboutToBeRemoved(parent, static_cast<int>(first), static_cast<int>(last));
     for (size_t i = first; i <= last; ++i) itemCount_ -= CountSubtree(kids[i].get());
     kids.erase(kids.begin() + static_cast<std::ptrdiff_t>(first),
                kids.begin() + static_cast<std::ptrdiff_t>(last + 1));

@@ -38,13 +38,15 @@ bool IsTopMapFilesFolder(const CatalogTree& tree, const TreeItem* t) {
 }
 
 // Subtrees that are never saved: the built-in map server site, map files
-// with the contents shown below them, and what live browsing found.
-bool IsUnsaved(const CatalogTree& tree, const TreeItem* t) {
-    if (IsTopMapFilesFolder(tree, t) || t->IsBuiltInSite()) return true;
+// with the contents shown below them, and what live browsing found. The
+// entry's kind is handed back so callers need not work it out again.
+bool IsUnsaved(const CatalogTree& tree, const TreeItem* t, EntryKind& kind) {
+    kind = EntryKind::Item;
+    if (t->IsBuiltInSite()) return true;
     const CEntry* e = t->Entry();
-    if (!e) return false;
-    EntryKind k = e->Kind();
-    return k == EntryKind::MapFile || k == EntryKind::FtpDir || k == EntryKind::FtpFile;
+    if (!e) return IsTopMapFilesFolder(tree, t);
+    kind = e->Kind();
+    return kind == EntryKind::MapFile || kind == EntryKind::FtpDir || kind == EntryKind::FtpFile;
 }
 
 bool WritesContents(const TreeItem* folder) {
@@ -62,28 +64,41 @@ std::vector<TreeItem*> ChildrenOf(const TreeItem* t) {
 
 void CatalogWriter::LoadUnreadFolders() {
     // A folder that gained children without its contents file ever being
-    // read would otherwise have that file replaced by the new children only.
+    // read would otherwise have that file replaced by the new children
+    // only. The same walk notes the file names of folders that keep their
+    // files, so that no folder written now takes one of them.
     CatalogTree& tree = catalog_.Tree();
     std::unordered_set<const TreeItem*> tried;
-    for (bool again = true; again;) {
-        again = false;
+    for (;;) {
         std::vector<TreeItem*> folders;
+        std::vector<std::string> kept;
         std::vector<TreeItem*> stack{tree.Top()};
         while (!stack.empty()) {
             TreeItem* t = stack.back();
             stack.pop_back();
-            if (IsUnsaved(tree, t)) continue;
-            const CEntry* e = t->Entry();
-            if (e && e->IsFolder() && t->HasChildren() && !t->ContentsLoaded() && !tried.count(t))
-                folders.push_back(t);
+            EntryKind kind;
+            if (IsUnsaved(tree, t, kind)) continue;
+            if (kind == EntryKind::Folder) {
+                if (!WritesContents(t)) {
+                    if (!t->Entry()->DownloadDir.empty()) kept.push_back(t->Entry()->DownloadDir);
+                } else if (!t->ContentsLoaded() && !tried.count(t)) {
+                    folders.push_back(t);
+                }
+            }
             for (int i = 0; i < t->ChildCount(); ++i) stack.push_back(t->Child(i));
         }
+        bool loaded = false;
         for (TreeItem* f : folders) {
             tried.insert(f);
             Catalog::LoadResult r = catalog_.LoadContents(f);
-            if (r == Catalog::LoadResult::Loaded) again = true;
+            if (r == Catalog::LoadResult::Loaded) loaded = true;
             // A file we cannot read is not ours to replace.
-            if (r == Catalog::LoadResult::Invalid) usedNames_.insert(Lower(f->Entry()->DownloadDir));
+            if (r == Catalog::LoadResult::Invalid)
+                usedNames_.insert(Lower(f->Entry()->DownloadDir));
+        }
+        if (!loaded) {
+            for (const std::string& name : kept) usedNames_.insert(Lower(name));
+            return;
         }
     }
 }
@@ -91,15 +106,6 @@ void CatalogWriter::LoadUnreadFolders() {
 void CatalogWriter::ReserveNames() {
     usedNames_.insert(Lower(kMainDataFile));
     usedNames_.insert(Lower(kFetchedDataFile));
-    std::vector<const TreeItem*> stack{catalog_.Tree().Top()};
-    while (!stack.empty()) {
-        const TreeItem* t = stack.back();
-        stack.pop_back();
-        const CEntry* e = t->Entry();
-        if (e && e->IsFolder() && !WritesContents(t) && !e->DownloadDir.empty())
-            usedNames_.insert(Lower(e->DownloadDir));
-        for (int i = 0; i < t->ChildCount(); ++i) stack.push_back(t->Child(i));
-    }
 }
 
 std::string CatalogWriter::ContentsFileName(const TreeItem* folder) {
@@ -126,11 +132,12 @@ void CatalogWriter::AppendItems(std::string& out, const std::vector<TreeItem*>& 
     while (!stack.empty()) {
         TreeItem* t = stack.back();
         stack.pop_back();
-        if (IsUnsaved(tree, t)) continue;
+        EntryKind kind;
+        if (IsUnsaved(tree, t, kind)) continue;
         CEntry* e = t->Entry();
         bool descend = true;
         if (e) {
-            if (e->IsFolder()) {
+            if (kind == EntryKind::Folder) {
                 descend = false;
                 if (WritesContents(t)) {
                     std::string file = ContentsFileName(t);
@@ -140,10 +147,11 @@ void CatalogWriter::AppendItems(std::string& out, const std::vector<TreeItem*>& 
                     AppendFolderLine(out, e->Location, e->DownloadDir, e->Address);
                 }
             } else {
-                AppendItemLine(out, CatalogTree::ItemPath(t), *e);
+                AppendItemLine(out, CatalogTree::ItemPath(t), *e, kind == EntryKind::FtpSite);
             }
             if (e->MapFileId != 0)
-                indexLines_.push_back(std::to_string(e->MapFileId) + ":" + CatalogTree::ItemPath(t));
+                indexLines_.push_back(std::to_string(e->MapFileId) + ":" +
+                                      CatalogTree::ItemPath(t));
         }
         if (descend)
             for (int i = t->ChildCount() - 1; i >= 0; --i) stack.push_back(t->Child(i));
@@ -190,9 +198,8 @@ bool CatalogWriter::WriteIndex() {
 bool CatalogWriter::Report() {
     // Creating a file fails only when the directory cannot take it.
     const std::string& error = batch_->Error();
-    platform::CurrentPrompt().Message(error.find("cannot create") != std::string::npos
-                                          ? std::string("Cannot Open File")
-                                          : error);
+    platform::CurrentPrompt().Message(
+        error.find("cannot create") != std::string::npos ? std::string("Cannot Open File") : error);
     return false;
 }
 

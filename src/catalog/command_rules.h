@@ -7,23 +7,23 @@ namespace catalog {
 class TreeItem;
 
 enum class CatalogCommand {
-    Download,         // "&Download", "Down&load", toolbar Download
-    ItemProperties,   // "Item &Properties", "&Properties", download to default dir
-    Edit,             // "&Edit"
-    NewFolder,        // "&New Folder"
-    Add,              // "&Add"
-    Delete,           // "De&lete", "&Delete"
-    GetNewDataFile,   // get a new data file for the selected item
-    Upload,           // "&Upload"
-    UploadFile,       // "&Upload File"
-    UpdateMapFile,    // "&Update" in the map-file menu
-    OpenSite,         // "&Open Site"
-    Refresh,          // "&Refresh"
-    CloseSite,        // "&Close Site"
-    AddFtpServer,     // always enabled
-    AddServer,        // always enabled
-    FetchMapFile,     // "Update &Map File": always enabled
-    NewFtpSite,       // always enabled
+    Download,        // "&Download", "Down&load", toolbar Download
+    ItemProperties,  // "Item &Properties", "&Properties", download to default dir
+    Edit,            // "&Edit"
+    NewFolder,       // "&New Folder"
+    Add,             // "&Add"
+    Delete,          // "De&lete", "&Delete"
+    GetNewDataFile,  // get a new data file for the selected item
+    Upload,          // "&Upload"
+    UploadFile,      // "&Upload File"
+    UpdateMapFile,   // "&Update" in the map-file menu
+    OpenSite,        // "&Open Site"
+    Refresh,         // "&Refresh"
+    CloseSite,       // "&Close Site"
+    AddFtpServer,    // always enabled
+    AddServer,       // always enabled
+    FetchMapFile,    // "Update &Map File": always enabled
+    NewFtpSite,      // always enabled
 };
 
 // `selected` is the caret item, or null when nothing is selected.

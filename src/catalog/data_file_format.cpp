@@ -7,7 +7,9 @@
 namespace catalog {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 std::string_view TrimLeft(std::string_view s) {
     size_t i = 0;
@@ -25,17 +27,14 @@ int Number2(std::string_view s, size_t at) {
 // A field that must not contain a separator or a line end: a colon would
 // shift every later field on reading, a line end would split the line.
 void AppendField(std::string& out, const std::string& field, bool colonAllowed) {
-    if (field.find_first_of(colonAllowed ? "\r\n" : ":\r\n") == std::string::npos) {
-        out += field;
-        return;
-    }
-    for (char c : field) {
+    size_t start = out.size();
+    out += field;
+    for (size_t i = start; i < out.size(); ++i) {
+        char& c = out[i];
         if (c == '\n' || c == '\r')
-            out += ' ';
+            c = ' ';
         else if (c == ':' && !colonAllowed)
-            out += ';';
-        else
-            out += c;
+            c = ';';
     }
 }
 
@@ -102,8 +101,8 @@ std::optional<CEntry> ParseDataLine(std::string_view line, const std::string& pr
         std::string_view location = t.substr(0, c1);
         if (c1 != std::string_view::npos) {
             size_t c2 = t.find(':', c1 + 1);
-            e.DownloadDir = t.substr(c1 + 1, c2 == std::string_view::npos ? std::string_view::npos
-                                                                            : c2 - c1 - 1);
+            e.DownloadDir = t.substr(
+                c1 + 1, c2 == std::string_view::npos ? std::string_view::npos : c2 - c1 - 1);
             if (c2 != std::string_view::npos) e.Address = t.substr(t.rfind(':') + 1);
         }
         e.Location = prefix;
@@ -150,13 +149,12 @@ void AppendFolderLine(std::string& out, const std::string& location, const std::
     out += '\n';
 }
 
-void AppendItemLine(std::string& out, const std::string& location, const CEntry& e) {
+void AppendItemLine(std::string& out, const std::string& location, const CEntry& e, bool isSite) {
     AppendField(out, location, false);
     out += ':';
     AppendField(out, e.Description, false);
     out += ':';
-    // A site's price field holds its scrambled password: kept as it is.
-    bool free = e.Price.empty() && e.Kind() != EntryKind::FtpSite;
+    bool free = e.Price.empty() && !isSite;
     AppendField(out, free ? std::string("0.00") : e.Price, false);
     out += ':';
     AppendField(out, e.Address, false);

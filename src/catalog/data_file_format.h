@@ -50,7 +50,9 @@ int FieldCount(std::string_view line, LineKind kind);
 // "CNAME=" location ":" file ":" address "\n".
 void AppendFolderLine(std::string& out, const std::string& location, const std::string& file,
                       const std::string& address);
-// The eight fields of an item at `location`, price "0.00" when empty.
-void AppendItemLine(std::string& out, const std::string& location, const CEntry& entry);
+// The eight fields of an item at `location`, price "0.00" when empty
+// (except for a site, whose price field holds its scrambled password).
+void AppendItemLine(std::string& out, const std::string& location, const CEntry& entry,
+                    bool isSite);
 
 }  // namespace catalog

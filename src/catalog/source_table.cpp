@@ -69,8 +69,8 @@ bool SourceTable::Save(const std::string& directory) const {
                                          Serialize());
 }
 
-int SourceTable::Add(const std::string& first, const std::string& second,
-                     const std::string& third, const std::string& fifth) {
+int SourceTable::Add(const std::string& first, const std::string& second, const std::string& third,
+                     const std::string& fifth) {
     for (int i = 1; i < kSlots; ++i) {
         Source& s = slots_[static_cast<size_t>(i)];
         if (!s.deleted && !s.neverUsed) continue;

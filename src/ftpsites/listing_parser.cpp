@@ -78,12 +78,18 @@ Cuts Cut(std::string_view line) {
     return c;
 }
 
-// Names that no FTP command could carry, or that stand for nothing.
-bool UsableName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    for (char c : name)
+// Paths that no FTP command could carry, or that stand for nothing.
+bool UsablePath(std::string_view path) {
+    if (path.empty() || path == "." || path == "..") return false;
+    for (char c : path)
         if (c == '\r' || c == '\n' || c == '\0') return false;
     return true;
+}
+
+// A directory entry's own name never holds a "/": one that does would make
+// the item stand for a different remote path ("../x") and break tree paths.
+bool UsableName(std::string_view name) {
+    return UsablePath(name) && name.find('/') == std::string_view::npos;
 }
 
 // "12-31-96" or "12-31-1996" -> month, day, year digits.
@@ -186,7 +192,7 @@ bool ListingParser::ParseUnixLine(std::string_view line, ListedLine& out) const 
         }
         // A server that hides the target lets the link be listed by its name.
         if (e.linkTarget.empty()) e.linkTarget = std::string(name);
-        if (!UsableName(e.linkTarget)) return false;
+        if (!UsablePath(e.linkTarget)) return false;
     }
     if (!UsableName(name)) return false;
     e.name = std::string(name);

@@ -114,8 +114,9 @@ public:
             if (!client_->List(text) || Gone()) return End();
             auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
                 std::chrono::steady_clock::now() - start);
-            SiteSpeed::Record(address_, text.size(),
-                              std::max<std::int64_t>(1, static_cast<std::int64_t>(elapsed.count())));
+            SiteSpeed::Record(
+                address_, text.size(),
+                std::max<std::int64_t>(1, static_cast<std::int64_t>(elapsed.count())));
             Collect(text);
         } catch (const CWinsockErr&) {
             error_ = TakeErrorText("--");
@@ -344,9 +345,9 @@ bool SiteBrowser::IsConnected(const TreeItem* site) {
 void SiteBrowser::RestoreImages(TreeItem* item) {
     // The map server's own site keeps its globe; everything else that can
     // be opened is a folder.
-    const bool mapServer = item->IsBuiltInSite() ||
-                           (item->HasEntry() && item->Entry()->IsFtpSite() &&
-                            item->Text() == catalog::kMapServerSiteName);
+    const bool mapServer =
+        item->IsBuiltInSite() || (item->HasEntry() && item->Entry()->IsFtpSite() &&
+                                  item->Text() == catalog::kMapServerSiteName);
     if (mapServer)
         tree_.SetItemImages(item, catalog::kImageMapServer, catalog::kImageMapServer);
     else

@@ -24,7 +24,8 @@ namespace ftpsites {
 
 class SiteBrowserView;
 
-inline constexpr const char* kSiteBusyMessage = "This site is currently retrieving another directory";
+inline constexpr const char* kSiteBusyMessage =
+    "This site is currently retrieving another directory";
 inline constexpr const char* kSiteNotOpenMessage =
     "This site is not connected any more. Close it and open it again.";
 

@@ -14,7 +14,8 @@ const catalog::TreeItem* FindSiteItem(const catalog::TreeItem* item) {
 }
 
 catalog::TreeItem* FindSiteItem(catalog::TreeItem* item) {
-    return const_cast<catalog::TreeItem*>(FindSiteItem(static_cast<const catalog::TreeItem*>(item)));
+    return const_cast<catalog::TreeItem*>(
+        FindSiteItem(static_cast<const catalog::TreeItem*>(item)));
 }
 
 std::string SiteRelativePath(const catalog::TreeItem* item) {

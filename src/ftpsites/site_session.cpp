@@ -7,8 +7,7 @@
 
 namespace ftpsites {
 
-SiteSession::SiteSession(std::shared_ptr<FtpClient> client)
-    : state_(std::make_shared<State>()) {
+SiteSession::SiteSession(std::shared_ptr<FtpClient> client) : state_(std::make_shared<State>()) {
     state_->client = std::move(client);
 }
 

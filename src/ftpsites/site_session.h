@@ -22,8 +22,8 @@ public:
     // What a running listing keeps hold of.
     struct State {
         std::shared_ptr<FtpClient> client;  // null once closed
-        bool busy = false;    // a listing runs on the client
-        bool closed = false;  // closed or destroyed: nothing more to send
+        bool busy = false;                  // a listing runs on the client
+        bool closed = false;                // closed or destroyed: nothing more to send
     };
 
     explicit SiteSession(std::shared_ptr<FtpClient> client);

@@ -23,8 +23,8 @@ AsyncSocket::AsyncSocket(int eventMask) : eventMask_(eventMask) {
 }
 
 AsyncSocket::~AsyncSocket() {
-    RemoveHandler(socket_, kSocketHandler);
-    if (accepted_ >= 0) RemoveHandler(accepted_, kSocketHandler);
+    RemoveHandler(socket_, kSocketHandler, this);
+    if (accepted_ >= 0) RemoveHandler(accepted_, kSocketHandler, this);
     // A destructor cannot throw; a failed close is only recorded (the
     // descriptor is released either way).
     if (!IsClosed()) {
@@ -38,7 +38,7 @@ AsyncSocket::~AsyncSocket() {
 }
 
 void AsyncSocket::AsyncPrepare() {
-    RemoveHandler(socket_, kSocketHandler);
+    RemoveHandler(socket_, kSocketHandler, this);
     // A socket closed here (aborted during its lookup) keeps no entry: its
     // descriptor number may already belong to another socket.
     if (IsClosed()) return;
@@ -217,10 +217,10 @@ void AsyncSocket::Close() {
     state_ |= kClosedHere;
     if (accepted_ >= 0) {
         Window()->Forget(accepted_);
-        RemoveHandler(accepted_, kSocketHandler);
+        RemoveHandler(accepted_, kSocketHandler, this);
         ::close(accepted_);
     }
     Window()->Forget(socket_);
-    RemoveHandler(socket_, kSocketHandler);
+    RemoveHandler(socket_, kSocketHandler, this);
     ::close(socket_);
 }

@@ -51,7 +51,7 @@ InetAddress& InetAddress::operator=(const InetAddress& other) {
 
 InetAddress::~InetAddress() {
     if (pendingTask_) {
-        RemoveHandler(pendingTask_, kLookupHandler);
+        RemoveHandler(pendingTask_, kLookupHandler, this);
         if (auto* window = platform::NotifyWindow::Instance()) window->CancelLookup(pendingTask_);
     }
 }
@@ -68,12 +68,12 @@ bool InetAddress::Lookup(bool reverse) {
         wait_.Begin();
         while (!done_ && !cancelled_) wait_.Round("Get host by address");
     } catch (...) {
-        RemoveHandler(task, kLookupHandler);
+        RemoveHandler(task, kLookupHandler, this);
         window->CancelLookup(task);
         pendingTask_ = 0;
         throw;
     }
-    RemoveHandler(task, kLookupHandler);
+    RemoveHandler(task, kLookupHandler, this);
     pendingTask_ = 0;
     return hasEntry_;
 }

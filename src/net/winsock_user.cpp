@@ -293,16 +293,23 @@ void WinsockUser::PumpOneMessage() {
 
 void WinsockUser::AddHandler(std::intptr_t handle, WinsockUser* object, HandlerKind kind) {
     LayerState& s = State();
-    for (int i = 0; i < s.entries; ++i)
-        if (s.table[i].handle == handle && s.table[i].kind == kind) return;
+    // A descriptor number is reused by the kernel as soon as it is closed, so
+    // an entry for the same number belongs to whoever registers it last.
+    for (int i = 0; i < s.entries; ++i) {
+        if (s.table[i].handle == handle && s.table[i].kind == kind) {
+            s.table[i].object = object;
+            return;
+        }
+    }
     if (s.entries == kMaxHandlers) Fail("Add Handler (too many handlers)", -2);
     s.table[s.entries++] = HandlerEntry{handle, kind, object};
 }
 
-void WinsockUser::RemoveHandler(std::intptr_t handle, HandlerKind kind) {
+void WinsockUser::RemoveHandler(std::intptr_t handle, HandlerKind kind, const WinsockUser* object) {
     LayerState& s = State();
     for (int i = 0; i < s.entries; ++i) {
-        if (s.table[i].handle == handle && s.table[i].kind == kind) {
+        // Only the owner's own entry: the number may already be another socket's.
+        if (s.table[i].handle == handle && s.table[i].kind == kind && s.table[i].object == object) {
             for (int j = i + 1; j < s.entries; ++j) s.table[j - 1] = s.table[j];
             --s.entries;
             return;

@@ -53,7 +53,7 @@ public:
     // The handler table. Adding a (handle, kind) that is already there does
     // nothing; an eleventh entry fails with error -2.
     static void AddHandler(std::intptr_t handle, WinsockUser* object, HandlerKind kind);
-    static void RemoveHandler(std::intptr_t handle, HandlerKind kind);
+    static void RemoveHandler(std::intptr_t handle, HandlerKind kind, const WinsockUser* object);
     static int HandlerCount();
     static int UserCount();
 

@@ -91,9 +91,10 @@ TEST(Activation, MissingOrInvalidFolderFileOffersAFetchFromTheMapServer) {
     f.prompt.Answer(false);
     f.catalog.ActivateItem(tools);
     ASSERT_EQ(f.prompt.Questions().size(), 1u);
-    EXPECT_EQ(f.prompt.Questions()[0],
-              "I couldn't find that data file on your machine.\nWould you like me to get a new copy "
-              "from the server?");
+    EXPECT_EQ(
+        f.prompt.Questions()[0],
+        "I couldn't find that data file on your machine.\nWould you like me to get a new copy "
+        "from the server?");
     EXPECT_TRUE(f.fetcher.requests.empty());
     EXPECT_FALSE(f.catalog.Changed());
 
@@ -158,7 +159,8 @@ TEST(Activation, OtherKindsGoToTheMainWindow) {
 
 TEST(EnableRules, FollowTheSelectedItem) {
     Fixture f;
-    TreeItem* sites = f.catalog.Tree().InsertItem(f.catalog.Tree().RootItem(), "FTP Sites", nullptr);
+    TreeItem* sites =
+        f.catalog.Tree().InsertItem(f.catalog.Tree().RootItem(), "FTP Sites", nullptr);
     TreeItem* plain = f.catalog.Tree().InsertItem(f.catalog.Tree().RootItem(), "Plain", nullptr);
     TreeItem* folder = f.Insert("/All/Tools", "NONE", "HEADER", "Tools.amb");
     TreeItem* free = f.Insert("/All/free", "d", "/f");

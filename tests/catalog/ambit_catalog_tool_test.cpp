@@ -1,11 +1,10 @@
 // The built ambit-catalog program, run as a publisher would run it: on
 // the demo catalog and on broken files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include "catalog_test_util.h"
 #include "platform/atomic_file.h"
@@ -72,8 +71,8 @@ TEST(AmbitCatalogTool, ResavedDemoPrintsTheSameAndChecksClean) {
     ASSERT_EQ(resave.status, 0) << resave.err;
     Result again = RunTool(dir, {"print", dir.File("copy/new")});
     EXPECT_EQ(again.out, original.out);
-    Result check = RunTool(dir, {"check", dir.File("copy/new/ambit.amb"),
-                                 dir.File("copy/new/Utilitie.amb")});
+    Result check =
+        RunTool(dir, {"check", dir.File("copy/new/ambit.amb"), dir.File("copy/new/Utilitie.amb")});
     EXPECT_EQ(check.status, 0);
     EXPECT_NE(check.out.find("ambit.amb: valid data file, 6 lines (3 folders, 2 items, 0 comments "
                              "or blank), content date 07/17/27\n"),
@@ -90,11 +89,12 @@ TEST(AmbitCatalogTool, CheckReportsSuspiciousLinesAndRejectsInvalidFiles) {
     Result r = RunTool(dir, {"check", dir.File("odd.amb"), dir.File("bad.amb"),
                              dir.File("empty.amb"), dir.File("missing.amb")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("odd.amb: valid data file, 5 lines (1 folders, 2 items, 1 comments or blank)\n"
-                         "  line 2: folder line without a file name\n"
-                         "  line 3: item line has 3 of 8 fields\n"
-                         "  line 5: contains NUL bytes\n"),
-              std::string::npos)
+    EXPECT_NE(
+        r.out.find("odd.amb: valid data file, 5 lines (1 folders, 2 items, 1 comments or blank)\n"
+                   "  line 2: folder line without a file name\n"
+                   "  line 3: item line has 3 of 8 fields\n"
+                   "  line 5: contains NUL bytes\n"),
+        std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("bad.amb: not a valid data file"), std::string::npos);
     EXPECT_NE(r.out.find("empty.amb: not a valid data file: it is empty"), std::string::npos);

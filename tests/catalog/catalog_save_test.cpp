@@ -38,6 +38,26 @@ struct Fixture {
     }
 };
 
+// Lets this process write files of at most `bytes`, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved_;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, handler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*handler_)(int);
+};
+
 TreeItem* At(Catalog& c, std::initializer_list<const char*> path) {
     TreeItem* t = c.Tree().RootItem();
     for (const char* p : path) {
@@ -49,14 +69,16 @@ TreeItem* At(Catalog& c, std::initializer_list<const char*> path) {
 
 TEST(CatalogSave, SavedCatalogReadsBackIntoTheSameTree) {
     Fixture f;
-    f.dir.Write("ambit.amb", std::string("%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"07/17/96\"\r\n") +
-                                 "CNAME=/All/Tools:Tools.amb:ftp.tools.com\r\n"
-                                 "/All/Readme:Read me::ftp.a.com:/pub/readme.txt:07/01/96:100:[default]\r\n"
-                                 "/All/Deep/er/x:d:12.50:h:/p:::C:\\dl\r\n"
-                                 "/All/FTP Sites/Mirror:FTPSITE:ABCDEFGHIJKLMNOP:ftp.m.com:/pub:::anonymous");
-    f.dir.Write("Tools.amb", std::string(kHeader) +
-                                 "CNAME=/All/Tools/Sub:Sub.amb:\n"
-                                 "/All/Tools/zip:Packer:0.00:ftp.tools.com:/pub/zip.zip:::[default]\n");
+    f.dir.Write("ambit.amb",
+                std::string("%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"07/17/96\"\r\n") +
+                    "CNAME=/All/Tools:Tools.amb:ftp.tools.com\r\n"
+                    "/All/Readme:Read me::ftp.a.com:/pub/readme.txt:07/01/96:100:[default]\r\n"
+                    "/All/Deep/er/x:d:12.50:h:/p:::C:\\dl\r\n"
+                    "/All/FTP Sites/Mirror:FTPSITE:ABCDEFGHIJKLMNOP:ftp.m.com:/pub:::anonymous");
+    f.dir.Write("Tools.amb",
+                std::string(kHeader) +
+                    "CNAME=/All/Tools/Sub:Sub.amb:\n"
+                    "/All/Tools/zip:Packer:0.00:ftp.tools.com:/pub/zip.zip:::[default]\n");
     f.dir.Write("Sub.amb", std::string(kHeader) + "/All/Tools/Sub/inner:i:::::: \n");
     auto first = f.OpenAll();
     std::string before = Dump(first->Tree());
@@ -87,15 +109,11 @@ TEST(CatalogSave, FailedWriteKeepsTheOldFilesAndTheChangedFlag) {
         c->Tree().InsertEntry(e);
     }
     c->SetChanged();
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;  // as if the disk were full
-    setrlimit(RLIMIT_FSIZE, &small);
-    bool ok = c->SaveCatalog();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    bool ok;
+    {
+        FileSizeLimit limit(4096);  // as if the disk were full
+        ok = c->SaveCatalog();
+    }
     EXPECT_FALSE(ok);
     EXPECT_TRUE(c->Changed());
     EXPECT_EQ(f.dir.Read("ambit.amb"), old);
@@ -105,14 +123,41 @@ TEST(CatalogSave, FailedWriteKeepsTheOldFilesAndTheChangedFlag) {
         EXPECT_NE(e.path().filename().string()[0], '.') << "temporary file left behind";
 }
 
+TEST(CatalogSave, AFolderFileThatCannotBeWrittenKeepsEveryOldFile) {
+    Fixture f;
+    std::string oldMain = std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n";
+    std::string oldTools = std::string(kHeader) + "/All/Tools/a:d:::::: \n";
+    f.dir.Write("ambit.amb", oldMain);
+    f.dir.Write("Tools.amb", oldTools);
+    auto c = f.OpenAll();
+    CEntry big;
+    big.Location = "/All/Tools/big";
+    big.Name = "big";
+    big.Description = std::string(8000, 'x');
+    c->Tree().InsertEntry(big);
+    CEntry top;
+    top.Location = "/All/new";
+    top.Name = "new";
+    c->Tree().InsertEntry(top);
+    bool ok;
+    {
+        FileSizeLimit limit(4096);  // room for the main file, not for the folder's
+        ok = c->SaveCatalog();
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(f.dir.Read("ambit.amb"), oldMain) << "no half-saved catalog";
+    EXPECT_EQ(f.dir.Read("Tools.amb"), oldTools);
+}
+
 TEST(CatalogSave, FoldersSharingTheirFirstCharactersGetTheirOwnFiles) {
     Fixture f;
-    f.dir.Write("ambit.amb", std::string(kHeader) +
-                                 "CNAME=/All/Utilities1:U1.amb:\nCNAME=/All/Utilities2:U2.amb:\n"
-                                 "CNAME=/All/Unread:Utilitie.amb:\n"  // an unread folder owns this name
-                                 "CNAME=/All/ambit:x.amb:\n"
-                                 "/All/Utilities1/one:d:::::: \n/All/Utilities2/two:d:::::: \n"
-                                 "/All/ambit/three:d:::::: \n");
+    f.dir.Write("ambit.amb",
+                std::string(kHeader) +
+                    "CNAME=/All/Utilities1:U1.amb:\nCNAME=/All/Utilities2:U2.amb:\n"
+                    "CNAME=/All/Unread:Utilitie.amb:\n"  // an unread folder owns this name
+                    "CNAME=/All/ambit:x.amb:\n"
+                    "/All/Utilities1/one:d:::::: \n/All/Utilities2/two:d:::::: \n"
+                    "/All/ambit/three:d:::::: \n");
     f.dir.Write("Utilitie.amb", std::string(kHeader) + "/All/Unread/kept:d:::::: \n");
     auto c = f.Open();
     ASSERT_TRUE(c->SaveCatalog());
@@ -132,17 +177,20 @@ TEST(CatalogSave, FoldersSharingTheirFirstCharactersGetTheirOwnFiles) {
 TEST(CatalogSave, UnreadFolderThatGainedChildrenIsReadBeforeItsFileIsRewritten) {
     Fixture f;
     f.dir.Write("ambit.amb", std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n");
-    f.dir.Write("Tools.amb", std::string(kHeader) + "/All/Tools/old:d:::::: \n/All/Tools/dup:d:::::: \n");
+    f.dir.Write("Tools.amb",
+                std::string(kHeader) + "/All/Tools/old:d:::::: \n/All/Tools/dup:d:::::: \n");
     auto c = f.Open();
     TreeItem* tools = At(*c, {"Tools"});
     ASSERT_FALSE(tools->HasChildren());
     // A merged file brings an item of that folder, one the folder already has.
-    std::istringstream merged(std::string(kHeader) + "/All/Tools/new:d:::::: \n/All/Tools/dup:d:::::: \n");
+    std::istringstream merged(std::string(kHeader) +
+                              "/All/Tools/new:d:::::: \n/All/Tools/dup:d:::::: \n");
     ASSERT_TRUE(c->ReadDataFile(merged, "", 0));
     ASSERT_TRUE(c->SaveCatalog());
-    EXPECT_EQ(f.dir.Read("Tools.amb"), std::string(kHeader) + "/All/Tools/dup:d:0.00::::: \n"
-                                                              "/All/Tools/new:d:0.00::::: \n"
-                                                              "/All/Tools/old:d:0.00::::: \n");
+    EXPECT_EQ(f.dir.Read("Tools.amb"), std::string(kHeader) +
+                                           "/All/Tools/dup:d:0.00::::: \n"
+                                           "/All/Tools/new:d:0.00::::: \n"
+                                           "/All/Tools/old:d:0.00::::: \n");
 }
 
 TEST(CatalogSave, ChildlessFolderKeepsItsFileNameWhenRenamed) {
@@ -155,7 +203,8 @@ TEST(CatalogSave, ChildlessFolderKeepsItsFileNameWhenRenamed) {
     tools->Entry()->Name = "Gadgets";
     tools->Entry()->Location = "/All/Gadgets";
     ASSERT_TRUE(c->SaveCatalog());
-    EXPECT_EQ(f.dir.Read("ambit.amb"), std::string(kHeader) + "CNAME=/All/Gadgets:Tools.amb:host\n");
+    EXPECT_EQ(f.dir.Read("ambit.amb"),
+              std::string(kHeader) + "CNAME=/All/Gadgets:Tools.amb:host\n");
     EXPECT_EQ(f.dir.Read("Tools.amb"), std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
 }
 
@@ -173,8 +222,9 @@ TEST(CatalogSave, DeletingEveryChildOfAReadFolderIsSaved) {
 
 TEST(CatalogSave, OnlyTheBuiltInSiteIsLeftOut) {
     Fixture f;
-    f.dir.Write("ambit.amb", std::string(kHeader) + "/All/Mine/Ambit:my own:::::: \n"
-                                                    "/All/FTP Sites/Ambit:FTPSITE::h:/p:::u\n");
+    f.dir.Write("ambit.amb", std::string(kHeader) +
+                                 "/All/Mine/Ambit:my own:::::: \n"
+                                 "/All/FTP Sites/Ambit:FTPSITE::h:/p:::u\n");
     auto c = f.Open();
     ASSERT_TRUE(c->SaveCatalog());
     std::string main = f.dir.Read("ambit.amb");
@@ -185,8 +235,9 @@ TEST(CatalogSave, OnlyTheBuiltInSiteIsLeftOut) {
 
 TEST(CatalogSave, ContentDateSurvivesReadingFolderFiles) {
     Fixture f;
-    f.dir.Write("ambit.amb", "%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"01/02/03\"\n"
-                             "CNAME=/All/Tools:Tools.amb:\n");
+    f.dir.Write("ambit.amb",
+                "%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"01/02/03\"\n"
+                "CNAME=/All/Tools:Tools.amb:\n");
     f.dir.Write("Tools.amb", std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
     auto c = f.OpenAll();
     EXPECT_EQ(c->ContentDateText(), "01/02/03");
@@ -221,8 +272,9 @@ TEST(CatalogSave, MapFilesAndLiveEntriesAreNotSavedButAUsersMapFilesFolderIs) {
     mine.Name = "keep";
     c->Tree().InsertEntry(mine);
     ASSERT_TRUE(c->SaveCatalog());
-    EXPECT_EQ(f.dir.Read("ambit.amb"), std::string(kHeader) + "/All/Stuff/MapFiles/keep:"
-                                                              ":0.00:::::\n");
+    EXPECT_EQ(f.dir.Read("ambit.amb"), std::string(kHeader) +
+                                           "/All/Stuff/MapFiles/keep:"
+                                           ":0.00:::::\n");
 }
 
 }  // namespace

@@ -147,7 +147,8 @@ TEST(CatalogTree, InsertingByPathCreatesMissingFoldersAndReusesTheParent) {
 TEST(CatalogTree, FoldersDifferingInCaseStaySeparateAndSortStably) {
     CatalogTree tree;
     tree.InsertItem(tree.Top(), "All", nullptr);
-    for (const char* loc : {"/All/tools/b", "/All/Tools/a", "/All/beta", "/All/Alpha", "/All/tools/c"})
+    for (const char* loc :
+         {"/All/tools/b", "/All/Tools/a", "/All/beta", "/All/Alpha", "/All/tools/c"})
         tree.InsertEntry(Item(loc));
     EXPECT_EQ(Dump(tree),
               "All -\n  Alpha @/All/Alpha\n  beta @/All/beta\n  tools -\n    b @/All/tools/b\n"
@@ -164,8 +165,9 @@ TEST(CatalogTree, FolderNamedLikeItsParentGetsAFolderOfItsOwn) {
     tree.InsertEntry(Item("/All/A/A/x"));
     tree.InsertEntry(Item("/All/All/y"));
     tree.InsertEntry(Item("/Other/z"));  // a first component that is not the root is a folder in it
-    EXPECT_EQ(Dump(tree), "All -\n  A -\n    A -\n      x @/All/A/A/x\n  All -\n    y @/All/All/y\n"
-                          "  Other -\n    z @/Other/z\n");
+    EXPECT_EQ(Dump(tree),
+              "All -\n  A -\n    A -\n      x @/All/A/A/x\n  All -\n    y @/All/All/y\n"
+              "  Other -\n    z @/Other/z\n");
 }
 
 TEST(CatalogTree, AnEmptyTreeGetsItsRootFromTheFirstComponent) {
@@ -179,7 +181,8 @@ TEST(CatalogTree, DeleteSubtreeTakesFollowingSiblingsUnlessKept) {
     CatalogTree tree;
     ShadowObserver shadow(tree);
     tree.SetObserver(&shadow);
-    for (const char* loc : {"/All/a/1", "/All/b/1", "/All/c/1", "/All/d"}) tree.InsertEntry(Item(loc));
+    for (const char* loc : {"/All/a/1", "/All/b/1", "/All/c/1", "/All/d"})
+        tree.InsertEntry(Item(loc));
     TreeItem* all = tree.RootItem();
     tree.DeleteSubtree(tree.FindChild(all, "c"), true);
     EXPECT_EQ(Dump(tree), "All -\n  a -\n    1 @/All/a/1\n  b -\n    1 @/All/b/1\n  d @/All/d\n");
@@ -216,12 +219,14 @@ TEST(CatalogTree, RenamingAndMovingKeepTheOrderAndTellTheObserver) {
     CatalogTree tree;
     ShadowObserver shadow(tree);
     tree.SetObserver(&shadow);
-    for (const char* loc : {"/All/a", "/All/b", "/All/c", "/All/d", "/All/F/x"}) tree.InsertEntry(Item(loc));
+    for (const char* loc : {"/All/a", "/All/b", "/All/c", "/All/d", "/All/F/x"})
+        tree.InsertEntry(Item(loc));
     TreeItem* all = tree.RootItem();
     tree.SetItemText(tree.FindChild(all, "a"), "e");
     tree.SetItemText(tree.FindChild(all, "d"), "B");  // lands after "b": stable
-    EXPECT_EQ(Dump(tree), "All -\n  b @/All/b\n  B @/All/d\n  c @/All/c\n  e @/All/a\n  F -\n"
-                          "    x @/All/F/x\n");
+    EXPECT_EQ(Dump(tree),
+              "All -\n  b @/All/b\n  B @/All/d\n  c @/All/c\n  e @/All/a\n  F -\n"
+              "    x @/All/F/x\n");
     TreeItem* f = tree.FindChild(all, "F");
     EXPECT_TRUE(tree.MoveItem(tree.FindChild(all, "c"), f));
     EXPECT_FALSE(tree.MoveItem(all, f)) << "a folder cannot go into its own subtree";

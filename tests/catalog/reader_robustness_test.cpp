@@ -27,7 +27,8 @@ std::string ReadInto(const std::string& content, Catalog& c) {
 TEST(ReaderRobustness, LineEndsAndAMissingFinalNewlineReadTheSame) {
     platform::ScriptedPrompt prompt;
     platform::ScopedPrompt scoped(&prompt);
-    std::string lf = std::string(kHeader) + "CNAME=/All/T:T.amb:h\n/All/T/a:d:::::: x\n\n#c\n/All/b:d:::::: y\n";
+    std::string lf =
+        std::string(kHeader) + "CNAME=/All/T:T.amb:h\n/All/T/a:d:::::: x\n\n#c\n/All/b:d:::::: y\n";
     std::string crlf;
     for (char ch : lf) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
     std::string noFinal = lf.substr(0, lf.size() - 1);
@@ -82,7 +83,9 @@ TEST(ReaderRobustness, RandomBytesNeverCrashAndSaveCleanly) {
     platform::ScriptedPrompt prompt;
     platform::ScopedPrompt scoped(&prompt);
     std::mt19937 rng(20260717);
-    const std::string alphabet = std::string("/::::\n\n\r #CNAME=All\t") + '\0' + "\xff\x80" "ab";
+    const std::string alphabet = std::string("/::::\n\n\r #CNAME=All\t") + '\0' +
+                                 "\xff\x80"
+                                 "ab";
     for (int round = 0; round < 60; ++round) {
         std::string content = kHeader;
         size_t n = rng() % 2000;

@@ -50,7 +50,8 @@ const LineCase kLines[] = {
      "releases/5", "3", "Jul/1/01"},
     {"link target hidden", "lrwxrwxrwx 1 a b 3 Jul 1 2001 latest", true, L, "latest", "latest", "3",
      "Jul/1/01"},
-    {"DOS style", "07-17-96  10:04AM       <DIR>          pub", true, D, "pub", "", "", "Jul/17/96"},
+    {"DOS style", "07-17-96  10:04AM       <DIR>          pub", true, D, "pub", "", "",
+     "Jul/17/96"},
     {"DOS style", "12-01-2019  03:15PM            123456 Read Me.txt", true, F, "Read Me.txt", "",
      "123456", "Dec/01/19"},
     {"short year column", "-rw-r--r-- 1 a b 1 Jul 1 7 odd", true, F, "odd", "", "1", "Jul/1/7"},
@@ -61,6 +62,7 @@ const LineCase kLines[] = {
     {"empty", "", false, F, "", "", "", ""},
     {"blank", "   \r", false, F, "", "", "", ""},
     {"garbage", "hello world", false, F, "", "", "", ""},
+    {"slash in name", "-rw-r--r-- 1 a b 3 Jul 1 2001 ../../etc/passwd", false, F, "", "", "", ""},
     {"CR inside name", "-rw-r--r-- 1 a b 3 Jul 1 2001 evil\rname", false, F, "", "", "", ""},
 };
 
@@ -97,7 +99,8 @@ TEST(ListingParser, OnlyTheHeaderIsSkippedNotNamesContainingTotal) {
 
 TEST(ListingParser, LastLineWithoutLineEndCountsAndEmptyTailDoesNot) {
     ListingParser parser(2026, 7);
-    auto entries = parser.Parse("-rw-r--r-- 1 a b 1 Jul 1 2001 one\n-rw-r--r-- 1 a b 2 Jul 1 2001 two");
+    auto entries =
+        parser.Parse("-rw-r--r-- 1 a b 1 Jul 1 2001 one\n-rw-r--r-- 1 a b 2 Jul 1 2001 two");
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[1].name, "two");
     EXPECT_TRUE(parser.Parse("").empty());
@@ -125,8 +128,9 @@ TEST(ListingParser, HostileListingsGiveNoGiantOrBrokenNames) {
     }
     EXPECT_TRUE(sawFine);
     // Short and truncated lines never read past their end.
-    for (const char* line : {"d", "l", "lrwx 1 a b 1 Jul 1 2001 ->", "lrwx 1 a b 1 Jul 1 2001  -> x",
-                             "-rw 1 a b 1 Jul", "-rw 1 a b 1 Jul 1 2001 ", "12-01-2019  03:15PM"}) {
+    for (const char* line :
+         {"d", "l", "lrwx 1 a b 1 Jul 1 2001 ->", "lrwx 1 a b 1 Jul 1 2001  -> x",
+          "-rw 1 a b 1 Jul", "-rw 1 a b 1 Jul 1 2001 ", "12-01-2019  03:15PM"}) {
         ListedLine e;
         EXPECT_FALSE(parser.ParseLine(line, e)) << line;
     }
@@ -136,16 +140,16 @@ TEST(ListingParser, LinkTargetKindFromItsListing) {
     ListingParser parser(2026, 7);
     // "ls -l" of a directory writes a total header, even when empty.
     EXPECT_TRUE(parser.TargetListingIsDirectory("total 0\r\n", "usr/bin"));
-    EXPECT_TRUE(parser.TargetListingIsDirectory(
-        "total 8\r\n-rwxr-xr-x 1 a b 10 Jul 1 2001 ls\r\n", "usr/bin"));
+    EXPECT_TRUE(parser.TargetListingIsDirectory("total 8\r\n-rwxr-xr-x 1 a b 10 Jul 1 2001 ls\r\n",
+                                                "usr/bin"));
     // Servers without the header: a directory lists its contents...
     EXPECT_TRUE(parser.TargetListingIsDirectory(
         "-rw-r--r-- 1 a b 1 Jul 1 2001 x\r\n-rw-r--r-- 1 a b 1 Jul 1 2001 y\r\n", "data"));
     EXPECT_TRUE(parser.TargetListingIsDirectory("-rw-r--r-- 1 a b 1 Jul 1 2001 inner.txt\r\n",
                                                 "releases/5"));
     // ...a file lists itself, by its path or its last component.
-    EXPECT_FALSE(parser.TargetListingIsDirectory(
-        "-rw-r--r-- 1 a b 1 Jul 1 2001 totals.txt\r\n", "docs/totals.txt"));
+    EXPECT_FALSE(parser.TargetListingIsDirectory("-rw-r--r-- 1 a b 1 Jul 1 2001 totals.txt\r\n",
+                                                 "docs/totals.txt"));
     EXPECT_FALSE(parser.TargetListingIsDirectory(
         "-rw-r--r-- 1 a b 1 Jul 1 2001 docs/totals.txt\r\n", "docs/totals.txt"));
     // Nothing listed proves no directory.

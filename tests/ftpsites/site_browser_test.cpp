@@ -51,9 +51,8 @@ TEST_F(RealServerTest, OpeningASiteListsItsDirectoriesFilesAndLinks) {
     ASSERT_TRUE(browser_.OpenSite(site_));
     EXPECT_TRUE(prompt_.Shown().empty()) << prompt_.Shown().front();
     // Directory links show as directories; a dangling link as a file.
-    std::vector<std::string> expected = {"f gone",  "d latest",     "d My Documents",
-                                         "f notes", "d pub",        "f readme.txt",
-                                         "f totals.txt"};
+    std::vector<std::string> expected = {"f gone", "d latest",     "d My Documents", "f notes",
+                                         "d pub",  "f readme.txt", "f totals.txt"};
     EXPECT_EQ(Children(site_), expected);
 
     const catalog::CEntry& site = *site_->Entry();
@@ -182,8 +181,8 @@ TEST_F(RealServerTest, AStoredPasswordThatCannotBeUnscrambledIsReportedNotSent) 
 class ScriptedServerTest : public BrowsingTest {
 protected:
     static std::string Line(char type, const std::string& name, const char* size = "10") {
-        return std::string(1, type) + "rw-r--r--   1 ftp      ftp      " + size +
-               " Jul 17  1996 " + name + "\r\n";
+        return std::string(1, type) + "rw-r--r--   1 ftp      ftp      " + size + " Jul 17  1996 " +
+               name + "\r\n";
     }
 };
 
@@ -192,8 +191,8 @@ TEST_F(ScriptedServerTest, HostileListingsGiveOnlyUsableEntries) {
     for (int i = 0; i < 3000; ++i) garbage.push_back(static_cast<char>((i * 37 + 11) % 256));
     ListingScript script;
     script.listings["/"] =
-        "total 42\r\n" + Line('-', "totals.txt") + Line('-', "name with  blanks") +
-        Line('d', ".") + Line('d', "..") + Line('-', "evil\rname") +
+        "total 42\r\n" + Line('-', "totals.txt") + Line('-', "name with  blanks") + Line('d', ".") +
+        Line('d', "..") + Line('-', "evil\rname") +
         Line('-', "huge" + std::string(2'000'000, 'x')) + garbage + "\r\n" +
         Line('l', "bin -> usr/bin") + Line('l', "broken -> missing") +
         Line('l', "doc -> docs/totals.txt") + "\r\n\r\n" +
@@ -235,8 +234,9 @@ TEST_F(ScriptedServerTest, ASecondListingOnTheSameSiteIsRefusedWhileOneRuns) {
         busyMarked = SiteBrowser::IsListing(other) && site->Entry()->Date == "INSITE";
         EXPECT_EQ(slow->Image(), kImageBusy);
         EXPECT_TRUE(browser_.ListDirectory(other)) << ::testing::PrintToString(prompt_.Messages());
-        refusedShown = prompt_.Messages().size() == 1 &&
-                       prompt_.Messages()[0] == "This site is currently retrieving another directory";
+        refusedShown =
+            prompt_.Messages().size() == 1 &&
+            prompt_.Messages()[0] == "This site is currently retrieving another directory";
         // Refresh is refused too, and keeps what is shown.
         EXPECT_FALSE(browser_.Refresh(site));
         EXPECT_EQ(Children(site).size(), 2u);

@@ -32,8 +32,9 @@ TEST(ListedEntries, DirectoriesFirstThenFilesEachByExactName) {
     CEntry other;  // not a listed kind: sorts after both, never "equal" to them
     other.Name = "0";
     v.push_back(other);
-    std::stable_sort(v.begin(), v.end(),
-                     [](const CEntry& a, const CEntry& b) { return CompareListedEntries(a, b) < 0; });
+    std::stable_sort(v.begin(), v.end(), [](const CEntry& a, const CEntry& b) {
+        return CompareListedEntries(a, b) < 0;
+    });
     std::vector<std::string> names;
     for (const auto& e : v) names.push_back(e.Name);
     EXPECT_EQ(names, (std::vector<std::string>{"A", "a", "b", "B.txt", "a.txt", "0"}));

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cstring>
+#include <memory>
 
 #include "net/client_socket.h"
 #include "net/listen_socket.h"
@@ -216,8 +217,8 @@ TEST(AsyncSocket, HandlerTableHoldsTenEntriesAndIgnoresDuplicates) {
     EXPECT_EQ(WinsockUser::ErrorText(), "Too many handlers");
     EXPECT_EQ(WinsockUser::LastOperation(), "Add Handler (too many handlers)");
     for (int i = 0; i < WinsockUser::kMaxHandlers; ++i)
-        WinsockUser::RemoveHandler(1000 + i, WinsockUser::kLookupHandler);
-    WinsockUser::RemoveHandler(5, WinsockUser::kLookupHandler);  // missing: ignored
+        WinsockUser::RemoveHandler(1000 + i, WinsockUser::kLookupHandler, &object);
+    WinsockUser::RemoveHandler(5, WinsockUser::kLookupHandler, &object);  // missing: ignored
     EXPECT_EQ(WinsockUser::HandlerCount(), 0);
 }
 
@@ -235,6 +236,32 @@ TEST(AsyncSocket, ClosedSocketsLeaveNoHandlersOrWatchesBehind) {
     }
     EXPECT_EQ(WinsockUser::HandlerCount(), 0);
     EXPECT_EQ(window->WatchedSockets(), watched);
+}
+
+// The kernel hands a closed socket's number to the next socket at once; the
+// old object going away must not take the new socket's notifications with it.
+struct NumberedClient : ClientSocket {
+    using ClientSocket::ClientSocket;
+    using AsyncSocket::Handle;
+};
+
+TEST(AsyncSocket, ReusedDescriptorKeepsItsNotificationsWhenTheOldSocketIsDestroyed) {
+    ListenSocket oldServer{0, 1, kMask, "127.0.0.1"};
+    auto old = std::make_unique<NumberedClient>(
+        InetAddress("127.0.0.1", static_cast<std::uint16_t>(oldServer.LocalPort())), kMask);
+    ListenSocket server{0, 1, kMask, "127.0.0.1"};
+    int oldNumber = old->Handle();
+    old->Close();
+    NumberedClient client{InetAddress("127.0.0.1", static_cast<std::uint16_t>(server.LocalPort())), kMask};
+    ASSERT_EQ(client.Handle(), oldNumber) << "the test needs the number to be reused";
+    old.reset();
+    client.WriteString("still heard");
+    char buffer[32];
+    ASSERT_GT(server.Read(buffer, sizeof buffer), 0);
+    server.WriteString("reply");
+    int n = client.Read(buffer, sizeof buffer);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(std::string(buffer, static_cast<size_t>(n)), "reply");
 }
 
 TEST(AsyncSocket, ClosingFromAHandlerEndsAWriteWaitingForRoom) {
