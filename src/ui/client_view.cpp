@@ -65,7 +65,12 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     setFrameShape(QFrame::StyledPanel);
     setIconSize(QSize(16, 16));
 
-    session_->SetFetcher(std::make_unique<FtpDataFetcher>(session_->Settings()));
+    auto fetcher = std::make_unique<FtpDataFetcher>(session_->Settings());
+    fetcher_ = fetcher.get();
+    fetcher_->SetOnFinished([this] {
+        if (!NetworkBusy()) emit Idle();
+    });
+    session_->SetFetcher(std::move(fetcher));
     model_ = new CatalogModel(Catalog().Tree(), this);
     setModel(model_);
     progress_ = new ReadProgressDialog(this);
@@ -179,7 +184,7 @@ void CClientView::ListingFinished(catalog::TreeItem*) {
     QApplication::restoreOverrideCursor();
     emit Note(QString());
     emit SelectionChanged();
-    if (listings_ == 0) emit ListingsDone();
+    if (!NetworkBusy()) emit Idle();
 }
 
 void CClientView::ExpandItem(catalog::TreeItem* item) {
@@ -187,7 +192,10 @@ void CClientView::ExpandItem(catalog::TreeItem* item) {
     if (index.isValid()) expand(index);
 }
 
-void CClientView::AbortListings() {
+bool CClientView::NetworkBusy() const { return listings_ > 0 || fetcher_->Running(); }
+
+void CClientView::AbortNetwork() {
+    fetcher_->Abort();
     // Closing a site ends its listing. Items being listed may have been
     // deleted meanwhile, so the sites are found afresh in the tree rather
     // than remembered; the listings unwind once control returns to them.

@@ -22,6 +22,7 @@ class SiteBrowser;
 namespace ui {
 
 class CatalogModel;
+class FtpDataFetcher;
 class ReadProgressDialog;
 
 class CClientView : public QTreeView,
@@ -82,8 +83,12 @@ public:
     // Listings waiting on the network right now (nested event loops below
     // the current one).
     int ListingsRunning() const { return listings_; }
-    // Closes every site with a listing running, which ends those listings.
-    void AbortListings();
+    // Whether a listing or a data-file fetch waits on the network: the
+    // tree must not go away under it.
+    bool NetworkBusy() const;
+    // Ends every listing (by closing its site) and the fetch in progress;
+    // they unwind once control returns to their loops, then Idle follows.
+    void AbortNetwork();
 
 signals:
     void SelectionChanged();
@@ -91,8 +96,8 @@ signals:
     void Note(const QString& text);
     // The user agreed to install a new version: the program must end.
     void QuitRequested();
-    // The last running listing has ended.
-    void ListingsDone();
+    // The last listing or fetch that was waiting has ended.
+    void Idle();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -108,6 +113,7 @@ private:
 
     std::unique_ptr<CatalogSession> session_;
     std::unique_ptr<ftpsites::SiteBrowser> sites_;
+    FtpDataFetcher* fetcher_;  // owned by the session
     int listings_ = 0;
     CatalogModel* model_;
     ReadProgressDialog* progress_;

@@ -29,14 +29,28 @@ void FtpDataFetcher::Resolve(const std::string& host, const std::string& remoteP
 
 bool FtpDataFetcher::Fetch(const std::string& host, const std::string& remotePath,
                            const std::string& localPath) {
+    // The wait below serves the window's events, so a command can ask for
+    // a second fetch meanwhile; both would write the same local file.
+    if (running_) {
+        platform::CurrentPrompt().Message(
+            "A data file is being fetched already. Try again when it has arrived.");
+        return false;
+    }
     std::string realHost, realPath;
     Resolve(host, remotePath, &realHost, &realPath);
+    running_ = true;
+    abortRequested_ = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool received = false;
+    std::string failure;
     try {
         FtpClient client(realHost, "ftp", settings_.email);
-        std::int64_t bytes = 0;
-        received = client.Get(realPath, localPath, bytes, true);
+        if (!abortRequested_) {
+            active_ = &client;
+            std::int64_t bytes = 0;
+            received = client.Get(realPath, localPath, bytes, true);
+            active_ = nullptr;
+        }
         if (received) {
             // The file is complete; a server that fumbles the goodbye does
             // not make it less so.
@@ -49,15 +63,24 @@ bool FtpDataFetcher::Fetch(const std::string& host, const std::string& remotePat
             }
         }
     } catch (const CWinsockErr&) {
+        active_ = nullptr;
         int code = 0;
         std::string context, text;
         FtpClient::GetErrorInfo(code, context, text);
-        QApplication::restoreOverrideCursor();
-        platform::CurrentPrompt().Message(context + "\n" + text);
-        return false;
+        failure = context + "\n" + text;
     }
+    running_ = false;
     QApplication::restoreOverrideCursor();
-    return received;
+    // Shown last: a message box runs an event loop of its own.
+    if (!failure.empty() && !abortRequested_) platform::CurrentPrompt().Message(failure);
+    if (onFinished_) onFinished_();
+    return received && !abortRequested_;
+}
+
+void FtpDataFetcher::Abort() {
+    if (!running_) return;
+    abortRequested_ = true;
+    if (active_) active_->Abort();
 }
 
 }  // namespace ui

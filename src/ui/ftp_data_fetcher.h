@@ -7,8 +7,12 @@
 // dialog. Errors are shown as the FTP client describes them.
 #pragma once
 
+#include <functional>
+
 #include "catalog/catalog_services.h"
 #include "ui/ambit_settings.h"
+
+class FtpClient;
 
 namespace ui {
 
@@ -17,8 +21,18 @@ public:
     // `settings` is read at every fetch; it must outlive the fetcher.
     explicit FtpDataFetcher(const AmbitSettings& settings) : settings_(settings) {}
 
+    // One fetch at a time; a second one asked for while the first waits
+    // on the network is refused with a message.
     bool Fetch(const std::string& host, const std::string& remotePath,
                const std::string& localPath) override;
+
+    // Whether a fetch is waiting on the network (further down the stack).
+    bool Running() const { return running_; }
+    // Ends the running fetch as soon as it can be ended: at once during the
+    // transfer, after the log-in otherwise. Nothing is read from it.
+    void Abort();
+    // Called whenever a fetch has ended, however it ended.
+    void SetOnFinished(std::function<void()> f) { onFinished_ = std::move(f); }
 
     // Where a request really goes (see above).
     void Resolve(const std::string& host, const std::string& remotePath, std::string* realHost,
@@ -26,6 +40,10 @@ public:
 
 private:
     const AmbitSettings& settings_;
+    FtpClient* active_ = nullptr;
+    bool running_ = false;
+    bool abortRequested_ = false;
+    std::function<void()> onFinished_;
 };
 
 }  // namespace ui

@@ -45,9 +45,9 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent) : QMainWind
     connect(view_, &CClientView::Note, this,
             [this](const QString& text) { statusBar()->showMessage(text, 5000); });
     connect(view_, &CClientView::QuitRequested, this, &QWidget::close, Qt::QueuedConnection);
-    connect(view_, &CClientView::ListingsDone, this, [this] {
-        if (closeAfterListings_) {
-            closeAfterListings_ = false;
+    connect(view_, &CClientView::Idle, this, [this] {
+        if (closeWhenIdle_) {
+            closeWhenIdle_ = false;
             QTimer::singleShot(0, this, &QWidget::close);
         }
     });
@@ -235,11 +235,11 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (view_->ListingsRunning() > 0) {
-        // A listing waits on the network further down the call stack; the
-        // tree cannot go while it does. End the listings, close after.
-        closeAfterListings_ = true;
-        view_->AbortListings();
+    if (view_->NetworkBusy()) {
+        // A listing or fetch waits on the network further down the call
+        // stack; the tree cannot go while it does. End them, close after.
+        closeWhenIdle_ = true;
+        view_->AbortNetwork();
         event->ignore();
         return;
     }

@@ -78,7 +78,7 @@ private:
     QTimer* updateSoon_ = nullptr;
     std::unique_ptr<QPrinter> printer_;
     bool closing_ = false;
-    bool closeAfterListings_ = false;
+    bool closeWhenIdle_ = false;
 };
 
 }  // namespace ui

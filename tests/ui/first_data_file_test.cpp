@@ -4,14 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
 #include "catalog/catalog.h"
 #include "catalog_finder.h"
 #include "ftp_server.h"
+#include "scripted_ftp_server.h"
 #include "ui/catalog_model.h"
 #include "ui/client_view.h"
 #include "ui/command_ids.h"
@@ -159,6 +162,56 @@ TEST_F(FirstDataFileTest, AFailedFetchIsReportedAndChangesNothing) {
     frame->Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
     EXPECT_EQ(Tree().ItemCount(), before);
     EXPECT_GE(env.prompt.Messages().size(), 2u);
+}
+
+TEST(FetchInProgress, ASecondFetchIsRefusedAndClosingEndsTheFetchFirst) {
+    uitest::UiTestEnv env;
+    env.StoreKnownUser();
+    // A map server that starts sending the file and then never finishes.
+    testsupport::ScriptedFtpServer server;
+    server.LoginSteps()
+        .Expect("TYPE")
+        .Send("200 binary\r\n")
+        .Expect("PORT")
+        .Send("200 ok\r\n")
+        .Expect("RETR")
+        .Send("150 sending\r\n")
+        .DataConnect()
+        .DataSend("%Internet Ambit Data File %ver=\"1.0\"\n/All/Half")
+        .WaitEof();
+    ASSERT_TRUE(server.Start()) << server.Error();
+    setenv("AMBIT_MAP_SERVER", "127.0.0.1", 1);
+    setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1);
+    ui::CMainFrame frame(ui::FrameOptions{env.DataDir(), 0});
+    frame.show();
+    frame.View()->InitialUpdate();
+    const size_t items = frame.View()->Catalog().Tree().ItemCount();
+
+    // While the file trickles in, the user asks for it again, then closes
+    // the window. A bounded poll gives up after ten seconds.
+    QElapsedTimer clock;
+    clock.start();
+    bool closeAsked = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (frame.View()->NetworkBusy() && !closeAsked) {
+            closeAsked = true;
+            frame.Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
+            frame.close();
+        } else if (clock.elapsed() > 10000) {
+            poll.stop();
+        }
+    });
+    poll.start(10);
+    frame.Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
+    poll.stop();
+    EXPECT_TRUE(closeAsked);
+    EXPECT_FALSE(frame.View()->NetworkBusy());
+    EXPECT_EQ(env.prompt.Messages(),
+              std::vector<std::string>{
+                  "A data file is being fetched already. Try again when it has arrived."});
+    EXPECT_EQ(frame.View()->Catalog().Tree().ItemCount(), items) << "half a file is not read";
+    QTRY_VERIFY_WITH_TIMEOUT(!frame.isVisible(), 5000);
 }
 
 }  // namespace
