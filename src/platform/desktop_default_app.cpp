@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/command_words.h"
+#include "platform/launcher.h"
 
 namespace platform {
 namespace {
@@ -229,6 +230,14 @@ std::string ApplicationCommand(const std::string& desktopId) {
 std::string DefaultOpenCommand(const std::string& filePath) {
     std::string id = DefaultApplicationFor(MimeTypeForFileName(filePath));
     return id.empty() ? "" : ApplicationCommand(id);
+}
+
+std::string PlainTextEditor() {
+    for (const char* editor : {"gnome-text-editor", "gedit", "kwrite", "kate", "mousepad", "pluma", "xed",
+                               "featherpad", "leafpad"}) {
+        if (!FindProgram(editor).empty()) return editor;
+    }
+    return "xdg-open";
 }
 
 }  // namespace platform

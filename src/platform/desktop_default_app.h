@@ -32,4 +32,8 @@ std::string ApplicationCommand(const std::string& desktopId);
 // not part of the result; the caller appends it as the last argument.
 std::string DefaultOpenCommand(const std::string& filePath);
 
+// The program for "open as text": the first plain text editor found on PATH
+// from a short list of common ones, else "xdg-open" (the desktop's choice).
+std::string PlainTextEditor();
+
 }  // namespace platform
