@@ -1,0 +1,536 @@
+// Command lines end with CR LF, as RFC 959 requires: a server that follows
+// the RFC strictly would never see a command ending in a bare line feed. The
+// start of a transfer is accepted as 125 or 150, the two codes the RFC
+// allows before a data transfer.
+#include "net/ftp_client.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+#include "net/ftp_data_socket.h"
+
+namespace {
+
+// A reply line longer than this (an endless line) is refused rather than
+// gathered without bound; so is a multi-line reply longer in total.
+constexpr std::size_t kMaxReplyLine = 64 * 1024;
+constexpr std::size_t kMaxReply = 1024 * 1024;
+
+struct FtpErrorState {
+    int code = 0;
+    std::string context;
+    std::string replyText;
+    int localErrno = 0;
+};
+
+FtpErrorState& ErrorState() {
+    static FtpErrorState state;
+    return state;
+}
+
+bool IsReplyCode(const std::string& code) {
+    return code.size() == 3 && code[0] >= '0' && code[0] <= '9' && code[1] >= '0' && code[1] <= '9' &&
+           code[2] >= '0' && code[2] <= '9';
+}
+
+int WriteAll(int fd, const char* data, std::size_t length) {
+    while (length > 0) {
+        ssize_t n = ::write(fd, data, length);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        data += n;
+        length -= static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+// A local file of a download: removed again if it was created for a
+// transfer that never started, kept (partial) once data has been written.
+struct DownloadFile {
+    int fd = -1;
+    std::string path;
+    bool created = false;
+    bool started = false;
+    ~DownloadFile() {
+        if (fd >= 0) ::close(fd);
+        if (created && !started) ::unlink(path.c_str());
+    }
+    int Close() {
+        int rc = ::close(fd);
+        fd = -1;
+        return rc == 0 ? 0 : errno;
+    }
+};
+
+struct FileCloser {
+    int fd;
+    ~FileCloser() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// The wire's CR LF becomes LF; a CR at the end of one block waits for the
+// next to see whether a LF follows.
+class AsciiDecoder {
+public:
+    void Decode(const char* in, std::size_t n, std::string& out) {
+        out.clear();
+        for (std::size_t i = 0; i < n; ++i) {
+            char c = in[i];
+            if (pendingCr_) {
+                pendingCr_ = false;
+                if (c == '\n') {
+                    out += '\n';
+                    continue;
+                }
+                out += '\r';
+            }
+            if (c == '\r')
+                pendingCr_ = true;
+            else
+                out += c;
+        }
+    }
+    std::string Finish() { return pendingCr_ ? std::string("\r") : std::string(); }
+
+private:
+    bool pendingCr_ = false;
+};
+
+// A LF not already preceded by CR goes out as CR LF, so a file that already
+// has CR LF line ends is not doubled.
+class AsciiEncoder {
+public:
+    void Encode(const char* in, std::size_t n, std::string& out) {
+        out.clear();
+        for (std::size_t i = 0; i < n; ++i) {
+            char c = in[i];
+            if (c == '\n' && last_ != '\r') out += '\r';
+            out += c;
+            last_ = c;
+        }
+    }
+
+private:
+    char last_ = 0;
+};
+
+enum class Received { kEnd, kAborted, kSinkFailed };
+
+// Reads the data connection until the server closes it (everything queued
+// is read first), an Abort clears it, or the sink refuses a block.
+Received ReceiveData(FtpClient& client, FtpDataSocket& data, const std::function<bool(const char*, int)>& sink) {
+    std::vector<char> buffer(FtpClient::kBlockSize + 1);
+    while (client.CurrentDataSocket() == &data) {
+        int n = data.Read(buffer.data(), static_cast<int>(buffer.size()));
+        if (client.CurrentDataSocket() != &data || data.IsClosed()) return Received::kAborted;
+        if (n == 0) return Received::kEnd;
+        if (!sink(buffer.data(), n)) return Received::kSinkFailed;
+    }
+    return Received::kAborted;
+}
+
+}  // namespace
+
+FtpClient::FtpClient(const std::string& host, const std::string& user, const std::string& password)
+    : FtpClient(host, FtpPort(), user, password) {}
+
+FtpClient::FtpClient(const std::string& host, int port, const std::string& user, const std::string& password)
+    : ClientSocket(InetAddress(host, static_cast<std::uint16_t>(port)), kRead | kWrite) {
+    data_ = nullptr;
+    Login(user, password);
+}
+
+FtpClient::~FtpClient() {
+    if (data_) data_->Close();
+}
+
+int FtpClient::FtpPort() {
+    const char* text = std::getenv("AMBIT_FTP_PORT");
+    if (text && *text) {
+        char* end = nullptr;
+        long port = std::strtol(text, &end, 10);
+        if (end && *end == '\0' && port > 0 && port < 65536) return static_cast<int>(port);
+    }
+    return 21;
+}
+
+void FtpClient::FailFtp(int code, const std::string& context, const std::string& replyText, int localErrno) {
+    FtpErrorState& s = ErrorState();
+    s.code = code;
+    s.context = context;
+    s.replyText = replyText;
+    s.localErrno = localErrno;
+    throw CFtpObjError();
+}
+
+void FtpClient::GetErrorInfo(int& code, std::string& context, std::string& text) {
+    FtpErrorState& s = ErrorState();
+    if (s.code == 0) {
+        code = WinsockUser::LastError();
+        context = WinsockUser::LastOperation();
+        text = WinsockUser::ErrorText();
+        return;
+    }
+    code = s.code;
+    context = s.context;
+    char buffer[64];
+    switch (s.code) {
+        case 996: text = "Incorrect number of filenames"; break;
+        case 997: text = "Couldn't write to file"; break;
+        case 998: text = "File closed unexpectedly"; break;
+        case 999: text = "Invalid server returncode"; break;
+        case 1002: text = "File or path not found"; break;
+        case 1013: text = "Access violation / path is not a filename"; break;
+        case 1017: text = "Filename already exists"; break;
+        case 1022: text = "Invalid arguments"; break;
+        default:
+            // Only a local failure has an errno; a server's refusal is shown
+            // with its own words.
+            if (s.localErrno != 0) {
+                std::snprintf(buffer, sizeof buffer, "Unknown error: Errno=%d", s.localErrno);
+                text = buffer;
+            } else {
+                std::snprintf(buffer, sizeof buffer, "%d ", s.code);
+                text = buffer + s.replyText;
+            }
+    }
+    s.code = 0;
+    s.localErrno = 0;
+}
+
+std::string FtpClient::ReadLine() {
+    std::size_t end;
+    while ((end = pending_.find('\n')) == std::string::npos && !IsClosed()) {
+        if (pending_.size() > kMaxReplyLine) {
+            pending_.clear();
+            FailFtp(999, "Invalid reply", "reply line too long");
+        }
+        char buffer[4097];
+        int n = Read(buffer, sizeof buffer);
+        if (IsClosed()) break;
+        if (n == 0) {
+            std::string partial = pending_;
+            pending_.clear();
+            FailFtp(998, "reading reply from FTP server", partial);
+        }
+        pending_.append(buffer, static_cast<std::size_t>(n));
+    }
+    if (IsClosed()) return "";
+    std::string line = pending_.substr(0, end);
+    pending_.erase(0, end + 1);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+std::string FtpClient::GetReply(std::string& code) {
+    code.clear();
+    std::string line = IsClosed() ? std::string() : ReadLine();
+    if (IsClosed()) return "transfer aborted";
+    if (line.size() < 4) FailFtp(999, "Invalid reply", "");
+    std::string replyCode = line.substr(0, 3);
+    std::string text = line.substr(4);
+    if (line[3] == '-') {
+        const std::string last = replyCode + " ";
+        for (;;) {
+            line = ReadLine();
+            if (IsClosed()) return "transfer aborted";
+            bool final = line.compare(0, 4, last) == 0;
+            text += '\n';
+            text += line.compare(0, 3, replyCode) == 0 ? line.substr(std::min<std::size_t>(4, line.size())) : line;
+            if (final) break;
+            if (text.size() > kMaxReply) FailFtp(999, "Invalid reply", "reply too long");
+        }
+    }
+    code = replyCode;
+    return text;
+}
+
+void FtpClient::SendCommand(const std::string& verb, const std::string& argument, const std::string& context,
+                            bool hasArgument) {
+    if (argument.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+        FailFtp(1022, context, "a name holds a line break", EINVAL);
+    std::string line = verb;
+    if (hasArgument) line += " " + argument;
+    line += "\r\n";
+    if (line.size() > kMaxCommandLine) FailFtp(1022, context, "command line too long", EINVAL);
+    WriteString(line);
+}
+
+bool FtpClient::Expect(std::initializer_list<const char*> codes, const std::string& context,
+                       std::string* replyText) {
+    std::string code;
+    std::string text = GetReply(code);
+    if (replyText) *replyText = text;
+    for (const char* expected : codes)
+        if (code == expected) return true;
+    if (code.empty() && text == "transfer aborted") return false;
+    FailFtp(IsReplyCode(code) ? std::atoi(code.c_str()) : 999, context, text);
+}
+
+bool FtpClient::Command(const std::string& verb, const std::string& argument,
+                        std::initializer_list<const char*> codes, const std::string& context,
+                        std::string* replyText) {
+    if (IsClosed()) return false;
+    SendCommand(verb, argument, context);
+    return Expect(codes, context, replyText);
+}
+
+bool FtpClient::Command(const std::string& verb, std::initializer_list<const char*> codes,
+                        const std::string& context, std::string* replyText) {
+    if (IsClosed()) return false;
+    SendCommand(verb, "", context, false);
+    return Expect(codes, context, replyText);
+}
+
+bool FtpClient::Login(const std::string& user, const std::string& password) {
+    if (!Expect({"220"}, "trying to connect")) return false;
+    if (!Command("USER", user, {"331"}, "login attempt")) return false;
+    return Command("PASS", password, {"230"}, "login attempt");
+}
+
+std::string FtpClient::System() {
+    std::string text;
+    Command("SYST", {"215"}, "getting system info from FTP server", &text);
+    return text;
+}
+
+std::string FtpClient::Status() {
+    std::string text;
+    Command("STAT", {"211"}, "getting status from FTP server", &text);
+    return text;
+}
+
+bool FtpClient::ChangeDir(const std::string& path) {
+    return Command("CWD", path, {"250"}, "changing directory on FTP server");
+}
+
+std::string FtpClient::CurrentDir() {
+    std::string text;
+    if (!Command("PWD", {"257"}, "printing working directory on FTP server", &text)) return "";
+    std::size_t first = text.find('"');
+    std::size_t last = text.rfind('"');
+    if (first == std::string::npos || last == first) return "";
+    return text.substr(first + 1, last - first - 1);
+}
+
+bool FtpClient::MakeDir(const std::string& path) {
+    return Command("MKD", path, {"257"}, "making directory on FTP server");
+}
+
+bool FtpClient::RemoveDir(const std::string& path) {
+    return Command("RMD", path, {"250"}, "removing directory on FTP server");
+}
+
+bool FtpClient::Rename(const std::string& from, const std::string& to) {
+    if (!Command("RNFR", from, {"350"}, "preparing to move file on FTP server")) return false;
+    return Command("RNTO", to, {"250"}, "moving file on FTP server");
+}
+
+bool FtpClient::Delete(const std::string& name) {
+    return Command("DELE", name, {"250"}, "deleting file on FTP server");
+}
+
+bool FtpClient::Port(FtpDataSocket& data) {
+    std::string address = data.LocalAddress();
+    int port = data.LocalPort();
+    for (char& c : address)
+        if (c == '.') c = ',';
+    char text[64];
+    std::snprintf(text, sizeof text, "%s,%d,%d", address.c_str(), (port >> 8) & 255, port & 255);
+    return Command("PORT", text, {"200"}, "opening port");
+}
+
+bool FtpClient::Transfer(const char* verb, std::string& text, const std::string& path, const char* openContext,
+                         const char* endContext) {
+    if (IsClosed()) return false;
+    auto data = std::make_unique<FtpDataSocket>(*this);
+    if (!Port(*data)) return false;
+    if (IsClosed()) return false;
+    SendCommand(verb, path, openContext, !path.empty());
+    if (!Expect({"125", "150"}, openContext)) return false;
+    text.clear();
+    Received r = ReceiveData(*this, *data, [&text](const char* p, int n) {
+        text.append(p, static_cast<std::size_t>(n));
+        return true;
+    });
+    if (r != Received::kEnd) return false;
+    return Expect({"226"}, endContext);
+}
+
+bool FtpClient::List(std::string& text, const std::string& path) {
+    return Transfer("LIST", text, path, "opening data connection for list", "transfering list");
+}
+
+bool FtpClient::NameList(std::string& text, const std::string& path) {
+    return Transfer("NLST", text, path, "opening data connection for name list", "transfering name list");
+}
+
+bool FtpClient::Get(const std::string& remote, const std::string& local, std::int64_t& bytes, bool binary) {
+    if (IsClosed()) return false;
+    auto data = std::make_unique<FtpDataSocket>(*this);
+    // The file is opened (and created) now, so that a local problem is
+    // reported before anything is asked of the server, but an existing file
+    // is only emptied once the server has started sending: a refused RETR
+    // leaves it as it was.
+    DownloadFile file;
+    file.path = local;
+    file.fd = ::open(local.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (file.fd >= 0)
+        file.created = true;
+    else if (errno == EEXIST)
+        file.fd = ::open(local.c_str(), O_WRONLY | O_CLOEXEC);
+    if (file.fd < 0) FailFtp(1000 + errno, "opening local file for download", "", errno);
+
+    if (!Command(binary ? "TYPE I" : "TYPE A", {"200"}, "setting type for download")) return false;
+    if (!Port(*data)) return false;
+    if (!Command("RETR", remote, {"125", "150"}, "retrieving file")) return false;
+    file.started = true;
+    int writeError = ::ftruncate(file.fd, 0) == 0 ? 0 : errno;
+
+    AsciiDecoder decoder;
+    std::string converted;
+    Received r = Received::kSinkFailed;
+    if (writeError == 0) {
+        r = ReceiveData(*this, *data, [&](const char* p, int n) {
+            if (binary) {
+                writeError = WriteAll(file.fd, p, static_cast<std::size_t>(n));
+            } else {
+                decoder.Decode(p, static_cast<std::size_t>(n), converted);
+                writeError = WriteAll(file.fd, converted.data(), converted.size());
+            }
+            if (writeError) return false;
+            bytes += n;
+            return true;
+        });
+    }
+    if (r == Received::kAborted) return false;
+    if (r == Received::kEnd && !binary) {
+        std::string tail = decoder.Finish();
+        writeError = WriteAll(file.fd, tail.data(), tail.size());
+    }
+    if (writeError == 0) writeError = file.Close();
+    if (writeError != 0) {
+        // The server learns of the failure when its data connection closes;
+        // its reply is read so the control connection stays in step.
+        data.reset();
+        std::string code;
+        GetReply(code);
+        FailFtp(997, "downloading file", "", writeError);
+    }
+    bool ok = Expect({"226"}, "downloading file");
+    return ok;
+}
+
+bool FtpClient::Put(const std::string& local, const std::string& remote, std::int64_t& bytes, bool binary) {
+    if (IsClosed()) return false;
+    auto data = std::make_unique<FtpDataSocket>(*this);
+    FileCloser file{::open(local.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) FailFtp(1000 + errno, "opening local file for upload", "", errno);
+
+    if (!Command(binary ? "TYPE I" : "TYPE A", {"200"}, "setting type for upload")) return false;
+    if (!Port(*data)) return false;
+    if (!Command("STOR", remote, {"125", "150"}, "opening data connection for upload")) return false;
+
+    std::vector<char> buffer(kBlockSize);
+    std::string converted;
+    AsciiEncoder encoder;
+    int readError = 0;
+    while (data_ == data.get()) {
+        ssize_t n = ::read(file.fd, buffer.data(), buffer.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            readError = errno;
+            break;
+        }
+        if (n == 0) break;
+        const char* out = buffer.data();
+        std::size_t length = static_cast<std::size_t>(n);
+        if (!binary) {
+            encoder.Encode(out, length, converted);
+            out = converted.data();
+            length = converted.size();
+        }
+        try {
+            data->Write(out, length);
+        } catch (const CWinsockErr&) {
+            // The server closed the data connection: its reply says why
+            // better than the broken connection does.
+            std::string operation = LastOperation();
+            int error = LastError();
+            data.reset();
+            std::string code, text;
+            try {
+                text = GetReply(code);
+            } catch (const CWinsockErr&) {
+                code.clear();
+            }
+            if (IsReplyCode(code) && code[0] != '2') FailFtp(std::atoi(code.c_str()), "uploading file", text);
+            ErrorState().code = 0;
+            Fail(operation, error);
+        }
+        if (data_ != data.get() || data->IsClosed()) return false;
+        bytes += n;
+    }
+    if (data_ != data.get()) return false;
+    ::close(file.fd);
+    file.fd = -1;
+    data.reset();  // the end of the data is the server's cue to reply
+    if (readError != 0) {
+        std::string code;
+        GetReply(code);
+        FailFtp(1000 + readError, "uploading file", "", readError);
+    }
+    return Expect({"226"}, "uploading file");
+}
+
+bool FtpClient::GetMany(const std::vector<std::string>& remote, const std::vector<std::string>& local,
+                        std::int64_t& bytes, bool binary) {
+    if (remote.empty() || remote.size() != local.size()) FailFtp(996, "multiple get", "");
+    bool ok = true;
+    for (std::size_t i = 0; i < remote.size() && !IsClosed(); ++i) ok = Get(remote[i], local[i], bytes, binary) && ok;
+    return ok && !IsClosed();
+}
+
+bool FtpClient::PutMany(const std::vector<std::string>& local, const std::vector<std::string>& remote,
+                        std::int64_t& bytes, bool binary) {
+    if (local.empty() || remote.size() != local.size()) FailFtp(996, "multiple put", "");
+    bool ok = true;
+    for (std::size_t i = 0; i < local.size() && !IsClosed(); ++i) ok = Put(local[i], remote[i], bytes, binary) && ok;
+    return ok && !IsClosed();
+}
+
+bool FtpClient::Quit() {
+    if (IsClosed()) return false;
+    bool ok = Command("QUIT", {"221"}, "closing connection");
+    Close();
+    return ok;
+}
+
+int FtpClient::Abort() {
+    try {
+        if (FtpDataSocket* data = data_) {
+            if (!data->IsPeerClosed() && !IsClosed()) WriteUrgent("\xff\xf4", 2);
+            if (data->IsPeerClosed()) return 0;
+            data_ = nullptr;
+            data->Close();  // ends a wait on the data connection at once
+            if (!IsClosed()) {
+                WriteString("ABOR\r\n");
+                WriteString("QUIT\r\n");
+            }
+        }
+    } catch (const CWinsockErr&) {
+        // The connection is ended below whatever the server made of it.
+    }
+    ClientSocket::Abort();
+    return 1;
+}

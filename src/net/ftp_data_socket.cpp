@@ -1,0 +1,15 @@
+// Listening on the control connection's own local address makes the PORT
+// address one the server can reach, whatever this machine's name resolves to.
+#include "net/ftp_data_socket.h"
+
+#include "net/ftp_client.h"
+
+FtpDataSocket::FtpDataSocket(FtpClient& client)
+    : ListenSocket(0, 1, kEventMask, client.IsClosed() ? std::string() : client.LocalAddress()), client_(client) {
+    if (!client.IsClosed()) client.SetCurrentDataSocket(this);
+}
+
+FtpDataSocket::~FtpDataSocket() {
+    if (client_.CurrentDataSocket() == this) client_.SetCurrentDataSocket(nullptr);
+    Close();
+}

@@ -1,0 +1,50 @@
+// A real FTP server for tests: pyftpdlib on 127.0.0.1, on a free port, over
+// a directory (read and write). It knows one user with a password and, unless
+// told otherwise, the anonymous user; active mode (PORT) works. Stopped when
+// the object goes away. Every wait is bounded.
+//
+//     testsupport::TempDir root;
+//     testsupport::FtpServer server(root.Path());
+//     ASSERT_TRUE(server.Started()) << server.Error();
+//     FtpClient client(server.Host(), server.Port(), server.User(), server.Password());
+//
+// Programs that take the port from the environment can be pointed at it with
+// setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "server_process.h"
+
+namespace testsupport {
+
+class FtpServer {
+public:
+    struct Options {
+        std::string user = "tester";
+        std::string password = "secret";
+        bool anonymous = true;  // also accept "anonymous"/"ftp" with any password
+    };
+
+    explicit FtpServer(const std::string& root);
+    FtpServer(const std::string& root, const Options& options);
+    ~FtpServer();
+
+    bool Started() const { return process_->Port() > 0; }
+    const std::string& Error() const { return process_->Error(); }
+    std::string Host() const { return "127.0.0.1"; }
+    int Port() const { return process_->Port(); }
+    const std::string& User() const { return options_.user; }
+    const std::string& Password() const { return options_.password; }
+    const std::string& Root() const { return root_; }
+    // Stops the server now (the destructor does it otherwise).
+    void Stop() { process_->Stop(); }
+
+private:
+    std::string root_;
+    Options options_;
+    std::unique_ptr<ServerProcess> process_;
+};
+
+}  // namespace testsupport

@@ -1,0 +1,137 @@
+// The script travels as a JSON file in a temporary directory; the transcript
+// comes back the same way, one JSON string per line.
+#include "scripted_ftp_server.h"
+
+#include <cstdio>
+
+namespace testsupport {
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+namespace {
+
+// Reads one JSON string literal starting at text[i] (the opening quote).
+std::string ParseJsonString(const std::string& text, size_t& i) {
+    std::string out;
+    ++i;
+    while (i < text.size() && text[i] != '"') {
+        char c = text[i++];
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        char e = text[i++];
+        switch (e) {
+            case 'n': out += '\n'; break;
+            case 'r': out += '\r'; break;
+            case 't': out += '\t'; break;
+            case 'b': out += '\b'; break;
+            case 'f': out += '\f'; break;
+            case 'u': {
+                unsigned code = static_cast<unsigned>(std::stoul(text.substr(i, 4), nullptr, 16));
+                i += 4;
+                if (code < 0x100) {
+                    out += static_cast<char>(code);
+                } else {  // not produced by Latin-1 text; keep it visible
+                    out += '?';
+                }
+                break;
+            }
+            default: out += e;
+        }
+    }
+    ++i;
+    return out;
+}
+
+}  // namespace
+
+ScriptedFtpServer::ScriptedFtpServer() = default;
+ScriptedFtpServer::~ScriptedFtpServer() = default;
+
+ScriptedFtpServer& ScriptedFtpServer::Step(const std::string& key, const std::string& jsonValue) {
+    steps_.push_back("{\"" + key + "\": " + jsonValue + "}");
+    return *this;
+}
+
+ScriptedFtpServer& ScriptedFtpServer::Send(const std::string& text) { return Step("send", JsonString(text)); }
+ScriptedFtpServer& ScriptedFtpServer::SendParts(const std::vector<std::string>& parts) {
+    std::string list = "[";
+    for (size_t i = 0; i < parts.size(); ++i) list += (i ? ", " : "") + JsonString(parts[i]);
+    return Step("send_parts", list + "]");
+}
+ScriptedFtpServer& ScriptedFtpServer::Expect(const std::string& reminder) {
+    return Step("expect", JsonString(reminder));
+}
+ScriptedFtpServer& ScriptedFtpServer::DataConnect() { return Step("data_connect", "true"); }
+ScriptedFtpServer& ScriptedFtpServer::DataSend(const std::string& text) {
+    return Step("data_send", JsonString(text));
+}
+ScriptedFtpServer& ScriptedFtpServer::DataSendBytes(long count) {
+    return Step("data_send_bytes", std::to_string(count));
+}
+ScriptedFtpServer& ScriptedFtpServer::DataClose() { return Step("data_close", "true"); }
+ScriptedFtpServer& ScriptedFtpServer::DataReceive() { return Step("data_recv", "true"); }
+ScriptedFtpServer& ScriptedFtpServer::Close() { return Step("close", "true"); }
+ScriptedFtpServer& ScriptedFtpServer::SendForever(const std::string& text) {
+    return Step("send_forever", JsonString(text));
+}
+ScriptedFtpServer& ScriptedFtpServer::WaitEof() { return Step("wait_eof", "true"); }
+
+ScriptedFtpServer& ScriptedFtpServer::LoginSteps() {
+    return Send("220 scripted server ready\r\n")
+        .Expect("USER")
+        .Send("331 password please\r\n")
+        .Expect("PASS")
+        .Send("230 logged in\r\n");
+}
+
+std::string ScriptedFtpServer::PatternBytes(long count) {
+    std::string out;
+    out.reserve(static_cast<size_t>(count));
+    for (long i = 0; i < count; ++i) out += static_cast<char>(i & 255);
+    return out;
+}
+
+bool ScriptedFtpServer::Start() {
+    std::string json = "[\n";
+    for (size_t i = 0; i < steps_.size(); ++i) json += (i ? ",\n" : "") + steps_[i];
+    json += "\n]\n";
+    std::string script = dir_.Write("script.json", json);
+    process_ = std::make_unique<ServerProcess>("scripted_ftp_server.py",
+                                               std::vector<std::string>{script, dir_.File("transcript")});
+    return process_->Port() > 0;
+}
+
+const std::string& ScriptedFtpServer::Error() const { return process_ ? process_->Error() : error_; }
+
+std::vector<std::string> ScriptedFtpServer::Transcript() {
+    std::vector<std::string> lines;
+    if (!process_) return lines;
+    if (!process_->WaitForExit(20)) process_->Stop();
+    std::string text = dir_.Read("transcript");
+    size_t i = 0;
+    while ((i = text.find('"', i)) != std::string::npos) {
+        lines.push_back(ParseJsonString(text, i));
+        i = text.find('\n', i);
+        if (i == std::string::npos) break;
+    }
+    return lines;
+}
+
+}  // namespace testsupport
