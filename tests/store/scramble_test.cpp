@@ -73,7 +73,7 @@ TEST(Scramble, UncheckedUnscrambleSurvivesMalformedLetters) {
     EXPECT_LE(Unscramble(garbage).size(), 256u);
 }
 
-TEST(ScrambleDeathTest, OverlongInputStillEndsTheProcessWithTheDesignMessage) {
+TEST(ScrambleDeathTest, OverlongInputStillEndsTheProcessWithItsMessage) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(Scramble(std::string(255, 'x')), testing::ExitedWithCode(1), "String too long to encrypt");
     EXPECT_EXIT(Unscramble(std::string(kMaxUnscrambleText + 1, 'A')), testing::ExitedWithCode(1), "String too long to decrypt");

@@ -3,7 +3,12 @@
 
 #include <QApplication>
 
+#include <cstdlib>
+
 int main(int argc, char** argv) {
+    // ctest lists the tests by running the program without the tests'
+    // environment; without a display QApplication would abort.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
