@@ -1,0 +1,248 @@
+// The socket layer on its own: a connected pair on the loopback, waits that
+// serve the event loop and end when a handler closes the socket, the handler
+// table's limit, the error texts, time-outs, and what a wait costs.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QTimer>
+#include <chrono>
+#include <cstring>
+
+#include "net/client_socket.h"
+#include "net/listen_socket.h"
+#include "platform/prompt.h"
+#include "platform/qt/notify_window.h"
+
+namespace {
+
+constexpr int kMask = AsyncSocket::kRead | AsyncSocket::kWrite | AsyncSocket::kClose;
+
+// A listening socket on the loopback and a client connected to it.
+struct Pair {
+    ListenSocket server{0, 1, kMask, "127.0.0.1"};
+    ClientSocket client{InetAddress("127.0.0.1", static_cast<std::uint16_t>(server.LocalPort())), kMask};
+};
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+TEST(AsyncSocket, CarriesBytesAndNumbersBothWays) {
+    Pair p;
+    p.client.WriteString("hello");
+    p.client.WriteLong(0x01020304u);
+    char buffer[6];
+    int got = 0;
+    std::string text;
+    while (got < 5) {
+        int n = p.server.Read(buffer, 6 - static_cast<int>(text.size()));
+        ASSERT_GT(n, 0);
+        text.append(buffer, static_cast<size_t>(n));
+        got += n;
+    }
+    EXPECT_EQ(text, "hello");
+    EXPECT_EQ(p.server.ReadLong(), 0x01020304u);
+    p.server.WriteLong(0xfffffffeu);
+    EXPECT_EQ(p.client.ReadLong(), 0xfffffffeu);
+}
+
+TEST(AsyncSocket, ReadStoresAtMostSizeMinusOneBytesAndTerminates) {
+    Pair p;
+    p.client.WriteString("abcdefgh");
+    char buffer[8];
+    std::memset(buffer, 'X', sizeof buffer);
+    int n = p.server.Read(buffer, 4);
+    EXPECT_EQ(n, 3);
+    EXPECT_STREQ(buffer, "abc");
+    EXPECT_EQ(buffer[4], 'X');
+    n = p.server.Read(buffer, 1);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(buffer[0], '\0');
+}
+
+TEST(AsyncSocket, PeerCloseEndsReadWithZeroAndLaterReadsReturnAtOnce) {
+    Pair p;
+    p.client.WriteString("last words");
+    p.client.Close();
+    std::string text;
+    char buffer[64];
+    int n;
+    while ((n = p.server.Read(buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+    EXPECT_EQ(text, "last words");
+    EXPECT_TRUE(p.server.IsPeerClosed());
+    EXPECT_EQ(p.server.Read(buffer, sizeof buffer), 0);
+}
+
+TEST(AsyncSocket, ClosingFromAHandlerEndsAWaitingReadWithAnEmptyBuffer) {
+    Pair p;
+    p.client.WriteString("x");
+    char buffer[16];
+    ASSERT_EQ(p.server.Read(buffer, sizeof buffer), 1);
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (++ticks == 3) p.server.Close();  // timers keep running while Read waits
+    });
+    timer.start(10);
+    std::strcpy(buffer, "stale");
+    EXPECT_EQ(p.server.Read(buffer, sizeof buffer), 0);
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_EQ(ticks, 3);
+    EXPECT_TRUE(p.server.IsClosed());
+    // Writing to a socket closed here returns quietly; so does reading.
+    EXPECT_NO_THROW(p.server.WriteString("ignored"));
+    EXPECT_EQ(p.server.Read(buffer, sizeof buffer), 0);
+}
+
+TEST(AsyncSocket, LargeWritesWaitForRoomInsteadOfFailing) {
+    Pair p;
+    std::string big(8 * 1024 * 1024, 'q');
+    big[12345] = 'r';
+    std::string received;
+    // The reader runs from a timer while the writer waits for room.
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!p.server.HasInput()) return;
+        char buffer[65536];
+        int n = p.server.Read(buffer, sizeof buffer);
+        received.append(buffer, static_cast<size_t>(n));
+    });
+    timer.start(0);
+    p.client.Write(big.data(), big.size());
+    p.client.Close();
+    char buffer[65536];
+    int n;
+    while ((n = p.server.Read(buffer, sizeof buffer)) > 0) received.append(buffer, static_cast<size_t>(n));
+    timer.stop();
+    EXPECT_TRUE(received == big);
+}
+
+TEST(AsyncSocket, RefusedConnectionIsReportedWithTheSocketCode) {
+    int port;
+    {
+        ListenSocket unused(0, 1, kMask, "127.0.0.1");
+        port = unused.LocalPort();
+    }  // nothing listens there any more
+    ClientSocket client(InetAddress("127.0.0.1", static_cast<std::uint16_t>(port)), kMask);
+    char buffer[8];
+    EXPECT_THROW(client.Read(buffer, sizeof buffer), CWinsockErr);
+    EXPECT_EQ(WinsockUser::LastError(), 10061);
+    EXPECT_EQ(WinsockUser::LastOperation(), "ASynch Connect");
+    EXPECT_EQ(WinsockUser::ErrorText(), "Connection refused");
+}
+
+TEST(AsyncSocket, HostNamesAreLookedUpWithoutBlockingTheEventLoop) {
+    InetAddress address("localhost", static_cast<std::uint16_t>(21));
+    int length = 0;
+    const sockaddr_in& sa = address.Resolve(&length);
+    EXPECT_EQ(length, 16);
+    EXPECT_EQ(ntohs(sa.sin_port), 21);
+    EXPECT_EQ(address.DottedAddress(), "127.0.0.1");
+    InetAddress dotted("127.0.0.1", static_cast<std::uint16_t>(1));
+    EXPECT_FALSE(dotted.HostName().empty());
+    // A cancelled address is never resolved and never throws.
+    InetAddress cancelled("localhost", static_cast<std::uint16_t>(1));
+    cancelled.Cancel();
+    cancelled.Cancel();
+    cancelled.Resolve(&length);
+    EXPECT_EQ(length, 0);
+}
+
+TEST(AsyncSocket, PortServiceNamesEndTheProcess) {
+    // The resolver thread may exist already; fork only from a fresh process.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // exit(999) as the program has always done; a POSIX status keeps its low 8 bits.
+    EXPECT_EXIT(
+        {
+            platform::ScriptedPrompt prompt;
+            platform::ScopedPrompt scope(&prompt);
+            InetAddress("127.0.0.1", std::string("ftp")).Resolve();
+        },
+        ::testing::ExitedWithCode(999 & 0xff), "");
+}
+
+TEST(AsyncSocket, SilentPeerTimesOutAndTheWaitCostsNoProcessorTime) {
+    setenv("AMBIT_NET_TIMEOUT", "1", 1);
+    Pair p;
+    p.client.WriteString("x");
+    char buffer[8];
+    ASSERT_EQ(p.server.Read(buffer, sizeof buffer), 1);
+    double cpu = CpuSeconds();
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(p.server.Read(buffer, sizeof buffer), CWinsockErr);
+    double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    cpu = CpuSeconds() - cpu;
+    unsetenv("AMBIT_NET_TIMEOUT");
+    EXPECT_EQ(WinsockUser::LastError(), 10060);
+    EXPECT_EQ(WinsockUser::LastOperation(), "read");
+    EXPECT_GE(wall, 0.95);
+    EXPECT_LT(cpu, 0.25 * wall) << "a wait must sleep, not spin";
+}
+
+TEST(AsyncSocket, HandlerTableHoldsTenEntriesAndIgnoresDuplicates) {
+    int before = WinsockUser::HandlerCount();
+    ASSERT_EQ(before, 0);
+    struct Object : WinsockUser {} object;
+    for (int i = 0; i < WinsockUser::kMaxHandlers; ++i)
+        WinsockUser::AddHandler(1000 + i, &object, WinsockUser::kLookupHandler);
+    WinsockUser::AddHandler(1000, &object, WinsockUser::kLookupHandler);  // already there
+    EXPECT_EQ(WinsockUser::HandlerCount(), 10);
+    EXPECT_THROW(WinsockUser::AddHandler(2000, &object, WinsockUser::kLookupHandler), CWinsockErr);
+    EXPECT_EQ(WinsockUser::LastError(), -2);
+    EXPECT_EQ(WinsockUser::ErrorText(), "Too many handlers");
+    EXPECT_EQ(WinsockUser::LastOperation(), "Add Handler (too many handlers)");
+    for (int i = 0; i < WinsockUser::kMaxHandlers; ++i) WinsockUser::RemoveHandler(1000 + i, WinsockUser::kLookupHandler);
+    WinsockUser::RemoveHandler(5, WinsockUser::kLookupHandler);  // missing: ignored
+    EXPECT_EQ(WinsockUser::HandlerCount(), 0);
+}
+
+TEST(AsyncSocket, ClosedSocketsLeaveNoHandlersOrWatchesBehind) {
+    auto* window = platform::NotifyWindow::Instance();
+    size_t watched = window->WatchedSockets();
+    {
+        Pair p;
+        p.client.WriteString("x");
+        char buffer[4];
+        ASSERT_EQ(p.server.Read(buffer, sizeof buffer), 1);
+        EXPECT_EQ(WinsockUser::HandlerCount(), 3);  // listener, accepted, client
+        p.client.Close();
+        EXPECT_EQ(WinsockUser::HandlerCount(), 2);
+    }
+    EXPECT_EQ(WinsockUser::HandlerCount(), 0);
+    EXPECT_EQ(window->WatchedSockets(), watched);
+}
+
+TEST(AsyncSocket, ErrorTextsCoverTheTable) {
+    struct Row {
+        int code;
+        const char* text;
+    };
+    const Row rows[] = {{10004, "Operation canceled"},
+                        {10022, "version not supported/socket already connected/socket not bound"},
+                        {10035, "Would block"},
+                        {10053, "Connection aborted"},
+                        {10054, "Connection reset"},
+                        {10060, "Timed out"},
+                        {10061, "Connection refused"},
+                        {10092, "version not supported"},
+                        {11001, "Host not found"},
+                        {11004, "No data record"},
+                        {-1, "Couldn't create hidden window class"},
+                        {-4, "Unknown message in select handler"},
+                        {-5, "Couldn't write all information"},
+                        {-6, "Couldn't create hidden window"},
+                        {12345, "Unknown: 12345"},
+                        {-7, "Unknown: -7"}};
+    for (const Row& r : rows) EXPECT_EQ(WinsockUser::ErrorText(r.code), r.text) << r.code;
+    EXPECT_EQ(WinsockUser::FromErrno(ECONNREFUSED), 10061);
+    EXPECT_EQ(WinsockUser::FromErrno(ECONNRESET), 10054);
+    EXPECT_EQ(WinsockUser::FromErrno(ETIMEDOUT), 10060);
+    EXPECT_EQ(WinsockUser::FromErrno(EWOULDBLOCK), 10035);
+}
+
+}  // namespace
