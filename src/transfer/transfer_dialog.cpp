@@ -275,14 +275,9 @@ void TransferDialog::StartWork() {
         platform::CurrentPrompt().Message(ErrorMessage());
         code = 1;
     }
-    if (client_) {
-        // A polite goodbye; the transfer's outcome is already decided.
-        try {
-            if (!aborted_) client_->Quit();
-        } catch (const CWinsockErr&) {
-        }
-        client_.reset();
-    }
+    // The connection simply closes: waiting for a goodbye from a server that
+    // does not answer QUIT would only keep the finished dialog on screen.
+    client_.reset();
     done(aborted_ ? 0 : code);
 }
 
