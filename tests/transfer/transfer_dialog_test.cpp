@@ -234,15 +234,21 @@ TEST(SkiffScripted, AbortInTheMiddleKeepsThePartialFileAndLogsNothing) {
     } env;
     env.SetEnv("AMBIT_FTP_PORT", std::to_string(server.Port()));
     std::int64_t seenTotal = 0;
+    std::string seenText;
     int code = env.RunSkiff(SkiffEnvironment::Argument("127.0.0.1", "/big.bin", "u", "p", env.local_.File("big.bin"), "1"),
                             [&](TransferDialog& d) {
-                                if (d.BytesDone() >= 100000 && d.AbortButton()->isVisible()) {
+                                // The byte text changes only on a progress timer tick, so
+                                // seeing it proves the timer runs while Get waits.
+                                if (d.BytesDone() >= 100000 && d.Text(TransferDialog::kBytes).starts_with("Received") &&
+                                    d.AbortButton()->isVisible()) {
                                     seenTotal = d.TotalSize();
+                                    seenText = d.Text(TransferDialog::kBytes);
                                     d.AbortButton()->click();
                                 }
                             });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(seenTotal, 1000000);
+    EXPECT_TRUE(seenText.starts_with("Received 97 of 976 K \nAverage Transfer Rate: ")) << seenText;
     EXPECT_EQ(env.local_.Read("big.bin"), testsupport::ScriptedFtpServer::PatternBytes(100000));
     EXPECT_TRUE(env.prompt_.Shown().empty());
     EXPECT_TRUE(env.launcher_.Started().empty());
