@@ -25,21 +25,25 @@ AsyncSocket::AsyncSocket(int eventMask) : eventMask_(eventMask) {
 AsyncSocket::~AsyncSocket() {
     RemoveHandler(socket_, kSocketHandler);
     if (accepted_ >= 0) RemoveHandler(accepted_, kSocketHandler);
-    // A destructor cannot report a failed close; the descriptor is gone either way.
+    // A destructor cannot throw; a failed close is only recorded (the
+    // descriptor is released either way).
     if (!IsClosed()) {
         if (accepted_ >= 0) {
             Window()->Forget(accepted_);
-            ::close(accepted_);
+            if (::close(accepted_) != 0) Record("socket close", FromErrno(errno));
         }
         Window()->Forget(socket_);
-        ::close(socket_);
+        if (::close(socket_) != 0) Record("Socket close", FromErrno(errno));
     }
 }
 
 void AsyncSocket::AsyncPrepare() {
     RemoveHandler(socket_, kSocketHandler);
+    // A socket closed here (aborted during its lookup) keeps no entry: its
+    // descriptor number may already belong to another socket.
+    if (IsClosed()) return;
     AddHandler(socket_, this, kSocketHandler);
-    if (!IsClosed()) Window()->Select(socket_, eventMask_);
+    Window()->Select(socket_, eventMask_);
 }
 
 void AsyncSocket::OnNotify(unsigned, std::intptr_t, std::int32_t lParam) {
@@ -139,8 +143,8 @@ std::uint32_t AsyncSocket::ReadLong() {
         for (int i = 0; i < n; ++i) bytes[got + i] = static_cast<unsigned char>(buffer[i]);
         got += n;
     }
-    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) |
-           bytes[3];
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+           (std::uint32_t{bytes[2]} << 8) | bytes[3];
 }
 
 void AsyncSocket::Write(const char* data, std::size_t length) { Send(data, length, 0); }
@@ -190,7 +194,8 @@ int AsyncSocket::LocalPort() {
     if (!IsPrepared()) Prepare();
     sockaddr_in sa{};
     socklen_t len = sizeof sa;
-    if (getsockname(socket_, reinterpret_cast<sockaddr*>(&sa), &len) != 0) Fail("Get socket info", FromErrno(errno));
+    if (getsockname(socket_, reinterpret_cast<sockaddr*>(&sa), &len) != 0)
+        Fail("Get socket info", FromErrno(errno));
     return ntohs(sa.sin_port);
 }
 
@@ -198,7 +203,8 @@ std::string AsyncSocket::LocalAddress() {
     if (!IsPrepared()) Prepare();
     sockaddr_in sa{};
     socklen_t len = sizeof sa;
-    if (getsockname(socket_, reinterpret_cast<sockaddr*>(&sa), &len) != 0) Fail("Get socket info", FromErrno(errno));
+    if (getsockname(socket_, reinterpret_cast<sockaddr*>(&sa), &len) != 0)
+        Fail("Get socket info", FromErrno(errno));
     char text[INET_ADDRSTRLEN] = {};
     inet_ntop(AF_INET, &sa.sin_addr, text, sizeof text);
     return text;

@@ -8,7 +8,8 @@
 
 #include "net/winsock_user.h"
 
-BoundedWait::BoundedWait() : last_(std::chrono::steady_clock::now()), timer_(std::make_unique<QTimer>()) {
+BoundedWait::BoundedWait()
+    : last_(std::chrono::steady_clock::now()), timer_(std::make_unique<QTimer>()) {
     timer_->setSingleShot(true);
     timer_->setTimerType(Qt::PreciseTimer);
 }

@@ -18,7 +18,8 @@ void ClientSocket::Prepare() {
     AsyncPrepare();
     // An address cancelled by an Abort during its lookup is never connected to.
     if (IsClosed() || length == 0) return;
-    if (connect(SocketHandle(), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0 && errno != EINPROGRESS)
+    if (connect(SocketHandle(), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0 &&
+        errno != EINPROGRESS)
         Fail("connect", FromErrno(errno));
     platform::NotifyWindow::Instance()->WatchConnect(SocketHandle());
 }

@@ -36,8 +36,8 @@ FtpErrorState& ErrorState() {
 }
 
 bool IsReplyCode(const std::string& code) {
-    return code.size() == 3 && code[0] >= '0' && code[0] <= '9' && code[1] >= '0' && code[1] <= '9' &&
-           code[2] >= '0' && code[2] <= '9';
+    return code.size() == 3 && code[0] >= '0' && code[0] <= '9' && code[1] >= '0' &&
+           code[1] <= '9' && code[2] >= '0' && code[2] <= '9';
 }
 
 int WriteAll(int fd, const char* data, std::size_t length) {
@@ -128,7 +128,8 @@ enum class Received { kEnd, kAborted, kSinkFailed };
 
 // Reads the data connection until the server closes it (everything queued
 // is read first), an Abort clears it, or the sink refuses a block.
-Received ReceiveData(FtpClient& client, FtpDataSocket& data, const std::function<bool(const char*, int)>& sink) {
+Received ReceiveData(FtpClient& client, FtpDataSocket& data,
+                     const std::function<bool(const char*, int)>& sink) {
     std::vector<char> buffer(FtpClient::kBlockSize + 1);
     while (client.CurrentDataSocket() == &data) {
         int n = data.Read(buffer.data(), static_cast<int>(buffer.size()));
@@ -144,7 +145,8 @@ Received ReceiveData(FtpClient& client, FtpDataSocket& data, const std::function
 FtpClient::FtpClient(const std::string& host, const std::string& user, const std::string& password)
     : FtpClient(host, FtpPort(), user, password) {}
 
-FtpClient::FtpClient(const std::string& host, int port, const std::string& user, const std::string& password)
+FtpClient::FtpClient(const std::string& host, int port, const std::string& user,
+                     const std::string& password)
     : ClientSocket(InetAddress(host, static_cast<std::uint16_t>(port)), kRead | kWrite) {
     data_ = nullptr;
     Login(user, password);
@@ -164,7 +166,8 @@ int FtpClient::FtpPort() {
     return 21;
 }
 
-void FtpClient::FailFtp(int code, const std::string& context, const std::string& replyText, int localErrno) {
+void FtpClient::FailFtp(int code, const std::string& context, const std::string& replyText,
+                        int localErrno) {
     FtpErrorState& s = ErrorState();
     s.code = code;
     s.context = context;
@@ -185,14 +188,30 @@ void FtpClient::GetErrorInfo(int& code, std::string& context, std::string& text)
     context = s.context;
     char buffer[64];
     switch (s.code) {
-        case 996: text = "Incorrect number of filenames"; break;
-        case 997: text = "Couldn't write to file"; break;
-        case 998: text = "File closed unexpectedly"; break;
-        case 999: text = "Invalid server returncode"; break;
-        case 1002: text = "File or path not found"; break;
-        case 1013: text = "Access violation / path is not a filename"; break;
-        case 1017: text = "Filename already exists"; break;
-        case 1022: text = "Invalid arguments"; break;
+        case 996:
+            text = "Incorrect number of filenames";
+            break;
+        case 997:
+            text = "Couldn't write to file";
+            break;
+        case 998:
+            text = "File closed unexpectedly";
+            break;
+        case 999:
+            text = "Invalid server returncode";
+            break;
+        case 1002:
+            text = "File or path not found";
+            break;
+        case 1013:
+            text = "Access violation / path is not a filename";
+            break;
+        case 1017:
+            text = "Filename already exists";
+            break;
+        case 1022:
+            text = "Invalid arguments";
+            break;
         default:
             // Only a local failure has an errno; a server's refusal is shown
             // with its own words.
@@ -200,8 +219,9 @@ void FtpClient::GetErrorInfo(int& code, std::string& context, std::string& text)
                 std::snprintf(buffer, sizeof buffer, "Unknown error: Errno=%d", s.localErrno);
                 text = buffer;
             } else {
-                std::snprintf(buffer, sizeof buffer, "%d ", s.code);
-                text = buffer + s.replyText;
+                std::vector<char> line(s.replyText.size() + 16);
+                std::snprintf(line.data(), line.size(), "%d %s", s.code, s.replyText.c_str());
+                text = line.data();
             }
     }
     s.code = 0;
@@ -246,7 +266,9 @@ std::string FtpClient::GetReply(std::string& code) {
             if (IsClosed()) return "transfer aborted";
             bool final = line.compare(0, 4, last) == 0;
             text += '\n';
-            text += line.compare(0, 3, replyCode) == 0 ? line.substr(std::min<std::size_t>(4, line.size())) : line;
+            text += line.compare(0, 3, replyCode) == 0
+                        ? line.substr(std::min<std::size_t>(4, line.size()))
+                        : line;
             if (final) break;
             if (text.size() > kMaxReply) FailFtp(999, "Invalid reply", "reply too long");
         }
@@ -255,8 +277,8 @@ std::string FtpClient::GetReply(std::string& code) {
     return text;
 }
 
-void FtpClient::SendCommand(const std::string& verb, const std::string& argument, const std::string& context,
-                            bool hasArgument) {
+void FtpClient::SendCommand(const std::string& verb, const std::string& argument,
+                            const std::string& context, bool hasArgument) {
     if (argument.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
         FailFtp(1022, context, "a name holds a line break", EINVAL);
     std::string line = verb;
@@ -350,8 +372,8 @@ bool FtpClient::Port(FtpDataSocket& data) {
     return Command("PORT", text, {"200"}, "opening port");
 }
 
-bool FtpClient::Transfer(const char* verb, std::string& text, const std::string& path, const char* openContext,
-                         const char* endContext) {
+bool FtpClient::Transfer(const char* verb, std::string& text, const std::string& path,
+                         const char* openContext, const char* endContext) {
     if (IsClosed()) return false;
     auto data = std::make_unique<FtpDataSocket>(*this);
     if (!Port(*data)) return false;
@@ -372,10 +394,12 @@ bool FtpClient::List(std::string& text, const std::string& path) {
 }
 
 bool FtpClient::NameList(std::string& text, const std::string& path) {
-    return Transfer("NLST", text, path, "opening data connection for name list", "transfering name list");
+    return Transfer("NLST", text, path, "opening data connection for name list",
+                    "transfering name list");
 }
 
-bool FtpClient::Get(const std::string& remote, const std::string& local, std::int64_t& bytes, bool binary) {
+bool FtpClient::Get(const std::string& remote, const std::string& local, std::int64_t& bytes,
+                    bool binary) {
     if (IsClosed()) return false;
     auto data = std::make_unique<FtpDataSocket>(*this);
     // The file is opened (and created) now, so that a local problem is
@@ -431,7 +455,8 @@ bool FtpClient::Get(const std::string& remote, const std::string& local, std::in
     return ok;
 }
 
-bool FtpClient::Put(const std::string& local, const std::string& remote, std::int64_t& bytes, bool binary) {
+bool FtpClient::Put(const std::string& local, const std::string& remote, std::int64_t& bytes,
+                    bool binary) {
     if (IsClosed()) return false;
     auto data = std::make_unique<FtpDataSocket>(*this);
     FileCloser file{::open(local.c_str(), O_RDONLY | O_CLOEXEC)};
@@ -439,7 +464,8 @@ bool FtpClient::Put(const std::string& local, const std::string& remote, std::in
 
     if (!Command(binary ? "TYPE I" : "TYPE A", {"200"}, "setting type for upload")) return false;
     if (!Port(*data)) return false;
-    if (!Command("STOR", remote, {"125", "150"}, "opening data connection for upload")) return false;
+    if (!Command("STOR", remote, {"125", "150"}, "opening data connection for upload"))
+        return false;
 
     std::vector<char> buffer(kBlockSize);
     std::string converted;
@@ -474,7 +500,8 @@ bool FtpClient::Put(const std::string& local, const std::string& remote, std::in
             } catch (const CWinsockErr&) {
                 code.clear();
             }
-            if (IsReplyCode(code) && code[0] != '2') FailFtp(std::atoi(code.c_str()), "uploading file", text);
+            if (IsReplyCode(code) && code[0] != '2')
+                FailFtp(std::atoi(code.c_str()), "uploading file", text);
             ErrorState().code = 0;
             Fail(operation, error);
         }
@@ -493,19 +520,21 @@ bool FtpClient::Put(const std::string& local, const std::string& remote, std::in
     return Expect({"226"}, "uploading file");
 }
 
-bool FtpClient::GetMany(const std::vector<std::string>& remote, const std::vector<std::string>& local,
-                        std::int64_t& bytes, bool binary) {
+bool FtpClient::GetMany(const std::vector<std::string>& remote,
+                        const std::vector<std::string>& local, std::int64_t& bytes, bool binary) {
     if (remote.empty() || remote.size() != local.size()) FailFtp(996, "multiple get", "");
     bool ok = true;
-    for (std::size_t i = 0; i < remote.size() && !IsClosed(); ++i) ok = Get(remote[i], local[i], bytes, binary) && ok;
+    for (std::size_t i = 0; i < remote.size() && !IsClosed(); ++i)
+        ok = Get(remote[i], local[i], bytes, binary) && ok;
     return ok && !IsClosed();
 }
 
-bool FtpClient::PutMany(const std::vector<std::string>& local, const std::vector<std::string>& remote,
-                        std::int64_t& bytes, bool binary) {
+bool FtpClient::PutMany(const std::vector<std::string>& local,
+                        const std::vector<std::string>& remote, std::int64_t& bytes, bool binary) {
     if (local.empty() || remote.size() != local.size()) FailFtp(996, "multiple put", "");
     bool ok = true;
-    for (std::size_t i = 0; i < local.size() && !IsClosed(); ++i) ok = Put(local[i], remote[i], bytes, binary) && ok;
+    for (std::size_t i = 0; i < local.size() && !IsClosed(); ++i)
+        ok = Put(local[i], remote[i], bytes, binary) && ok;
     return ok && !IsClosed();
 }
 

@@ -35,7 +35,8 @@ public:
 
     // Connects to host on FtpPort() and logs in.
     FtpClient(const std::string& host, const std::string& user, const std::string& password);
-    FtpClient(const std::string& host, int port, const std::string& user, const std::string& password);
+    FtpClient(const std::string& host, int port, const std::string& user,
+              const std::string& password);
     ~FtpClient() override;
 
     // Reads the greeting, then USER and PASS.
@@ -89,24 +90,25 @@ public:
 
     // Records an FTP failure and throws CFtpObjError. localErrno is the errno
     // of a local file failure, 0 for a server reply.
-    [[noreturn]] static void FailFtp(int code, const std::string& context, const std::string& replyText,
-                                     int localErrno = 0);
+    [[noreturn]] static void FailFtp(int code, const std::string& context,
+                                     const std::string& replyText, int localErrno = 0);
 
 private:
     std::string ReadLine();
     // Formats "verb argument" and sends it with CR LF. An argument holding a
     // CR or LF, or a line over kMaxCommandLine, is refused (code 1022).
-    void SendCommand(const std::string& verb, const std::string& argument, const std::string& context,
-                     bool hasArgument = true);
+    void SendCommand(const std::string& verb, const std::string& argument,
+                     const std::string& context, bool hasArgument = true);
     // Reads a reply and checks its code. false after an abort.
     bool Expect(std::initializer_list<const char*> codes, const std::string& context,
                 std::string* replyText = nullptr);
-    bool Command(const std::string& verb, const std::string& argument, std::initializer_list<const char*> codes,
-                 const std::string& context, std::string* replyText = nullptr);
-    bool Command(const std::string& verb, std::initializer_list<const char*> codes, const std::string& context,
+    bool Command(const std::string& verb, const std::string& argument,
+                 std::initializer_list<const char*> codes, const std::string& context,
                  std::string* replyText = nullptr);
-    bool Transfer(const char* verb, std::string& text, const std::string& path, const char* openContext,
-                  const char* endContext);
+    bool Command(const std::string& verb, std::initializer_list<const char*> codes,
+                 const std::string& context, std::string* replyText = nullptr);
+    bool Transfer(const char* verb, std::string& text, const std::string& path,
+                  const char* openContext, const char* endContext);
 
     FtpDataSocket* data_ = nullptr;
     std::string pending_;  // control input after the last line read

@@ -5,7 +5,8 @@
 #include "net/ftp_client.h"
 
 FtpDataSocket::FtpDataSocket(FtpClient& client)
-    : ListenSocket(0, 1, kEventMask, client.IsClosed() ? std::string() : client.LocalAddress()), client_(client) {
+    : ListenSocket(0, 1, kEventMask, client.IsClosed() ? std::string() : client.LocalAddress()),
+      client_(client) {
     if (!client.IsClosed()) client.SetCurrentDataSocket(this);
 }
 

@@ -125,8 +125,9 @@ std::string InetAddress::DottedAddress() {
     Resolve();
     std::uint32_t a = ntohl(address_.sin_addr.s_addr);
     char text[16];
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", static_cast<int>(a >> 24), static_cast<int>((a >> 16) & 255),
-                  static_cast<int>((a >> 8) & 255), static_cast<int>(a & 255));
+    std::snprintf(text, sizeof text, "%d.%d.%d.%d", static_cast<int>(a >> 24),
+                  static_cast<int>((a >> 16) & 255), static_cast<int>((a >> 8) & 255),
+                  static_cast<int>(a & 255));
     return text;
 }
 
@@ -148,7 +149,8 @@ void InetAddress::OnNotify(unsigned message, std::intptr_t wParam, std::int32_t 
         done_ = true;
         Fail("Address/name lookup handler", error);
     }
-    if (message != platform::kLookupMessage) Fail("Address/name lookup hander: unknown message", -3);
+    if (message != platform::kLookupMessage)
+        Fail("Address/name lookup hander: unknown message", -3);
     done_ = true;
     entry_ = platform::NotifyWindow::Instance()->TakeLookupResult(wParam);
     hasEntry_ = !entry_.addresses.empty();

@@ -12,8 +12,9 @@ ListenSocket::ListenSocket(int port, int backlog, int eventMask, const std::stri
     : AsyncSocket(eventMask | kAccept), port_(port), backlog_(backlog), bindHost_(bindHost) {}
 
 void ListenSocket::Prepare() {
-    InetAddress address = bindHost_.empty() ? InetAddress(static_cast<std::uint16_t>(port_))
-                                            : InetAddress(bindHost_, static_cast<std::uint16_t>(port_));
+    InetAddress address = bindHost_.empty()
+                              ? InetAddress(static_cast<std::uint16_t>(port_))
+                              : InetAddress(bindHost_, static_cast<std::uint16_t>(port_));
     const sockaddr_in& sa = address.Resolve();
     SetState(kPrepared);
     if (bind(SocketHandle(), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0)

@@ -100,49 +100,92 @@ std::string WinsockUser::ErrorText() { return ErrorText(State().lastError); }
 
 std::string WinsockUser::ErrorText(int code) {
     switch (code) {
-        case 10004: return "Operation canceled";
-        case 10013: return "Bad use of broadcast address";
-        case 10014: return "Incorrect namelength/bad buffer";
-        case 10022: return "version not supported/socket already connected/socket not bound";
-        case 10024: return "No more file descriptors";
-        case 10035: return "Would block";
-        case 10036: return "Net in use";
-        case 10038: return "Not a socket";
-        case 10039: return "Destination address required";
-        case 10040: return "Message(datagram) too large";
-        case 10041: return "Bad protocol";
-        case 10043: return "Protocol not supported";
-        case 10044: return "Socket type not supported";
-        case 10045: return "Out of band data not supported";
-        case 10047: return "Address family not supported";
-        case 10048: return "Address already in use";
-        case 10049: return "Address not available";
-        case 10050: return "Network down";
-        case 10051: return "Network unreachable";
-        case 10052: return "reset connection";
-        case 10053: return "Connection aborted";
-        case 10054: return "Connection reset";
-        case 10055: return "No more buffers";
-        case 10056: return "Socket already connected";
-        case 10057: return "Socket not connected";
-        case 10058: return "Socket already shutdown";
-        case 10060: return "Timed out";
-        case 10061: return "Connection refused";
-        case 10064: return "Host is down";
-        case 10065: return "Host is unreachable";
-        case 10091: return "Network not ready";
-        case 10092: return "version not supported";
-        case 10093: return "Not initialized";
-        case 11001: return "Host not found";
-        case 11002: return "Host not found or down";
-        case 11003: return "Non recoverable error";
-        case 11004: return "No data record";
-        case -1: return "Couldn't create hidden window class";
-        case -2: return "Too many handlers";
-        case -3: return "Unknown message";
-        case -4: return "Unknown message in select handler";
-        case -5: return "Couldn't write all information";
-        case -6: return "Couldn't create hidden window";
+        case 10004:
+            return "Operation canceled";
+        case 10013:
+            return "Bad use of broadcast address";
+        case 10014:
+            return "Incorrect namelength/bad buffer";
+        case 10022:
+            return "version not supported/socket already connected/socket not bound";
+        case 10024:
+            return "No more file descriptors";
+        case 10035:
+            return "Would block";
+        case 10036:
+            return "Net in use";
+        case 10038:
+            return "Not a socket";
+        case 10039:
+            return "Destination address required";
+        case 10040:
+            return "Message(datagram) too large";
+        case 10041:
+            return "Bad protocol";
+        case 10043:
+            return "Protocol not supported";
+        case 10044:
+            return "Socket type not supported";
+        case 10045:
+            return "Out of band data not supported";
+        case 10047:
+            return "Address family not supported";
+        case 10048:
+            return "Address already in use";
+        case 10049:
+            return "Address not available";
+        case 10050:
+            return "Network down";
+        case 10051:
+            return "Network unreachable";
+        case 10052:
+            return "reset connection";
+        case 10053:
+            return "Connection aborted";
+        case 10054:
+            return "Connection reset";
+        case 10055:
+            return "No more buffers";
+        case 10056:
+            return "Socket already connected";
+        case 10057:
+            return "Socket not connected";
+        case 10058:
+            return "Socket already shutdown";
+        case 10060:
+            return "Timed out";
+        case 10061:
+            return "Connection refused";
+        case 10064:
+            return "Host is down";
+        case 10065:
+            return "Host is unreachable";
+        case 10091:
+            return "Network not ready";
+        case 10092:
+            return "version not supported";
+        case 10093:
+            return "Not initialized";
+        case 11001:
+            return "Host not found";
+        case 11002:
+            return "Host not found or down";
+        case 11003:
+            return "Non recoverable error";
+        case 11004:
+            return "No data record";
+        case -1:
+            return "Couldn't create hidden window class";
+        case -2:
+            return "Too many handlers";
+        case -3:
+            return "Unknown message";
+        case -4:
+            return "Unknown message in select handler";
+        case -5:
+            return "Couldn't write all information";
+        case -6:
+            return "Couldn't create hidden window";
         default: {
             char text[32];
             std::snprintf(text, sizeof text, "Unknown: %d", code);
@@ -153,52 +196,88 @@ std::string WinsockUser::ErrorText(int code) {
 
 int WinsockUser::FromErrno(int error) {
     switch (error) {
-        case EINTR: return 10004;
-        case EACCES: return 10013;
-        case EFAULT: return 10014;
-        case EINVAL: return 10022;
+        case EINTR:
+            return 10004;
+        case EACCES:
+            return 10013;
+        case EFAULT:
+            return 10014;
+        case EINVAL:
+            return 10022;
         case EMFILE:
-        case ENFILE: return 10024;
-        case EAGAIN: return 10035;
+        case ENFILE:
+            return 10024;
+        case EAGAIN:
+            return 10035;
         case EINPROGRESS:
-        case EALREADY: return 10036;
-        case ENOTSOCK: return 10038;
-        case EDESTADDRREQ: return 10039;
-        case EMSGSIZE: return 10040;
-        case EPROTOTYPE: return 10041;
-        case EPROTONOSUPPORT: return 10043;
-        case ESOCKTNOSUPPORT: return 10044;
-        case EOPNOTSUPP: return 10045;
-        case EAFNOSUPPORT: return 10047;
-        case EADDRINUSE: return 10048;
-        case EADDRNOTAVAIL: return 10049;
-        case ENETDOWN: return 10050;
-        case ENETUNREACH: return 10051;
-        case ENETRESET: return 10052;
-        case ECONNABORTED: return 10053;
+        case EALREADY:
+            return 10036;
+        case ENOTSOCK:
+            return 10038;
+        case EDESTADDRREQ:
+            return 10039;
+        case EMSGSIZE:
+            return 10040;
+        case EPROTOTYPE:
+            return 10041;
+        case EPROTONOSUPPORT:
+            return 10043;
+        case ESOCKTNOSUPPORT:
+            return 10044;
+        case EOPNOTSUPP:
+            return 10045;
+        case EAFNOSUPPORT:
+            return 10047;
+        case EADDRINUSE:
+            return 10048;
+        case EADDRNOTAVAIL:
+            return 10049;
+        case ENETDOWN:
+            return 10050;
+        case ENETUNREACH:
+            return 10051;
+        case ENETRESET:
+            return 10052;
+        case ECONNABORTED:
+            return 10053;
         case ECONNRESET:
-        case EPIPE: return 10054;
+        case EPIPE:
+            return 10054;
         case ENOBUFS:
-        case ENOMEM: return 10055;
-        case EISCONN: return 10056;
-        case ENOTCONN: return 10057;
-        case ESHUTDOWN: return 10058;
-        case ETIMEDOUT: return 10060;
-        case ECONNREFUSED: return 10061;
-        case EHOSTDOWN: return 10064;
-        case EHOSTUNREACH: return 10065;
-        default: return error;
+        case ENOMEM:
+            return 10055;
+        case EISCONN:
+            return 10056;
+        case ENOTCONN:
+            return 10057;
+        case ESHUTDOWN:
+            return 10058;
+        case ETIMEDOUT:
+            return 10060;
+        case ECONNREFUSED:
+            return 10061;
+        case EHOSTDOWN:
+            return 10064;
+        case EHOSTUNREACH:
+            return 10065;
+        default:
+            return error;
     }
 }
 
 int WinsockUser::FromLookupError(int error) {
     switch (error) {
-        case EAI_NONAME: return 11001;
-        case EAI_AGAIN: return 11002;
+        case EAI_NONAME:
+            return 11001;
+        case EAI_AGAIN:
+            return 11002;
         case EAI_NODATA:
-        case EAI_ADDRFAMILY: return 11004;
-        case EAI_MEMORY: return 10055;
-        default: return 11003;
+        case EAI_ADDRFAMILY:
+            return 11004;
+        case EAI_MEMORY:
+            return 10055;
+        default:
+            return 11003;
     }
 }
 

@@ -2,8 +2,10 @@
 // directories, listings, and downloads and uploads whose content is checked
 // byte for byte, binary and ASCII, from empty files to several MiB.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QTimer>
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <random>
@@ -36,7 +38,8 @@ protected:
         ASSERT_TRUE(server->Started()) << server->Error();
     }
     std::unique_ptr<FtpClient> Connect() {
-        return std::make_unique<FtpClient>(server->Host(), server->Port(), server->User(), server->Password());
+        return std::make_unique<FtpClient>(server->Host(), server->Port(), server->User(),
+                                           server->Password());
     }
 
     testsupport::TempDir root;
@@ -133,7 +136,8 @@ TEST_F(RealServer, RefusedDownloadReportsTheServerAndKeepsTheLocalFile) {
     local.Write("keep.txt", "precious");
     auto client = Connect();
     std::int64_t bytes = 0;
-    EXPECT_THROW(client->Get("/pub/missing.bin", local.File("keep.txt"), bytes, true), CFtpObjError);
+    EXPECT_THROW(client->Get("/pub/missing.bin", local.File("keep.txt"), bytes, true),
+                 CFtpObjError);
     int code = 0;
     std::string context, text;
     FtpClient::GetErrorInfo(code, context, text);
@@ -198,20 +202,55 @@ TEST_F(RealServer, AbortInTheMiddleOfADownloadKeepsThePartialFile) {
     EXPECT_FALSE(std::filesystem::exists(local.File("again.bin")));
 }
 
-TEST_F(RealServer, DownloadIntoAFullDiskIsReportedAndTheConnectionStaysUsable) {
-    // Covered with the file-size limit in ftp_local_file_test.cpp; here the
-    // directory simply does not exist.
+TEST_F(RealServer, LocalFileProblemsAreReportedWithTheirCause) {
     auto client = Connect();
     std::int64_t bytes = 0;
     root.Write("pub/a.bin", "abc");
-    EXPECT_THROW(client->Get("/pub/a.bin", local.File("no/such/dir/a.bin"), bytes, true), CFtpObjError);
+    EXPECT_THROW(client->Get("/pub/a.bin", local.File("no/such/dir/a.bin"), bytes, true),
+                 CFtpObjError);
     int code = 0;
     std::string context, text;
     FtpClient::GetErrorInfo(code, context, text);
     EXPECT_EQ(code, 1002);
     EXPECT_EQ(context, "opening local file for download");
     EXPECT_EQ(text, "File or path not found");
+    EXPECT_THROW(client->Put(local.File("missing.bin"), "/pub/m.bin", bytes, true), CFtpObjError);
+    FtpClient::GetErrorInfo(code, context, text);
+    EXPECT_EQ(code, 1002);
+    EXPECT_EQ(context, "opening local file for upload");
     EXPECT_TRUE(client->Get("/pub/a.bin", local.File("a.bin"), bytes, true));
+}
+
+// A full disk during a download: the failure is reported, not passed off as
+// success, and the control connection stays in step for the next call.
+TEST_F(RealServer, FullDiskDuringADownloadIsReportedAndTheConnectionStaysUsable) {
+    root.Write("pub/big.bin", RandomBytes(2 * 1024 * 1024, 3));
+    auto client = Connect();
+    std::int64_t bytes = 0;
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lim = old;
+    lim.rlim_cur = 100000;
+    setrlimit(RLIMIT_FSIZE, &lim);
+    bool threw = false;
+    try {
+        client->Get("/pub/big.bin", local.File("big.bin"), bytes, true);
+    } catch (const CFtpObjError&) {
+        threw = true;
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    ASSERT_TRUE(threw);
+    int code = 0;
+    std::string context, text;
+    FtpClient::GetErrorInfo(code, context, text);
+    EXPECT_EQ(code, 997);
+    EXPECT_EQ(context, "downloading file");
+    EXPECT_EQ(text, "Couldn't write to file");
+    std::string listing;
+    EXPECT_TRUE(client->List(listing, "/pub"));
+    EXPECT_NE(listing.find("big.bin"), std::string::npos);
 }
 
 }  // namespace

@@ -36,26 +36,43 @@ Lines Join(Lines a, const Lines& b) {
 
 // Lines for TYPE, PORT and a transfer command with their replies; the PORT
 // line is checked separately because its port is chosen at run time.
-testsupport::ScriptedFtpServer& TransferStart(testsupport::ScriptedFtpServer& s, const std::string& startReply) {
-    return s.Expect("TYPE").Send("200 type set\r\n").Expect("PORT").Send("200 port ok\r\n").Expect("RETR")
-        .DataConnect().Send(startReply);
+testsupport::ScriptedFtpServer& TransferStart(testsupport::ScriptedFtpServer& s,
+                                              const std::string& startReply) {
+    return s.Expect("TYPE")
+        .Send("200 type set\r\n")
+        .Expect("PORT")
+        .Send("200 port ok\r\n")
+        .Expect("RETR")
+        .DataConnect()
+        .Send(startReply);
 }
 
 bool IsLoopbackPortLine(const std::string& line) {
     int h1, h2, h3, h4, p1, p2;
     char end[3] = {};
-    if (std::sscanf(line.c_str(), "PORT %d,%d,%d,%d,%d,%d%2c", &h1, &h2, &h3, &h4, &p1, &p2, end) != 7) return false;
-    return h1 == 127 && h2 == 0 && h3 == 0 && h4 == 1 && (p1 * 256 + p2) > 0 && std::string(end) == "\r\n";
+    if (std::sscanf(line.c_str(), "PORT %d,%d,%d,%d,%d,%d%2c", &h1, &h2, &h3, &h4, &p1, &p2, end) !=
+        7)
+        return false;
+    return h1 == 127 && h2 == 0 && h3 == 0 && h4 == 1 && (p1 * 256 + p2) > 0 &&
+           std::string(end) == "\r\n";
 }
 
 TEST(ScriptedFtp, MultiLineGreetingIsReadWholeAndEveryCommandEndsWithCrLf) {
     testsupport::ScriptedFtpServer server;
-    server.Send("220-Welcome to the test site\r\n220-second line\r\nnot a code line\r\n220 ready\r\n")
-        .Expect("USER").Send("331 pw\r\n").Expect("PASS").Send("230 ok\r\n")
-        .Expect("CWD").Send("250 ok\r\n")
-        .Expect("PWD").Send("257 \"/pub/win95\" is the current directory\r\n")
-        .Expect("SYST").Send("215-UNIX\r\n215 Type: L8\r\n")
-        .Expect("QUIT").Send("221 bye\r\n");
+    server
+        .Send("220-Welcome to the test site\r\n220-second line\r\nnot a code line\r\n220 ready\r\n")
+        .Expect("USER")
+        .Send("331 pw\r\n")
+        .Expect("PASS")
+        .Send("230 ok\r\n")
+        .Expect("CWD")
+        .Send("250 ok\r\n")
+        .Expect("PWD")
+        .Send("257 \"/pub/win95\" is the current directory\r\n")
+        .Expect("SYST")
+        .Send("215-UNIX\r\n215 Type: L8\r\n")
+        .Expect("QUIT")
+        .Send("221 bye\r\n");
     ASSERT_TRUE(server.Start()) << server.Error();
     {
         FtpClient client("127.0.0.1", server.Port(), "u", "p");
@@ -72,8 +89,12 @@ TEST(ScriptedFtp, MultiLineGreetingIsReadWholeAndEveryCommandEndsWithCrLf) {
 TEST(ScriptedFtp, RepliesSplitAcrossPacketsAreJoined) {
     testsupport::ScriptedFtpServer server;
     server.SendParts({"2", "20-hel", "lo\r\n22", "0 ready\r", "\n"})
-        .Expect("USER").SendParts({"331 p", "w\r\n"}).Expect("PASS").Send("230 ok\r\n")
-        .Expect("PWD").SendParts({"257 \"/a", " b\"\r\n"});
+        .Expect("USER")
+        .SendParts({"331 p", "w\r\n"})
+        .Expect("PASS")
+        .Send("230 ok\r\n")
+        .Expect("PWD")
+        .SendParts({"257 \"/a", " b\"\r\n"});
     ASSERT_TRUE(server.Start()) << server.Error();
     {
         FtpClient client("127.0.0.1", server.Port(), "u", "p");
@@ -99,7 +120,9 @@ TEST(ScriptedFtp, RetrStartedWith125IsASuccessAndPortNamesTheLoopback) {
     testsupport::ScriptedFtpServer server;
     server.LoginSteps();
     TransferStart(server, "125 data connection already open\r\n")
-        .DataSend("payload").DataClose().Send("226 done\r\n");
+        .DataSend("payload")
+        .DataClose()
+        .Send("226 done\r\n");
     ASSERT_TRUE(server.Start()) << server.Error();
     {
         FtpClient client("127.0.0.1", server.Port(), "u", "p");
@@ -118,7 +141,12 @@ TEST(ScriptedFtp, RetrStartedWith125IsASuccessAndPortNamesTheLoopback) {
 TEST(ScriptedFtp, RetrRefusedWith550IsAnErrorWithTheServersWords) {
     testsupport::TempDir local;
     testsupport::ScriptedFtpServer server;
-    server.LoginSteps().Expect("TYPE").Send("200 ok\r\n").Expect("PORT").Send("200 ok\r\n").Expect("RETR")
+    server.LoginSteps()
+        .Expect("TYPE")
+        .Send("200 ok\r\n")
+        .Expect("PORT")
+        .Send("200 ok\r\n")
+        .Expect("RETR")
         .Send("550 no such file\r\n");
     ASSERT_TRUE(server.Start()) << server.Error();
     {
@@ -140,7 +168,10 @@ TEST(ScriptedFtp, DataQueuedWhenTheServerClosesIsReadBeforeTheReply) {
     testsupport::ScriptedFtpServer server;
     server.LoginSteps();
     // The completion reply is on its way before the client has read the data.
-    TransferStart(server, "150 here it comes\r\n").DataSendBytes(size).DataClose().Send("226 done\r\n");
+    TransferStart(server, "150 here it comes\r\n")
+        .DataSendBytes(size)
+        .DataClose()
+        .Send("226 done\r\n");
     ASSERT_TRUE(server.Start()) << server.Error();
     FtpClient client("127.0.0.1", server.Port(), "u", "p");
     std::int64_t bytes = 0;
@@ -153,7 +184,10 @@ TEST(ScriptedFtp, AsciiDownloadTurnsCrLfIntoLfAndKeepsLoneCarriageReturns) {
     testsupport::TempDir local;
     testsupport::ScriptedFtpServer server;
     server.LoginSteps();
-    TransferStart(server, "150 ok\r\n").DataSend("one\r\ntwo\rthree\r").DataSend("\nfour\r\n\r").DataClose()
+    TransferStart(server, "150 ok\r\n")
+        .DataSend("one\r\ntwo\rthree\r")
+        .DataSend("\nfour\r\n\r")
+        .DataClose()
         .Send("226 done\r\n");
     ASSERT_TRUE(server.Start()) << server.Error();
     FtpClient client("127.0.0.1", server.Port(), "u", "p");
@@ -167,10 +201,18 @@ TEST(ScriptedFtp, PutWaitsForTheServerToOpenTheDataConnection) {
     std::string content = testsupport::ScriptedFtpServer::PatternBytes(100000);
     local.Write("up.bin", content);
     testsupport::ScriptedFtpServer server;
-    server.LoginSteps().Expect("TYPE").Send("200 ok\r\n").Expect("PORT").Send("200 ok\r\n").Expect("STOR")
+    server.LoginSteps()
+        .Expect("TYPE")
+        .Send("200 ok\r\n")
+        .Expect("PORT")
+        .Send("200 ok\r\n")
+        .Expect("STOR")
         // 150 first, the connection only afterwards: the client's first write
         // comes before there is anyone to write to.
-        .SendParts({"150 send it\r\n", ""}).DataConnect().DataReceive().Send("226 stored\r\n");
+        .SendParts({"150 send it\r\n", ""})
+        .DataConnect()
+        .DataReceive()
+        .Send("226 stored\r\n");
     ASSERT_TRUE(server.Start()) << server.Error();
     {
         FtpClient client("127.0.0.1", server.Port(), "u", "p");
@@ -188,8 +230,16 @@ TEST(ScriptedFtp, AsciiUploadSendsCrLfLineEnds) {
     testsupport::TempDir local;
     local.Write("t.txt", "a\nb\r\nc\n");
     testsupport::ScriptedFtpServer server;
-    server.LoginSteps().Expect("TYPE").Send("200 ok\r\n").Expect("PORT").Send("200 ok\r\n").Expect("STOR")
-        .DataConnect().Send("150 ok\r\n").DataReceive().Send("226 ok\r\n");
+    server.LoginSteps()
+        .Expect("TYPE")
+        .Send("200 ok\r\n")
+        .Expect("PORT")
+        .Send("200 ok\r\n")
+        .Expect("STOR")
+        .DataConnect()
+        .Send("150 ok\r\n")
+        .DataReceive()
+        .Send("226 ok\r\n");
     ASSERT_TRUE(server.Start()) << server.Error();
     {
         FtpClient client("127.0.0.1", server.Port(), "u", "p");
@@ -238,10 +288,12 @@ TEST(ScriptedFtp, HostileRepliesAreRefusedNotTrusted) {
     };
     const Case cases[] = {
         {"short line", [](auto& s) { s.Send("22\r\n"); }, 999, "Invalid reply"},
-        {"garbage code", [](auto& s) { s.Send(std::string("\x01\xff\x00 garbage\r\n", 13)); }, 999, "trying to connect"},
+        {"garbage code", [](auto& s) { s.Send(std::string("\x01\xff\x00 garbage\r\n", 13)); }, 999,
+         "trying to connect"},
         {"endless line", [](auto& s) { s.SendForever("x"); }, 999, "Invalid reply"},
         {"wrong code", [](auto& s) { s.Send("421 too many users\r\n"); }, 421, "trying to connect"},
-        {"hang-up before greeting", [](auto& s) { s.Close(); }, 998, "reading reply from FTP server"},
+        {"hang-up before greeting", [](auto& s) { s.Close(); }, 998,
+         "reading reply from FTP server"},
     };
     for (const Case& c : cases) {
         testsupport::ScriptedFtpServer server;
@@ -256,7 +308,11 @@ TEST(ScriptedFtp, HostileRepliesAreRefusedNotTrusted) {
 
 TEST(ScriptedFtp, Reply257WithoutQuotesGivesAnEmptyDirectory) {
     testsupport::ScriptedFtpServer server;
-    server.LoginSteps().Expect("PWD").Send("257 /no/quotes here\r\n").Expect("PWD").Send("257 \"\r\n");
+    server.LoginSteps()
+        .Expect("PWD")
+        .Send("257 /no/quotes here\r\n")
+        .Expect("PWD")
+        .Send("257 \"\r\n");
     ASSERT_TRUE(server.Start()) << server.Error();
     FtpClient client("127.0.0.1", server.Port(), "u", "p");
     EXPECT_EQ(client.CurrentDir(), "");
@@ -280,8 +336,9 @@ TEST(ScriptedFtp, ArgumentsThatWouldInjectCommandsOrOverflowTheLineAreRefused) {
         // A name just short of the limit goes out whole.
         EXPECT_TRUE(client.ChangeDir(std::string(FtpClient::kMaxCommandLine - 6, 'b')));
     }
-    EXPECT_EQ(server.Transcript(),
-              Join(kLogin, {"CWD " + std::string(FtpClient::kMaxCommandLine - 6, 'b') + "\r\n", "EOF"}));
+    EXPECT_EQ(
+        server.Transcript(),
+        Join(kLogin, {"CWD " + std::string(FtpClient::kMaxCommandLine - 6, 'b') + "\r\n", "EOF"}));
 }
 
 TEST(ScriptedFtp, AbortSendsUrgentInterruptThenAborAndQuit) {
@@ -304,8 +361,9 @@ TEST(ScriptedFtp, AbortSendsUrgentInterruptThenAborAndQuit) {
     }
     Lines t = server.Transcript();
     ASSERT_EQ(t.size(), 8u);
-    EXPECT_EQ(t[5], "\xff\xf4"
-                    "ABOR\r\n");
+    EXPECT_EQ(t[5],
+              "\xff\xf4"
+              "ABOR\r\n");
     EXPECT_EQ(t[6], "QUIT\r\n");
     EXPECT_EQ(t[7], "EOF");
 }

@@ -5,7 +5,8 @@ namespace testsupport {
 
 FtpServer::FtpServer(const std::string& root) : FtpServer(root, Options()) {}
 
-FtpServer::FtpServer(const std::string& root, const Options& options) : root_(root), options_(options) {
+FtpServer::FtpServer(const std::string& root, const Options& options)
+    : root_(root), options_(options) {
     std::vector<std::string> args{root, "--user", options.user, "--password", options.password};
     if (options.anonymous) args.push_back("--anonymous");
     process_ = std::make_unique<ServerProcess>("pyftpd_server.py", args);

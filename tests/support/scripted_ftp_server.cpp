@@ -37,11 +37,21 @@ std::string ParseJsonString(const std::string& text, size_t& i) {
         }
         char e = text[i++];
         switch (e) {
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
             case 'u': {
                 unsigned code = static_cast<unsigned>(std::stoul(text.substr(i, 4), nullptr, 16));
                 i += 4;
@@ -52,7 +62,8 @@ std::string ParseJsonString(const std::string& text, size_t& i) {
                 }
                 break;
             }
-            default: out += e;
+            default:
+                out += e;
         }
     }
     ++i;
@@ -69,7 +80,9 @@ ScriptedFtpServer& ScriptedFtpServer::Step(const std::string& key, const std::st
     return *this;
 }
 
-ScriptedFtpServer& ScriptedFtpServer::Send(const std::string& text) { return Step("send", JsonString(text)); }
+ScriptedFtpServer& ScriptedFtpServer::Send(const std::string& text) {
+    return Step("send", JsonString(text));
+}
 ScriptedFtpServer& ScriptedFtpServer::SendParts(const std::vector<std::string>& parts) {
     std::string list = "[";
     for (size_t i = 0; i < parts.size(); ++i) list += (i ? ", " : "") + JsonString(parts[i]);
@@ -113,12 +126,14 @@ bool ScriptedFtpServer::Start() {
     for (size_t i = 0; i < steps_.size(); ++i) json += (i ? ",\n" : "") + steps_[i];
     json += "\n]\n";
     std::string script = dir_.Write("script.json", json);
-    process_ = std::make_unique<ServerProcess>("scripted_ftp_server.py",
-                                               std::vector<std::string>{script, dir_.File("transcript")});
+    process_ = std::make_unique<ServerProcess>(
+        "scripted_ftp_server.py", std::vector<std::string>{script, dir_.File("transcript")});
     return process_->Port() > 0;
 }
 
-const std::string& ScriptedFtpServer::Error() const { return process_ ? process_->Error() : error_; }
+const std::string& ScriptedFtpServer::Error() const {
+    return process_ ? process_->Error() : error_;
+}
 
 std::vector<std::string> ScriptedFtpServer::Transcript() {
     std::vector<std::string> lines;

@@ -19,7 +19,8 @@ namespace testsupport {
 
 namespace {
 int RemainingMs(std::chrono::steady_clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 }  // namespace
@@ -75,7 +76,8 @@ ServerProcess::ServerProcess(const std::string& script, const std::vector<std::s
 
 bool ServerProcess::WaitForExit(double seconds) {
     if (pid_ < 0) return true;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    auto deadline = std::chrono::steady_clock::now() +
+                    std::chrono::milliseconds(static_cast<int>(seconds * 1000));
     for (;;) {
         pollfd p{stdoutFd_, POLLIN, 0};
         int ready = poll(&p, 1, RemainingMs(deadline));

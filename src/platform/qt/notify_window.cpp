@@ -29,7 +29,7 @@ NotifyWindow* NotifyWindow::Instance() {
     return window;
 }
 
-NotifyWindow::NotifyWindow() : object_(new QObject()) {}
+NotifyWindow::NotifyWindow() : object_(new QObject()) { object_->setObjectName("WendsWindow"); }
 
 void NotifyWindow::Select(int fd, int mask) {
     Watch& w = watches_[fd];
@@ -37,12 +37,14 @@ void NotifyWindow::Select(int fd, int mask) {
     if (!w.reader) {
         w.reader = new QSocketNotifier(fd, QSocketNotifier::Read, object_);
         w.reader->setEnabled(false);
-        QObject::connect(w.reader, &QSocketNotifier::activated, object_, [this, fd] { OnReadable(fd); });
+        QObject::connect(w.reader, &QSocketNotifier::activated, object_,
+                         [this, fd] { OnReadable(fd); });
     }
     if (!w.writer) {
         w.writer = new QSocketNotifier(fd, QSocketNotifier::Write, object_);
         w.writer->setEnabled(false);
-        QObject::connect(w.writer, &QSocketNotifier::activated, object_, [this, fd] { OnWritable(fd); });
+        QObject::connect(w.writer, &QSocketNotifier::activated, object_,
+                         [this, fd] { OnWritable(fd); });
     }
     EnableReader(w);
 }
@@ -161,8 +163,8 @@ LookupResult RunLookup(const std::string& host, bool reverse, int* error) {
             return result;
         }
         char name[NI_MAXHOST];
-        int rc = getnameinfo(reinterpret_cast<sockaddr*>(&sa), sizeof sa, name, sizeof name, nullptr, 0,
-                             NI_NAMEREQD);
+        int rc = getnameinfo(reinterpret_cast<sockaddr*>(&sa), sizeof sa, name, sizeof name,
+                             nullptr, 0, NI_NAMEREQD);
         if (rc != 0) {
             // An address without a name is "no data", not an unknown host.
             *error = rc == EAI_NONAME ? EAI_NODATA : rc;

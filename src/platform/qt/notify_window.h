@@ -52,7 +52,8 @@ public:
     // For kSocketMessage: handle = socket, event = one NotifyEvent, error =
     // an errno value or 0. For kLookupMessage: handle = task, event = 0,
     // error = a getaddrinfo EAI_* code or 0.
-    using Procedure = std::function<void(unsigned message, std::intptr_t handle, int event, int error)>;
+    using Procedure =
+        std::function<void(unsigned message, std::intptr_t handle, int event, int error)>;
 
     // The process's window, created on first use. Null when there is no
     // QCoreApplication (nothing could ever deliver a notification).
