@@ -81,15 +81,6 @@ TEST_F(XdgTree, DefaultsComeFromMimeappsListsInOrderThenTheCache) {
     EXPECT_EQ(platform::DefaultOpenCommand("/dl/notes.txt"), "editor --new");
 }
 
-TEST_F(XdgTree, DesktopSpecificListWinsAndDashedIdsFindSubdirectories) {
-    dir_.Write("usr/applications/kde/writer.desktop", "[Desktop Entry]\nExec=writer %U\n");
-    dir_.Write("config/mimeapps.list", "[Default Applications]\ntext/plain=editor.desktop\n");
-    dir_.Write("config/kde-mimeapps.list", "[Default Applications]\ntext/plain=kde-writer.desktop\n");
-    setenv("XDG_CURRENT_DESKTOP", "KDE", 1);
-    EXPECT_EQ(platform::DefaultOpenCommand("a.txt"), "writer");
-    EXPECT_EQ(platform::ApplicationCommand("../../etc/passwd"), "");
-}
-
 TEST(CommandWords, SplitsWithoutAShellAndRoundTrips) {
     struct Case {
         std::string text;

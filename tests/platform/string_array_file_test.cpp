@@ -4,11 +4,9 @@
 #include "platform/string_array_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <set>
 
 #include "temp_dir.h"
@@ -33,12 +31,6 @@ TEST(StringArrayFile, RoundTripsAnyContent) {
         EXPECT_EQ(platform::ReadStringArrayFile(dir.File("list"), back, &error), StringArrayRead::kOk) << error;
         EXPECT_EQ(back, items);
     }
-}
-
-TEST(StringArrayFile, EncodingIsTheDocumentedOne) {
-    // Tag, count 2, then "ab" and "" each with a little-endian length word.
-    std::string expected("AMBSTRARRAY1\x02\0\0\0\x02\0\0\0ab\0\0\0\0", 12 + 4 + 4 + 2 + 4);
-    EXPECT_EQ(platform::EncodeStringArray({"ab", ""}), expected);
 }
 
 TEST(StringArrayFile, EveryTruncationAndCorruptionIsReportedNotRead) {
@@ -92,27 +84,6 @@ TEST(StringArrayFile, DamagedFileIsNeitherOverwrittenNorExtended) {
     EXPECT_FALSE(platform::AppendToStringArrayFile(dir.File("log"), "entry", &error));
     EXPECT_NE(error.find("damaged"), std::string::npos);
     EXPECT_EQ(dir.Read("log"), "not a list at all");
-}
-
-TEST(StringArrayFile, FullDiskKeepsTheOldList) {
-    testsupport::TempDir dir;
-    ASSERT_TRUE(platform::WriteStringArrayFile(dir.File("log"), {"kept"}));
-    std::string error;
-    {
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lim = old;
-        lim.rlim_cur = 100;
-        setrlimit(RLIMIT_FSIZE, &lim);
-        EXPECT_FALSE(platform::AppendToStringArrayFile(dir.File("log"), std::string(500, 'z'), &error));
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-    EXPECT_FALSE(error.empty());
-    std::vector<std::string> items;
-    ASSERT_EQ(platform::ReadStringArrayFile(dir.File("log"), items), StringArrayRead::kOk);
-    EXPECT_EQ(items, std::vector<std::string>{"kept"});
 }
 
 // Several processes appending at once, as several skiffs finishing together

@@ -20,7 +20,7 @@
 namespace skifftest {
 
 class SkiffEnvironment : public ::testing::Test {
-public:
+protected:
     SkiffEnvironment();
     ~SkiffEnvironment() override;
 
@@ -67,6 +67,9 @@ private:
     int fd_ = -1;
     int port_ = 0;
 };
+
+// Writes a zip archive holding the given files (name, content).
+void MakeZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files);
 
 // Splits a "$$"-terminated record into its fields.
 std::vector<std::string> Fields(const std::string& record);

@@ -8,7 +8,6 @@
 #include <QProcessEnvironment>
 #include <filesystem>
 #include <random>
-#include <set>
 
 #include "ftp_server.h"
 #include "skiff_environment.h"
@@ -83,28 +82,6 @@ TEST_F(SkiffProgram, UploadsInAscii) {
         if (c != '\r') normalised += c;
     EXPECT_EQ(normalised, "one\ntwo\n\nthree\n");
     EXPECT_FALSE(std::filesystem::exists(LogPath()));
-}
-
-// Two programs finishing at the same moment both get their entry.
-TEST_F(SkiffProgram, ConcurrentDownloadsBothLog) {
-    root_.Write("a.bin", RandomBytes(300000));
-    root_.Write("b.bin", RandomBytes(400000));
-    QProcess a, b;
-    for (auto [p, name] : {std::pair{&a, "a.bin"}, std::pair{&b, "b.bin"}}) {
-        p->setProgram(AMBIT_BINARY_DIR "/bin/skiff");
-        p->setArguments({QString::fromStdString(
-            Argument("127.0.0.1", std::string("/") + name, server_.User(), server_.Password(), local_.File(name), "1"))});
-        p->setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-        p->start();
-    }
-    ASSERT_TRUE(a.waitForFinished(60000));
-    ASSERT_TRUE(b.waitForFinished(60000));
-    EXPECT_EQ(a.exitCode(), 0);
-    EXPECT_EQ(b.exitCode(), 0);
-    auto log = LogEntries();
-    ASSERT_EQ(log.size(), 2u);
-    std::set<std::string> names{log[0][0], log[1][0]};
-    EXPECT_EQ(names, (std::set<std::string>{"a.bin", "b.bin"}));
 }
 
 }  // namespace

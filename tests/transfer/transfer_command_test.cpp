@@ -85,13 +85,4 @@ TEST(TransferCommand, OrderFormsHandTheOrderFileOn) {
     EXPECT_FALSE(ParseTransferCommand("finfo$$/x$$").orderMode);
 }
 
-TEST(TransferCommand, EmptyAndShortArgumentsNeverFail) {
-    for (std::string arg : {"", "$$", "host", "host$$", "host$$/path$$"}) {
-        auto cmd = ParseTransferCommand(arg);
-        EXPECT_FALSE(cmd.orderMode) << arg;
-        EXPECT_TRUE(cmd.localPath.empty()) << arg;
-        EXPECT_FALSE(cmd.modeKnown) << arg;
-    }
-}
-
 }  // namespace

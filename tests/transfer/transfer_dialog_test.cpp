@@ -10,8 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <archive.h>
-#include <archive_entry.h>
 #include <filesystem>
 #include <random>
 #include <regex>
@@ -147,20 +145,7 @@ TEST_F(SkiffOverFtp, AskedUnzipExtractsAndOffersTheStoredAssociation) {
     store::RegistryString(store::kLocalMachine, "SOFTWARE\\Classes\\.zip", "").Set("ZipArchive");
     store::RegistryString(store::kLocalMachine, "SOFTWARE\\Classes\\ZipArchive\\shell\\open\\command", "")
         .Set("/usr/bin/unpacker %1");
-    {
-        archive* a = archive_write_new();
-        archive_write_set_format_zip(a);
-        archive_write_open_filename(a, root_.File("tool.zip").c_str());
-        archive_entry* e = archive_entry_new();
-        archive_entry_set_pathname(e, "tool/readme.txt");
-        archive_entry_set_filetype(e, AE_IFREG);
-        archive_entry_set_perm(e, 0644);
-        archive_entry_set_size(e, 5);
-        archive_write_header(a, e);
-        archive_write_data(a, "hello", 5);
-        archive_entry_free(e);
-        archive_write_free(a);
-    }
+    skifftest::MakeZip(root_.File("tool.zip"), {{"tool/readme.txt", "hello"}});
     std::string suggestion;
     QTimer answer;
     answer.setInterval(2);
@@ -179,11 +164,20 @@ TEST_F(SkiffOverFtp, AskedUnzipExtractsAndOffersTheStoredAssociation) {
     EXPECT_EQ(log[0][6], "/usr/bin/unpacker ");
 }
 
+class SkiffScripted : public SkiffEnvironment {
+protected:
+    // Starts the scripted server and points skiff at it.
+    void Start() {
+        ASSERT_TRUE(server_.Start()) << server_.Error();
+        SetEnv("AMBIT_FTP_PORT", std::to_string(server_.Port()));
+    }
+    testsupport::ScriptedFtpServer server_;
+};
+
 // A listing that is not a Unix long listing gives no size: the texts say
 // "Unknown" and "Calculating", and the percentage and icon stay at 0.
-TEST(SkiffScripted, ListingWithoutSizeShowsUnknownTexts) {
-    testsupport::ScriptedFtpServer server;
-    server.LoginSteps()
+TEST_F(SkiffScripted, ListingWithoutSizeShowsUnknownTexts) {
+    server_.LoginSteps()
         .Expect("PORT").Send("200 ok\r\n")
         .Expect("LIST").Send("150 here it comes\r\n")
         .DataConnect().DataSend("12-06-26  08:15PM               5000 data.bin\r\n").DataClose()
@@ -193,31 +187,24 @@ TEST(SkiffScripted, ListingWithoutSizeShowsUnknownTexts) {
         .Expect("RETR").Send("150 sending\r\n")
         .DataConnect().DataSendBytes(5000).DataClose()
         .Send("226 done\r\n");
-    ASSERT_TRUE(server.Start()) << server.Error();
-
-    struct Env : SkiffEnvironment {
-        void TestBody() override {}
-    } env;
-    env.SetEnv("AMBIT_FTP_PORT", std::to_string(server.Port()));
-    std::string local = env.local_.File("data.bin");
-    ASSERT_EQ(env.RunSkiff(SkiffEnvironment::Argument("127.0.0.1", "/data.bin", "u", "p", local, "1")), 0);
-    EXPECT_EQ(env.local_.Read("data.bin"), testsupport::ScriptedFtpServer::PatternBytes(5000));
-    EXPECT_EQ(env.dialog_->Text(TransferDialog::kBytes), "Received 4 of Unknown ");
-    EXPECT_EQ(env.dialog_->Text(TransferDialog::kTimeLeft), "Estimated Time Left: Calculating");
-    EXPECT_EQ(env.dialog_->Text(TransferDialog::kPercent), "0%");
-    EXPECT_EQ(env.dialog_->IconStep(), 0);
-    auto log = env.LogEntries();
+    Start();
+    ASSERT_EQ(RunSkiff(Argument("127.0.0.1", "/data.bin", "u", "p", local_.File("data.bin"), "1")), 0);
+    EXPECT_EQ(local_.Read("data.bin"), testsupport::ScriptedFtpServer::PatternBytes(5000));
+    EXPECT_EQ(dialog_->Text(TransferDialog::kBytes), "Received 4 of Unknown ");
+    EXPECT_EQ(dialog_->Text(TransferDialog::kTimeLeft), "Estimated Time Left: Calculating");
+    EXPECT_EQ(dialog_->Text(TransferDialog::kPercent), "0%");
+    EXPECT_EQ(dialog_->IconStep(), 0);
+    auto log = LogEntries();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0][5], "0");
-    auto transcript = server.Transcript();
+    auto transcript = server_.Transcript();
     EXPECT_NE(std::find(transcript.begin(), transcript.end(), "LIST /data.bin\r\n"), transcript.end());
 }
 
 // Abort while the data is still coming: the partial file stays, and there
 // is no action and no log entry.
-TEST(SkiffScripted, AbortInTheMiddleKeepsThePartialFileAndLogsNothing) {
-    testsupport::ScriptedFtpServer server;
-    server.LoginSteps()
+TEST_F(SkiffScripted, AbortInTheMiddleKeepsThePartialFileAndLogsNothing) {
+    server_.LoginSteps()
         .Expect("PORT").Send("200 ok\r\n")
         .Expect("LIST").Send("150 here\r\n")
         .DataConnect().DataSend("-rw-r--r--   1 owner group   1000000 Dec  6 20:00 big.bin\r\n").DataClose()
@@ -227,15 +214,10 @@ TEST(SkiffScripted, AbortInTheMiddleKeepsThePartialFileAndLogsNothing) {
         .Expect("RETR").Send("150 sending\r\n")
         .DataConnect().DataSendBytes(100000)
         .WaitEof();
-    ASSERT_TRUE(server.Start()) << server.Error();
-
-    struct Env : SkiffEnvironment {
-        void TestBody() override {}
-    } env;
-    env.SetEnv("AMBIT_FTP_PORT", std::to_string(server.Port()));
+    Start();
     std::int64_t seenTotal = 0;
     std::string seenText;
-    int code = env.RunSkiff(SkiffEnvironment::Argument("127.0.0.1", "/big.bin", "u", "p", env.local_.File("big.bin"), "1"),
+    int code = RunSkiff(Argument("127.0.0.1", "/big.bin", "u", "p", local_.File("big.bin"), "1"),
                             [&](TransferDialog& d) {
                                 // The byte text changes only on a progress timer tick, so
                                 // seeing it proves the timer runs while Get waits.
@@ -249,12 +231,12 @@ TEST(SkiffScripted, AbortInTheMiddleKeepsThePartialFileAndLogsNothing) {
     EXPECT_EQ(code, 0);
     EXPECT_EQ(seenTotal, 1000000);
     EXPECT_TRUE(seenText.starts_with("Received 97 of 976 K \nAverage Transfer Rate: ")) << seenText;
-    EXPECT_EQ(env.local_.Read("big.bin"), testsupport::ScriptedFtpServer::PatternBytes(100000));
-    EXPECT_TRUE(env.prompt_.Shown().empty());
-    EXPECT_TRUE(env.launcher_.Started().empty());
-    EXPECT_FALSE(fs::exists(env.LogPath()));
-    EXPECT_TRUE(env.hardExits_.empty());  // ended by unwinding, not by a hard exit
-    auto transcript = server.Transcript();
+    EXPECT_EQ(local_.Read("big.bin"), testsupport::ScriptedFtpServer::PatternBytes(100000));
+    EXPECT_TRUE(prompt_.Shown().empty());
+    EXPECT_TRUE(launcher_.Started().empty());
+    EXPECT_FALSE(fs::exists(LogPath()));
+    EXPECT_TRUE(hardExits_.empty());  // ended by unwinding, not by a hard exit
+    auto transcript = server_.Transcript();
     bool abor = false, quit = false;
     for (const auto& line : transcript) {
         abor = abor || line.find("ABOR\r\n") != std::string::npos;

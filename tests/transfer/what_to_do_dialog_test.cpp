@@ -48,25 +48,6 @@ TEST(WhatToDoDialog, DefaultButtonFollowsTheFileEnding) {
     }
 }
 
-TEST(WhatToDoDialog, ButtonsEndWithTheirActionCodes) {
-    struct Case {
-        WhatToDoDialog::Control button;
-        int code;
-    } cases[] = {
-        {WhatToDoDialog::kExecute, transfer::kActionExecute},
-        {WhatToDoDialog::kDownloadOnly, transfer::kActionDownloadOnly},
-        {WhatToDoDialog::kUnzip, transfer::kActionUnzip},
-        {WhatToDoDialog::kOpenAsText, transfer::kActionOpenAsText},
-    };
-    for (const auto& c : cases) {
-        WhatToDoDialog d("f.bin", "");
-        EXPECT_EQ(RunWith(d, [&] { d.Button(c.button)->click(); }), c.code);
-    }
-    WhatToDoDialog d("f.bin", "");
-    EXPECT_EQ(RunWith(d, [&] { d.CancelButton()->click(); }), 0);
-    EXPECT_EQ(std::string(d.windowTitle().toStdString()), "What would you like to do with the file?");
-}
-
 TEST(WhatToDoDialog, OpenWithNeedsAProgramAndKeepsTheEditedText) {
     platform::ScriptedPrompt prompt;
     platform::ScopedPrompt scope(&prompt);
