@@ -44,6 +44,7 @@ TEST(WhatToDoDialog, DefaultButtonFollowsTheFileEnding) {
             d.reject();
         });
         EXPECT_EQ(shownDefault, d.Button(c.button)) << c.name;
+        EXPECT_EQ(d.windowTitle().toStdString(), "What would you like to do with the file?");
         EXPECT_EQ(prompt.toStdString(), std::string("What would you like to do with ") + c.name + "?");
     }
 }
