@@ -4,6 +4,7 @@
 #include "store/registry_errors.h"
 #include "store/registry_key.h"
 #include "store/registry_string.h"
+#include "transfer/string_printf.h"
 
 namespace transfer {
 
@@ -23,11 +24,13 @@ std::string FileAssociation::CutCommand(const std::string& command) {
 std::string FileAssociation::FromRegistry(const std::string& extension) {
     if (extension.empty()) return "";
     try {
-        std::string type =
-            store::RegistryString(store::kLocalMachine, "SOFTWARE\\Classes\\" + extension, "").Get();
+        std::string type = store::RegistryString(store::kLocalMachine,
+                                                 StringPrintf("SOFTWARE\\Classes\\%s", extension.c_str()), "")
+                               .Get();
         if (type.empty()) return "";
         std::string command =
-            store::RegistryString(store::kLocalMachine, "SOFTWARE\\Classes\\" + type + "\\shell\\open\\command", "")
+            store::RegistryString(store::kLocalMachine,
+                                  StringPrintf("SOFTWARE\\Classes\\%s\\shell\\open\\command", type.c_str()), "")
                 .Get();
         return CutCommand(command);
     } catch (const store::CRegistryError&) {

@@ -1,27 +1,23 @@
 #include "transfer/progress_texts.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <climits>
+
+#include "transfer/string_printf.h"
 
 namespace transfer {
 namespace {
 
-template <typename... Args>
-std::string Format(const char* fmt, Args... args) {
-    char buf[512];
-    std::snprintf(buf, sizeof buf, fmt, args...);
-    return buf;
-}
-
 std::string TimeLeftText(double rate, int64_t remaining) {
     if (rate == 0) return "Estimated Time Left: Calculating";
     // Truncated toward zero, as the estimate has always been.
-    long long seconds = static_cast<long long>(static_cast<double>(remaining) / rate);
-    if (seconds < 0) return "Estimated Time Left: Calculating";
-    if (seconds < 60) return Format("Estimated Time Left: %lld seconds", seconds);
-    if (seconds <= 3600)
-        return Format("Estimated Time Left: %lld minutes and %lld seconds", seconds / 60, seconds % 60);
-    return Format("Estimated Time Left: %lld hours and %lld minutes", seconds / 3600, (seconds % 3600) / 60);
+    double estimate = static_cast<double>(remaining) / rate;
+    if (estimate < 0) return "Estimated Time Left: Calculating";
+    // Beyond 68 years the estimate means nothing anyway; capped, it fits an int.
+    int seconds = estimate >= INT_MAX ? INT_MAX : static_cast<int>(estimate);
+    if (seconds < 60) return StringPrintf("Estimated Time Left: %d seconds", seconds);
+    if (seconds <= 3600) return StringPrintf("Estimated Time Left: %d minutes and %d seconds", seconds / 60, seconds % 60);
+    return StringPrintf("Estimated Time Left: %d hours and %d minutes", seconds / 3600, (seconds % 3600) / 60);
 }
 
 }  // namespace
@@ -35,16 +31,16 @@ ProgressTexts ProgressTexts::Compute(const ProgressInput& in) {
     const long long totalK = in.totalSize / 1024;
     if (in.bytesDone > 0) {
         if (in.totalSize < in.bytesDone)
-            t.bytesText = Format("Received %lld of Unknown ", doneK);
+            t.bytesText = StringPrintf("Received %lld of Unknown ", doneK);
         else if (in.isDownload)
-            t.bytesText = Format("Received %lld of %lld K \nAverage Transfer Rate: %4.1f K per second.", doneK, totalK,
+            t.bytesText = StringPrintf("Received %lld of %lld K \nAverage Transfer Rate: %4.1f K per second.", doneK, totalK,
                                  rate / 1024.0);
         else
-            t.bytesText = Format("Sent %lld of %lld K", doneK, totalK);
+            t.bytesText = StringPrintf("Sent %lld of %lld K", doneK, totalK);
     } else if (in.isResume) {
         t.setBytesText = false;
     } else {
-        t.bytesText = "Connecting to: " + in.host;
+        t.bytesText = StringPrintf("Connecting to: %s", in.host.c_str());
     }
 
     const int64_t hundredth = in.totalSize / 100;
@@ -53,13 +49,13 @@ ProgressTexts ProgressTexts::Compute(const ProgressInput& in) {
         const int64_t thirteenth = in.totalSize / 13;
         if (thirteenth != 0) t.iconStep = static_cast<int>(std::clamp<int64_t>(in.bytesDone / thirteenth, 0, 13));
     }
-    t.percentText = Format("%d%%", t.percent);
-    t.title = in.displayName + Format("-%d%%", t.percent);
+    t.percentText = StringPrintf("%d%%", t.percent);
+    t.title = StringPrintf("%s-%d%%", in.displayName.c_str(), t.percent);
     return t;
 }
 
 std::string ProgressTexts::IconResource(int step) {
-    return Format(":/transfer/icons/progress-%02d.png", std::clamp(step, 0, 13));
+    return StringPrintf(":/transfer/icons/progress-%02d.png", std::clamp(step, 0, 13));
 }
 
 }  // namespace transfer
