@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    std::printf("%s$$%s$$%s$$%s$$%s$$%s$$\n", argv[1], argv[2], argv[3], letters.c_str(), argv[5], argv[6]);
+    std::printf("%s$$%s$$%s$$%s$$%s$$%s$$\n", argv[1], argv[2], argv[3], letters.c_str(), argv[5],
+                argv[6]);
     return 0;
 }

@@ -54,7 +54,8 @@ std::vector<std::string> DataDirs() {
 }
 
 std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
@@ -66,7 +67,8 @@ std::string Trim(const std::string& s) {
 }
 
 // The key=value lines of one [group] of an ini-style file, in order.
-std::vector<std::pair<std::string, std::string>> ReadGroup(const std::string& path, const std::string& group) {
+std::vector<std::pair<std::string, std::string>> ReadGroup(const std::string& path,
+                                                           const std::string& group) {
     std::vector<std::pair<std::string, std::string>> out;
     std::ifstream in(path);
     std::string line;
@@ -89,7 +91,8 @@ std::vector<std::pair<std::string, std::string>> ReadGroup(const std::string& pa
 // Where a desktop file id lives: "applications/<id>" under a data
 // directory, where a '-' of the id may also stand for a subdirectory.
 std::string FindDesktopFile(const std::string& id) {
-    if (id.empty() || id.find('/') != std::string::npos || id.find("..") != std::string::npos) return "";
+    if (id.empty() || id.find('/') != std::string::npos || id.find("..") != std::string::npos)
+        return "";
     std::vector<std::string> names{id};
     for (size_t dash = id.find('-'); dash != std::string::npos; dash = id.find('-', dash + 1)) {
         std::string n = id;
@@ -114,7 +117,11 @@ std::vector<std::string> ExecWords(const std::string& exec) {
         if (exec[i] == '\\' && i + 1 < exec.size()) {
             char n = exec[i + 1];
             if (n == 's' || n == 'n' || n == 't' || n == 'r' || n == '\\') {
-                unescaped += n == 's' ? ' ' : n == 'n' ? '\n' : n == 't' ? '\t' : n == 'r' ? '\r' : '\\';
+                unescaped += n == 's'   ? ' '
+                             : n == 'n' ? '\n'
+                             : n == 't' ? '\t'
+                             : n == 'r' ? '\r'
+                                        : '\\';
                 ++i;
                 continue;
             }
@@ -141,7 +148,8 @@ std::vector<std::string> ExecWords(const std::string& exec) {
 
 std::vector<std::string> MimeAppsLists() {
     std::vector<std::string> prefixes;
-    for (const auto& d : SplitList(Lower(Env("XDG_CURRENT_DESKTOP")), ':')) prefixes.push_back(d + "-");
+    for (const auto& d : SplitList(Lower(Env("XDG_CURRENT_DESKTOP")), ':'))
+        prefixes.push_back(d + "-");
     prefixes.push_back("");
     std::vector<std::string> dirs{ConfigHome()};
     for (auto& d : ConfigDirs()) dirs.push_back(d);
@@ -154,7 +162,8 @@ std::vector<std::string> MimeAppsLists() {
 
 // The first usable application listed for the type in the given group of
 // the given files, in the files' order.
-std::string FirstUsable(const std::vector<std::string>& files, const std::string& group, const std::string& type) {
+std::string FirstUsable(const std::vector<std::string>& files, const std::string& group,
+                        const std::string& type) {
     for (const auto& file : files) {
         for (const auto& [key, value] : ReadGroup(file, group)) {
             if (key != type) continue;
@@ -168,7 +177,8 @@ std::string FirstUsable(const std::vector<std::string>& files, const std::string
 }  // namespace
 
 std::string MimeTypeForFileName(const std::string& fileName) {
-    std::string name = fileName.substr(fileName.rfind('/') == std::string::npos ? 0 : fileName.rfind('/') + 1);
+    std::string name =
+        fileName.substr(fileName.rfind('/') == std::string::npos ? 0 : fileName.rfind('/') + 1);
     if (name.empty()) return "";
     std::string lowerName = Lower(name);
     std::string best;
@@ -233,8 +243,8 @@ std::string DefaultOpenCommand(const std::string& filePath) {
 }
 
 std::string PlainTextEditor() {
-    for (const char* editor : {"gnome-text-editor", "gedit", "kwrite", "kate", "mousepad", "pluma", "xed",
-                               "featherpad", "leafpad"}) {
+    for (const char* editor : {"gnome-text-editor", "gedit", "kwrite", "kate", "mousepad", "pluma",
+                               "xed", "featherpad", "leafpad"}) {
         if (!FindProgram(editor).empty()) return editor;
     }
     return "xdg-open";

@@ -23,7 +23,8 @@ void PutU32(std::string& out, uint32_t v) {
 
 uint32_t GetU32(const std::string& in, size_t at) {
     uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(static_cast<unsigned char>(in[at + i])) << (8 * i);
+    for (int i = 0; i < 4; ++i)
+        v |= static_cast<uint32_t>(static_cast<unsigned char>(in[at + i])) << (8 * i);
     return v;
 }
 
@@ -81,7 +82,8 @@ std::string EncodeStringArray(const std::vector<std::string>& items) {
     return out;
 }
 
-bool DecodeStringArray(const std::string& content, std::vector<std::string>& items, std::string* error) {
+bool DecodeStringArray(const std::string& content, std::vector<std::string>& items,
+                       std::string* error) {
     items.clear();
     if (content.size() < kTagSize + 4 || content.compare(0, kTagSize, kTag) != 0)
         return Fail(error, "it is not a string list of this program");
@@ -106,7 +108,8 @@ bool DecodeStringArray(const std::string& content, std::vector<std::string>& ite
     return true;
 }
 
-StringArrayRead ReadStringArrayFile(const std::string& path, std::vector<std::string>& items, std::string* error) {
+StringArrayRead ReadStringArrayFile(const std::string& path, std::vector<std::string>& items,
+                                    std::string* error) {
     items.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -114,7 +117,7 @@ StringArrayRead ReadStringArrayFile(const std::string& path, std::vector<std::st
         Fail(error, "Could not open " + path + ": " + std::strerror(errno));
         return StringArrayRead::kFailed;
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
         static_cast<uint64_t>(st.st_size) > kMaxStringArrayFileSize) {
         ::close(fd);
@@ -152,22 +155,25 @@ StringArrayRead ReadStringArrayFile(const std::string& path, std::vector<std::st
     return StringArrayRead::kOk;
 }
 
-bool WriteStringArrayFile(const std::string& path, const std::vector<std::string>& items, std::string* error,
-                          mode_t mode) {
+bool WriteStringArrayFile(const std::string& path, const std::vector<std::string>& items,
+                          std::string* error, mode_t mode) {
     return WriteFileAtomically(path, EncodeStringArray(items), error, mode);
 }
 
-bool UpdateStringArrayFile(const std::string& path, const std::function<bool(std::vector<std::string>&)>& change,
+bool UpdateStringArrayFile(const std::string& path,
+                           const std::function<bool(std::vector<std::string>&)>& change,
                            std::string* error, mode_t mode) {
     FileLock lock(path + ".lock");
-    if (!lock.Held()) return Fail(error, "Could not lock " + path + ": " + std::strerror(lock.Error()));
+    if (!lock.Held())
+        return Fail(error, "Could not lock " + path + ": " + std::strerror(lock.Error()));
     std::vector<std::string> items;
     if (ReadStringArrayFile(path, items, error) == StringArrayRead::kFailed) return false;
     if (!change(items)) return true;
     return WriteStringArrayFile(path, items, error, mode);
 }
 
-bool AppendToStringArrayFile(const std::string& path, const std::string& item, std::string* error, mode_t mode) {
+bool AppendToStringArrayFile(const std::string& path, const std::string& item, std::string* error,
+                             mode_t mode) {
     return UpdateStringArrayFile(
         path,
         [&](std::vector<std::string>& items) {

@@ -51,16 +51,19 @@ private:
 // ones. No symbolic link is ever followed on the way (O_NOFOLLOW on each
 // step), so an entry can never be written through a link, whether the link
 // came from this archive or was there before. *why is set on failure.
-Fd OpenDirectoryPath(int root, const std::vector<std::string>& dirs, size_t count, std::string* why) {
+Fd OpenDirectoryPath(int root, const std::vector<std::string>& dirs, size_t count,
+                     std::string* why) {
     Fd cur(::dup(root));
     for (size_t i = 0; i < count && cur.ok(); ++i) {
         if (::mkdirat(cur.get(), dirs[i].c_str(), 0755) != 0 && errno != EEXIST) {
             *why = std::strerror(errno);
             return Fd();
         }
-        Fd next(::openat(cur.get(), dirs[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        Fd next(
+            ::openat(cur.get(), dirs[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!next.ok()) {
-            *why = (errno == ELOOP || errno == ENOTDIR) ? "a link or a file stands in its path" : std::strerror(errno);
+            *why = (errno == ELOOP || errno == ENOTDIR) ? "a link or a file stands in its path"
+                                                        : std::strerror(errno);
             return Fd();
         }
         cur = std::move(next);
@@ -82,7 +85,8 @@ bool WriteAll(int fd, const void* data, size_t size) {
     return true;
 }
 
-void Note(ZipExtractResult& r, std::vector<std::string>& list, const std::string& name, const std::string& why) {
+void Note(ZipExtractResult& r, std::vector<std::string>& list, const std::string& name,
+          const std::string& why) {
     list.push_back(name);
     if (r.error.empty()) r.error = "\"" + name + "\": " + why;
 }
@@ -90,7 +94,8 @@ void Note(ZipExtractResult& r, std::vector<std::string>& list, const std::string
 // Copies the current entry's data into a new file; on any failure the
 // partial file is removed so that no truncated file looks complete.
 bool ExtractFile(archive* a, int dir, const std::string& base, mode_t perm, std::string* why) {
-    Fd out(::openat(dir, base.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+    Fd out(
+        ::openat(dir, base.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!out.ok()) {
         *why = errno == ELOOP ? "a link stands in its place" : std::strerror(errno);
         return false;
@@ -177,7 +182,8 @@ ZipExtractResult ExtractZip(const std::string& archivePath, const std::string& t
     archive_read_support_filter_all(a);
     if (archive_read_open_filename(a, archivePath.c_str(), 1 << 16) != ARCHIVE_OK) {
         const char* e = archive_error_string(a);
-        result.error = "Could not open the archive " + archivePath + ": " + (e ? e : "unknown format");
+        result.error =
+            "Could not open the archive " + archivePath + ": " + (e ? e : "unknown format");
         archive_read_free(a);
         return result;
     }
@@ -196,7 +202,8 @@ ZipExtractResult ExtractZip(const std::string& archivePath, const std::string& t
         if (r < ARCHIVE_WARN) {
             const char* e = archive_error_string(a);
             if (result.error.empty())
-                result.error = "The archive " + archivePath + " is damaged: " + (e ? e : "unreadable entry");
+                result.error =
+                    "The archive " + archivePath + " is damaged: " + (e ? e : "unreadable entry");
             break;
         }
         const char* rawName = archive_entry_pathname(entry);
@@ -204,7 +211,8 @@ ZipExtractResult ExtractZip(const std::string& archivePath, const std::string& t
         std::string clean;
         if (!SafeEntryName(name, &clean)) {
             bool harmless = !name.empty() && name[0] != '/' && name.find("..") == std::string::npos;
-            if (!harmless) Note(result, result.skipped, name, "it would be written outside the folder");
+            if (!harmless)
+                Note(result, result.skipped, name, "it would be written outside the folder");
             continue;  // "./" and the like name the folder itself
         }
         std::vector<std::string> parts = SplitPath(clean);
@@ -239,8 +247,9 @@ ZipExtractResult ExtractZip(const std::string& archivePath, const std::string& t
         }
         const std::string& base = parts.back();
         if (type == AE_IFLNK) {
-            struct stat st{};
-            if (::fstatat(dir.get(), base.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+            struct stat st {};
+            if (::fstatat(dir.get(), base.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                !S_ISDIR(st.st_mode))
                 ::unlinkat(dir.get(), base.c_str(), 0);
             if (::symlinkat(archive_entry_symlink(entry), dir.get(), base.c_str()) == 0)
                 ++result.extracted;

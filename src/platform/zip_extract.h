@@ -16,10 +16,10 @@ struct ZipExtractResult {
     // The archive could be opened and read to its end (individual entries
     // may still have been skipped or failed).
     bool archiveRead = false;
-    int extracted = 0;                   // files, directories and links written
-    std::vector<std::string> skipped;    // entry names refused as unsafe or unsupported
-    std::vector<std::string> failed;     // entry names that could not be written
-    std::string error;                   // first error met, for the user; "" when none
+    int extracted = 0;                 // files, directories and links written
+    std::vector<std::string> skipped;  // entry names refused as unsafe or unsupported
+    std::vector<std::string> failed;   // entry names that could not be written
+    std::string error;                 // first error met, for the user; "" when none
 
     bool Complete() const { return archiveRead && skipped.empty() && failed.empty(); }
 };

@@ -6,7 +6,9 @@
 
 namespace transfer {
 
-std::string DownloadLog::Path() { return platform::JoinPath(platform::SystemDirectory(), "ambit.log"); }
+std::string DownloadLog::Path() {
+    return platform::JoinPath(platform::SystemDirectory(), "ambit.log");
+}
 
 std::string DownloadLog::Format(const DownloadLogEntry& e) {
     char when[32] = "";
@@ -30,7 +32,8 @@ std::string DownloadLog::Format(const DownloadLogEntry& e) {
     return out;
 }
 
-bool DownloadLog::Append(const DownloadLogEntry& entry, const std::string& path, std::string* error) {
+bool DownloadLog::Append(const DownloadLogEntry& entry, const std::string& path,
+                         std::string* error) {
     size_t slash = path.rfind('/');
     if (slash != std::string::npos && slash > 0) platform::MakeDirectories(path.substr(0, slash));
     std::string why;

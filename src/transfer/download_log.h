@@ -21,11 +21,11 @@ struct DownloadLogEntry {
     int actionCode = 1000;
     std::time_t when = 0;
     int64_t totalSize = 0;
-    std::string openWith;          // "" is logged as "NONE"
+    std::string openWith;  // "" is logged as "NONE"
     std::string remotePath;
     std::string user;
     std::string scrambledPassword;
-    std::string price;             // "" is logged as "0.00"
+    std::string price;  // "" is logged as "0.00"
 };
 
 class DownloadLog {

@@ -24,13 +24,15 @@ std::string FileAssociation::CutCommand(const std::string& command) {
 std::string FileAssociation::FromRegistry(const std::string& extension) {
     if (extension.empty()) return "";
     try {
-        std::string type = store::RegistryString(store::kLocalMachine,
-                                                 StringPrintf("SOFTWARE\\Classes\\%s", extension.c_str()), "")
-                               .Get();
+        std::string type =
+            store::RegistryString(store::kLocalMachine,
+                                  StringPrintf("SOFTWARE\\Classes\\%s", extension.c_str()), "")
+                .Get();
         if (type.empty()) return "";
         std::string command =
-            store::RegistryString(store::kLocalMachine,
-                                  StringPrintf("SOFTWARE\\Classes\\%s\\shell\\open\\command", type.c_str()), "")
+            store::RegistryString(
+                store::kLocalMachine,
+                StringPrintf("SOFTWARE\\Classes\\%s\\shell\\open\\command", type.c_str()), "")
                 .Get();
         return CutCommand(command);
     } catch (const store::CRegistryError&) {

@@ -6,8 +6,8 @@
 
 namespace transfer {
 
-bool OrderFile::ReadAndDelete(const std::string& path, bool isResume, std::vector<std::string>& elements,
-                              std::string* error) {
+bool OrderFile::ReadAndDelete(const std::string& path, bool isResume,
+                              std::vector<std::string>& elements, std::string* error) {
     elements.clear();
     std::string why;
     platform::StringArrayRead r = platform::ReadStringArrayFile(path, elements, &why);
@@ -24,8 +24,8 @@ bool OrderFile::ReadAndDelete(const std::string& path, bool isResume, std::vecto
     size_t needed = static_cast<size_t>(kPurchaseElements) + (isResume ? 1 : 0);
     if (elements.size() < needed) {
         if (error)
-            *error = "The order file " + path + " holds " + std::to_string(elements.size()) + " entries, not " +
-                     std::to_string(needed) + ".";
+            *error = "The order file " + path + " holds " + std::to_string(elements.size()) +
+                     " entries, not " + std::to_string(needed) + ".";
         elements.clear();
         return false;
     }

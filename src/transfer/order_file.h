@@ -13,9 +13,21 @@ class OrderFile {
 public:
     // Element indices.
     enum Element {
-        kHolderName = 0, kHolderAddress = 1, kHolderPhone = 2, kCardType = 3, kExpiry = 4,
-        kPriceCents = 5, kScrambledCard = 6, kHost = 7, kItemName = 8, kRemotePath = 9,
-        kLocalPath = 10, kStoredName = 11, kStoredAddress = 12, kStoredPhone = 13, kSalesTax = 14,
+        kHolderName = 0,
+        kHolderAddress = 1,
+        kHolderPhone = 2,
+        kCardType = 3,
+        kExpiry = 4,
+        kPriceCents = 5,
+        kScrambledCard = 6,
+        kHost = 7,
+        kItemName = 8,
+        kRemotePath = 9,
+        kLocalPath = 10,
+        kStoredName = 11,
+        kStoredAddress = 12,
+        kStoredPhone = 13,
+        kSalesTax = 14,
         kResumeRecord = 15,
     };
     static constexpr int kPurchaseElements = 15;  // a resume adds kResumeRecord
@@ -27,8 +39,8 @@ public:
     // a damaged order leaves no card data behind). False when it could not
     // be opened or read, or holds fewer elements than an order has; *error
     // then says why (for a diagnostic; the user sees kReadErrorMessage).
-    static bool ReadAndDelete(const std::string& path, bool isResume, std::vector<std::string>& elements,
-                              std::string* error = nullptr);
+    static bool ReadAndDelete(const std::string& path, bool isResume,
+                              std::vector<std::string>& elements, std::string* error = nullptr);
 };
 
 }  // namespace transfer

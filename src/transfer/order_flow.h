@@ -13,8 +13,8 @@ namespace transfer {
 class TransferDialog;
 
 struct OrderRequest {
-    bool isResume = false;       // RINFO
-    std::string orderFilePath;   // the order file, already trimmed
+    bool isResume = false;      // RINFO
+    std::string orderFilePath;  // the order file, already trimmed
 };
 
 class OrderFlow {

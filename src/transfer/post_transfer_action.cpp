@@ -12,11 +12,16 @@ namespace transfer {
 
 std::string PostTransferAction::LogName(int code) {
     switch (code) {
-        case kActionExecute: return "Exec";
-        case kActionUnzip: return "UnZip";
-        case kActionOpenAsText: return "View";
-        case kActionOpenWith: return "OpenW";
-        default: return "None";
+        case kActionExecute:
+            return "Exec";
+        case kActionUnzip:
+            return "UnZip";
+        case kActionOpenAsText:
+            return "View";
+        case kActionOpenWith:
+            return "OpenW";
+        default:
+            return "None";
     }
 }
 
@@ -40,7 +45,8 @@ void PostTransferAction::Run(int code, const std::string& localPath, const std::
                 std::string text = "Not everything in " + localPath + " could be unzipped";
                 size_t missed = r.skipped.size() + r.failed.size();
                 if (missed > 0)
-                    text += " (" + std::to_string(missed) + (missed == 1 ? " entry" : " entries") + " left out)";
+                    text += " (" + std::to_string(missed) + (missed == 1 ? " entry" : " entries") +
+                            " left out)";
                 text += ": " + r.error;
                 platform::CurrentPrompt().Message(text);
             }

@@ -12,10 +12,10 @@ namespace transfer {
 
 struct ProgressInput {
     int64_t bytesDone = 0;
-    int64_t totalSize = 0;   // 0 when unknown
+    int64_t totalSize = 0;      // 0 when unknown
     double elapsedSeconds = 0;  // whole seconds since the first update
     bool isDownload = true;
-    bool isResume = false;   // a paid resume leaves the byte text alone until bytes arrive
+    bool isResume = false;  // a paid resume leaves the byte text alone until bytes arrive
     std::string host;
     std::string displayName;
 };

@@ -54,7 +54,8 @@ TransferCommand ParseTransferCommand(const std::string& argument) {
         const char* digit;
         bool download, binary;
     };
-    static const Mode kModes[] = {{"0", true, false}, {"1", true, true}, {"2", false, false}, {"3", false, true}};
+    static const Mode kModes[] = {
+        {"0", true, false}, {"1", true, true}, {"2", false, false}, {"3", false, true}};
     for (const auto& m : kModes) {
         if (c.modeText == m.digit) {
             c.isDownload = m.download;

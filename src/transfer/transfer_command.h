@@ -23,11 +23,11 @@ std::string DisplayNameOf(const std::string& remotePath);
 std::string TrimBlanks(const std::string& text);
 
 struct TransferCommand {
-    std::string firstField;        // host, or "FINFO" / "RINFO"
-    std::string host;              // firstField, trimmed (the host is trimmed when the work starts)
+    std::string firstField;  // host, or "FINFO" / "RINFO"
+    std::string host;        // firstField, trimmed (the host is trimmed when the work starts)
     std::string remotePath;
-    std::string user;              // trimmed
-    std::string scrambledPassword; // trimmed, still scrambled
+    std::string user;               // trimmed
+    std::string scrambledPassword;  // trimmed, still scrambled
     std::string localPath;
     std::string modeText;
     std::string askFlag;
@@ -39,8 +39,8 @@ struct TransferCommand {
     bool isBinary = true;
     bool modeKnown = false;
 
-    bool orderMode = false;   // FINFO or RINFO
-    bool isResume = false;    // RINFO
+    bool orderMode = false;     // FINFO or RINFO
+    bool isResume = false;      // RINFO
     std::string orderFilePath;  // form 2: the text after field 1 without its closing "$$", trimmed
 
     bool AskWhatToDo() const { return askFlag == "N"; }

@@ -121,9 +121,10 @@ TransferDialog::TransferDialog(QWidget* parent) : QDialog(parent), exit_(ExitPro
     // about item lives in the dialog's context menu.
     auto* about = new QAction("&About Skiff...", this);
     connect(about, &QAction::triggered, this, [this] {
-        QMessageBox::about(this, "About Skiff",
-                           "Skiff 1.1\nThe transfer program of Internet Ambit: one download, upload or "
-                           "purchase with its progress.");
+        QMessageBox::about(
+            this, "About Skiff",
+            "Skiff 1.1\nThe transfer program of Internet Ambit: one download, upload or "
+            "purchase with its progress.");
     });
     addAction(about);
     setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -152,7 +153,8 @@ std::optional<int> TransferDialog::Initialize(const std::string& argument) {
     }
     SetText(kCaption, StringPrintf("Transferring: %s", command_.displayName.c_str()));
 
-    if (command_.localPath.find('.') != std::string::npos) openWith_ = FileAssociation::Suggestion(command_.localPath);
+    if (command_.localPath.find('.') != std::string::npos)
+        openWith_ = FileAssociation::Suggestion(command_.localPath);
 
     if (command_.AskWhatToDo()) {
         if (command_.isDownload) {
@@ -172,24 +174,41 @@ int TransferDialog::Run() { return exec(); }
 
 std::string TransferDialog::Text(Control id) const {
     switch (id) {
-        case kCaption: return caption_->text().toStdString();
-        case kBytes: return bytes_->text().toStdString();
-        case kTimeLeft: return timeLeft_->text().toStdString();
-        case kSecondLine: return secondLine_->text().toStdString();
-        case kPercent: return percent_->text().toStdString();
-        default: return "";
+        case kCaption:
+            return caption_->text().toStdString();
+        case kBytes:
+            return bytes_->text().toStdString();
+        case kTimeLeft:
+            return timeLeft_->text().toStdString();
+        case kSecondLine:
+            return secondLine_->text().toStdString();
+        case kPercent:
+            return percent_->text().toStdString();
+        default:
+            return "";
     }
 }
 
 void TransferDialog::SetText(Control id, const std::string& text) {
     QString t = QString::fromStdString(text);
     switch (id) {
-        case kCaption: caption_->setText(t); break;
-        case kBytes: bytes_->setText(t); break;
-        case kTimeLeft: timeLeft_->setText(t); break;
-        case kSecondLine: secondLine_->setText(t); break;
-        case kPercent: percent_->setText(t); break;
-        default: break;
+        case kCaption:
+            caption_->setText(t);
+            break;
+        case kBytes:
+            bytes_->setText(t);
+            break;
+        case kTimeLeft:
+            timeLeft_->setText(t);
+            break;
+        case kSecondLine:
+            secondLine_->setText(t);
+            break;
+        case kPercent:
+            percent_->setText(t);
+            break;
+        default:
+            break;
     }
 }
 
@@ -205,8 +224,8 @@ void TransferDialog::UpdateProgress() {
     ProgressInput in;
     in.bytesDone = bytesDone_;
     in.totalSize = totalSize_;
-    in.elapsedSeconds =
-        static_cast<double>(std::chrono::duration_cast<std::chrono::seconds>(now - startTime_).count());
+    in.elapsedSeconds = static_cast<double>(
+        std::chrono::duration_cast<std::chrono::seconds>(now - startTime_).count());
     in.isDownload = command_.isDownload;
     in.isResume = command_.isResume;
     in.host = command_.host;
@@ -253,7 +272,8 @@ void TransferDialog::StartWork() {
     if (command_.orderMode) {
         OrderFlow* flow = CurrentOrderFlow();
         if (!flow) {
-            platform::CurrentPrompt().Message("This skiff cannot carry out purchases: its purchase module is missing.");
+            platform::CurrentPrompt().Message(
+                "This skiff cannot carry out purchases: its purchase module is missing.");
             done(1);
             return;
         }
@@ -317,7 +337,8 @@ int TransferDialog::Download() {
     std::string error;
     // The file has arrived; a log that cannot take the entry is worth
     // telling, but it is no failure of the transfer.
-    if (!DownloadLog::Append(entry, DownloadLog::Path(), &error)) platform::CurrentPrompt().Message(error);
+    if (!DownloadLog::Append(entry, DownloadLog::Path(), &error))
+        platform::CurrentPrompt().Message(error);
     return 0;
 }
 
@@ -327,8 +348,9 @@ int TransferDialog::Upload() {
     client_ = std::make_unique<FtpClient>(command_.host, command_.user, password_);
     if (aborted_) return 0;
 
-    struct stat st{};
-    if (::stat(command_.localPath.c_str(), &st) != 0 || ::access(command_.localPath.c_str(), R_OK) != 0) {
+    struct stat st {};
+    if (::stat(command_.localPath.c_str(), &st) != 0 ||
+        ::access(command_.localPath.c_str(), R_OK) != 0) {
         int e = errno;
         FtpClient::FailFtp(1000 + e, "opening local file for upload", "", e);
     }

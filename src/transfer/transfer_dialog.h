@@ -31,8 +31,15 @@ class TransferDialog : public QDialog {
 
 public:
     // Control ids of the dialog, as the purchase flow and tests name them.
-    enum Control { kAbort = 1000, kProgressBar = 1004, kPercent = 1005, kBytes = 1006, kCaption = 1007,
-                   kTimeLeft = 1015, kSecondLine = 1016 };
+    enum Control {
+        kAbort = 1000,
+        kProgressBar = 1004,
+        kPercent = 1005,
+        kBytes = 1006,
+        kCaption = 1007,
+        kTimeLeft = 1015,
+        kSecondLine = 1016
+    };
     static constexpr int kTimerId = 555;
     static constexpr int kTimerMilliseconds = 700;
 

@@ -26,7 +26,8 @@ std::optional<std::string> FileDialogBrowser(QWidget* parent, const std::string&
 
 }  // namespace
 
-WhatToDoDialog::WhatToDoDialog(const std::string& fileName, const std::string& openWith, QWidget* parent)
+WhatToDoDialog::WhatToDoDialog(const std::string& fileName, const std::string& openWith,
+                               QWidget* parent)
     : QDialog(parent), fileName_(fileName), browser_(FileDialogBrowser) {
     setWindowTitle("What would you like to do with the file?");
 
@@ -82,7 +83,9 @@ WhatToDoDialog::WhatToDoDialog(const std::string& fileName, const std::string& o
 
 std::string WhatToDoDialog::OpenWith() const { return edit_->text().toStdString(); }
 
-void WhatToDoDialog::SetOpenWith(const std::string& text) { edit_->setText(QString::fromStdString(text)); }
+void WhatToDoDialog::SetOpenWith(const std::string& text) {
+    edit_->setText(QString::fromStdString(text));
+}
 
 QPushButton* WhatToDoDialog::Button(Control id) const {
     for (const auto& [c, b] : buttons_)
@@ -102,7 +105,8 @@ WhatToDoDialog::Control WhatToDoDialog::DefaultFor(const std::string& fileName) 
 
 void WhatToDoDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    prompt_->setText(QString::fromStdString(StringPrintf("What would you like to do with %s?", fileName_.c_str())));
+    prompt_->setText(QString::fromStdString(
+        StringPrintf("What would you like to do with %s?", fileName_.c_str())));
     QPushButton* def = Button(DefaultFor(fileName_));
     for (const auto& [c, b] : buttons_) b->setDefault(b == def);
     def->setFocus();

@@ -20,10 +20,17 @@ class WhatToDoDialog : public QDialog {
 
 public:
     // Control ids of the buttons, for tests and for the default-button rule.
-    enum Control { kExecute = 1013, kDownloadOnly = 1012, kUnzip = 1008, kOpenAsText = 1011,
-                   kOpenWith = 1014, kBrowse = 1010 };
+    enum Control {
+        kExecute = 1013,
+        kDownloadOnly = 1012,
+        kUnzip = 1008,
+        kOpenAsText = 1011,
+        kOpenWith = 1014,
+        kBrowse = 1010
+    };
 
-    WhatToDoDialog(const std::string& fileName, const std::string& openWith, QWidget* parent = nullptr);
+    WhatToDoDialog(const std::string& fileName, const std::string& openWith,
+                   QWidget* parent = nullptr);
 
     // The open-with text as the user left it.
     std::string OpenWith() const;
@@ -37,7 +44,8 @@ public:
     // Browse asks this for a program, starting from the edit's text; nullopt
     // means the user cancelled. The default shows the file-open dialog;
     // tests install their own, since no one can click in a native dialog.
-    using Browser = std::function<std::optional<std::string>(QWidget* parent, const std::string& start)>;
+    using Browser =
+        std::function<std::optional<std::string>(QWidget* parent, const std::string& start)>;
     void SetBrowser(Browser browser) { browser_ = std::move(browser); }
 
     // The button that is the default for a file name: Execute for names

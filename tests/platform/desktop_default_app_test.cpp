@@ -16,8 +16,8 @@ namespace {
 class XdgTree : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* v : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS",
-                              "XDG_CURRENT_DESKTOP"}) {
+        for (const char* v : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME",
+                              "XDG_DATA_DIRS", "XDG_CURRENT_DESKTOP"}) {
             const char* old = std::getenv(v);
             saved_.emplace_back(v, old ? std::optional<std::string>(old) : std::nullopt);
         }
@@ -39,10 +39,13 @@ protected:
                    "[Desktop Entry]\nType=Application\nName=Editor\nExec=editor --new %F\n");
         dir_.Write("usr/applications/archiver.desktop",
                    "[Desktop Entry]\nExec=\"/opt/My Tools/arc\" --open=%u --title=%c\n");
-        dir_.Write("usr/applications/termonly.desktop", "[Desktop Entry]\nExec=vi %F\nTerminal=true\n");
+        dir_.Write("usr/applications/termonly.desktop",
+                   "[Desktop Entry]\nExec=vi %F\nTerminal=true\n");
         dir_.Write("usr/applications/gone.desktop", "[Desktop Entry]\nExec=gone %f\nHidden=true\n");
         dir_.Write("usr/applications/mimeinfo.cache",
-                   "[MIME Cache]\ntext/plain=termonly.desktop;editor.desktop;\napplication/zip=archiver.desktop;\n");
+                   "[MIME "
+                   "Cache]\ntext/plain=termonly.desktop;editor.desktop;\napplication/"
+                   "zip=archiver.desktop;\n");
     }
     void TearDown() override {
         for (auto& [name, value] : saved_) {
@@ -58,7 +61,8 @@ protected:
 
 TEST_F(XdgTree, MimeTypeByGlobWeightLengthAndCase) {
     EXPECT_EQ(platform::MimeTypeForFileName("/d/notes.TXT"), "text/plain");
-    EXPECT_EQ(platform::MimeTypeForFileName("pkg.tar.gz"), "application/x-compressed-tar");  // longer pattern wins
+    EXPECT_EQ(platform::MimeTypeForFileName("pkg.tar.gz"),
+              "application/x-compressed-tar");  // longer pattern wins
     EXPECT_EQ(platform::MimeTypeForFileName("Makefile"), "text/x-makefile");
     EXPECT_EQ(platform::MimeTypeForFileName("prog.C"), "text/x-c");
     EXPECT_EQ(platform::MimeTypeForFileName("prog.c"), "");  // case-sensitive pattern
@@ -99,7 +103,8 @@ TEST(CommandWords, SplitsWithoutAShellAndRoundTrips) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(platform::SplitCommandWords(c.text), c.words) << c.text;
-        EXPECT_EQ(platform::SplitCommandWords(platform::JoinCommandWords(c.words)), c.words) << c.text;
+        EXPECT_EQ(platform::SplitCommandWords(platform::JoinCommandWords(c.words)), c.words)
+            << c.text;
     }
 }
 

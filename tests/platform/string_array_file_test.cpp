@@ -28,7 +28,9 @@ TEST(StringArrayFile, RoundTripsAnyContent) {
         std::string error;
         ASSERT_TRUE(platform::WriteStringArrayFile(dir.File("list"), items, &error)) << error;
         std::vector<std::string> back{"stale"};
-        EXPECT_EQ(platform::ReadStringArrayFile(dir.File("list"), back, &error), StringArrayRead::kOk) << error;
+        EXPECT_EQ(platform::ReadStringArrayFile(dir.File("list"), back, &error),
+                  StringArrayRead::kOk)
+            << error;
         EXPECT_EQ(back, items);
     }
 }
@@ -37,7 +39,7 @@ TEST(StringArrayFile, EveryTruncationAndCorruptionIsReportedNotRead) {
     std::string good = platform::EncodeStringArray({"first$$entry$$", "second", ""});
     std::vector<std::string> bad;
     for (size_t n = 0; n < good.size(); ++n) bad.push_back(good.substr(0, n));
-    bad.push_back(good + "x");                          // trailing data
+    bad.push_back(good + "x");  // trailing data
     std::string wrongTag = good;
     wrongTag[0] = 'X';
     bad.push_back(wrongTag);
@@ -60,7 +62,8 @@ TEST(StringArrayFile, EveryTruncationAndCorruptionIsReportedNotRead) {
     dir.Write("ambit.log", good.substr(0, good.size() - 3));
     std::vector<std::string> items;
     std::string error;
-    EXPECT_EQ(platform::ReadStringArrayFile(dir.File("ambit.log"), items, &error), StringArrayRead::kFailed);
+    EXPECT_EQ(platform::ReadStringArrayFile(dir.File("ambit.log"), items, &error),
+              StringArrayRead::kFailed);
     EXPECT_NE(error.find("ambit.log"), std::string::npos);
     EXPECT_NE(error.find("damaged"), std::string::npos);
 }
@@ -99,7 +102,9 @@ TEST(StringArrayFile, ConcurrentAppendsLoseNothing) {
         if (pid == 0) {
             bool ok = true;
             for (int i = 0; i < kEntries; ++i)
-                ok = platform::AppendToStringArrayFile(path, std::to_string(p) + "-" + std::to_string(i)) && ok;
+                ok = platform::AppendToStringArrayFile(
+                         path, std::to_string(p) + "-" + std::to_string(i)) &&
+                     ok;
             _exit(ok ? 0 : 1);
         }
         children.push_back(pid);

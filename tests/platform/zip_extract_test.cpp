@@ -22,7 +22,7 @@ struct Item {
     Item(std::string n, std::string d, mode_t t = AE_IFREG, std::string link = "", mode_t p = 0644)
         : name(std::move(n)), data(std::move(d)), type(t), linkTarget(std::move(link)), perm(p) {}
     std::string name;
-    std::string data;        // file content
+    std::string data;  // file content
     mode_t type;
     std::string linkTarget;  // for AE_IFLNK
     mode_t perm;
@@ -38,9 +38,11 @@ std::string MakeZip(const std::string& path, const std::vector<Item>& items) {
         archive_entry_set_filetype(e, it.type);
         archive_entry_set_perm(e, it.type == AE_IFDIR ? 0755 : it.perm);
         if (it.type == AE_IFLNK) archive_entry_set_symlink(e, it.linkTarget.c_str());
-        archive_entry_set_size(e, it.type == AE_IFREG ? static_cast<la_int64_t>(it.data.size()) : 0);
+        archive_entry_set_size(e,
+                               it.type == AE_IFREG ? static_cast<la_int64_t>(it.data.size()) : 0);
         EXPECT_EQ(archive_write_header(a, e), ARCHIVE_OK) << it.name;
-        if (it.type == AE_IFREG && !it.data.empty()) archive_write_data(a, it.data.data(), it.data.size());
+        if (it.type == AE_IFREG && !it.data.empty())
+            archive_write_data(a, it.data.data(), it.data.size());
         archive_entry_free(e);
     }
     archive_write_close(a);
@@ -63,15 +65,16 @@ TEST(ZipExtract, OrdinaryArchiveComesOutWhole) {
     testsupport::TempDir dir;
     std::string big(300000, '\0');
     for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + i / 251);
-    std::string zip = MakeZip(dir.File("setup.zip"), {
-                                                         {"readme.txt", "hello\n"},
-                                                         {"bin/", "", AE_IFDIR},
-                                                         {"bin/tool", "#!/bin/sh\n", AE_IFREG, "", 0755},
-                                                         {"data/deep/big.bin", big},
-                                                         {"empty.txt", ""},
-                                                         {"./dot/name.txt", "dotted"},
-                                                         {"bin/tool-link", "", AE_IFLNK, "tool"},
-                                                     });
+    std::string zip =
+        MakeZip(dir.File("setup.zip"), {
+                                           {"readme.txt", "hello\n"},
+                                           {"bin/", "", AE_IFDIR},
+                                           {"bin/tool", "#!/bin/sh\n", AE_IFREG, "", 0755},
+                                           {"data/deep/big.bin", big},
+                                           {"empty.txt", ""},
+                                           {"./dot/name.txt", "dotted"},
+                                           {"bin/tool-link", "", AE_IFLNK, "tool"},
+                                       });
     auto r = platform::ExtractZip(zip, dir.Path());
     EXPECT_TRUE(r.Complete()) << r.error;
     EXPECT_EQ(r.extracted, 7);
@@ -82,7 +85,8 @@ TEST(ZipExtract, OrdinaryArchiveComesOutWhole) {
     EXPECT_EQ(fs::read_symlink(dir.File("bin/tool-link")), "tool");
     auto perms = fs::status(dir.File("bin/tool")).permissions();
     EXPECT_NE(perms & fs::perms::owner_exec, fs::perms::none);
-    EXPECT_EQ(fs::status(dir.File("readme.txt")).permissions() & fs::perms::owner_exec, fs::perms::none);
+    EXPECT_EQ(fs::status(dir.File("readme.txt")).permissions() & fs::perms::owner_exec,
+              fs::perms::none);
 }
 
 // Each hostile entry is refused and every harmless entry beside it still
@@ -112,9 +116,9 @@ TEST(ZipExtract, HostileEntriesAreSkippedAndTheRestExtracted) {
     EXPECT_EQ(Read(dir.File("target/good2/inner.txt")), "two");
     // "loop" -> "." stays inside and is allowed, but nothing is written through it.
     EXPECT_TRUE(fs::is_symlink(dir.File("target/loop")));
-    std::vector<std::string> expectSkipped = {"../escaped.txt", "sub/../../escaped2.txt", dir.File("absolute.txt"),
-                                              "abs-link", "up-link", "sub/sneaky-link", "sub/mixed-link",
-                                              "loop/escaped3.txt"};
+    std::vector<std::string> expectSkipped = {
+        "../escaped.txt", "sub/../../escaped2.txt", dir.File("absolute.txt"), "abs-link",
+        "up-link",        "sub/sneaky-link",        "sub/mixed-link",         "loop/escaped3.txt"};
     EXPECT_EQ(r.skipped, expectSkipped);
     EXPECT_TRUE(r.failed.empty());
     for (const auto& e : fs::recursive_directory_iterator(dir.Path())) {
@@ -132,7 +136,8 @@ TEST(ZipExtract, ExistingLinksAreNotFollowed) {
     fs::create_directories(dir.File("outside"));
     fs::create_directory_symlink(dir.File("outside"), dir.File("target/docs"));
     fs::create_symlink(dir.File("outside/victim"), dir.File("target/file.txt"));
-    std::string zip = MakeZip(dir.File("a.zip"), {{"docs/x.txt", "bad"}, {"file.txt", "bad"}, {"ok.txt", "ok"}});
+    std::string zip =
+        MakeZip(dir.File("a.zip"), {{"docs/x.txt", "bad"}, {"file.txt", "bad"}, {"ok.txt", "ok"}});
     auto r = platform::ExtractZip(zip, dir.File("target"));
     EXPECT_FALSE(r.Complete());
     EXPECT_EQ(r.skipped.size() + r.failed.size(), 2u);

@@ -1,6 +1,8 @@
 // The post-transfer actions as argument vectors handed to the launcher (a
 // recording one: there is no desktop to open files in), the Unzip action on
 // real archives, and the download-log entry with its eleven fields.
+#include "transfer/post_transfer_action.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,7 +13,6 @@
 #include "skiff_environment.h"
 #include "temp_dir.h"
 #include "transfer/download_log.h"
-#include "transfer/post_transfer_action.h"
 
 namespace {
 
@@ -34,7 +35,8 @@ TEST_F(Recording, EachActionStartsItsArgumentVector) {
     PostTransferAction::Run(transfer::kActionExecute, file, "ignored");
     PostTransferAction::Run(transfer::kActionDownloadOnly, file, "ignored");
     PostTransferAction::Run(transfer::kActionOpenAsText, file, "");
-    PostTransferAction::Run(transfer::kActionOpenWith, file, "\"/opt/My Tools/viewer\" --new-window; reboot");
+    PostTransferAction::Run(transfer::kActionOpenWith, file,
+                            "\"/opt/My Tools/viewer\" --new-window; reboot");
     PostTransferAction::Run(transfer::kActionOpenWith, file, "   ");  // nothing to start
     PostTransferAction::Run(4711, file, "x");                         // unknown code: nothing
 
@@ -51,12 +53,14 @@ TEST_F(Recording, EachActionStartsItsArgumentVector) {
 TEST_F(Recording, UnzipOfAHostileArchive) {
     testsupport::TempDir dir;
     std::filesystem::create_directories(dir.File("dl"));
-    skifftest::MakeZip(dir.File("dl/evil.zip"), {{"../../outside.txt", "bad"}, {"good.txt", "good"}});
+    skifftest::MakeZip(dir.File("dl/evil.zip"),
+                       {{"../../outside.txt", "bad"}, {"good.txt", "good"}});
     PostTransferAction::Run(transfer::kActionUnzip, dir.File("dl/evil.zip"), "");
     EXPECT_EQ(dir.Read("dl/good.txt"), "good");
     EXPECT_FALSE(std::filesystem::exists(dir.File("outside.txt")));
     ASSERT_EQ(scripted_.Messages().size(), 1u);
-    EXPECT_NE(scripted_.Messages()[0].find("1 entry left out"), std::string::npos) << scripted_.Messages()[0];
+    EXPECT_NE(scripted_.Messages()[0].find("1 entry left out"), std::string::npos)
+        << scripted_.Messages()[0];
     EXPECT_NE(scripted_.Messages()[0].find("../../outside.txt"), std::string::npos);
     // The folder still opens.
     EXPECT_EQ(launcher_.Started(), (std::vector<Argv>{{"xdg-open", dir.File("dl")}}));
@@ -80,9 +84,10 @@ TEST(DownloadLog, EntryHasElevenFieldsInOrder) {
     e.remotePath = "/pub/tool.zip";
     e.user = "ftp";
     e.scrambledPassword = "ABCDEFGHIJKLMNOP";
-    EXPECT_EQ(transfer::DownloadLog::Format(e),
-              "tool.zip$$ftp.example.org$$/home/u/dl/tool.zip$$UnZip$$01/05/26-09:07$$123456$$NONE$$"
-              "/pub/tool.zip$$ftp$$ABCDEFGHIJKLMNOP$$0.00$$");
+    EXPECT_EQ(
+        transfer::DownloadLog::Format(e),
+        "tool.zip$$ftp.example.org$$/home/u/dl/tool.zip$$UnZip$$01/05/26-09:07$$123456$$NONE$$"
+        "/pub/tool.zip$$ftp$$ABCDEFGHIJKLMNOP$$0.00$$");
     e.openWith = "viewer --x";
     e.price = "10.65";
     e.actionCode = transfer::kActionOpenWith;

@@ -33,9 +33,9 @@ TEST(ProgressTexts, TimeLeftAtItsThresholds) {
         {1000, 1000 + 7199000, 1, "Estimated Time Left: 1 hours and 59 minutes"},
         {1000, 1000 + 59999, 1, "Estimated Time Left: 59 seconds"},  // truncated, not rounded
         {1000, 1000, 1, "Estimated Time Left: 0 seconds"},
-        {5000, 10000, 0, "Estimated Time Left: Calculating"},        // first second: no rate yet
-        {0, 10000, 5, "Estimated Time Left: Calculating"},           // nothing arrived yet
-        {5000, 0, 5, "Estimated Time Left: Calculating"},            // size unknown
+        {5000, 10000, 0, "Estimated Time Left: Calculating"},  // first second: no rate yet
+        {0, 10000, 5, "Estimated Time Left: Calculating"},     // nothing arrived yet
+        {5000, 0, 5, "Estimated Time Left: Calculating"},      // size unknown
     };
     for (const auto& c : cases)
         EXPECT_EQ(ProgressTexts::Compute(Download(c.done, c.total, c.elapsed)).timeLeft, c.text)
@@ -69,10 +69,13 @@ TEST(ProgressTexts, PercentIconAndTitle) {
         int64_t done, total;
         int percent, icon;
     } cases[] = {
-        {0, 1000, 0, 0},       {500, 1000, 50, 6},   {1000, 1000, 100, 13},
-        {99, 99, 0, 0},        // under 100 bytes: always 0 %
-        {50, 99, 0, 0},        {5000, 0, 0, 0},      // unknown size
-        {2000, 1000, 100, 13}, // more than announced: clamped
+        {0, 1000, 0, 0},
+        {500, 1000, 50, 6},
+        {1000, 1000, 100, 13},
+        {99, 99, 0, 0},  // under 100 bytes: always 0 %
+        {50, 99, 0, 0},
+        {5000, 0, 0, 0},                            // unknown size
+        {2000, 1000, 100, 13},                      // more than announced: clamped
         {3'000'000'000LL, 4'000'000'000LL, 75, 9},  // beyond 32 bits
     };
     for (const auto& c : cases) {

@@ -77,16 +77,18 @@ std::vector<std::vector<std::string>> SkiffEnvironment::LogEntries() const {
     return out;
 }
 
-std::string SkiffEnvironment::Argument(const std::string& host, const std::string& remote, const std::string& user,
-                                       const std::string& password, const std::string& local,
-                                       const std::string& mode, const std::optional<std::string>& ask) {
-    std::string a = host + "$$" + remote + "$$" + user + "$$" + store::Scramble(password) + "$$" + local + "$$" +
-                    mode + "$$";
+std::string SkiffEnvironment::Argument(const std::string& host, const std::string& remote,
+                                       const std::string& user, const std::string& password,
+                                       const std::string& local, const std::string& mode,
+                                       const std::optional<std::string>& ask) {
+    std::string a = host + "$$" + remote + "$$" + user + "$$" + store::Scramble(password) + "$$" +
+                    local + "$$" + mode + "$$";
     if (ask) a += *ask + "$$";
     return a;
 }
 
-void MakeZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files) {
+void MakeZip(const std::string& path,
+             const std::vector<std::pair<std::string, std::string>>& files) {
     archive* a = archive_write_new();
     archive_write_set_format_zip(a);
     ASSERT_EQ(archive_write_open_filename(a, path.c_str()), ARCHIVE_OK);
@@ -121,8 +123,8 @@ SilentPort::SilentPort() {
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof a;
-    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd_, 4) != 0 ||
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        ::listen(fd_, 4) != 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
         return;
     port_ = ntohs(a.sin_port);
     ::fcntl(fd_, F_SETFL, O_NONBLOCK);

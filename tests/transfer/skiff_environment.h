@@ -37,16 +37,17 @@ protected:
     std::string LogPath() const;
 
     // A download or upload argument as ambit writes it.
-    static std::string Argument(const std::string& host, const std::string& remote, const std::string& user,
-                                const std::string& password, const std::string& local, const std::string& mode,
+    static std::string Argument(const std::string& host, const std::string& remote,
+                                const std::string& user, const std::string& password,
+                                const std::string& local, const std::string& mode,
                                 const std::optional<std::string>& ask = std::nullopt);
 
-    testsupport::TempDir home_;    // settings, system directory, desktop files
-    testsupport::TempDir local_;   // where downloads land
+    testsupport::TempDir home_;   // settings, system directory, desktop files
+    testsupport::TempDir local_;  // where downloads land
     platform::RecordingLauncher launcher_;
     platform::ScriptedPrompt prompt_;
     std::unique_ptr<transfer::TransferDialog> dialog_;
-    std::vector<int> hardExits_;   // codes the dialog asked to end the process with
+    std::vector<int> hardExits_;  // codes the dialog asked to end the process with
 
 private:
     platform::Launcher* previousLauncher_ = nullptr;
@@ -69,7 +70,8 @@ private:
 };
 
 // Writes a zip archive holding the given files (name, content).
-void MakeZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files);
+void MakeZip(const std::string& path,
+             const std::vector<std::pair<std::string, std::string>>& files);
 
 // Splits a "$$"-terminated record into its fields.
 std::vector<std::string> Fields(const std::string& record);

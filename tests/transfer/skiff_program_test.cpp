@@ -58,7 +58,9 @@ TEST_F(SkiffProgram, DownloadsAndLogs) {
     const std::string content = RandomBytes(2 * 1024 * 1024 + 11);
     root_.Write("files/setup.bin", content);
     const std::string local = local_.File("setup.bin");
-    ASSERT_EQ(Skiff(Argument("127.0.0.1", "/files/setup.bin", server_.User(), server_.Password(), local, "1")), 0)
+    ASSERT_EQ(Skiff(Argument("127.0.0.1", "/files/setup.bin", server_.User(), server_.Password(),
+                             local, "1")),
+              0)
         << output_;
     EXPECT_EQ(local_.Read("setup.bin"), content);
     auto log = LogEntries();
@@ -72,7 +74,9 @@ TEST_F(SkiffProgram, DownloadsAndLogs) {
 
 TEST_F(SkiffProgram, UploadsInAscii) {
     std::string local = local_.Write("notes.txt", "one\ntwo\n\nthree\n");
-    ASSERT_EQ(Skiff(Argument("127.0.0.1", "/notes.txt", server_.User(), server_.Password(), local, "2")), 0)
+    ASSERT_EQ(
+        Skiff(Argument("127.0.0.1", "/notes.txt", server_.User(), server_.Password(), local, "2")),
+        0)
         << output_;
     // The wire carries CR LF; pyftpdlib stores what it received in ASCII mode
     // with the platform's line ends, so compare line by line.

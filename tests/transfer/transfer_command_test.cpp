@@ -33,9 +33,11 @@ TEST(TransferCommand, ModeTableAndAskFlag) {
         {"h$$/p/f$$u$$PW$$/l/f$$1$$N$$", true, true, true, true},
         {"h$$/p/f$$u$$PW$$/l/f$$1$$Y$$", true, true, true, false},
         {"h$$/p/f$$u$$PW$$/l/f$$1$$n$$", true, true, true, false},  // only "N" asks
-        {"h$$/p/f$$u$$PW$$/l/f$$1$$N", true, true, true, false},    // unterminated ask flag reads empty
-        {"h$$/p/f$$u$$PW$$/l/f$$3", true, true, false, false},      // unterminated mode: no direction from it
-        {"h$$/p/f$$u$$PW$$/l/f$$ 3$$", true, true, false, false},   // compared as the whole text
+        {"h$$/p/f$$u$$PW$$/l/f$$1$$N", true, true, true,
+         false},  // unterminated ask flag reads empty
+        {"h$$/p/f$$u$$PW$$/l/f$$3", true, true, false,
+         false},  // unterminated mode: no direction from it
+        {"h$$/p/f$$u$$PW$$/l/f$$ 3$$", true, true, false, false},  // compared as the whole text
         {"h$$/p/f$$u$$PW$$/l/f$$7$$", true, true, false, false},
     };
     for (const auto& c : cases) {
@@ -49,7 +51,8 @@ TEST(TransferCommand, ModeTableAndAskFlag) {
 }
 
 TEST(TransferCommand, PlainTransferFieldsTrimmingAndDisplayName) {
-    auto cmd = ParseTransferCommand(" ftp.example.org $$/pub/win95/ tool.zip$$  ftp \t$$ ABCD $$/home/u/dl/ tool.zip$$1$$");
+    auto cmd = ParseTransferCommand(
+        " ftp.example.org $$/pub/win95/ tool.zip$$  ftp \t$$ ABCD $$/home/u/dl/ tool.zip$$1$$");
     EXPECT_EQ(cmd.firstField, " ftp.example.org ");
     EXPECT_EQ(cmd.host, "ftp.example.org");
     EXPECT_EQ(cmd.remotePath, "/pub/win95/ tool.zip");

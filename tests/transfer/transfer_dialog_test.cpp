@@ -51,7 +51,8 @@ std::vector<std::string> Lines(const std::string& text) {
 // Clicks a button of the WhatToDoDialog once it is the active modal window.
 std::function<void()> AnswerQuestion(std::function<void(transfer::WhatToDoDialog&)> act) {
     return [act] {
-        if (auto* d = qobject_cast<transfer::WhatToDoDialog*>(QApplication::activeModalWidget())) act(*d);
+        if (auto* d = qobject_cast<transfer::WhatToDoDialog*>(QApplication::activeModalWidget()))
+            act(*d);
     };
 }
 
@@ -84,7 +85,8 @@ TEST_F(SkiffOverFtp, BinaryDownloadArrivesWholeRunsTheFileAndIsLogged) {
     EXPECT_EQ(dialog_->Text(TransferDialog::kPercent), "100%");
     EXPECT_EQ(dialog_->windowTitle().toStdString(), "data.bin-100%");
     EXPECT_EQ(dialog_->IconStep(), 13);
-    EXPECT_TRUE(dialog_->Text(TransferDialog::kBytes).starts_with("Received 3072 of 3072 K \nAverage Transfer Rate: "));
+    EXPECT_TRUE(dialog_->Text(TransferDialog::kBytes)
+                    .starts_with("Received 3072 of 3072 K \nAverage Transfer Rate: "));
     EXPECT_EQ(dialog_->Text(TransferDialog::kCaption), "Transferring: data.bin");
 
     auto log = LogEntries();
@@ -105,17 +107,21 @@ TEST_F(SkiffOverFtp, BinaryDownloadArrivesWholeRunsTheFileAndIsLogged) {
 }
 
 TEST_F(SkiffOverFtp, AsciiDownloadArrivesLineByLine) {
-    root_.Write("readme.txt", "first line\r\nsecond line\r\n\r\n  indented\tand tabbed\r\nlast\r\n");
+    root_.Write("readme.txt",
+                "first line\r\nsecond line\r\n\r\n  indented\tand tabbed\r\nlast\r\n");
     ASSERT_EQ(RunSkiff(Download("/readme.txt", "0")), 0);
     EXPECT_EQ(Lines(local_.Read("readme.txt")),
-              (std::vector<std::string>{"first line", "second line", "", "  indented\tand tabbed", "last"}));
+              (std::vector<std::string>{"first line", "second line", "", "  indented\tand tabbed",
+                                        "last"}));
     EXPECT_EQ(LogEntries().size(), 1u);
 }
 
 TEST_F(SkiffOverFtp, UploadSendsTheFileWithoutActionOrLog) {
     const std::string content = RandomBytes(1024 * 1024 + 3, 2);
     std::string local = local_.Write("up.bin", content);
-    ASSERT_EQ(RunSkiff(Argument("127.0.0.1", "/incoming.bin", server_.User(), server_.Password(), local, "3")), 0);
+    ASSERT_EQ(RunSkiff(Argument("127.0.0.1", "/incoming.bin", server_.User(), server_.Password(),
+                                local, "3")),
+              0);
     EXPECT_EQ(root_.Read("incoming.bin"), content);
     EXPECT_TRUE(launcher_.Started().empty());
     EXPECT_TRUE(prompt_.Shown().empty());
@@ -123,15 +129,18 @@ TEST_F(SkiffOverFtp, UploadSendsTheFileWithoutActionOrLog) {
 }
 
 TEST_F(SkiffOverFtp, MissingUploadFileIsReportedWithExitCode1) {
-    ASSERT_EQ(RunSkiff(Argument("127.0.0.1", "/x.bin", server_.User(), server_.Password(), local_.File("none.bin"), "3")),
+    ASSERT_EQ(RunSkiff(Argument("127.0.0.1", "/x.bin", server_.User(), server_.Password(),
+                                local_.File("none.bin"), "3")),
               1);
-    EXPECT_EQ(prompt_.Messages(), std::vector<std::string>{"opening local file for upload--File or path not found"});
+    EXPECT_EQ(prompt_.Messages(),
+              std::vector<std::string>{"opening local file for upload--File or path not found"});
     EXPECT_FALSE(fs::exists(root_.File("x.bin")));
 }
 
 TEST_F(SkiffOverFtp, WrongPasswordIsReportedWithExitCode1AndNotLogged) {
     root_.Write("data.bin", "content");
-    std::string arg = Argument("127.0.0.1", "/data.bin", server_.User(), "not the password", local_.File("data.bin"), "1");
+    std::string arg = Argument("127.0.0.1", "/data.bin", server_.User(), "not the password",
+                               local_.File("data.bin"), "1");
     ASSERT_EQ(RunSkiff(arg), 1);
     ASSERT_EQ(prompt_.Messages().size(), 1u);
     EXPECT_TRUE(prompt_.Messages()[0].starts_with("login attempt--530")) << prompt_.Messages()[0];
@@ -143,21 +152,23 @@ TEST_F(SkiffOverFtp, WrongPasswordIsReportedWithExitCode1AndNotLogged) {
 TEST_F(SkiffOverFtp, AskedUnzipExtractsAndOffersTheStoredAssociation) {
     // The settings store associates .zip with a program; the question shows it.
     store::RegistryString(store::kLocalMachine, "SOFTWARE\\Classes\\.zip", "").Set("ZipArchive");
-    store::RegistryString(store::kLocalMachine, "SOFTWARE\\Classes\\ZipArchive\\shell\\open\\command", "")
+    store::RegistryString(store::kLocalMachine,
+                          "SOFTWARE\\Classes\\ZipArchive\\shell\\open\\command", "")
         .Set("/usr/bin/unpacker %1");
     skifftest::MakeZip(root_.File("tool.zip"), {{"tool/readme.txt", "hello"}});
     std::string suggestion;
     QTimer answer;
     answer.setInterval(2);
     QObject::connect(&answer, &QTimer::timeout, AnswerQuestion([&](transfer::WhatToDoDialog& d) {
-                         suggestion = d.OpenWith();
-                         d.Button(transfer::WhatToDoDialog::kUnzip)->click();
-                     }));
+        suggestion = d.OpenWith();
+        d.Button(transfer::WhatToDoDialog::kUnzip)->click();
+    }));
     answer.start();
     ASSERT_EQ(RunSkiff(Download("/tool.zip", "1", "N")), 0);
     EXPECT_EQ(suggestion, "/usr/bin/unpacker ");
     EXPECT_EQ(local_.Read("tool/readme.txt"), "hello");
-    EXPECT_EQ(launcher_.Started(), (std::vector<std::vector<std::string>>{{"xdg-open", local_.Path()}}));
+    EXPECT_EQ(launcher_.Started(),
+              (std::vector<std::vector<std::string>>{{"xdg-open", local_.Path()}}));
     auto log = LogEntries();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0][3], "UnZip");
@@ -178,17 +189,27 @@ protected:
 // "Unknown" and "Calculating", and the percentage and icon stay at 0.
 TEST_F(SkiffScripted, ListingWithoutSizeShowsUnknownTexts) {
     server_.LoginSteps()
-        .Expect("PORT").Send("200 ok\r\n")
-        .Expect("LIST").Send("150 here it comes\r\n")
-        .DataConnect().DataSend("12-06-26  08:15PM               5000 data.bin\r\n").DataClose()
+        .Expect("PORT")
+        .Send("200 ok\r\n")
+        .Expect("LIST")
+        .Send("150 here it comes\r\n")
+        .DataConnect()
+        .DataSend("12-06-26  08:15PM               5000 data.bin\r\n")
+        .DataClose()
         .Send("226 done\r\n")
-        .Expect("TYPE").Send("200 binary\r\n")
-        .Expect("PORT").Send("200 ok\r\n")
-        .Expect("RETR").Send("150 sending\r\n")
-        .DataConnect().DataSendBytes(5000).DataClose()
+        .Expect("TYPE")
+        .Send("200 binary\r\n")
+        .Expect("PORT")
+        .Send("200 ok\r\n")
+        .Expect("RETR")
+        .Send("150 sending\r\n")
+        .DataConnect()
+        .DataSendBytes(5000)
+        .DataClose()
         .Send("226 done\r\n");
     Start();
-    ASSERT_EQ(RunSkiff(Argument("127.0.0.1", "/data.bin", "u", "p", local_.File("data.bin"), "1")), 0);
+    ASSERT_EQ(RunSkiff(Argument("127.0.0.1", "/data.bin", "u", "p", local_.File("data.bin"), "1")),
+              0);
     EXPECT_EQ(local_.Read("data.bin"), testsupport::ScriptedFtpServer::PatternBytes(5000));
     EXPECT_EQ(dialog_->Text(TransferDialog::kBytes), "Received 4 of Unknown ");
     EXPECT_EQ(dialog_->Text(TransferDialog::kTimeLeft), "Estimated Time Left: Calculating");
@@ -198,36 +219,46 @@ TEST_F(SkiffScripted, ListingWithoutSizeShowsUnknownTexts) {
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0][5], "0");
     auto transcript = server_.Transcript();
-    EXPECT_NE(std::find(transcript.begin(), transcript.end(), "LIST /data.bin\r\n"), transcript.end());
+    EXPECT_NE(std::find(transcript.begin(), transcript.end(), "LIST /data.bin\r\n"),
+              transcript.end());
 }
 
 // Abort while the data is still coming: the partial file stays, and there
 // is no action and no log entry.
 TEST_F(SkiffScripted, AbortInTheMiddleKeepsThePartialFileAndLogsNothing) {
     server_.LoginSteps()
-        .Expect("PORT").Send("200 ok\r\n")
-        .Expect("LIST").Send("150 here\r\n")
-        .DataConnect().DataSend("-rw-r--r--   1 owner group   1000000 Dec  6 20:00 big.bin\r\n").DataClose()
+        .Expect("PORT")
+        .Send("200 ok\r\n")
+        .Expect("LIST")
+        .Send("150 here\r\n")
+        .DataConnect()
+        .DataSend("-rw-r--r--   1 owner group   1000000 Dec  6 20:00 big.bin\r\n")
+        .DataClose()
         .Send("226 done\r\n")
-        .Expect("TYPE").Send("200 binary\r\n")
-        .Expect("PORT").Send("200 ok\r\n")
-        .Expect("RETR").Send("150 sending\r\n")
-        .DataConnect().DataSendBytes(100000)
+        .Expect("TYPE")
+        .Send("200 binary\r\n")
+        .Expect("PORT")
+        .Send("200 ok\r\n")
+        .Expect("RETR")
+        .Send("150 sending\r\n")
+        .DataConnect()
+        .DataSendBytes(100000)
         .WaitEof();
     Start();
     std::int64_t seenTotal = 0;
     std::string seenText;
     int code = RunSkiff(Argument("127.0.0.1", "/big.bin", "u", "p", local_.File("big.bin"), "1"),
-                            [&](TransferDialog& d) {
-                                // The byte text changes only on a progress timer tick, so
-                                // seeing it proves the timer runs while Get waits.
-                                if (d.BytesDone() >= 100000 && d.Text(TransferDialog::kBytes).starts_with("Received") &&
-                                    d.AbortButton()->isVisible()) {
-                                    seenTotal = d.TotalSize();
-                                    seenText = d.Text(TransferDialog::kBytes);
-                                    d.AbortButton()->click();
-                                }
-                            });
+                        [&](TransferDialog& d) {
+                            // The byte text changes only on a progress timer tick, so
+                            // seeing it proves the timer runs while Get waits.
+                            if (d.BytesDone() >= 100000 &&
+                                d.Text(TransferDialog::kBytes).starts_with("Received") &&
+                                d.AbortButton()->isVisible()) {
+                                seenTotal = d.TotalSize();
+                                seenText = d.Text(TransferDialog::kBytes);
+                                d.AbortButton()->click();
+                            }
+                        });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(seenTotal, 1000000);
     EXPECT_TRUE(seenText.starts_with("Received 97 of 976 K \nAverage Transfer Rate: ")) << seenText;
@@ -254,9 +285,10 @@ protected:
 
 TEST_F(SkiffOffline, AbortBeforeTheConnectionShowsNoConAndEnds) {
     SetEnv("AMBIT_NET_TIMEOUT", "1");  // lets the in-process run unwind after the hard exit
-    int code = RunSkiff(Argument("127.0.0.1", "/f.bin", "u", "p", local_.File("f.bin"), "1"), [](TransferDialog& d) {
-        if (d.isVisible()) d.AbortButton()->click();
-    });
+    int code = RunSkiff(Argument("127.0.0.1", "/f.bin", "u", "p", local_.File("f.bin"), "1"),
+                        [](TransferDialog& d) {
+                            if (d.isVisible()) d.AbortButton()->click();
+                        });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(prompt_.Messages(), std::vector<std::string>{"No Con"});
     EXPECT_EQ(hardExits_, std::vector<int>{0});
@@ -267,10 +299,12 @@ TEST_F(SkiffOffline, AbortBeforeTheConnectionShowsNoConAndEnds) {
 TEST_F(SkiffOffline, CancelInTheQuestionEndsWithoutAnyNetworkTraffic) {
     QTimer answer;
     answer.setInterval(2);
-    QObject::connect(&answer, &QTimer::timeout,
-                     AnswerQuestion([](transfer::WhatToDoDialog& d) { d.CancelButton()->click(); }));
+    QObject::connect(&answer, &QTimer::timeout, AnswerQuestion([](transfer::WhatToDoDialog& d) {
+        d.CancelButton()->click();
+    }));
     answer.start();
-    EXPECT_EQ(RunSkiff(Argument("127.0.0.1", "/f.bin", "u", "p", local_.File("f.bin"), "1", "N")), 0);
+    EXPECT_EQ(RunSkiff(Argument("127.0.0.1", "/f.bin", "u", "p", local_.File("f.bin"), "1", "N")),
+              0);
     EXPECT_FALSE(silent_.AnyoneConnected());
     EXPECT_FALSE(fs::exists(local_.File("f.bin")));
     EXPECT_FALSE(fs::exists(LogPath()));
@@ -278,12 +312,15 @@ TEST_F(SkiffOffline, CancelInTheQuestionEndsWithoutAnyNetworkTraffic) {
 
 TEST_F(SkiffOffline, StartUpRefusalsEndBeforeTheNetwork) {
     EXPECT_EQ(RunSkiff(""), 0);
-    EXPECT_EQ(prompt_.Messages(), std::vector<std::string>{
-                                      "This is not a standalone application, it is meant to be spawned from Ambit.exe"});
+    EXPECT_EQ(
+        prompt_.Messages(),
+        std::vector<std::string>{
+            "This is not a standalone application, it is meant to be spawned from Ambit.exe"});
 
     // A password field longer than any scrambled password: refused with a
     // message and exit code 1, not the misuse exit.
-    std::string arg = "127.0.0.1$$/f$$u$$" + std::string(600, 'A') + "$$" + local_.File("f") + "$$1$$";
+    std::string arg =
+        "127.0.0.1$$/f$$u$$" + std::string(600, 'A') + "$$" + local_.File("f") + "$$1$$";
     EXPECT_EQ(RunSkiff(arg), 1);
     ASSERT_EQ(prompt_.Messages().size(), 2u);
     EXPECT_FALSE(prompt_.Messages()[1].empty());

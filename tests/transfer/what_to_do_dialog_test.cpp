@@ -37,15 +37,17 @@ TEST(WhatToDoDialog, DefaultButtonFollowsTheFileEnding) {
         QPushButton* shownDefault = nullptr;
         QString prompt;
         RunWith(d, [&] {
-            for (auto id : {WhatToDoDialog::kExecute, WhatToDoDialog::kDownloadOnly, WhatToDoDialog::kUnzip,
-                            WhatToDoDialog::kOpenAsText, WhatToDoDialog::kOpenWith})
+            for (auto id :
+                 {WhatToDoDialog::kExecute, WhatToDoDialog::kDownloadOnly, WhatToDoDialog::kUnzip,
+                  WhatToDoDialog::kOpenAsText, WhatToDoDialog::kOpenWith})
                 if (d.Button(id)->isDefault()) shownDefault = d.Button(id);
             prompt = d.PromptLabel()->text();
             d.reject();
         });
         EXPECT_EQ(shownDefault, d.Button(c.button)) << c.name;
         EXPECT_EQ(d.windowTitle().toStdString(), "What would you like to do with the file?");
-        EXPECT_EQ(prompt.toStdString(), std::string("What would you like to do with ") + c.name + "?");
+        EXPECT_EQ(prompt.toStdString(),
+                  std::string("What would you like to do with ") + c.name + "?");
     }
 }
 
@@ -62,7 +64,8 @@ TEST(WhatToDoDialog, OpenWithNeedsAProgramAndKeepsTheEditedText) {
     });
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(prompt.Messages(),
-              std::vector<std::string>{"Please enter an application to open the file with or select another option."});
+              std::vector<std::string>{
+                  "Please enter an application to open the file with or select another option."});
     EXPECT_EQ(code, transfer::kActionOpenWith);
     EXPECT_EQ(d.OpenWith(), "viewer --fast");
 }
@@ -86,7 +89,8 @@ TEST(WhatToDoDialog, BrowseFillsTheEditAndCancelKeepsIt) {
         d.reject();
     });
     EXPECT_EQ(startedFrom, (std::vector<std::string>{"start-here", "\"/opt/My Viewer/view\""}));
-    EXPECT_EQ(afterFirst, "\"/opt/My Viewer/view\"");  // quoted, so the blank stays inside the program name
+    EXPECT_EQ(afterFirst,
+              "\"/opt/My Viewer/view\"");  // quoted, so the blank stays inside the program name
     EXPECT_EQ(afterSecond, afterFirst);
 }
 
