@@ -1,0 +1,310 @@
+// Reading data files into the tree, activation, fetches from the map
+// server and removal of merged entries. Saving is in catalog_writer.cpp.
+#include "catalog/catalog.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "catalog/catalog_writer.h"
+#include "catalog/data_file_format.h"
+#include "catalog/line_reader.h"
+#include "platform/atomic_file.h"
+#include "platform/paths.h"
+#include "platform/prompt.h"
+
+namespace catalog {
+namespace {
+
+// clang-format off
+constexpr const char* kInvalidFileQuestion = "The data file you have on your drive is not valid.\nWould you like me to get a new one from the server?";
+constexpr const char* kMissingFolderFileQuestion = "I couldn't find that data file on your machine.\nWould you like me to get a new copy from the server?";
+// clang-format on
+constexpr const char* kReadingText = "Reading Data File:";
+
+bool EndsWithDataExtension(const std::string& name) {
+    if (name.size() < 3) return false;
+    std::string_view tail(name.data() + name.size() - 3, 3);
+    return tail == "amb" || tail == "AMB";
+}
+
+// A contents file is named by a folder line; only a plain name in the data
+// directory is accepted, never a path leading elsewhere.
+bool IsPlainFileName(const std::string& name) {
+    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
+}
+
+}  // namespace
+
+std::string DefaultMapServerAddress() { return "map.internet-ambit.invalid"; }
+
+std::string MapServerAddress() {
+    const char* v = std::getenv("AMBIT_MAP_SERVER");
+    return v && *v ? std::string(v) : DefaultMapServerAddress();
+}
+
+Catalog::Catalog(std::string dataDirectory) : dataDirectory_(std::move(dataDirectory)) {}
+
+Catalog::~Catalog() = default;
+
+std::string Catalog::DataPath(const std::string& name) const {
+    return platform::JoinPath(dataDirectory_, name);
+}
+
+TreeItem* Catalog::InsertRootItems(const std::string& mapServerAddress,
+                                   const std::string& scrambledPassword) {
+    TreeItem* root = tree_.FindChild(tree_.Top(), kRootText);
+    if (!root) root = tree_.InsertItem(tree_.Top(), kRootText, nullptr);
+    auto site = std::make_unique<CEntry>();
+    site->Name = kMapServerSiteName;
+    site->Description = kFtpSiteDescription;
+    site->Address = mapServerAddress;
+    site->Path = kMapServerSitePath;
+    site->DownloadDir = "anonymous";
+    site->Price = scrambledPassword;
+    site->Location = std::string("/") + kRootText + "/" + kMapServerSiteName;
+    TreeItem* item = tree_.InsertItem(root, kMapServerSiteName, std::move(site), kImageMapServer,
+                                      kImageMapServer);
+    tree_.SetBuiltInSite(item, true);
+    return item;
+}
+
+bool Catalog::LoadMainDataFile() {
+    // Saving writes the table back; starting from an empty one would wipe it.
+    std::string sources;
+    if (platform::ReadWholeFile(DataPath(kSourceTableFile), sources)) sources_.Parse(sources);
+    std::ifstream in(DataPath(kMainDataFile), std::ios::binary);
+    if (!in) return false;
+    ReadDataFile(in, "", 0);
+    return true;
+}
+
+bool Catalog::ReadDataFile(std::istream& in, const std::string& prefix, int mapFileId) {
+    std::int64_t length = -1;
+    auto here = in.tellg();
+    if (here >= 0 && in.seekg(0, std::ios::end)) {
+        length = static_cast<std::int64_t>(in.tellg() - here);
+        in.seekg(here);
+    }
+    in.clear();
+    if (ReadStream(in, length, prefix, mapFileId, ReadMode::Merge)) return true;
+    if (OfferFetch(kInvalidFileQuestion)) FetchFirstDataFile();
+    return false;
+}
+
+bool Catalog::ReadDataFile(const std::string& path, const std::string& prefix, int mapFileId) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    return ReadDataFile(in, prefix, mapFileId);
+}
+
+bool Catalog::ReadStream(std::istream& in, std::int64_t length, const std::string& prefix,
+                         int mapFileId, ReadMode mode) {
+    if (mapFileId != 0) currentMergedId_ = mapFileId;
+    LineReader lines(in);
+    std::string_view line;
+    if (!lines.Next(line)) line = {};
+    // A folder's contents file is part of the catalog already read; its
+    // header (written without a date) must not wipe the catalog's date.
+    if (mode == ReadMode::Merge) {
+        contentDateText_ = HeaderValue(line, kContentDateKey);
+        contentDate_ = 0;
+        if (!contentDateText_.empty())
+            contentDate_ = ParseContentDate(contentDateText_).value_or(0);
+    }
+    if (!ValidateHeader(line)) return false;
+
+    if (progress_) progress_->Begin(kReadingText, length > 0 ? length / 10 : 0);
+    const bool skipKnown = mode != ReadMode::Merge;
+    CatalogTree::BulkInsert bulk(tree_);
+    std::int64_t total = 0, shown = 0;
+    while (lines.Next(line)) {
+        if (!line.empty() && line[0] == '#') continue;
+        total += static_cast<std::int64_t>(line.size());
+        if (progress_ && total / 10 - shown >= 4096) {
+            shown = total / 10;
+            progress_->Step(shown);
+        }
+        std::optional<CEntry> entry = ParseDataLine(line, prefix);
+        if (!entry) continue;
+        if (mapFileId != 0) entry->MapFileId = mapFileId;
+        TreeItem* item = skipKnown ? tree_.InsertEntryIfNew(std::move(*entry))
+                                   : tree_.InsertEntry(std::move(*entry));
+        if (newFolders_ && item && item->Entry()->IsFolder()) newFolders_->push_back(item);
+    }
+    if (progress_) progress_->End();
+    return true;
+}
+
+bool Catalog::OfferFetch(const std::string& question) {
+    return platform::CurrentPrompt().AskYesNo(question);
+}
+
+Catalog::LoadResult Catalog::LoadContents(TreeItem* folder) {
+    const std::string& name = folder->Entry()->DownloadDir;
+    std::string path = DataPath(name);
+    if (!IsPlainFileName(name) || platform::IsDirectory(path)) return LoadResult::Missing;
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return LoadResult::Missing;
+    std::int64_t length = static_cast<std::int64_t>(in.tellg());
+    in.seekg(0);
+    if (!ReadStream(in, length, "", 0, ReadMode::FolderContents)) return LoadResult::Invalid;
+    tree_.SetContentsLoaded(folder, true);
+    return LoadResult::Loaded;
+}
+
+bool Catalog::LoadFolderContents(TreeItem* folder) {
+    if (!folder || !folder->Entry() || !folder->Entry()->IsFolder()) return false;
+    CEntry folderEntry = *folder->Entry();  // the fetch below may change the tree
+    switch (LoadContents(folder)) {
+        case LoadResult::Loaded:
+            return true;
+        case LoadResult::Missing:
+            if (OfferFetch(kMissingFolderFileQuestion)) FetchFolderFile(folderEntry);
+            return false;
+        case LoadResult::Invalid:
+            if (OfferFetch(kInvalidFileQuestion)) FetchFolderFile(folderEntry);
+            return false;
+    }
+    return false;
+}
+
+bool Catalog::FetchFolderFile(const CEntry& folder) {
+    // The map server keeps folder contents files beside its first data file.
+    if (!IsPlainFileName(folder.DownloadDir)) return FetchFirstDataFile();
+    return FetchDataFile(MapServerAddress(),
+                         std::string(kMapServerSitePath) + "/" + folder.DownloadDir, 1);
+}
+
+size_t Catalog::LoadAllFolders() {
+    // One walk finds the folders there are; after that only folders that
+    // the files just read brought in can need loading.
+    std::vector<TreeItem*> candidates, found;
+    std::vector<TreeItem*> stack{tree_.Top()};
+    while (!stack.empty()) {
+        TreeItem* t = stack.back();
+        stack.pop_back();
+        const CEntry* e = t->Entry();
+        if (e && e->IsFolder() && !t->ContentsLoaded()) candidates.push_back(t);
+        for (int i = t->ChildCount() - 1; i >= 0; --i) stack.push_back(t->Child(i));
+    }
+    size_t loaded = 0;
+    newFolders_ = &found;
+    while (!candidates.empty()) {
+        for (TreeItem* f : candidates)
+            if (!f->ContentsLoaded() && LoadContents(f) == LoadResult::Loaded) ++loaded;
+        candidates.swap(found);
+        found.clear();
+    }
+    newFolders_ = nullptr;
+    return loaded;
+}
+
+void Catalog::ActivateItem(TreeItem* item) {
+    if (!item || !item->Entry()) return;
+    const CEntry& e = *item->Entry();
+    EntryKind kind = e.Kind();
+    if (kind == EntryKind::Folder) {
+        // A folder whose contents are showing needs nothing; its Item
+        // Properties would offer to download a file called "HEADER".
+        if (!item->HasChildren()) LoadFolderContents(item);
+        return;
+    }
+    if (EndsWithDataExtension(e.Name) && kind != EntryKind::MapFile) {
+        FetchFirstDataFile();
+        return;
+    }
+    if (!activation_) return;
+    switch (kind) {
+        case EntryKind::FtpDir:
+            if (!item->HasChildren())
+                activation_->ListDirectory(item);
+            else
+                activation_->ShowItemProperties(item);
+            break;
+        case EntryKind::FtpSite:
+            if (!item->HasChildren())
+                activation_->OpenSite(item);
+            else
+                activation_->ShowItemProperties(item);
+            break;
+        case EntryKind::FtpFile:
+            activation_->DownloadSiteFile(item);
+            break;
+        case EntryKind::MapFile:
+            activation_->OpenMapFile(item);
+            break;
+        default:
+            activation_->ShowItemProperties(item);
+            break;
+    }
+}
+
+bool Catalog::SaveCatalog() {
+    CatalogWriter writer(*this);
+    bool ok = writer.Save();
+    if (ok) changed_ = false;
+    return ok;
+}
+
+bool Catalog::RemoveMergedEntries(int id) {
+    std::string index;
+    if (!platform::ReadWholeFile(DataPath(kIndexFile), index)) {
+        platform::CurrentPrompt().Message("Could not open local file");
+        return false;
+    }
+    const std::string key = std::to_string(id);
+    std::vector<std::string> paths;
+    std::string kept;
+    size_t pos = 0;
+    while (pos < index.size()) {
+        size_t end = index.find('\n', pos);
+        if (end == std::string::npos) end = index.size();
+        std::string_view line(index.data() + pos, end - pos);
+        pos = end + 1;
+        size_t colon = line.find(':');
+        if (colon != std::string_view::npos && line.substr(0, colon) == key) {
+            std::string_view path = line.substr(colon + 1);
+            if (!path.empty() && path.back() == '\r') path.remove_suffix(1);
+            paths.emplace_back(path);
+        } else {
+            kept.append(line);
+            kept += '\n';
+        }
+    }
+    // The temporary copy the rewrite goes through stands where tr.dat stood.
+    std::string error;
+    if (!platform::WriteFileAtomically(DataPath(kIndexFile), kept, &error)) {
+        platform::CurrentPrompt().Message(error);
+        return false;
+    }
+    size_t removed = id == currentMergedId_ ? tree_.DeleteEntriesWithId(id, tree_.RootItem())
+                                            : tree_.DeleteEntriesAt(paths, tree_.RootItem());
+    if (removed > 0) changed_ = true;
+    return true;
+}
+
+bool Catalog::FetchFirstDataFile() {
+    changed_ = true;
+    return FetchDataFile(MapServerAddress(), kFirstDataFilePath, 1);
+}
+
+std::string Catalog::FetchedFilePath(const std::string& remotePath, int mode) const {
+    if (mode != 2) return DataPath(kFetchedDataFile);
+    std::string name = NameFromLocation(remotePath);
+    if (!IsPlainFileName(name)) name = kFetchedDataFile;
+    return platform::JoinPath(DataPath(kMapFilesDirectory), name);
+}
+
+bool Catalog::FetchDataFile(const std::string& host, const std::string& remotePath, int mode) {
+    changed_ = true;
+    if (!fetcher_) return false;
+    std::string local = FetchedFilePath(remotePath, mode);
+    if (mode == 2) platform::MakeDirectories(DataPath(kMapFilesDirectory));
+    if (!fetcher_->Fetch(host, remotePath, local)) return false;
+    if (mode != 2) ReadDataFile(local, "", 0);
+    changed_ = true;
+    return true;
+}
+
+}  // namespace catalog

@@ -1,0 +1,485 @@
+// The catalog tree's operations. Children are kept sorted so FindChild is a
+// binary search; a bulk insert collects new children per parent and merges
+// them once, so large loads never insert into the middle of big vectors.
+#include "catalog/catalog_tree.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+
+namespace catalog {
+namespace {
+
+// Above this much element shifting, a change is announced as a reset
+// instead of run by run, so one huge merge never turns quadratic.
+constexpr size_t kShiftBudget = size_t{8} << 20;
+// Pending children are looked up through a map once there are this many.
+constexpr size_t kIndexThreshold = 16;
+
+void DefaultImages(const CEntry* entry, int& image, int& selectedImage) {
+    if (!entry) {
+        image = kImageFolderClosed;
+        selectedImage = kImageFolderOpen;
+        return;
+    }
+    switch (entry->Kind()) {
+        case EntryKind::Folder:
+        case EntryKind::FtpSite:
+        case EntryKind::MapFile:
+            image = kImageFolderClosed;
+            selectedImage = kImageFolderOpen;
+            break;
+        default:
+            image = selectedImage = kImageItem;
+            break;
+    }
+}
+
+}  // namespace
+
+struct CatalogTree::Pending {
+    std::vector<std::unique_ptr<TreeItem>> items;
+    std::unordered_map<std::string_view, TreeItem*> firstByText;  // built on demand
+    bool indexed = false;
+
+    void Index(TreeItem* item) { firstByText.emplace(item->Text(), item); }
+};
+
+CatalogTree::CatalogTree() : top_(new TreeItem) {}
+
+CatalogTree::~CatalogTree() { pending_.clear(); }
+
+TreeItem* CatalogTree::RootItem() const {
+    if (top_->HasChildren()) return top_->Child(0);
+    auto p = pending_.find(top_.get());
+    return p == pending_.end() || p->second->items.empty() ? nullptr : p->second->items[0].get();
+}
+
+std::string CatalogTree::ItemPath(const TreeItem* item) {
+    std::vector<const std::string*> texts;
+    size_t length = 0;
+    for (const TreeItem* p = item; p && p->Parent(); p = p->Parent()) {
+        texts.push_back(&p->Text());
+        length += p->Text().size() + 1;
+    }
+    std::string path;
+    path.reserve(length);
+    for (auto it = texts.rbegin(); it != texts.rend(); ++it) {
+        path += '/';
+        path += **it;
+    }
+    return path;
+}
+
+size_t CatalogTree::SortedPosition(const TreeItem* parent, const std::string& text) const {
+    auto& kids = parent->children_;
+    auto it = std::upper_bound(kids.begin(), kids.end(), text,
+                               [](const std::string& t, const std::unique_ptr<TreeItem>& c) {
+                                   return TextLess(t, c->text_);
+                               });
+    return static_cast<size_t>(it - kids.begin());
+}
+
+TreeItem* CatalogTree::FindChild(const TreeItem* item, const std::string& name) const {
+    if (!item) return nullptr;
+    auto& kids = item->children_;
+    auto it = std::lower_bound(kids.begin(), kids.end(), name,
+                               [](const std::unique_ptr<TreeItem>& c, const std::string& t) {
+                                   return CompareTextNoCase(c->text_, t) < 0;
+                               });
+    for (; it != kids.end() && CompareTextNoCase((*it)->text_, name) == 0; ++it)
+        if ((*it)->text_ == name) return it->get();
+    if (pending_.empty()) return nullptr;
+    auto p = pending_.find(const_cast<TreeItem*>(item));
+    if (p == pending_.end()) return nullptr;
+    Pending& pending = *p->second;
+    if (!pending.indexed && pending.items.size() >= kIndexThreshold) {
+        for (auto& c : pending.items) pending.Index(c.get());
+        pending.indexed = true;
+    }
+    if (pending.indexed) {
+        auto found = pending.firstByText.find(name);
+        return found == pending.firstByText.end() ? nullptr : found->second;
+    }
+    for (auto& c : pending.items)
+        if (c->text_ == name) return c.get();
+    return nullptr;
+}
+
+void CatalogTree::Renumber(TreeItem* parent, size_t from) {
+    auto& kids = parent->children_;
+    for (size_t i = from; i < kids.size(); ++i) kids[i]->row_ = static_cast<int>(i);
+}
+
+size_t CatalogTree::CountSubtree(const TreeItem* item) {
+    size_t n = 0;
+    std::vector<const TreeItem*> stack{item};
+    while (!stack.empty()) {
+        const TreeItem* t = stack.back();
+        stack.pop_back();
+        ++n;
+        for (auto& c : t->children_) stack.push_back(c.get());
+    }
+    return n;
+}
+
+TreeItem* CatalogTree::Attach(TreeItem* parent, std::unique_ptr<TreeItem> child) {
+    TreeItem* raw = child.get();
+    raw->parent_ = parent;
+    ++itemCount_;
+    if (bulkDepth_ > 0) {
+        auto& slot = pending_[parent];
+        if (!slot) slot = std::make_unique<Pending>();
+        raw->pendingMerge_ = true;
+        if (slot->indexed) slot->Index(raw);
+        slot->items.push_back(std::move(child));
+        return raw;
+    }
+    size_t pos = SortedPosition(parent, raw->text_);
+    int row = static_cast<int>(pos);
+    if (observer_) observer_->ItemsAboutToBeInserted(parent, row, row);
+    parent->children_.insert(parent->children_.begin() + static_cast<std::ptrdiff_t>(pos),
+                             std::move(child));
+    Renumber(parent, pos);
+    if (observer_) observer_->ItemsInserted(parent, row, row);
+    return raw;
+}
+
+TreeItem* CatalogTree::InsertItem(TreeItem* parent, const std::string& text,
+                                  std::unique_ptr<CEntry> entry) {
+    int image, selected;
+    DefaultImages(entry.get(), image, selected);
+    return InsertItem(parent, text, std::move(entry), image, selected);
+}
+
+TreeItem* CatalogTree::InsertItem(TreeItem* parent, const std::string& text,
+                                  std::unique_ptr<CEntry> entry, int image, int selectedImage) {
+    std::unique_ptr<TreeItem> item(new TreeItem);
+    item->text_ = text;
+    item->image_ = image;
+    item->selectedImage_ = selectedImage;
+    item->entry_ = std::move(entry);
+    return Attach(parent ? parent : top_.get(), std::move(item));
+}
+
+TreeItem* CatalogTree::ParentFor(const std::string& location, size_t lastSlash) {
+    std::string_view dirs(location.data(), lastSlash == std::string::npos ? 0 : lastSlash);
+    TreeItem* current = nullptr;
+    std::string component;
+    size_t pos = 0;
+    while (pos < dirs.size()) {
+        size_t end = dirs.find('/', pos);
+        if (end == std::string_view::npos) end = dirs.size();
+        if (end > pos) {
+            component.assign(dirs.substr(pos, end - pos));
+            if (!current) {
+                // Only the first component may name the top-level item
+                // itself; any other first component is a folder below it.
+                current = RootItem();
+                if (!current) {
+                    current = InsertItem(top_.get(), component, nullptr);
+                    pos = end + 1;
+                    continue;
+                }
+                if (current->text_ == component) {
+                    pos = end + 1;
+                    continue;
+                }
+            }
+            TreeItem* child = FindChild(current, component);
+            current = child ? child : InsertItem(current, component, nullptr);
+        }
+        pos = end + 1;
+    }
+    if (!current) current = RootItem();
+    return current ? current : top_.get();
+}
+
+TreeItem* CatalogTree::ResolveParent(const std::string& location) {
+    size_t lastSlash = location.rfind('/');
+    std::string_view parentPath(location.data(), lastSlash == std::string::npos ? 0 : lastSlash);
+    if (rememberedParent_ && parentPath == rememberedPath_) return rememberedParent_;
+    rememberedParent_ = ParentFor(location, lastSlash);
+    rememberedPath_ = ItemPath(rememberedParent_);
+    return rememberedParent_;
+}
+
+TreeItem* CatalogTree::InsertEntry(const CEntry& entry) {
+    TreeItem* parent = ResolveParent(entry.Location);
+    return InsertItem(parent, entry.Name, std::make_unique<CEntry>(entry));
+}
+
+TreeItem* CatalogTree::InsertEntry(CEntry&& entry) {
+    TreeItem* parent = ResolveParent(entry.Location);
+    auto owned = std::make_unique<CEntry>(std::move(entry));
+    owned->SiteClient.reset();  // an inserted copy never carries a connection
+    std::string text = owned->Name;
+    return InsertItem(parent, text, std::move(owned));
+}
+
+TreeItem* CatalogTree::InsertEntryIfNew(CEntry&& entry) {
+    TreeItem* parent = ResolveParent(entry.Location);
+    auto& kids = parent->children_;
+    auto it = std::lower_bound(kids.begin(), kids.end(), entry.Name,
+                               [](const std::unique_ptr<TreeItem>& c, const std::string& t) {
+                                   return CompareTextNoCase(c->text_, t) < 0;
+                               });
+    for (; it != kids.end() && CompareTextNoCase((*it)->text_, entry.Name) == 0; ++it) {
+        const CEntry* e = (*it)->entry_.get();
+        if (e && (*it)->text_ == entry.Name && e->Name == entry.Name &&
+            e->Description == entry.Description && e->Address == entry.Address &&
+            e->Path == entry.Path && e->DownloadDir == entry.DownloadDir &&
+            e->Location == entry.Location && e->Price == entry.Price && e->Size == entry.Size &&
+            e->Date == entry.Date && e->MapFileId == entry.MapFileId)
+            return nullptr;
+    }
+    return InsertEntry(std::move(entry));
+}
+
+void CatalogTree::ForgetRememberedParent() {
+    rememberedParent_ = nullptr;
+    rememberedPath_.clear();
+}
+
+CatalogTree::BulkInsert::BulkInsert(CatalogTree& tree) : tree_(tree) { ++tree_.bulkDepth_; }
+
+CatalogTree::BulkInsert::~BulkInsert() { tree_.EndBulk(); }
+
+void CatalogTree::EndBulk() {
+    if (--bulkDepth_ > 0) return;
+    FlushPending();
+}
+
+void CatalogTree::FlushPending() {
+    if (pending_.empty()) return;
+    auto pending = std::move(pending_);
+    pending_.clear();
+    // Parents made in this bulk are still unknown to the observer: fill
+    // them silently first, so that announcing an old parent's new rows
+    // shows complete subtrees.
+    std::vector<std::pair<TreeItem*, Pending*>> silent, announced;
+    for (auto& [parent, p] : pending)
+        (parent->pendingMerge_ ? silent : announced).emplace_back(parent, p.get());
+    for (auto& [parent, p] : silent) MergePending(parent, *p, false);
+    for (auto& [parent, p] : announced) MergePending(parent, *p, observer_ != nullptr);
+}
+
+void CatalogTree::MergePending(TreeItem* parent, Pending& pending, bool notify) {
+    auto& added = pending.items;
+    auto less = [](const std::unique_ptr<TreeItem>& a, const std::unique_ptr<TreeItem>& b) {
+        return TextLess(a->text_, b->text_);
+    };
+    std::stable_sort(added.begin(), added.end(), less);
+    for (auto& c : added) c->pendingMerge_ = false;
+    auto& kids = parent->children_;
+    if (!notify) {
+        std::vector<std::unique_ptr<TreeItem>> merged;
+        merged.reserve(kids.size() + added.size());
+        std::merge(std::make_move_iterator(kids.begin()), std::make_move_iterator(kids.end()),
+                   std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()),
+                   std::back_inserter(merged), less);
+        kids = std::move(merged);
+        Renumber(parent, 0);
+        return;
+    }
+    // Runs of new children that land between the same two old ones; each
+    // run is one announced insertion.
+    struct Run {
+        size_t at, begin, end;
+    };
+    std::vector<Run> runs;
+    for (size_t i = 0; i < added.size(); ++i) {
+        size_t at = SortedPosition(parent, added[i]->text_);
+        if (!runs.empty() && runs.back().at == at)
+            runs.back().end = i + 1;
+        else
+            runs.push_back({at, i, i + 1});
+    }
+    if (runs.size() * (kids.size() + 1) > kShiftBudget) {
+        observer_->TreeAboutToBeReset();
+        MergePending(parent, pending, false);
+        observer_->TreeReset();
+        return;
+    }
+    size_t shift = 0;
+    for (const Run& r : runs) {
+        size_t pos = r.at + shift;
+        int first = static_cast<int>(pos);
+        int last = static_cast<int>(pos + (r.end - r.begin) - 1);
+        observer_->ItemsAboutToBeInserted(parent, first, last);
+        kids.insert(kids.begin() + static_cast<std::ptrdiff_t>(pos),
+                    std::make_move_iterator(added.begin() + static_cast<std::ptrdiff_t>(r.begin)),
+                    std::make_move_iterator(added.begin() + static_cast<std::ptrdiff_t>(r.end)));
+        Renumber(parent, pos);
+        observer_->ItemsInserted(parent, first, last);
+        shift += r.end - r.begin;
+    }
+}
+
+void CatalogTree::SetItemText(TreeItem* item, const std::string& text) {
+    FlushPending();
+    ForgetRememberedParent();
+    item->text_ = text;
+    if (observer_) observer_->ItemChanged(item);
+    if (item->parent_) Relocate(item, item->parent_);
+}
+
+void CatalogTree::SetItemImages(TreeItem* item, int image, int selectedImage) {
+    item->image_ = image;
+    item->selectedImage_ = selectedImage;
+    if (observer_ && !item->pendingMerge_) observer_->ItemChanged(item);
+}
+
+void CatalogTree::EntryChanged(TreeItem* item) {
+    if (observer_ && !item->pendingMerge_) observer_->ItemChanged(item);
+}
+
+std::unique_ptr<CEntry> CatalogTree::ReplaceEntry(TreeItem* item, std::unique_ptr<CEntry> entry) {
+    std::swap(item->entry_, entry);
+    EntryChanged(item);
+    return entry;
+}
+
+bool CatalogTree::MoveItem(TreeItem* item, TreeItem* newParent) {
+    if (!newParent) newParent = top_.get();
+    if (!item->parent_ || newParent->IsWithin(item)) return false;
+    FlushPending();
+    ForgetRememberedParent();
+    Relocate(item, newParent);
+    return true;
+}
+
+void CatalogTree::Relocate(TreeItem* item, TreeItem* newParent) {
+    TreeItem* oldParent = item->parent_;
+    auto& from = oldParent->children_;
+    size_t row = static_cast<size_t>(item->row_);
+    // Find the target row as if the item were already taken out.
+    std::unique_ptr<TreeItem> held = std::move(from[row]);
+    from.erase(from.begin() + static_cast<std::ptrdiff_t>(row));
+    size_t pos = SortedPosition(newParent, item->text_);
+    if (newParent == oldParent && pos == row) {
+        from.insert(from.begin() + static_cast<std::ptrdiff_t>(row), std::move(held));
+        return;
+    }
+    from.insert(from.begin() + static_cast<std::ptrdiff_t>(row), std::move(held));
+    int destination = static_cast<int>(newParent == oldParent && pos > row ? pos + 1 : pos);
+    if (observer_) observer_->ItemAboutToBeMoved(oldParent, item->row_, newParent, destination);
+    held = std::move(from[row]);
+    from.erase(from.begin() + static_cast<std::ptrdiff_t>(row));
+    Renumber(oldParent, row);
+    auto& to = newParent->children_;
+    to.insert(to.begin() + static_cast<std::ptrdiff_t>(pos), std::move(held));
+    item->parent_ = newParent;
+    Renumber(newParent, newParent == oldParent ? std::min(pos, row) : pos);
+    if (observer_) observer_->ItemMoved();
+}
+
+void CatalogTree::DeleteSubtree(TreeItem* item, bool keepSiblings) {
+    if (!item) return;
+    if (item == top_.get()) {
+        Clear();
+        return;
+    }
+    FlushPending();
+    ForgetRememberedParent();
+    TreeItem* parent = item->parent_;
+    auto& kids = parent->children_;
+    size_t first = static_cast<size_t>(item->row_);
+    size_t last = keepSiblings ? first : kids.size() - 1;
+    if (observer_)
+        observer_->ItemsAboutToBeRemoved(parent, static_cast<int>(first), static_cast<int>(last));
+    for (size_t i = first; i <= last; ++i) itemCount_ -= CountSubtree(kids[i].get());
+    kids.erase(kids.begin() + static_cast<std::ptrdiff_t>(first),
+               kids.begin() + static_cast<std::ptrdiff_t>(last + 1));
+    Renumber(parent, first);
+    if (observer_) observer_->ItemsRemoved(parent, static_cast<int>(first), static_cast<int>(last));
+}
+
+void CatalogTree::Clear() {
+    pending_.clear();
+    ForgetRememberedParent();
+    if (observer_) observer_->TreeAboutToBeReset();
+    top_->children_.clear();
+    itemCount_ = 0;
+    if (observer_) observer_->TreeReset();
+}
+
+size_t CatalogTree::DeleteEntriesWithId(int id, TreeItem* item) {
+    return RemoveLeaves(item, [id](const CEntry& e) { return e.MapFileId == id; });
+}
+
+size_t CatalogTree::DeleteEntriesAt(const std::vector<std::string>& locations, TreeItem* item) {
+    std::unordered_set<std::string_view> wanted(locations.begin(), locations.end());
+    return RemoveLeaves(item, [&wanted](const CEntry& e) { return wanted.count(e.Location) > 0; });
+}
+
+size_t CatalogTree::RemoveLeaves(TreeItem* item, const std::function<bool(const CEntry&)>& match) {
+    if (!item) return 0;
+    FlushPending();
+    ForgetRememberedParent();
+    // Decide on the tree as it is (a folder emptied by the removal stays),
+    // then remove per parent in one pass.
+    std::unordered_map<TreeItem*, std::vector<char>> doomed;
+    std::vector<TreeItem*> stack;
+    if (item == top_.get()) {
+        stack.push_back(item);
+    } else {
+        for (TreeItem* s = item; s; s = s->NextSibling()) stack.push_back(s);
+    }
+    size_t removed = 0;
+    while (!stack.empty()) {
+        TreeItem* t = stack.back();
+        stack.pop_back();
+        if (t->HasChildren()) {
+            for (auto& c : t->children_) stack.push_back(c.get());
+        } else if (t->entry_ && t->parent_ && match(*t->entry_)) {
+            auto& mask = doomed[t->parent_];
+            mask.resize(t->parent_->children_.size(), 0);
+            mask[static_cast<size_t>(t->row_)] = 1;
+            ++removed;
+        }
+    }
+    for (auto& [parent, mask] : doomed) RemoveChildrenWhere(parent, mask);
+    return removed;
+}
+
+void CatalogTree::RemoveChildrenWhere(TreeItem* parent, const std::vector<char>& doomed) {
+    auto& kids = parent->children_;
+    std::vector<std::pair<size_t, size_t>> runs;  // [first, last]
+    for (size_t i = 0; i < doomed.size(); ++i) {
+        if (!doomed[i]) continue;
+        if (!runs.empty() && runs.back().second + 1 == i)
+            runs.back().second = i;
+        else
+            runs.emplace_back(i, i);
+    }
+    for (auto& r : runs)
+        for (size_t i = r.first; i <= r.second; ++i) itemCount_ -= CountSubtree(kids[i].get());
+    auto compact = [&] {
+        size_t out = 0;
+        for (size_t i = 0; i < kids.size(); ++i)
+            if (i >= doomed.size() || !doomed[i]) kids[out++] = std::move(kids[i]);
+        kids.resize(out);
+        Renumber(parent, 0);
+    };
+    if (!observer_) {
+        compact();
+        return;
+    }
+    if (runs.size() * (kids.size() + 1) > kShiftBudget) {
+        observer_->TreeAboutToBeReset();
+        compact();
+        observer_->TreeReset();
+        return;
+    }
+    // From the last run back, so earlier rows stay as announced.
+    for (auto r = runs.rbegin(); r != runs.rend(); ++r) {
+        int first = static_cast<int>(r->first), last = static_cast<int>(r->second);
+        observer_->ItemsAboutToBeRemoved(parent, first, last);
+        kids.erase(kids.begin() + first, kids.begin() + last + 1);
+        Renumber(parent, r->first);
+        observer_->ItemsRemoved(parent, first, last);
+    }
+}
+
+}  // namespace catalog

@@ -1,0 +1,236 @@
+// Writing the catalog's files. Each folder whose contents are in memory
+// gets a contents file of its own, named from the first characters of its
+// name and distinct from every other file the catalog refers to; folders
+// whose contents were never read keep theirs untouched.
+#include "catalog/catalog_writer.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "catalog/catalog.h"
+#include "catalog/data_file_format.h"
+#include "platform/atomic_file.h"
+#include "platform/prompt.h"
+
+namespace catalog {
+namespace {
+
+constexpr size_t kFlushAt = size_t{1} << 18;
+constexpr size_t kNameChars = 8;
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// First `n` bytes of `s`, not splitting a UTF-8 sequence, trailing blanks removed.
+std::string Stem(const std::string& s, size_t n) {
+    size_t cut = std::min(n, s.size());
+    while (cut > 0 && cut < s.size() && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
+    std::string stem = s.substr(0, cut);
+    while (!stem.empty() && (stem.back() == ' ' || stem.back() == '\t')) stem.pop_back();
+    return stem;
+}
+
+bool IsTopMapFilesFolder(const CatalogTree& tree, const TreeItem* t) {
+    return !t->HasEntry() && t->Text() == kMapFilesText && t->Parent() == tree.RootItem();
+}
+
+// Subtrees that are never saved: the built-in map server site, map files
+// with the contents shown below them, and what live browsing found. The
+// entry's kind is handed back so callers need not work it out again.
+bool IsUnsaved(const CatalogTree& tree, const TreeItem* t, EntryKind& kind) {
+    kind = EntryKind::Item;
+    if (t->IsBuiltInSite()) return true;
+    const CEntry* e = t->Entry();
+    if (!e) return IsTopMapFilesFolder(tree, t);
+    kind = e->Kind();
+    return kind == EntryKind::MapFile || kind == EntryKind::FtpDir || kind == EntryKind::FtpFile;
+}
+
+bool WritesContents(const TreeItem* folder) {
+    return folder->HasChildren() || folder->ContentsLoaded();
+}
+
+std::vector<TreeItem*> ChildrenOf(const TreeItem* t) {
+    std::vector<TreeItem*> v;
+    v.reserve(static_cast<size_t>(t->ChildCount()));
+    for (int i = 0; i < t->ChildCount(); ++i) v.push_back(t->Child(i));
+    return v;
+}
+
+}  // namespace
+
+void CatalogWriter::LoadUnreadFolders() {
+    // A folder that gained children without its contents file ever being
+    // read would otherwise have that file replaced by the new children
+    // only. The same walk notes the file names of folders that keep their
+    // files, so that no folder written now takes one of them.
+    CatalogTree& tree = catalog_.Tree();
+    std::unordered_set<const TreeItem*> tried;
+    for (;;) {
+        std::vector<TreeItem*> folders;
+        std::vector<std::string> kept;
+        std::vector<TreeItem*> stack{tree.Top()};
+        while (!stack.empty()) {
+            TreeItem* t = stack.back();
+            stack.pop_back();
+            EntryKind kind;
+            if (IsUnsaved(tree, t, kind)) continue;
+            if (kind == EntryKind::Folder) {
+                if (!WritesContents(t)) {
+                    if (!t->Entry()->DownloadDir.empty()) kept.push_back(t->Entry()->DownloadDir);
+                } else if (!t->ContentsLoaded() && !tried.count(t)) {
+                    folders.push_back(t);
+                }
+            }
+            for (int i = 0; i < t->ChildCount(); ++i) stack.push_back(t->Child(i));
+        }
+        bool loaded = false;
+        for (TreeItem* f : folders) {
+            tried.insert(f);
+            Catalog::LoadResult r = catalog_.LoadContents(f);
+            if (r == Catalog::LoadResult::Loaded) loaded = true;
+            // A file we cannot read is not ours to replace.
+            if (r == Catalog::LoadResult::Invalid)
+                usedNames_.insert(Lower(f->Entry()->DownloadDir));
+        }
+        if (!loaded) {
+            for (const std::string& name : kept) usedNames_.insert(Lower(name));
+            return;
+        }
+    }
+}
+
+void CatalogWriter::ReserveNames() {
+    usedNames_.insert(Lower(kMainDataFile));
+    usedNames_.insert(Lower(kFetchedDataFile));
+}
+
+std::string CatalogWriter::ContentsFileName(const TreeItem* folder) {
+    std::string base = Stem(folder->Text(), kNameChars);
+    for (char& c : base)
+        if (c == '/' || c == '\0') c = '_';
+    if (base.empty()) base = "folder";
+    std::string name = base + ".amb";
+    // Many folders of one name (every "Older" below its own parent): go on
+    // counting where the last one of that name stopped.
+    int& next = nextSuffix_[Lower(base)];
+    for (int n = std::max(next, 1); usedNames_.count(Lower(name)); next = ++n) {
+        std::string digits = std::to_string(n);
+        size_t room = kNameChars > digits.size() ? kNameChars - digits.size() : 0;
+        name = Stem(base, room) + digits + ".amb";
+    }
+    usedNames_.insert(Lower(name));
+    return name;
+}
+
+void CatalogWriter::AppendItems(std::string& out, const std::vector<TreeItem*>& items) {
+    CatalogTree& tree = catalog_.Tree();
+    std::vector<TreeItem*> stack(items.rbegin(), items.rend());
+    while (!stack.empty()) {
+        TreeItem* t = stack.back();
+        stack.pop_back();
+        EntryKind kind;
+        if (IsUnsaved(tree, t, kind)) continue;
+        CEntry* e = t->Entry();
+        bool descend = true;
+        if (e) {
+            if (kind == EntryKind::Folder) {
+                descend = false;
+                if (WritesContents(t)) {
+                    std::string file = ContentsFileName(t);
+                    AppendFolderLine(out, e->Location, file, e->Address);
+                    jobs_.push_back({t, file});
+                } else {
+                    AppendFolderLine(out, e->Location, e->DownloadDir, e->Address);
+                }
+            } else {
+                AppendItemLine(out, CatalogTree::ItemPath(t), *e, kind == EntryKind::FtpSite);
+            }
+            if (e->MapFileId != 0)
+                indexLines_.push_back(std::to_string(e->MapFileId) + ":" +
+                                      CatalogTree::ItemPath(t));
+        }
+        if (descend)
+            for (int i = t->ChildCount() - 1; i >= 0; --i) stack.push_back(t->Child(i));
+        if (out.size() >= kFlushAt) {
+            batch_->Write(out);
+            out.clear();
+        }
+    }
+}
+
+bool CatalogWriter::WriteFile(const std::string& name, const std::vector<TreeItem*>& items,
+                              bool mainFile) {
+    if (!batch_->Begin(name)) return false;
+    std::string out = FormatHeader(mainFile ? catalog_.ContentDateText() : std::string());
+    AppendItems(out, items);
+    batch_->Write(out);
+    return batch_->End();
+}
+
+bool CatalogWriter::WriteIndex() {
+    std::string index;
+    bool exists = platform::ReadWholeFile(catalog_.DataPath(kIndexFile), index);
+    if (!index.empty() && index.back() != '\n') index += '\n';
+    std::unordered_set<std::string> present;
+    size_t pos = 0;
+    while (pos < index.size()) {
+        size_t end = index.find('\n', pos);
+        present.insert(index.substr(pos, end - pos));
+        pos = end + 1;
+    }
+    bool added = false;
+    for (const std::string& line : indexLines_) {
+        if (!present.insert(line).second) continue;
+        index += line;
+        index += '\n';
+        added = true;
+    }
+    if (exists && !added) return true;
+    if (!batch_->Begin(kIndexFile)) return false;
+    batch_->Write(index);
+    return batch_->End();
+}
+
+bool CatalogWriter::Report() {
+    // Creating a file fails only when the directory cannot take it.
+    const std::string& error = batch_->Error();
+    platform::CurrentPrompt().Message(
+        error.find("cannot create") != std::string::npos ? std::string("Cannot Open File") : error);
+    return false;
+}
+
+bool CatalogWriter::Save() {
+    LoadUnreadFolders();
+    ReserveNames();
+    CatalogTree& tree = catalog_.Tree();
+    FileBatch batch(catalog_.DataDirectory());
+    batch_ = &batch;
+    if (!WriteFile(kMainDataFile, ChildrenOf(tree.Top()), true)) return Report();
+    for (size_t i = 0; i < jobs_.size(); ++i) {
+        FolderJob job = jobs_[i];  // writing it may add jobs
+        if (!WriteFile(job.file, ChildrenOf(job.folder), false)) return Report();
+    }
+    if (!WriteIndex()) return Report();
+    if (batch.Begin(kSourceTableFile)) {
+        batch.Write(catalog_.Sources().Serialize());
+        if (!batch.End()) return Report();
+    } else {
+        return Report();
+    }
+    if (!batch.Commit()) return Report();
+    for (const FolderJob& job : jobs_) {
+        CEntry* e = job.folder->Entry();
+        tree.SetContentsLoaded(job.folder, true);
+        if (e->DownloadDir != job.file) {
+            e->DownloadDir = job.file;
+            tree.EntryChanged(job.folder);
+        }
+    }
+    return true;
+}
+
+}  // namespace catalog

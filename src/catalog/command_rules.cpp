@@ -1,0 +1,71 @@
+// The enable rules of the catalog commands. Every rule tests for an entry
+// first: an item without one (a plain folder) is never taken for an entry.
+#include "catalog/command_rules.h"
+
+#include "catalog/catalog_tree.h"
+
+namespace catalog {
+namespace {
+
+bool IsSiteOrRemote(EntryKind k) {
+    return k == EntryKind::FtpSite || k == EntryKind::FtpDir || k == EntryKind::FtpFile;
+}
+
+}  // namespace
+
+bool IsCommandEnabled(CatalogCommand command, const TreeItem* selected) {
+    const CEntry* e = selected ? selected->Entry() : nullptr;
+    const bool plainFolder = selected && !e;
+    const EntryKind k = e ? e->Kind() : EntryKind::Item;
+    const bool fromMapFile = e && e->MapFileId == kMapFileContentId;
+    switch (command) {
+        case CatalogCommand::Download:
+            return e && k != EntryKind::Folder && k != EntryKind::FtpSite &&
+                   k != EntryKind::FtpDir && e->IsFree();
+        case CatalogCommand::ItemProperties:
+            return e && k != EntryKind::Folder;
+        case CatalogCommand::Edit:
+            return plainFolder || (e && k != EntryKind::FtpDir && k != EntryKind::FtpFile);
+        case CatalogCommand::NewFolder:
+            if (plainFolder) return selected->Text() != kFtpSitesText;
+            return e && !IsSiteOrRemote(k) && !fromMapFile;
+        case CatalogCommand::Add:
+            return !selected || plainFolder || (e && !IsSiteOrRemote(k) && !fromMapFile);
+        case CatalogCommand::Delete:
+            return plainFolder ||
+                   (e && k != EntryKind::FtpDir && k != EntryKind::FtpFile && !fromMapFile);
+        case CatalogCommand::GetNewDataFile:
+            return e && !IsSiteOrRemote(k) && (k == EntryKind::Folder || e->Description != kNone);
+        case CatalogCommand::Upload:
+            return e && IsSiteOrRemote(k);
+        case CatalogCommand::UploadFile:
+            return e && (k == EntryKind::FtpDir || k == EntryKind::FtpFile ||
+                         (k == EntryKind::FtpSite && selected->HasChildren()));
+        case CatalogCommand::UpdateMapFile:
+            return e && k == EntryKind::MapFile && !e->Address.empty() && !e->Path.empty();
+        case CatalogCommand::OpenSite:
+            return plainFolder || (selected && !selected->HasChildren());
+        case CatalogCommand::Refresh:
+            return plainFolder || (selected && selected->HasChildren());
+        case CatalogCommand::CloseSite:
+            return e && k == EntryKind::FtpSite && selected->HasChildren();
+        case CatalogCommand::AddFtpServer:
+        case CatalogCommand::AddServer:
+        case CatalogCommand::FetchMapFile:
+        case CatalogCommand::NewFtpSite:
+            return true;
+    }
+    return false;
+}
+
+int SelectedKind(const TreeItem* selected) {
+    const CEntry* e = selected ? selected->Entry() : nullptr;
+    if (!e) return 0;
+    if (e->Path == kFtpFilePath) return 1;
+    if (e->Path == kFtpDirPath) return 3;
+    if (e->Description == kFtpSiteDescription) return 4;
+    if (e->Description == kMapFileDescription) return 2;
+    return 0;
+}
+
+}  // namespace catalog

@@ -1,0 +1,36 @@
+// Which catalog commands the selected item allows, as one function of the
+// selection, so menus, toolbar and context menus all agree.
+#pragma once
+
+namespace catalog {
+
+class TreeItem;
+
+enum class CatalogCommand {
+    Download,        // "&Download", "Down&load", toolbar Download
+    ItemProperties,  // "Item &Properties", "&Properties", download to default dir
+    Edit,            // "&Edit"
+    NewFolder,       // "&New Folder"
+    Add,             // "&Add"
+    Delete,          // "De&lete", "&Delete"
+    GetNewDataFile,  // get a new data file for the selected item
+    Upload,          // "&Upload"
+    UploadFile,      // "&Upload File"
+    UpdateMapFile,   // "&Update" in the map-file menu
+    OpenSite,        // "&Open Site"
+    Refresh,         // "&Refresh"
+    CloseSite,       // "&Close Site"
+    AddFtpServer,    // always enabled
+    AddServer,       // always enabled
+    FetchMapFile,    // "Update &Map File": always enabled
+    NewFtpSite,      // always enabled
+};
+
+// `selected` is the caret item, or null when nothing is selected.
+bool IsCommandEnabled(CatalogCommand command, const TreeItem* selected);
+
+// The kind code that picks context menus and the status-bar indicator:
+// 1 FTPFILE, 2 map file, 3 FTPDIR, 4 FTP site, 0 anything else.
+int SelectedKind(const TreeItem* selected);
+
+}  // namespace catalog

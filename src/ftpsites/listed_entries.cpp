@@ -1,0 +1,39 @@
+// Listed entries are built here rather than in the browser so that their
+// fields and order can be checked without a server.
+#include "ftpsites/listed_entries.h"
+
+namespace ftpsites {
+
+catalog::CEntry MakeListedEntry(const ListedLine& line, bool isDirectory,
+                                const std::string& siteAddress, const std::string& parentPath) {
+    catalog::CEntry e;
+    e.Name = line.name;
+    e.Path = isDirectory ? catalog::kFtpDirPath : catalog::kFtpFilePath;
+    e.Address = siteAddress;
+    e.Size = line.size;
+    e.Date = line.date;
+    e.Location = parentPath + "/" + line.name;
+    return e;
+}
+
+namespace {
+
+// 0 for directories, 1 for files, 2 for anything else.
+int Rank(const catalog::CEntry& e) {
+    if (e.Path == catalog::kFtpDirPath) return 0;
+    if (e.Path == catalog::kFtpFilePath) return 1;
+    return 2;
+}
+
+}  // namespace
+
+int CompareListedEntries(const catalog::CEntry& a, const catalog::CEntry& b) {
+    int ra = Rank(a), rb = Rank(b);
+    if (ra != rb) return ra < rb ? -1 : 1;
+    // std::string compares as unsigned bytes, which keeps multibyte names
+    // in code point order for UTF-8.
+    int c = a.Name.compare(b.Name);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+}  // namespace ftpsites

@@ -1,0 +1,37 @@
+// The catalog entries that live browsing makes from a listing, and their
+// order: directories before files, each group by exact name. The entries
+// carry the site's host so that downloads from them need no lookup, and
+// their tree path, as every entry does.
+#pragma once
+
+#include <string>
+
+#include "catalog/c_entry.h"
+#include "ftpsites/listing_parser.h"
+
+namespace ftpsites {
+
+// Listing state of a site or directory, kept in the entry's MapFileId.
+inline constexpr int kStateUnlisted = 0;        // never listed, or the last connect failed
+inline constexpr int kStateListed = 22000;      // listed (or being listed): opening only expands
+inline constexpr int kStateRefreshing = 22223;  // children removed, to be listed again
+inline constexpr int kStateClosed = 1100;       // the site was closed
+
+// The site's listing word in its Date while a listing runs, and otherwise.
+inline constexpr const char* kInSite = "INSITE";
+inline constexpr const char* kOutSite = "OUTSITE";
+
+// Image shown on an item while its listing runs.
+inline constexpr int kImageBusy = 4;
+
+// The entry for one listed line below the item at `parentPath` (its tree
+// path); `isDirectory` is decided by the caller for links.
+catalog::CEntry MakeListedEntry(const ListedLine& line, bool isDirectory,
+                                const std::string& siteAddress, const std::string& parentPath);
+
+// Negative, zero or positive: a directory before a file; within a kind by
+// Name, byte by byte (so "B" before "a"). Entries of other kinds follow
+// both, by name, so the order stays total whatever is passed in.
+int CompareListedEntries(const catalog::CEntry& a, const catalog::CEntry& b);
+
+}  // namespace ftpsites

@@ -1,0 +1,361 @@
+// Every network call below waits in nested rounds of the event loop, and
+// anything may happen meanwhile: the site can be closed, refreshed, edited
+// or deleted. So after each wait the items are looked up again through
+// their ItemChain before anything is read from them, the FTP client is held
+// by shared pointer, and the site's busy flag lives in state shared with
+// its session. Messages go last, because a message box runs an event loop
+// of its own.
+#include "ftpsites/site_browser.h"
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "catalog/catalog.h"
+#include "ftpsites/item_chain.h"
+#include "ftpsites/listed_entries.h"
+#include "ftpsites/listing_parser.h"
+#include "ftpsites/site_browser_view.h"
+#include "ftpsites/site_paths.h"
+#include "ftpsites/site_session.h"
+#include "ftpsites/site_speed.h"
+#include "net/ftp_client.h"
+#include "platform/prompt.h"
+#include "store/scramble.h"
+
+namespace ftpsites {
+
+using catalog::CatalogTree;
+using catalog::CEntry;
+using catalog::TreeItem;
+
+namespace {
+
+// The two texts of the last network failure, joined by `separator`.
+std::string TakeErrorText(const char* separator) {
+    int code = 0;
+    std::string context, text;
+    FtpClient::GetErrorInfo(code, context, text);
+    return context + separator + text;
+}
+
+void Show(const std::string& message) { platform::CurrentPrompt().Message(message); }
+
+// Marks the site busy ("INSITE") for as long as it lives, and tells the
+// view that a listing waits.
+class BusyMark {
+public:
+    BusyMark(SiteBrowserView* view, TreeItem* item, TreeItem* site, SiteSession::State& session)
+        : view_(view), item_(item), site_(site), session_(session) {
+        session_.busy = true;
+        site_->Entry()->Date = kInSite;
+        if (view_) view_->ListingStarted(item_);
+    }
+    // `itemAlive`/`siteAlive`: whether the items survived the wait.
+    void End(bool itemAlive, bool siteAlive) {
+        if (ended_) return;
+        ended_ = true;
+        session_.busy = false;
+        if (siteAlive && site_->HasEntry()) site_->Entry()->Date = kOutSite;
+        if (view_) view_->ListingFinished(itemAlive ? item_ : nullptr);
+    }
+    // Only reached when an unexpected exception (out of memory) unwinds:
+    // the flag must not stay set, the items are not touched.
+    ~BusyMark() {
+        if (ended_) return;
+        session_.busy = false;
+        if (view_) view_->ListingFinished(nullptr);
+    }
+    BusyMark(const BusyMark&) = delete;
+    BusyMark& operator=(const BusyMark&) = delete;
+
+private:
+    SiteBrowserView* view_;
+    TreeItem* item_;
+    TreeItem* site_;
+    SiteSession::State& session_;
+    bool ended_ = false;
+};
+
+}  // namespace
+
+// One listing of one item: change to its directory, learn the site's
+// directory when connecting, list, resolve links. Collects the entries and
+// leaves the tree alone; the caller inserts them if the item survived.
+class SiteBrowser::ListingRun {
+public:
+    ListingRun(CatalogTree& tree, TreeItem* item, TreeItem* site,
+               std::shared_ptr<SiteSession::State> session)
+        : tree_(tree),
+          item_(item),
+          site_(site),
+          itemChain_(item),
+          siteChain_(site),
+          session_(std::move(session)),
+          client_(session_->client),
+          address_(site->Entry()->Address),
+          parentPath_(CatalogTree::ItemPath(item)) {}
+
+    void Run(const std::string& path, bool learnSiteDirectory) {
+        try {
+            if (!path.empty() && (!client_->ChangeDir(path) || Gone())) return End();
+            if (learnSiteDirectory) {
+                std::string pwd = client_->CurrentDir();
+                if (Gone()) return End();
+                // A reply without a quoted directory keeps the old one.
+                if (!pwd.empty()) {
+                    site_->Entry()->Path = pwd;
+                    tree_.EntryChanged(site_);
+                }
+            }
+            std::string text;
+            auto start = std::chrono::steady_clock::now();
+            if (!client_->List(text) || Gone()) return End();
+            auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - start);
+            SiteSpeed::Record(
+                address_, text.size(),
+                std::max<std::int64_t>(1, static_cast<std::int64_t>(elapsed.count())));
+            Collect(text);
+        } catch (const CWinsockErr&) {
+            error_ = TakeErrorText("--");
+            if (Gone()) ended_ = true;
+        }
+    }
+
+    bool ItemAlive() const { return itemChain_.Alive(tree_); }
+    bool SiteAlive() const { return siteChain_.Alive(tree_); }
+    // Closed, aborted or deleted meanwhile: nothing is to be shown.
+    bool Ended() const { return ended_; }
+    const std::string& Error() const { return error_; }
+    std::vector<CEntry>& Entries() { return entries_; }
+
+private:
+    void End() { ended_ = true; }
+    bool Gone() const { return session_->closed || !ItemAlive() || !SiteAlive(); }
+
+    void Collect(const std::string& text) {
+        ListingParser parser;
+        std::vector<ListedLine> lines = parser.Parse(text);
+        entries_.reserve(lines.size());
+        for (const ListedLine& line : lines) {
+            bool isDirectory = line.kind == ListedKind::Directory;
+            if (line.kind == ListedKind::Link) {
+                std::string target;
+                try {
+                    if (!client_->List(target, line.linkTarget)) return End();
+                    isDirectory = parser.TargetListingIsDirectory(target, line.linkTarget);
+                } catch (const CFtpObjError&) {
+                    // The server would not list the target (a dangling link,
+                    // a target outside the site): show the link as a file
+                    // rather than end the whole listing.
+                    TakeErrorText("");
+                    isDirectory = false;
+                }
+                if (Gone()) return End();
+            }
+            entries_.push_back(MakeListedEntry(line, isDirectory, address_, parentPath_));
+        }
+    }
+
+    CatalogTree& tree_;
+    TreeItem* item_;
+    TreeItem* site_;
+    ItemChain itemChain_;
+    ItemChain siteChain_;
+    std::shared_ptr<SiteSession::State> session_;
+    std::shared_ptr<FtpClient> client_;
+    std::string address_;
+    std::string parentPath_;
+    std::vector<CEntry> entries_;
+    std::string error_;
+    bool ended_ = false;
+};
+
+SiteBrowser::SiteBrowser(CatalogTree& tree, SiteBrowserView* view) : tree_(tree), view_(view) {}
+
+bool SiteBrowser::OpenSiteItem(TreeItem* item, bool connect) {
+    if (!item || !item->HasEntry()) return false;
+    CEntry& entry = *item->Entry();
+    TreeItem* site = connect ? item : FindSiteItem(item);
+    if (!site || (connect ? !entry.IsFtpSite() : !entry.IsFtpSite() && !entry.IsFtpDir()))
+        return false;
+
+    tree_.SetItemImages(item, kImageBusy, kImageBusy);
+    if (entry.MapFileId == kStateListed) {
+        RestoreImages(item);
+        Expand(item);
+        return true;
+    }
+    const int previousState = entry.MapFileId;
+    entry.MapFileId = kStateListed;
+
+    std::string path;
+    if (connect) {
+        if (!Connect(item)) return false;
+        const std::string& start = item->Entry()->Path;  // entry may be new
+        path = start.empty() ? std::string() : start + "/";
+    } else {
+        path = SiteRelativePath(item);
+    }
+    SiteSession* session = SiteSession::Of(*site->Entry());
+    if (!session || session->Closed()) {
+        item->Entry()->MapFileId = previousState;
+        RestoreImages(item);
+        Show(kSiteNotOpenMessage);
+        return false;
+    }
+    if (session->Busy()) {
+        // Refused, so not listed: the next activation tries again.
+        item->Entry()->MapFileId = previousState;
+        RestoreImages(item);
+        Expand(item);
+        Show(kSiteBusyMessage);
+        return true;
+    }
+
+    ListingRun run(tree_, item, site, session->Shared());
+    BusyMark busy(view_, item, site, *session->Shared());
+    run.Run(path, connect);
+    const bool itemAlive = run.ItemAlive();
+    busy.End(itemAlive, run.SiteAlive());
+    if (!itemAlive) return false;
+
+    if (!run.Ended()) Insert(item, run.Entries());
+    // A failed listing that left nothing would otherwise stay "listed" with
+    // no children, where neither activation nor Refresh can reach it.
+    if (!run.Error().empty() && !item->HasChildren() && item->HasEntry())
+        item->Entry()->MapFileId = kStateUnlisted;
+    RestoreImages(item);
+    if (run.Ended()) return false;
+    Expand(item);
+    if (!run.Error().empty()) Show(run.Error());
+    return true;
+}
+
+bool SiteBrowser::Connect(TreeItem* item) {
+    // Copies: the entry may be gone when the constructor's waits return.
+    const std::string host = item->Entry()->Address;
+    const std::string user = item->Entry()->DownloadDir;
+    const std::string scrambled = item->Entry()->Price;
+    std::string password, error;
+    if (!scrambled.empty() && !store::TryUnscramble(scrambled, password, &error)) {
+        item->Entry()->MapFileId = kStateUnlisted;
+        RestoreImages(item);
+        Show(error);
+        return false;
+    }
+
+    // The earlier connection goes first, before its socket number could be
+    // handed to the new one.
+    item->Entry()->SiteClient.reset();
+    ItemChain chain(item);
+    std::shared_ptr<FtpClient> client;
+    if (view_) view_->ListingStarted(item);
+    try {
+        client = std::make_shared<FtpClient>(host, user, password);
+    } catch (const CWinsockErr&) {
+        std::string message = TakeErrorText("\n");
+        bool alive = chain.Alive(tree_);
+        if (alive && item->HasEntry()) {
+            item->Entry()->MapFileId = kStateUnlisted;
+            RestoreImages(item);
+        }
+        if (view_) view_->ListingFinished(alive ? item : nullptr);
+        Show(message);
+        return false;
+    }
+    bool alive = chain.Alive(tree_) && item->HasEntry();
+    if (view_) view_->ListingFinished(alive ? item : nullptr);
+    // Deleted, or closed by a command that re-entered while we connected.
+    if (!alive || item->Entry()->MapFileId != kStateListed) {
+        client->Abort();
+        if (alive) RestoreImages(item);
+        return false;
+    }
+    item->Entry()->SiteClient = std::make_unique<SiteSession>(std::move(client));
+    return true;
+}
+
+void SiteBrowser::Insert(TreeItem* item, std::vector<CEntry>& entries) {
+    // Inserted in their listed order (directories first); the tree then
+    // places each among its siblings by its own rule. Indexes are sorted,
+    // not the entries, which are large to move.
+    std::vector<size_t> order(entries.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&entries](size_t a, size_t b) {
+        return CompareListedEntries(entries[a], entries[b]) < 0;
+    });
+    CatalogTree::BulkInsert bulk(tree_);
+    for (size_t i : order) {
+        CEntry& e = entries[i];
+        const bool isDirectory = e.Path == catalog::kFtpDirPath;
+        std::string text = e.Name;
+        tree_.InsertItem(item, text, std::make_unique<CEntry>(std::move(e)),
+                         isDirectory ? catalog::kImageFolderClosed : catalog::kImageItem,
+                         isDirectory ? catalog::kImageFolderOpen : catalog::kImageItem);
+    }
+}
+
+bool SiteBrowser::OpenSite(TreeItem* item) {
+    if (!item || !item->HasEntry() || item->HasChildren()) return false;
+    return OpenSiteItem(item, true);
+}
+
+bool SiteBrowser::Refresh(TreeItem* item) {
+    if (!item || !item->HasEntry()) return false;
+    CEntry& entry = *item->Entry();
+    if (!entry.IsFtpSite() && !entry.IsFtpDir()) return false;
+    if (IsListing(item)) {
+        // Removing the children first would throw away what the user sees
+        // and then refuse to list it again.
+        Show(kSiteBusyMessage);
+        return false;
+    }
+    const bool reconnect = entry.IsFtpSite() && !IsConnected(item);
+    entry.MapFileId = kStateRefreshing;
+    if (item->HasChildren()) tree_.DeleteSubtree(item->Child(0), false);
+    return OpenSiteItem(item, reconnect);
+}
+
+void SiteBrowser::CloseSite(TreeItem* item) {
+    TreeItem* site = FindSiteItem(item);
+    if (!site) return;
+    if (site->HasChildren()) tree_.DeleteSubtree(site->Child(0), false);
+    site->Entry()->MapFileId = kStateClosed;
+    RestoreImages(site);
+    // Last: QUIT waits for its reply, and the site may be gone afterwards.
+    if (SiteSession* session = SiteSession::Of(*site->Entry())) session->Close();
+}
+
+bool SiteBrowser::IsListing(const TreeItem* item) {
+    const TreeItem* site = FindSiteItem(item);
+    if (!site) return false;
+    const SiteSession* session = SiteSession::Of(*site->Entry());
+    return session && session->Busy();
+}
+
+bool SiteBrowser::IsConnected(const TreeItem* site) {
+    if (!site || !site->HasEntry()) return false;
+    const SiteSession* session = SiteSession::Of(*site->Entry());
+    return session && !session->Closed();
+}
+
+void SiteBrowser::RestoreImages(TreeItem* item) {
+    // The map server's own site keeps its globe; everything else that can
+    // be opened is a folder.
+    const bool mapServer =
+        item->IsBuiltInSite() || (item->HasEntry() && item->Entry()->IsFtpSite() &&
+                                  item->Text() == catalog::kMapServerSiteName);
+    if (mapServer)
+        tree_.SetItemImages(item, catalog::kImageMapServer, catalog::kImageMapServer);
+    else
+        tree_.SetItemImages(item, catalog::kImageFolderClosed, catalog::kImageFolderOpen);
+}
+
+void SiteBrowser::Expand(TreeItem* item) {
+    if (view_) view_->ExpandItem(item);
+}
+
+}  // namespace ftpsites

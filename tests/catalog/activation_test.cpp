@@ -1,0 +1,221 @@
+// Activating items and the command-enable rules: folders read their
+// contents file or offer to fetch it, data-file names fetch the first data
+// file, everything else goes to the main window by kind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "catalog/catalog.h"
+#include "catalog/command_rules.h"
+#include "catalog_test_util.h"
+#include "platform/atomic_file.h"
+#include "platform/prompt.h"
+#include "temp_dir.h"
+
+namespace catalog {
+namespace {
+
+using catalogtest::kHeader;
+
+// Stands for the FTP client, which this layer cannot link: serves files
+// from a directory laid out like the map server's root.
+class DirectoryFetcher : public DataFileFetcher {
+public:
+    explicit DirectoryFetcher(std::string root) : root_(std::move(root)) {}
+    bool Fetch(const std::string& host, const std::string& remotePath,
+               const std::string& localPath) override {
+        requests.push_back(host + remotePath);
+        std::string content;
+        if (!platform::ReadWholeFile(root_ + remotePath, content)) return false;
+        return platform::WriteFileAtomically(localPath, content);
+    }
+    std::vector<std::string> requests;
+
+private:
+    std::string root_;
+};
+
+class RecordingHandler : public ActivationHandler {
+public:
+    void OpenSite(TreeItem* t) override { calls.push_back("site " + t->Text()); }
+    void ListDirectory(TreeItem* t) override { calls.push_back("list " + t->Text()); }
+    void DownloadSiteFile(TreeItem* t) override { calls.push_back("download " + t->Text()); }
+    void OpenMapFile(TreeItem* t) override { calls.push_back("map " + t->Text()); }
+    void ShowItemProperties(TreeItem* t) override { calls.push_back("properties " + t->Text()); }
+    std::vector<std::string> calls;
+};
+
+struct Fixture {
+    testsupport::TempDir data, server;
+    platform::ScriptedPrompt prompt;
+    platform::ScopedPrompt scoped{&prompt};
+    DirectoryFetcher fetcher{server.Path()};
+    RecordingHandler handler;
+    Catalog catalog{data.Path()};
+
+    Fixture() {
+        setenv("AMBIT_MAP_SERVER", "127.0.0.1", 1);
+        catalog.SetFetcher(&fetcher);
+        catalog.SetActivationHandler(&handler);
+        catalog.InsertRootItems("127.0.0.1", "PW");
+    }
+    TreeItem* Insert(const std::string& location, const std::string& description,
+                     const std::string& path, const std::string& downloadDir = "") {
+        CEntry e;
+        e.Location = location;
+        e.Name = NameFromLocation(location);
+        e.Description = description;
+        e.Path = path;
+        e.DownloadDir = downloadDir;
+        return catalog.Tree().InsertEntry(e);
+    }
+};
+
+TEST(Activation, FolderReadsItsContentsFileOnce) {
+    Fixture f;
+    f.data.Write("Tools.amb", std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
+    TreeItem* tools = f.Insert("/All/Tools", "NONE", "HEADER", "Tools.amb");
+    f.catalog.ActivateItem(tools);
+    ASSERT_EQ(tools->ChildCount(), 1);
+    EXPECT_EQ(tools->Child(0)->Entry()->MapFileId, 0);
+    f.catalog.ActivateItem(tools);
+    EXPECT_EQ(tools->ChildCount(), 1);
+    EXPECT_TRUE(f.prompt.Shown().empty());
+    EXPECT_TRUE(f.handler.calls.empty());
+}
+
+TEST(Activation, MissingOrInvalidFolderFileOffersAFetchFromTheMapServer) {
+    Fixture f;
+    f.server.Write("pub/Ambit/Tools.amb", std::string(kHeader) + "/All/Tools/fetched:d:::::: \n");
+    TreeItem* tools = f.Insert("/All/Tools", "NONE", "HEADER", "Tools.amb");
+    f.prompt.Answer(false);
+    f.catalog.ActivateItem(tools);
+    ASSERT_EQ(f.prompt.Questions().size(), 1u);
+    EXPECT_EQ(
+        f.prompt.Questions()[0],
+        "I couldn't find that data file on your machine.\nWould you like me to get a new copy "
+        "from the server?");
+    EXPECT_TRUE(f.fetcher.requests.empty());
+    EXPECT_FALSE(f.catalog.Changed());
+
+    f.prompt.Answer(true);
+    f.catalog.ActivateItem(tools);
+    EXPECT_EQ(f.fetcher.requests, std::vector<std::string>{"127.0.0.1/pub/Ambit/Tools.amb"});
+    ASSERT_EQ(tools->ChildCount(), 1);
+    EXPECT_TRUE(f.catalog.Changed());
+
+    TreeItem* bad = f.Insert("/All/Bad", "NONE", "HEADER", "Bad.amb");
+    f.data.Write("Bad.amb", "%Internet Ambit Data File %ver=\"2.0\"\n/All/Bad/x:d:::::: \n");
+    f.catalog.ActivateItem(bad);
+    EXPECT_EQ(f.prompt.Questions().back(),
+              "The data file you have on your drive is not valid.\nWould you like me to get a new "
+              "one from the server?");
+    EXPECT_EQ(bad->ChildCount(), 0);
+}
+
+TEST(Activation, FolderFileNamesNeverLeadOutOfTheDataDirectory) {
+    Fixture f;
+    f.server.Write("secret.amb", std::string(kHeader) + "/All/F/leak:d:::::: \n");
+    std::string outside = std::filesystem::relative(f.server.File("secret.amb"), f.data.Path());
+    TreeItem* folder = f.Insert("/All/F", "NONE", "HEADER", outside);
+    f.catalog.ActivateItem(folder);
+    EXPECT_EQ(folder->ChildCount(), 0);
+    ASSERT_EQ(f.prompt.Questions().size(), 1u);
+    EXPECT_NE(f.prompt.Questions()[0].find("couldn't find"), std::string::npos);
+}
+
+TEST(Activation, DataFileNamesFetchTheFirstDataFileInExactlyTwoLetterCases) {
+    Fixture f;
+    f.server.Write("pub/Ambit/first.amb", std::string(kHeader) + "/All/From server:d:::::: \n");
+    f.catalog.ActivateItem(f.Insert("/All/catalog.amb", "a catalog", "/x"));
+    f.catalog.ActivateItem(f.Insert("/All/CATALOG.AMB", "a catalog", "/x"));
+    f.catalog.ActivateItem(f.Insert("/All/catalog.Amb", "a catalog", "/x"));
+    EXPECT_EQ(f.fetcher.requests.size(), 2u);
+    EXPECT_EQ(f.fetcher.requests[0], "127.0.0.1/pub/Ambit/first.amb");
+    EXPECT_EQ(f.handler.calls, std::vector<std::string>{"properties catalog.Amb"});
+    EXPECT_NE(f.catalog.Tree().FindChild(f.catalog.Tree().RootItem(), "From server"), nullptr);
+}
+
+TEST(Activation, OtherKindsGoToTheMainWindow) {
+    Fixture f;
+    TreeItem* site = f.Insert("/All/FTP Sites/S", "FTPSITE", "/pub");
+    f.catalog.ActivateItem(site);
+    TreeItem* dir = f.Insert("/All/FTP Sites/S/pub", "", "FTPDIR");
+    f.catalog.ActivateItem(dir);
+    f.catalog.ActivateItem(site);  // now open: its properties
+    f.catalog.ActivateItem(f.Insert("/All/FTP Sites/S/pub/f.zip", "", "FTPFILE"));
+    f.catalog.ActivateItem(f.Insert("/All/MapFiles/M", "LOCALARF", "/m.amb"));
+    f.catalog.ActivateItem(f.Insert("/All/MapFiles/M2.amb", "LOCALARF", "/m.amb"));
+    f.catalog.ActivateItem(f.Insert("/All/Item", "free text", "/pub/i.zip"));
+    f.catalog.ActivateItem(f.catalog.Tree().RootItem());  // no entry: nothing
+    TreeItem* folder = f.Insert("/All/Full", "NONE", "HEADER", "Full.amb");
+    f.Insert("/All/Full/x", "d", "/x");
+    f.catalog.ActivateItem(folder);  // contents showing: nothing
+    EXPECT_EQ(f.handler.calls,
+              (std::vector<std::string>{"site S", "list pub", "properties S", "download f.zip",
+                                        "map M", "map M2.amb", "properties Item"}));
+    EXPECT_TRUE(f.fetcher.requests.empty());
+}
+
+TEST(EnableRules, FollowTheSelectedItem) {
+    Fixture f;
+    TreeItem* sites =
+        f.catalog.Tree().InsertItem(f.catalog.Tree().RootItem(), "FTP Sites", nullptr);
+    TreeItem* plain = f.catalog.Tree().InsertItem(f.catalog.Tree().RootItem(), "Plain", nullptr);
+    TreeItem* folder = f.Insert("/All/Tools", "NONE", "HEADER", "Tools.amb");
+    TreeItem* free = f.Insert("/All/free", "d", "/f");
+    TreeItem* zero = f.Insert("/All/zero", "d", "/f");
+    zero->Entry()->Price = "0.00";
+    TreeItem* priced = f.Insert("/All/priced", "d", "/f");
+    priced->Entry()->Price = "12.50";
+    TreeItem* closedSite = f.Insert("/All/FTP Sites/closed", "FTPSITE", "/pub");
+    TreeItem* openSite = f.Insert("/All/FTP Sites/open", "FTPSITE", "/pub");
+    TreeItem* dir = f.Insert("/All/FTP Sites/open/d", "", "FTPDIR");
+    TreeItem* file = f.Insert("/All/FTP Sites/open/d/f", "", "FTPFILE");
+    TreeItem* map = f.Insert("/All/MapFiles/m", "LOCALARF", "/m.amb");
+    map->Entry()->Address = "host";
+    TreeItem* mapNoPath = f.Insert("/All/MapFiles/n", "LOCALARF", "");
+    mapNoPath->Entry()->Address = "host";
+    TreeItem* fromMap = f.Insert("/All/MapFiles/m/x", "d", "/x");
+    fromMap->Entry()->MapFileId = 44;
+    TreeItem* none = nullptr;
+
+    using C = CatalogCommand;
+    struct Row {
+        C command;
+        std::vector<TreeItem*> enabled, disabled;
+    } rows[] = {
+        {C::Download, {free, zero, file, map}, {none, plain, folder, priced, closedSite, dir}},
+        {C::ItemProperties, {free, priced, closedSite, file}, {none, plain, folder}},
+        {C::Edit, {plain, sites, folder, free, closedSite, map}, {none, dir, file}},
+        {C::NewFolder, {plain, folder, free, map}, {none, sites, closedSite, dir, file, fromMap}},
+        {C::Add, {none, plain, sites, folder, free}, {closedSite, dir, file, fromMap}},
+        {C::Delete, {plain, folder, free, closedSite, map}, {none, dir, file, fromMap}},
+        {C::GetNewDataFile, {folder, free, map}, {none, plain, closedSite, dir, file}},
+        {C::Upload, {closedSite, openSite, dir, file}, {none, plain, folder, free}},
+        {C::UploadFile, {openSite, dir, file}, {none, plain, closedSite, free}},
+        {C::UpdateMapFile, {map}, {none, mapNoPath, free, folder}},
+        {C::OpenSite, {plain, closedSite, free}, {none, openSite, dir}},
+        {C::Refresh, {plain, openSite, dir}, {none, closedSite, file}},
+        {C::CloseSite, {openSite}, {none, closedSite, plain, dir}},
+        {C::AddFtpServer, {none, file, fromMap}, {}},
+        {C::FetchMapFile, {none, plain}, {}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(static_cast<int>(r.command));
+        for (TreeItem* t : r.enabled)
+            EXPECT_TRUE(IsCommandEnabled(r.command, t)) << (t ? t->Text() : "nothing");
+        for (TreeItem* t : r.disabled)
+            EXPECT_FALSE(IsCommandEnabled(r.command, t)) << (t ? t->Text() : "nothing");
+    }
+    EXPECT_EQ(SelectedKind(file), 1);
+    EXPECT_EQ(SelectedKind(map), 2);
+    EXPECT_EQ(SelectedKind(dir), 3);
+    EXPECT_EQ(SelectedKind(openSite), 4);
+    EXPECT_EQ(SelectedKind(free), 0);
+    EXPECT_EQ(SelectedKind(plain), 0);
+    EXPECT_EQ(SelectedKind(none), 0);
+}
+
+}  // namespace
+}  // namespace catalog

@@ -1,0 +1,281 @@
+// Saving and reading back: a saved catalog reads into the same tree, and
+// the save never loses or overwrites what it should keep (a failed write,
+// folders sharing their first characters, unread or renamed folders, a
+// user's own item called Ambit, a folder called like the main file).
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sstream>
+
+#include "catalog/catalog.h"
+#include "catalog_test_util.h"
+#include "platform/prompt.h"
+#include "temp_dir.h"
+
+namespace catalog {
+namespace {
+
+using catalogtest::Dump;
+using catalogtest::kHeader;
+
+struct Fixture {
+    testsupport::TempDir dir;
+    platform::ScriptedPrompt prompt;
+    platform::ScopedPrompt scoped{&prompt};
+
+    std::unique_ptr<Catalog> Open() {
+        auto c = std::make_unique<Catalog>(dir.Path());
+        c->InsertRootItems("map.invalid", "PW");
+        c->LoadMainDataFile();
+        return c;
+    }
+    std::unique_ptr<Catalog> OpenAll() {
+        auto c = Open();
+        c->LoadAllFolders();
+        return c;
+    }
+};
+
+// Lets this process write files of at most `bytes`, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved_;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, handler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*handler_)(int);
+};
+
+TreeItem* At(Catalog& c, std::initializer_list<const char*> path) {
+    TreeItem* t = c.Tree().RootItem();
+    for (const char* p : path) {
+        t = c.Tree().FindChild(t, p);
+        if (!t) return nullptr;
+    }
+    return t;
+}
+
+TEST(CatalogSave, SavedCatalogReadsBackIntoTheSameTree) {
+    Fixture f;
+    f.dir.Write("ambit.amb",
+                std::string("%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"07/17/96\"\r\n") +
+                    "CNAME=/All/Tools:Tools.amb:ftp.tools.com\r\n"
+                    "/All/Readme:Read me::ftp.a.com:/pub/readme.txt:07/01/96:100:[default]\r\n"
+                    "/All/Deep/er/x:d:12.50:h:/p:::C:\\dl\r\n"
+                    "/All/FTP Sites/Mirror:FTPSITE:ABCDEFGHIJKLMNOP:ftp.m.com:/pub:::anonymous");
+    f.dir.Write("Tools.amb",
+                std::string(kHeader) +
+                    "CNAME=/All/Tools/Sub:Sub.amb:\n"
+                    "/All/Tools/zip:Packer:0.00:ftp.tools.com:/pub/zip.zip:::[default]\n");
+    f.dir.Write("Sub.amb", std::string(kHeader) + "/All/Tools/Sub/inner:i:::::: \n");
+    auto first = f.OpenAll();
+    std::string before = Dump(first->Tree());
+    EXPECT_NE(before.find("inner"), std::string::npos);
+    first->SetChanged();
+    ASSERT_TRUE(first->SaveCatalog());
+    EXPECT_FALSE(first->Changed());
+    EXPECT_EQ(Dump(f.OpenAll()->Tree()), before);
+    std::string main = f.dir.Read("ambit.amb");
+    EXPECT_EQ(main.substr(0, main.find('\n')),
+              "%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"07/17/96\"");
+    EXPECT_NE(main.find("/All/Readme:Read me:0.00:ftp.a.com:"), std::string::npos) << "empty price";
+    EXPECT_NE(main.find("C:\\dl\n"), std::string::npos);
+    EXPECT_EQ(main.find("/All/Ambit"), std::string::npos) << "the built-in site is never saved";
+    EXPECT_EQ(f.prompt.Shown().size(), 0u);
+}
+
+TEST(CatalogSave, FailedWriteKeepsTheOldFilesAndTheChangedFlag) {
+    Fixture f;
+    std::string old = std::string(kHeader) + "/All/a:d:::::: \n";
+    f.dir.Write("ambit.amb", old);
+    auto c = f.Open();
+    for (int i = 0; i < 300; ++i) {
+        CEntry e;
+        e.Location = "/All/item" + std::to_string(i);
+        e.Name = "item" + std::to_string(i);
+        e.Description = std::string(100, 'x');
+        c->Tree().InsertEntry(e);
+    }
+    c->SetChanged();
+    bool ok;
+    {
+        FileSizeLimit limit(4096);  // as if the disk were full
+        ok = c->SaveCatalog();
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(c->Changed());
+    EXPECT_EQ(f.dir.Read("ambit.amb"), old);
+    ASSERT_FALSE(f.prompt.Messages().empty());
+    EXPECT_NE(f.prompt.Messages()[0].find("ambit.amb"), std::string::npos);
+    for (auto& e : std::filesystem::directory_iterator(f.dir.Path()))
+        EXPECT_NE(e.path().filename().string()[0], '.') << "temporary file left behind";
+}
+
+TEST(CatalogSave, AFolderFileThatCannotBeWrittenKeepsEveryOldFile) {
+    Fixture f;
+    std::string oldMain = std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n";
+    std::string oldTools = std::string(kHeader) + "/All/Tools/a:d:::::: \n";
+    f.dir.Write("ambit.amb", oldMain);
+    f.dir.Write("Tools.amb", oldTools);
+    auto c = f.OpenAll();
+    CEntry big;
+    big.Location = "/All/Tools/big";
+    big.Name = "big";
+    big.Description = std::string(8000, 'x');
+    c->Tree().InsertEntry(big);
+    CEntry top;
+    top.Location = "/All/new";
+    top.Name = "new";
+    c->Tree().InsertEntry(top);
+    bool ok;
+    {
+        FileSizeLimit limit(4096);  // room for the main file, not for the folder's
+        ok = c->SaveCatalog();
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(f.dir.Read("ambit.amb"), oldMain) << "no half-saved catalog";
+    EXPECT_EQ(f.dir.Read("Tools.amb"), oldTools);
+}
+
+TEST(CatalogSave, FoldersSharingTheirFirstCharactersGetTheirOwnFiles) {
+    Fixture f;
+    f.dir.Write("ambit.amb",
+                std::string(kHeader) +
+                    "CNAME=/All/Utilities1:U1.amb:\nCNAME=/All/Utilities2:U2.amb:\n"
+                    "CNAME=/All/Unread:Utilitie.amb:\n"  // an unread folder owns this name
+                    "CNAME=/All/ambit:x.amb:\n"
+                    "/All/Utilities1/one:d:::::: \n/All/Utilities2/two:d:::::: \n"
+                    "/All/ambit/three:d:::::: \n");
+    f.dir.Write("Utilitie.amb", std::string(kHeader) + "/All/Unread/kept:d:::::: \n");
+    auto c = f.Open();
+    ASSERT_TRUE(c->SaveCatalog());
+    std::string main = f.dir.Read("ambit.amb");
+    EXPECT_NE(main.find("CNAME=/All/Utilities1:Utiliti1.amb:"), std::string::npos) << main;
+    EXPECT_NE(main.find("CNAME=/All/Utilities2:Utiliti2.amb:"), std::string::npos) << main;
+    EXPECT_NE(main.find("CNAME=/All/Unread:Utilitie.amb:"), std::string::npos) << main;
+    EXPECT_NE(main.find("CNAME=/All/ambit:ambit1.amb:"), std::string::npos) << main;
+    EXPECT_EQ(f.dir.Read("Utilitie.amb"), std::string(kHeader) + "/All/Unread/kept:d:::::: \n");
+    auto back = f.OpenAll();
+    EXPECT_NE(At(*back, {"Utilities1", "one"}), nullptr);
+    EXPECT_NE(At(*back, {"Utilities2", "two"}), nullptr);
+    EXPECT_NE(At(*back, {"Unread", "kept"}), nullptr);
+    EXPECT_NE(At(*back, {"ambit", "three"}), nullptr);
+}
+
+TEST(CatalogSave, UnreadFolderThatGainedChildrenIsReadBeforeItsFileIsRewritten) {
+    Fixture f;
+    f.dir.Write("ambit.amb", std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n");
+    f.dir.Write("Tools.amb",
+                std::string(kHeader) + "/All/Tools/old:d:::::: \n/All/Tools/dup:d:::::: \n");
+    auto c = f.Open();
+    TreeItem* tools = At(*c, {"Tools"});
+    ASSERT_FALSE(tools->HasChildren());
+    // A merged file brings an item of that folder, one the folder already has.
+    std::istringstream merged(std::string(kHeader) +
+                              "/All/Tools/new:d:::::: \n/All/Tools/dup:d:::::: \n");
+    ASSERT_TRUE(c->ReadDataFile(merged, "", 0));
+    ASSERT_TRUE(c->SaveCatalog());
+    EXPECT_EQ(f.dir.Read("Tools.amb"), std::string(kHeader) +
+                                           "/All/Tools/dup:d:0.00::::: \n"
+                                           "/All/Tools/new:d:0.00::::: \n"
+                                           "/All/Tools/old:d:0.00::::: \n");
+}
+
+TEST(CatalogSave, ChildlessFolderKeepsItsFileNameWhenRenamed) {
+    Fixture f;
+    f.dir.Write("ambit.amb", std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:host\n");
+    f.dir.Write("Tools.amb", std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
+    auto c = f.Open();
+    TreeItem* tools = At(*c, {"Tools"});
+    c->Tree().SetItemText(tools, "Gadgets");
+    tools->Entry()->Name = "Gadgets";
+    tools->Entry()->Location = "/All/Gadgets";
+    ASSERT_TRUE(c->SaveCatalog());
+    EXPECT_EQ(f.dir.Read("ambit.amb"),
+              std::string(kHeader) + "CNAME=/All/Gadgets:Tools.amb:host\n");
+    EXPECT_EQ(f.dir.Read("Tools.amb"), std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
+}
+
+TEST(CatalogSave, DeletingEveryChildOfAReadFolderIsSaved) {
+    Fixture f;
+    f.dir.Write("ambit.amb", std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n");
+    f.dir.Write("Tools.amb", std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
+    auto c = f.OpenAll();
+    TreeItem* tools = At(*c, {"Tools"});
+    c->Tree().DeleteSubtree(tools->Child(0), true);
+    ASSERT_TRUE(c->SaveCatalog());
+    auto back = f.OpenAll();
+    EXPECT_EQ(At(*back, {"Tools"})->ChildCount(), 0) << "the deleted item came back";
+}
+
+TEST(CatalogSave, OnlyTheBuiltInSiteIsLeftOut) {
+    Fixture f;
+    f.dir.Write("ambit.amb", std::string(kHeader) +
+                                 "/All/Mine/Ambit:my own:::::: \n"
+                                 "/All/FTP Sites/Ambit:FTPSITE::h:/p:::u\n");
+    auto c = f.Open();
+    ASSERT_TRUE(c->SaveCatalog());
+    std::string main = f.dir.Read("ambit.amb");
+    EXPECT_NE(main.find("/All/Mine/Ambit:my own"), std::string::npos);
+    EXPECT_NE(main.find("/All/FTP Sites/Ambit:FTPSITE"), std::string::npos);
+    EXPECT_EQ(main.find("map.invalid"), std::string::npos);
+}
+
+TEST(CatalogSave, ContentDateSurvivesReadingFolderFiles) {
+    Fixture f;
+    f.dir.Write("ambit.amb",
+                "%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"01/02/03\"\n"
+                "CNAME=/All/Tools:Tools.amb:\n");
+    f.dir.Write("Tools.amb", std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
+    auto c = f.OpenAll();
+    EXPECT_EQ(c->ContentDateText(), "01/02/03");
+    std::tm tm{};
+    std::time_t t = c->ContentDate();
+    localtime_r(&t, &tm);
+    EXPECT_EQ(tm.tm_year + 1900, 2003);
+    // A merged file replaces it, also with nothing.
+    std::istringstream merged{std::string(kHeader)};
+    c->ReadDataFile(merged, "", 0);
+    EXPECT_EQ(c->ContentDateText(), "");
+    EXPECT_EQ(c->ContentDate(), 0);
+}
+
+TEST(CatalogSave, MapFilesAndLiveEntriesAreNotSavedButAUsersMapFilesFolderIs) {
+    Fixture f;
+    auto c = f.Open();
+    CEntry map;
+    map.Location = "/All/MapFiles/Tools";
+    map.Name = "Tools";
+    map.Description = "LOCALARF";
+    c->Tree().InsertEntry(map);
+    std::istringstream shown(std::string(kHeader) + "/All/x:d:::::: \n");
+    c->ReadDataFile(shown, "/All/MapFiles/Tools", kMapFileContentId);
+    CEntry dir;
+    dir.Location = "/All/FTP Sites/S/pub";
+    dir.Name = "pub";
+    dir.Path = "FTPDIR";
+    c->Tree().InsertEntry(dir);
+    CEntry mine;
+    mine.Location = "/All/Stuff/MapFiles/keep";
+    mine.Name = "keep";
+    c->Tree().InsertEntry(mine);
+    ASSERT_TRUE(c->SaveCatalog());
+    EXPECT_EQ(f.dir.Read("ambit.amb"), std::string(kHeader) +
+                                           "/All/Stuff/MapFiles/keep:"
+                                           ":0.00:::::\n");
+}
+
+}  // namespace
+}  // namespace catalog

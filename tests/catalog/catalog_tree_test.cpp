@@ -1,0 +1,310 @@
+// The catalog tree: inserting by path, sibling order, lookups, removals,
+// and that every change is announced to an observer the way a Qt model
+// needs it (checked against a shadow copy of what the observer was told).
+#include "catalog/catalog_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+
+#include "catalog_test_util.h"
+
+namespace catalog {
+namespace {
+
+using catalogtest::Dump;
+
+CEntry Item(const std::string& location, int id = 0) {
+    CEntry e;
+    e.Location = location;
+    e.Name = NameFromLocation(location);
+    e.Description = "d";
+    e.MapFileId = id;
+    return e;
+}
+
+// Keeps what an item model would know and fails the test as soon as a
+// notification disagrees with the tree.
+class ShadowObserver : public CatalogTreeObserver {
+public:
+    explicit ShadowObserver(CatalogTree& tree) : tree_(tree) { Rebuild(); }
+
+    void ItemsAboutToBeInserted(TreeItem* parent, int first, int last) override {
+        ASSERT_TRUE(known_.count(parent)) << "insert under an item never announced";
+        ASSERT_EQ(static_cast<int>(known_[parent].size()), parent->ChildCount());
+        ASSERT_LE(first, parent->ChildCount());
+        ASSERT_LE(first, last);
+        pending_ = {parent, first, last};
+        ++notifications;
+    }
+    void ItemsInserted(TreeItem* parent, int first, int last) override {
+        ASSERT_EQ(pending_.parent, parent);
+        auto& kids = known_[parent];
+        ASSERT_EQ(parent->ChildCount(), static_cast<int>(kids.size()) + last - first + 1);
+        for (int r = first; r <= last; ++r) {
+            kids.insert(kids.begin() + r, parent->Child(r));
+            Learn(parent->Child(r));
+        }
+    }
+    void ItemsAboutToBeRemoved(TreeItem* parent, int first, int last) override {
+        auto& kids = known_[parent];
+        ASSERT_EQ(static_cast<int>(kids.size()), parent->ChildCount());
+        for (int r = first; r <= last; ++r) {
+            ASSERT_EQ(kids[static_cast<size_t>(r)], parent->Child(r));
+            Forget(parent->Child(r));
+        }
+        ++notifications;
+    }
+    void ItemsRemoved(TreeItem* parent, int first, int last) override {
+        for (TreeItem* gone : forgotten_) known_.erase(gone);
+        forgotten_.clear();
+        auto& kids = known_[parent];
+        kids.erase(kids.begin() + first, kids.begin() + last + 1);
+        ASSERT_EQ(static_cast<int>(kids.size()), parent->ChildCount());
+    }
+    void ItemAboutToBeMoved(TreeItem* from, int row, TreeItem* to, int destination) override {
+        ASSERT_EQ(known_[from][static_cast<size_t>(row)], from->Child(row));
+        if (from == to) {
+            ASSERT_TRUE(destination < row || destination > row + 1);
+        }
+        move_ = {from, to, row, destination};
+        ++notifications;
+    }
+    void ItemMoved() override {
+        auto& src = known_[move_.from];
+        TreeItem* item = src[static_cast<size_t>(move_.row)];
+        int dest = move_.destination;
+        if (move_.from == move_.to && dest > move_.row) --dest;
+        src.erase(src.begin() + move_.row);
+        auto& dst = known_[move_.to];
+        dst.insert(dst.begin() + dest, item);
+        ASSERT_EQ(move_.to->Child(dest), item);
+    }
+    void ItemChanged(TreeItem*) override { ++changes; }
+    void TreeAboutToBeReset() override { ++resets; }
+    void TreeReset() override { Rebuild(); }
+
+    // The shadow must equal the tree.
+    void Verify() {
+        for (auto& [parent, kids] : known_) {
+            ASSERT_EQ(static_cast<int>(kids.size()), parent->ChildCount());
+            for (size_t r = 0; r < kids.size(); ++r) {
+                ASSERT_EQ(kids[r], parent->Child(static_cast<int>(r)));
+                ASSERT_EQ(kids[r]->Row(), static_cast<int>(r));
+                ASSERT_EQ(kids[r]->Parent(), parent);
+            }
+        }
+    }
+
+    int notifications = 0, changes = 0, resets = 0;
+
+private:
+    struct Pending {
+        TreeItem* parent = nullptr;
+        int first = 0, last = 0;
+    } pending_;
+    struct Move {
+        TreeItem *from = nullptr, *to = nullptr;
+        int row = 0, destination = 0;
+    } move_;
+
+    void Learn(TreeItem* item) {
+        auto& kids = known_[item];
+        kids.clear();
+        for (int i = 0; i < item->ChildCount(); ++i) {
+            kids.push_back(item->Child(i));
+            Learn(item->Child(i));
+        }
+    }
+    void Forget(TreeItem* item) {
+        forgotten_.push_back(item);
+        for (int i = 0; i < item->ChildCount(); ++i) Forget(item->Child(i));
+    }
+    void Rebuild() {
+        known_.clear();
+        Learn(tree_.Top());
+    }
+
+    CatalogTree& tree_;
+    std::map<TreeItem*, std::vector<TreeItem*>> known_;
+    std::vector<TreeItem*> forgotten_;
+};
+
+TEST(CatalogTree, InsertingByPathCreatesMissingFoldersAndReusesTheParent) {
+    CatalogTree tree;
+    tree.InsertItem(tree.Top(), "All", nullptr);
+    TreeItem* x = tree.InsertEntry(Item("/All/A/B/x"));
+    TreeItem* y = tree.InsertEntry(Item("/All/A/B/y"));
+    EXPECT_EQ(x->Parent(), y->Parent());
+    EXPECT_FALSE(x->Parent()->HasEntry());
+    EXPECT_EQ(CatalogTree::ItemPath(y), "/All/A/B/y");
+    EXPECT_EQ(Dump(tree), "All -\n  A -\n    B -\n      x @/All/A/B/x\n      y @/All/A/B/y\n");
+    EXPECT_EQ(tree.ItemCount(), 5u);
+}
+
+TEST(CatalogTree, FoldersDifferingInCaseStaySeparateAndSortStably) {
+    CatalogTree tree;
+    tree.InsertItem(tree.Top(), "All", nullptr);
+    for (const char* loc :
+         {"/All/tools/b", "/All/Tools/a", "/All/beta", "/All/Alpha", "/All/tools/c"})
+        tree.InsertEntry(Item(loc));
+    EXPECT_EQ(Dump(tree),
+              "All -\n  Alpha @/All/Alpha\n  beta @/All/beta\n  tools -\n    b @/All/tools/b\n"
+              "    c @/All/tools/c\n  Tools -\n    a @/All/Tools/a\n");
+    TreeItem* all = tree.RootItem();
+    EXPECT_EQ(tree.FindChild(all, "Tools")->Child(0)->Text(), "a");
+    EXPECT_EQ(tree.FindChild(all, "TOOLS"), nullptr);
+    EXPECT_EQ(tree.FindChild(all, "All"), nullptr) << "a node does not find itself";
+}
+
+TEST(CatalogTree, FolderNamedLikeItsParentGetsAFolderOfItsOwn) {
+    CatalogTree tree;
+    tree.InsertItem(tree.Top(), "All", nullptr);
+    tree.InsertEntry(Item("/All/A/A/x"));
+    tree.InsertEntry(Item("/All/All/y"));
+    tree.InsertEntry(Item("/Other/z"));  // a first component that is not the root is a folder in it
+    EXPECT_EQ(Dump(tree),
+              "All -\n  A -\n    A -\n      x @/All/A/A/x\n  All -\n    y @/All/All/y\n"
+              "  Other -\n    z @/Other/z\n");
+}
+
+TEST(CatalogTree, AnEmptyTreeGetsItsRootFromTheFirstComponent) {
+    CatalogTree tree;
+    tree.InsertEntry(Item("/All/x"));
+    tree.InsertEntry(Item("noslash"));
+    EXPECT_EQ(Dump(tree), "All -\n  noslash @noslash\n  x @/All/x\n");
+}
+
+TEST(CatalogTree, DeleteSubtreeTakesFollowingSiblingsUnlessKept) {
+    CatalogTree tree;
+    ShadowObserver shadow(tree);
+    tree.SetObserver(&shadow);
+    for (const char* loc : {"/All/a/1", "/All/b/1", "/All/c/1", "/All/d"})
+        tree.InsertEntry(Item(loc));
+    TreeItem* all = tree.RootItem();
+    tree.DeleteSubtree(tree.FindChild(all, "c"), true);
+    EXPECT_EQ(Dump(tree), "All -\n  a -\n    1 @/All/a/1\n  b -\n    1 @/All/b/1\n  d @/All/d\n");
+    tree.DeleteSubtree(tree.FindChild(all, "b"), false);
+    EXPECT_EQ(Dump(tree), "All -\n  a -\n    1 @/All/a/1\n");
+    EXPECT_EQ(tree.ItemCount(), 3u);
+    // The remembered parent is gone with its folder, never reused.
+    tree.InsertEntry(Item("/All/a/2"));
+    tree.DeleteSubtree(tree.FindChild(all, "a"), true);
+    TreeItem* again = tree.InsertEntry(Item("/All/a/3"));
+    EXPECT_EQ(CatalogTree::ItemPath(again), "/All/a/3");
+    shadow.Verify();
+}
+
+TEST(CatalogTree, RemovingOneSourcesEntriesLeavesFoldersAndOtherEntries) {
+    CatalogTree tree;
+    ShadowObserver shadow(tree);
+    tree.SetObserver(&shadow);
+    tree.InsertEntry(Item("/All/F/a", 3));
+    tree.InsertEntry(Item("/All/F/b", 0));
+    tree.InsertEntry(Item("/All/F/c", 3));
+    tree.InsertEntry(Item("/All/G/d", 3));
+    TreeItem* hasChild = tree.InsertEntry(Item("/All/H", 3));
+    tree.InsertEntry(Item("/All/H/e", 0));  // an entry with children is not a leaf
+    EXPECT_EQ(tree.DeleteEntriesWithId(3, tree.RootItem()), 3u);
+    EXPECT_EQ(Dump(tree), "All -\n  F -\n    b @/All/F/b\n  G -\n  H @/All/H\n    e @/All/H/e\n");
+    EXPECT_EQ(tree.FindChild(tree.RootItem(), "H"), hasChild);
+    EXPECT_EQ(tree.DeleteEntriesAt({"/All/F/b", "/All/nowhere"}, tree.RootItem()), 1u);
+    EXPECT_EQ(Dump(tree), "All -\n  F -\n  G -\n  H @/All/H\n    e @/All/H/e\n");
+    shadow.Verify();
+}
+
+TEST(CatalogTree, RenamingAndMovingKeepTheOrderAndTellTheObserver) {
+    CatalogTree tree;
+    ShadowObserver shadow(tree);
+    tree.SetObserver(&shadow);
+    for (const char* loc : {"/All/a", "/All/b", "/All/c", "/All/d", "/All/F/x"})
+        tree.InsertEntry(Item(loc));
+    TreeItem* all = tree.RootItem();
+    tree.SetItemText(tree.FindChild(all, "a"), "e");
+    tree.SetItemText(tree.FindChild(all, "d"), "B");  // lands after "b": stable
+    EXPECT_EQ(Dump(tree),
+              "All -\n  b @/All/b\n  B @/All/d\n  c @/All/c\n  e @/All/a\n  F -\n"
+              "    x @/All/F/x\n");
+    TreeItem* f = tree.FindChild(all, "F");
+    EXPECT_TRUE(tree.MoveItem(tree.FindChild(all, "c"), f));
+    EXPECT_FALSE(tree.MoveItem(all, f)) << "a folder cannot go into its own subtree";
+    EXPECT_EQ(f->ChildCount(), 2);
+    EXPECT_EQ(f->Child(0)->Text(), "c");
+    shadow.Verify();
+}
+
+TEST(CatalogTree, BulkInsertInRandomOrderEndsSortedAndAnnouncedCompletely) {
+    CatalogTree tree;
+    ShadowObserver shadow(tree);
+    tree.SetObserver(&shadow);
+    tree.InsertEntry(Item("/All/Big/m-existing"));
+    std::vector<std::string> names;
+    for (int i = 0; i < 5000; ++i) names.push_back("n" + std::to_string(i));
+    std::mt19937 rng(7);
+    std::shuffle(names.begin(), names.end(), rng);
+    {
+        CatalogTree::BulkInsert bulk(tree);
+        for (const auto& n : names) {
+            tree.InsertEntry(Item("/All/Big/" + n));
+            if (n.back() == '7') tree.InsertEntry(Item("/All/New/" + n + "/leaf"));
+        }
+        // Lookups see the pending items at once.
+        EXPECT_NE(tree.FindChild(tree.FindChild(tree.RootItem(), "Big"), "n4999"), nullptr);
+        EXPECT_EQ(shadow.notifications, 3) << "nothing is announced before the bulk ends";
+    }
+    shadow.Verify();
+    TreeItem* big = tree.FindChild(tree.RootItem(), "Big");
+    ASSERT_EQ(big->ChildCount(), 5001);
+    for (int i = 1; i < big->ChildCount(); ++i)
+        ASSERT_FALSE(TextLess(big->Child(i)->Text(), big->Child(i - 1)->Text()));
+    EXPECT_EQ(tree.FindChild(tree.RootItem(), "New")->ChildCount(), 500);
+    EXPECT_EQ(tree.ItemCount(), 1u + 1u + 5001u + 1u + 500u * 2u);
+}
+
+TEST(CatalogTree, ManyScatteredInsertionsIntoABigFolderBecomeAReset) {
+    CatalogTree tree;
+    {
+        CatalogTree::BulkInsert bulk(tree);
+        for (int i = 0; i < 20000; i += 2) tree.InsertEntry(Item("/All/F/k" + std::to_string(i)));
+    }
+    ShadowObserver shadow(tree);
+    tree.SetObserver(&shadow);
+    {
+        CatalogTree::BulkInsert bulk(tree);
+        for (int i = 1; i < 20000; i += 2) tree.InsertEntry(Item("/All/F/k" + std::to_string(i)));
+    }
+    EXPECT_EQ(shadow.resets, 1);
+    shadow.Verify();
+    EXPECT_EQ(tree.FindChild(tree.RootItem(), "F")->ChildCount(), 20000);
+}
+
+TEST(CatalogTree, CopiesNeverCarryASiteConnection) {
+    CEntry site = Item("/All/FTP Sites/s");
+    site.Description = "FTPSITE";
+    site.SiteClient = std::make_unique<SiteConnection>();
+    CEntry copy(site);
+    EXPECT_EQ(copy.SiteClient, nullptr);
+    EXPECT_EQ(copy.Location, site.Location);
+    CatalogTree tree;
+    TreeItem* t = tree.InsertEntry(site);
+    EXPECT_EQ(t->Entry()->SiteClient, nullptr);
+    EXPECT_NE(site.SiteClient, nullptr);
+    EXPECT_EQ(t->Image(), kImageFolderClosed);
+    EXPECT_EQ(t->SelectedImage(), kImageFolderOpen);
+}
+
+TEST(CatalogTree, VeryDeepPathsDoNotExhaustTheStack) {
+    CatalogTree tree;
+    std::string loc = "/All";
+    for (int i = 0; i < 200000; ++i) loc += "/d";
+    tree.InsertEntry(Item(loc + "/x"));
+    EXPECT_EQ(tree.ItemCount(), 200002u);
+    tree.DeleteEntriesWithId(0, tree.RootItem());
+    tree.Clear();
+    EXPECT_TRUE(tree.IsEmpty());
+}
+
+}  // namespace
+}  // namespace catalog

@@ -1,0 +1,113 @@
+// The reader on hostile input: whatever a data file holds, reading it
+// neither crashes nor loses the rest of the catalog, and the result is the
+// same however the file's lines end.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+#include "catalog/catalog.h"
+#include "catalog/line_reader.h"
+#include "catalog_test_util.h"
+#include "platform/prompt.h"
+#include "temp_dir.h"
+
+namespace catalog {
+namespace {
+
+using catalogtest::Dump;
+using catalogtest::kHeader;
+
+std::string ReadInto(const std::string& content, Catalog& c) {
+    std::istringstream in(content);
+    c.ReadDataFile(in, "", 0);
+    return Dump(c.Tree());
+}
+
+TEST(ReaderRobustness, LineEndsAndAMissingFinalNewlineReadTheSame) {
+    platform::ScriptedPrompt prompt;
+    platform::ScopedPrompt scoped(&prompt);
+    std::string lf =
+        std::string(kHeader) + "CNAME=/All/T:T.amb:h\n/All/T/a:d:::::: x\n\n#c\n/All/b:d:::::: y\n";
+    std::string crlf;
+    for (char ch : lf) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    std::string noFinal = lf.substr(0, lf.size() - 1);
+    Catalog a("/nonexistent"), b("/nonexistent"), c("/nonexistent");
+    std::string expected = ReadInto(lf, a);
+    EXPECT_EQ(ReadInto(crlf, b), expected);
+    EXPECT_EQ(ReadInto(noFinal, c), expected);
+    EXPECT_EQ(c.Tree().FindChild(c.Tree().RootItem(), "b")->Entry()->DownloadDir, " y");
+    EXPECT_TRUE(prompt.Shown().empty());
+}
+
+TEST(ReaderRobustness, EmptyAndHeaderlessFilesAreRejectedWhole) {
+    platform::ScriptedPrompt prompt;
+    platform::ScopedPrompt scoped(&prompt);
+    for (std::string content : {std::string(), std::string("\n"), std::string("/All/x:d:::::: \n"),
+                                std::string("%ver=1.0\n/All/x:d:::::: \n")}) {
+        Catalog c("/nonexistent");
+        std::istringstream in(content);
+        EXPECT_FALSE(c.ReadDataFile(in, "", 0));
+        EXPECT_EQ(c.Tree().ItemCount(), 0u);
+    }
+    EXPECT_EQ(prompt.Questions().size(), 4u);
+}
+
+TEST(ReaderRobustness, OverlongLinesAreCutAndTheNextLinesStillRead) {
+    std::string huge(3 * LineReader::kMaxLineLength, 'x');
+    std::string content = std::string(kHeader) + "/All/long:" + huge + "\n/All/after:d:::::: \n" +
+                          "/All/" + huge;  // and a last line without end that is too long
+    std::istringstream in(content);
+    LineReader lines(in);
+    std::string_view line;
+    ASSERT_TRUE(lines.Next(line));
+    ASSERT_TRUE(lines.Next(line));
+    EXPECT_TRUE(lines.Truncated());
+    EXPECT_EQ(line.size(), LineReader::kMaxLineLength);
+    ASSERT_TRUE(lines.Next(line));
+    EXPECT_FALSE(lines.Truncated());
+    EXPECT_EQ(line, "/All/after:d:::::: ");
+    ASSERT_TRUE(lines.Next(line));
+    EXPECT_TRUE(lines.Truncated());
+    EXPECT_FALSE(lines.Next(line));
+    EXPECT_EQ(lines.Consumed(), static_cast<std::int64_t>(content.size()));
+
+    Catalog c("/nonexistent");
+    std::istringstream again(content);
+    ASSERT_TRUE(c.ReadDataFile(again, "", 0));
+    EXPECT_NE(c.Tree().FindChild(c.Tree().RootItem(), "after"), nullptr);
+    EXPECT_NE(c.Tree().FindChild(c.Tree().RootItem(), "long"), nullptr);
+}
+
+TEST(ReaderRobustness, RandomBytesNeverCrashAndSaveCleanly) {
+    platform::ScriptedPrompt prompt;
+    platform::ScopedPrompt scoped(&prompt);
+    std::mt19937 rng(20260717);
+    const std::string alphabet = std::string("/::::\n\n\r #CNAME=All\t") + '\0' +
+                                 "\xff\x80"
+                                 "ab";
+    for (int round = 0; round < 60; ++round) {
+        std::string content = kHeader;
+        size_t n = rng() % 2000;
+        for (size_t i = 0; i < n; ++i)
+            content += (rng() % 4 == 0) ? static_cast<char>(rng() % 256)
+                                        : alphabet[rng() % alphabet.size()];
+        testsupport::TempDir dir;
+        Catalog c(dir.Path());
+        c.InsertRootItems("map.invalid", "PW");
+        std::istringstream in(content);
+        ASSERT_TRUE(c.ReadDataFile(in, "", 0));
+        c.LoadAllFolders();
+        ASSERT_TRUE(c.SaveCatalog()) << "round " << round;
+        // What was saved reads back into the same tree.
+        Catalog back(dir.Path());
+        back.InsertRootItems("map.invalid", "PW");
+        ASSERT_TRUE(back.LoadMainDataFile());
+        back.LoadAllFolders();
+        ASSERT_EQ(Dump(back.Tree()).size() > 0, true);
+        ASSERT_EQ(back.Tree().ItemCount(), c.Tree().ItemCount()) << "round " << round;
+    }
+}
+
+}  // namespace
+}  // namespace catalog

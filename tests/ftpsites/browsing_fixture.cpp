@@ -1,0 +1,113 @@
+// The settings store is closed and reopened around every test so each test
+// starts from an empty file of its own.
+#include "browsing_fixture.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "catalog/c_entry.h"
+#include "platform/registry_db.h"
+#include "store/registry_application.h"
+#include "store/scramble.h"
+
+namespace ftpsites::test {
+
+void RecordingView::ListingStarted(catalog::TreeItem*) {
+    ++started;
+    maxDepth = std::max(maxDepth, ++depth);
+}
+
+void RecordingView::ListingFinished(catalog::TreeItem* item) {
+    ++finished;
+    --depth;
+    if (!item) ++finishedGone;
+}
+
+void BrowsingTest::SetUp() {
+    setenv("AMBIT_REGISTRY", dir_.File("registry.sqlite3").c_str(), 1);
+    platform::RegistryDb::CloseShared();
+    store::SetApplication(store::kApplicationName, store::kApplicationVersion);
+    scopedPrompt_ = std::make_unique<platform::ScopedPrompt>(&prompt_);
+}
+
+void BrowsingTest::TearDown() {
+    // Sessions say nothing more to servers that are about to go.
+    tree_.Clear();
+    listingServer_.reset();
+    platform::RegistryDb::CloseShared();
+    unsetenv("AMBIT_NET_TIMEOUT");
+    EXPECT_EQ(view_.started, view_.finished) << "every listing start has its finish";
+}
+
+catalog::TreeItem* BrowsingTest::AddSite(const std::string& name, const std::string& user,
+                                         const std::string& password, const std::string& path) {
+    catalog::CEntry site;
+    site.Name = name;
+    site.Description = catalog::kFtpSiteDescription;
+    site.Address = "127.0.0.1";
+    site.Path = path;
+    site.DownloadDir = user;
+    site.Price = store::Scramble(password);
+    site.Location = std::string(catalog::kFtpSitesLocation) + name;
+    return tree_.InsertEntry(site);
+}
+
+void BrowsingTest::UsePort(int port) { setenv("AMBIT_FTP_PORT", std::to_string(port).c_str(), 1); }
+
+namespace {
+
+// Every byte as itself or a \u escape, so any listing survives JSON.
+std::string JsonString(const std::string& bytes) {
+    std::string out = "\"";
+    for (unsigned char c : bytes) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+bool BrowsingTest::StartListingServer(const ListingScript& script) {
+    std::string json = "{\"listings\": {";
+    bool first = true;
+    for (const auto& [key, text] : script.listings) {
+        if (!first) json += ", ";
+        first = false;
+        json += JsonString(key) + ": " + JsonString(text);
+    }
+    json += "}, \"stall_list\": " + JsonString(script.stallList);
+    if (!script.password.empty()) json += ", \"password\": " + JsonString(script.password);
+    json += ", \"transcript\": " + JsonString(dir_.File("transcript.txt")) + "}";
+    std::string path = dir_.Write("script.json", json);
+    listingServer_ = std::make_unique<testsupport::ServerProcess>("listing_server.py",
+                                                                  std::vector<std::string>{path});
+    if (listingServer_->Port() <= 0) return false;
+    UsePort(listingServer_->Port());
+    return true;
+}
+
+std::vector<std::string> BrowsingTest::Children(const catalog::TreeItem* item) {
+    std::vector<std::string> out;
+    for (int r = 0; r < item->ChildCount(); ++r) {
+        const catalog::TreeItem* c = item->Child(r);
+        out.push_back(std::string(c->Entry() && c->Entry()->IsFtpDir() ? "d " : "f ") + c->Text());
+    }
+    return out;
+}
+
+catalog::TreeItem* BrowsingTest::Child(const catalog::TreeItem* item, const std::string& text) {
+    for (int r = 0; r < item->ChildCount(); ++r)
+        if (item->Child(r)->Text() == text) return item->Child(r);
+    return nullptr;
+}
+
+}  // namespace ftpsites::test
