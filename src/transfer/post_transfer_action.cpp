@@ -32,11 +32,22 @@ std::string PostTransferAction::DirectoryOf(const std::string& localPath) {
     return localPath.substr(0, slash);
 }
 
+namespace {
+
+// Nothing waits for the started program, but a program that could not be
+// started at all (a download without execute permission, a mistyped Open
+// With program) would otherwise leave the user with no sign of anything.
+void StartOrTell(const std::vector<std::string>& argv) {
+    std::string error;
+    if (!platform::CurrentLauncher().Start(argv, &error)) platform::CurrentPrompt().Message(error);
+}
+
+}  // namespace
+
 void PostTransferAction::Run(int code, const std::string& localPath, const std::string& openWith) {
-    platform::Launcher& launcher = platform::CurrentLauncher();
     switch (code) {
         case kActionExecute:
-            launcher.Start({localPath});
+            StartOrTell({localPath});
             break;
         case kActionUnzip: {
             std::string dir = DirectoryOf(localPath);
@@ -50,17 +61,17 @@ void PostTransferAction::Run(int code, const std::string& localPath, const std::
                 text += ": " + r.error;
                 platform::CurrentPrompt().Message(text);
             }
-            launcher.Start({"xdg-open", dir});
+            StartOrTell({"xdg-open", dir});
             break;
         }
         case kActionOpenAsText:
-            launcher.Start({platform::PlainTextEditor(), localPath});
+            StartOrTell({platform::PlainTextEditor(), localPath});
             break;
         case kActionOpenWith: {
             std::vector<std::string> argv = platform::SplitCommandWords(openWith);
             if (argv.empty()) break;
             argv.push_back(localPath);
-            launcher.Start(argv);
+            StartOrTell(argv);
             break;
         }
         default:

@@ -49,6 +49,14 @@ TEST_F(Recording, EachActionStartsItsArgumentVector) {
     EXPECT_TRUE(scripted_.Shown().empty());
 }
 
+// A program that cannot be started is reported, not silently dropped.
+TEST_F(Recording, AProgramThatCannotStartIsReported) {
+    launcher_.FailWith("Could not start /home/u/dl/setup.bin: Permission denied");
+    PostTransferAction::Run(transfer::kActionExecute, "/home/u/dl/setup.bin", "");
+    ASSERT_EQ(scripted_.Messages().size(), 1u);
+    EXPECT_EQ(scripted_.Messages()[0], "Could not start /home/u/dl/setup.bin: Permission denied");
+}
+
 // Extracts beside the file, says what was left out, then opens the folder.
 TEST_F(Recording, UnzipOfAHostileArchive) {
     testsupport::TempDir dir;
