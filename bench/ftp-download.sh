@@ -11,48 +11,24 @@ BUILD=${BUILD:-build-bench}
 ROUNDS=${ROUNDS:-3}
 SIZE_MIB=${SIZE_MIB:-1024}
 DRIVER=$BUILD/bin/ftp-get-bench
-VSFTPD=${VSFTPD:-/usr/sbin/vsftpd}
 
 [ -x "$DRIVER" ] || { echo "ftp-download: $DRIVER not built" >&2; exit 1; }
-[ -x "$VSFTPD" ] || { echo "ftp-download: vsftpd not installed" >&2; exit 1; }
 command -v curl >/dev/null || { echo "ftp-download: curl not installed" >&2; exit 1; }
 
+# shellcheck source=bench/lib-vsftpd.sh
+source "$(dirname "$0")/lib-vsftpd.sh"
+
 work=$(mktemp -d /tmp/ambit-ftp-bench.XXXXXX)
-vsftpd_pid=
 cleanup() {
-  [ -n "$vsftpd_pid" ] && kill "$vsftpd_pid" 2>/dev/null && wait "$vsftpd_pid" 2>/dev/null
+  vsftpd_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-# vsftpd wants a root-owned anonymous root that is not writable.
-mkdir -p "$work/root" "$work/empty"
-chmod 0755 "$work/root" "$work/empty"
+mkdir -p "$work/root"
 head -c "$((SIZE_MIB * 1024 * 1024))" /dev/urandom > "$work/root/big.bin"
-port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-cat > "$work/vsftpd.conf" <<CONF
-listen=YES
-listen_address=127.0.0.1
-listen_port=$port
-background=NO
-anonymous_enable=YES
-local_enable=NO
-write_enable=NO
-anon_root=$work/root
-port_enable=YES
-connect_from_port_20=NO
-seccomp_sandbox=NO
-isolate=NO
-isolate_network=NO
-secure_chroot_dir=$work/empty
-xferlog_enable=NO
-CONF
-"$VSFTPD" "$work/vsftpd.conf" &
-vsftpd_pid=$!
-for _ in $(seq 100); do
-  (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null && break
-  sleep 0.05
-done
+vsftpd_start "$work/root" "$work"
+port=$VSFTPD_PORT
 
 now() { date +%s.%N; }
 ours=() theirs=()

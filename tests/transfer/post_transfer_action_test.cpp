@@ -1,0 +1,108 @@
+// The post-transfer actions as argument vectors handed to the launcher (a
+// recording one: there is no desktop to open files in), the Unzip action on
+// real archives, and the download-log entry with its eleven fields.
+#include "transfer/post_transfer_action.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/desktop_default_app.h"
+#include "platform/launcher.h"
+#include "platform/prompt.h"
+#include "skiff_environment.h"
+#include "temp_dir.h"
+#include "transfer/download_log.h"
+
+namespace {
+
+using transfer::PostTransferAction;
+
+class Recording : public ::testing::Test {
+protected:
+    Recording() : previousLauncher_(platform::SetLauncher(&launcher_)), prompt_(&scripted_) {}
+    ~Recording() override { platform::SetLauncher(previousLauncher_); }
+    platform::RecordingLauncher launcher_;
+    platform::Launcher* previousLauncher_;
+    platform::ScriptedPrompt scripted_;
+    platform::ScopedPrompt prompt_;
+};
+
+using Argv = std::vector<std::string>;
+
+TEST_F(Recording, EachActionStartsItsArgumentVector) {
+    const std::string file = "/home/u/dl/my \"file\"; rm -rf ~.bin";
+    PostTransferAction::Run(transfer::kActionExecute, file, "ignored");
+    PostTransferAction::Run(transfer::kActionDownloadOnly, file, "ignored");
+    PostTransferAction::Run(transfer::kActionOpenAsText, file, "");
+    PostTransferAction::Run(transfer::kActionOpenWith, file,
+                            "\"/opt/My Tools/viewer\" --new-window; reboot");
+    PostTransferAction::Run(transfer::kActionOpenWith, file, "   ");  // nothing to start
+    PostTransferAction::Run(4711, file, "x");                         // unknown code: nothing
+
+    std::vector<Argv> expected = {
+        {file},
+        {platform::PlainTextEditor(), file},
+        {"/opt/My Tools/viewer", "--new-window;", "reboot", file},
+    };
+    EXPECT_EQ(launcher_.Started(), expected);
+    EXPECT_TRUE(scripted_.Shown().empty());
+}
+
+// A program that cannot be started is reported, not silently dropped.
+TEST_F(Recording, AProgramThatCannotStartIsReported) {
+    launcher_.FailWith("Could not start /home/u/dl/setup.bin: Permission denied");
+    PostTransferAction::Run(transfer::kActionExecute, "/home/u/dl/setup.bin", "");
+    ASSERT_EQ(scripted_.Messages().size(), 1u);
+    EXPECT_EQ(scripted_.Messages()[0], "Could not start /home/u/dl/setup.bin: Permission denied");
+}
+
+// Extracts beside the file, says what was left out, then opens the folder.
+TEST_F(Recording, UnzipOfAHostileArchive) {
+    testsupport::TempDir dir;
+    std::filesystem::create_directories(dir.File("dl"));
+    skifftest::MakeZip(dir.File("dl/evil.zip"),
+                       {{"../../outside.txt", "bad"}, {"good.txt", "good"}});
+    PostTransferAction::Run(transfer::kActionUnzip, dir.File("dl/evil.zip"), "");
+    EXPECT_EQ(dir.Read("dl/good.txt"), "good");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("outside.txt")));
+    ASSERT_EQ(scripted_.Messages().size(), 1u);
+    EXPECT_NE(scripted_.Messages()[0].find("1 entry left out"), std::string::npos)
+        << scripted_.Messages()[0];
+    EXPECT_NE(scripted_.Messages()[0].find("../../outside.txt"), std::string::npos);
+    // The folder still opens.
+    EXPECT_EQ(launcher_.Started(), (std::vector<Argv>{{"xdg-open", dir.File("dl")}}));
+}
+
+TEST(DownloadLog, EntryHasElevenFieldsInOrder) {
+    transfer::DownloadLogEntry e;
+    e.displayName = "tool.zip";
+    e.host = "ftp.example.org";
+    e.localPath = "/home/u/dl/tool.zip";
+    e.actionCode = transfer::kActionUnzip;
+    std::tm t{};
+    t.tm_year = 126;
+    t.tm_mon = 0;
+    t.tm_mday = 5;
+    t.tm_hour = 9;
+    t.tm_min = 7;
+    t.tm_isdst = -1;
+    e.when = std::mktime(&t);
+    e.totalSize = 123456;
+    e.remotePath = "/pub/tool.zip";
+    e.user = "ftp";
+    e.scrambledPassword = "ABCDEFGHIJKLMNOP";
+    EXPECT_EQ(
+        transfer::DownloadLog::Format(e),
+        "tool.zip$$ftp.example.org$$/home/u/dl/tool.zip$$UnZip$$01/05/26-09:07$$123456$$NONE$$"
+        "/pub/tool.zip$$ftp$$ABCDEFGHIJKLMNOP$$0.00$$");
+    e.openWith = "viewer --x";
+    e.price = "10.65";
+    e.actionCode = transfer::kActionOpenWith;
+    std::string text = transfer::DownloadLog::Format(e);
+    EXPECT_NE(text.find("$$OpenW$$"), std::string::npos);
+    EXPECT_NE(text.find("$$viewer --x$$"), std::string::npos);
+    EXPECT_TRUE(text.ends_with("$$10.65$$"));
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+// The surroundings of a skiff run in a test: private settings, log and
+// desktop directories, a recording launcher and a scripted prompt, and the
+// environment variables pointed at them (restored afterwards). The real
+// program started as a child process sees the same variables.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/launcher.h"
+#include "platform/prompt.h"
+#include "temp_dir.h"
+#include "transfer/transfer_dialog.h"
+
+namespace skifftest {
+
+class SkiffEnvironment : public ::testing::Test {
+protected:
+    SkiffEnvironment();
+    ~SkiffEnvironment() override;
+
+    void SetEnv(const std::string& name, const std::string& value);
+
+    // Runs the start-up and, unless it ends the program, the dialog in this
+    // process; `whileRunning` is called every few milliseconds while the
+    // dialog's event loop runs (to press buttons). Returns the exit code.
+    int RunSkiff(const std::string& argument,
+                 std::function<void(transfer::TransferDialog&)> whileRunning = {});
+
+    // The download log's entries ("" fields split off), empty when no log.
+    std::vector<std::vector<std::string>> LogEntries() const;
+    std::string LogPath() const;
+
+    // A download or upload argument as ambit writes it.
+    static std::string Argument(const std::string& host, const std::string& remote,
+                                const std::string& user, const std::string& password,
+                                const std::string& local, const std::string& mode,
+                                const std::optional<std::string>& ask = std::nullopt);
+
+    testsupport::TempDir home_;   // settings, system directory, desktop files
+    testsupport::TempDir local_;  // where downloads land
+    platform::RecordingLauncher launcher_;
+    platform::ScriptedPrompt prompt_;
+    std::unique_ptr<transfer::TransferDialog> dialog_;
+    std::vector<int> hardExits_;  // codes the dialog asked to end the process with
+
+private:
+    platform::Launcher* previousLauncher_ = nullptr;
+    std::unique_ptr<platform::ScopedPrompt> scopedPrompt_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv_;
+};
+
+// A TCP port on 127.0.0.1 that accepts connections into its backlog but never
+// answers (a server that does not greet), and can tell whether anyone came.
+class SilentPort {
+public:
+    SilentPort();
+    ~SilentPort();
+    int Port() const { return port_; }
+    bool AnyoneConnected();
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+// Writes a zip archive holding the given files (name, content).
+void MakeZip(const std::string& path,
+             const std::vector<std::pair<std::string, std::string>>& files);
+
+// Splits a "$$"-terminated record into its fields.
+std::vector<std::string> Fields(const std::string& record);
+
+}  // namespace skifftest

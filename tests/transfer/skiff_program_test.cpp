@@ -1,0 +1,91 @@
+// The real skiff program, started the way ambit starts it (one argument),
+// for the runs that show no message: a download that is logged and an
+// upload. It runs offscreen against pyftpdlib with the test's private
+// settings and log directories.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <filesystem>
+#include <random>
+
+#include "ftp_server.h"
+#include "skiff_environment.h"
+
+namespace {
+
+using skifftest::SkiffEnvironment;
+
+class SkiffProgram : public SkiffEnvironment {
+protected:
+    SkiffProgram() : server_(root_.Path()) {
+        EXPECT_TRUE(server_.Started()) << server_.Error();
+        SetEnv("AMBIT_FTP_PORT", std::to_string(server_.Port()));
+        SetEnv("QT_QPA_PLATFORM", "offscreen");
+    }
+
+    // Runs skiff with the argument; the exit code, or -1 when it did not end
+    // within a minute (it is then killed).
+    int Skiff(const std::string& argument) {
+        QProcess p;
+        p.setProgram(AMBIT_BINARY_DIR "/bin/skiff");
+        p.setArguments({QString::fromStdString(argument)});
+        p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        p.start();
+        if (!p.waitForStarted(10000)) return -2;
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished(5000);
+            return -1;
+        }
+        output_ = p.readAllStandardError().toStdString();
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -3;
+    }
+
+    testsupport::TempDir root_;
+    testsupport::FtpServer server_;
+    std::string output_;
+};
+
+std::string RandomBytes(size_t n) {
+    std::mt19937 gen(7);
+    std::string s(n, '\0');
+    for (auto& c : s) c = static_cast<char>(gen());
+    return s;
+}
+
+TEST_F(SkiffProgram, DownloadsAndLogs) {
+    const std::string content = RandomBytes(2 * 1024 * 1024 + 11);
+    root_.Write("files/setup.bin", content);
+    const std::string local = local_.File("setup.bin");
+    ASSERT_EQ(Skiff(Argument("127.0.0.1", "/files/setup.bin", server_.User(), server_.Password(),
+                             local, "1")),
+              0)
+        << output_;
+    EXPECT_EQ(local_.Read("setup.bin"), content);
+    auto log = LogEntries();
+    ASSERT_EQ(log.size(), 1u);
+    ASSERT_EQ(log[0].size(), 11u);
+    EXPECT_EQ(log[0][0], "setup.bin");
+    EXPECT_EQ(log[0][2], local);
+    EXPECT_EQ(log[0][3], "Exec");  // the received file is not executable, so nothing ran
+    EXPECT_EQ(log[0][5], std::to_string(content.size()));
+}
+
+TEST_F(SkiffProgram, UploadsInAscii) {
+    std::string local = local_.Write("notes.txt", "one\ntwo\n\nthree\n");
+    ASSERT_EQ(
+        Skiff(Argument("127.0.0.1", "/notes.txt", server_.User(), server_.Password(), local, "2")),
+        0)
+        << output_;
+    // The wire carries CR LF; pyftpdlib stores what it received in ASCII mode
+    // with the platform's line ends, so compare line by line.
+    std::string stored = root_.Read("notes.txt");
+    std::string normalised;
+    for (char c : stored)
+        if (c != '\r') normalised += c;
+    EXPECT_EQ(normalised, "one\ntwo\n\nthree\n");
+    EXPECT_FALSE(std::filesystem::exists(LogPath()));
+}
+
+}  // namespace

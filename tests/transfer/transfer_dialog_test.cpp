@@ -1,0 +1,354 @@
+// skiff's transfer dialog run in process, offscreen, against real local FTP
+// servers: pyftpdlib for real transfers, the scripted server where a reply
+// must be exact (a listing that is not in Unix form, a transfer that stalls
+// so Abort lands in the middle).
+#include "transfer/transfer_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+#include <random>
+#include <regex>
+
+#include "ftp_server.h"
+#include "scripted_ftp_server.h"
+#include "skiff_environment.h"
+#include "store/registry_key.h"
+#include "store/registry_string.h"
+#include "store/scramble.h"
+#include "transfer/order_flow.h"
+#include "transfer/what_to_do_dialog.h"
+
+namespace {
+
+using skifftest::SkiffEnvironment;
+using transfer::TransferDialog;
+namespace fs = std::filesystem;
+
+std::string RandomBytes(size_t n, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::string s(n, '\0');
+    for (auto& c : s) c = static_cast<char>(gen());
+    return s;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        out.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+// Clicks a button of the WhatToDoDialog once it is the active modal window.
+std::function<void()> AnswerQuestion(std::function<void(transfer::WhatToDoDialog&)> act) {
+    return [act] {
+        if (auto* d = qobject_cast<transfer::WhatToDoDialog*>(QApplication::activeModalWidget()))
+            act(*d);
+    };
+}
+
+class SkiffOverFtp : public SkiffEnvironment {
+protected:
+    SkiffOverFtp() : server_(root_.Path()) {
+        EXPECT_TRUE(server_.Started()) << server_.Error();
+        SetEnv("AMBIT_FTP_PORT", std::to_string(server_.Port()));
+    }
+    std::string Download(const std::string& remote, const std::string& mode,
+                         const std::optional<std::string>& ask = std::nullopt) {
+        return Argument("127.0.0.1", remote, server_.User(), server_.Password(),
+                        local_.File(remote.substr(remote.rfind('/') + 1)), mode, ask);
+    }
+    testsupport::TempDir root_;
+    testsupport::FtpServer server_;
+};
+
+TEST_F(SkiffOverFtp, BinaryDownloadArrivesWholeRunsTheFileAndIsLogged) {
+    const std::string content = RandomBytes(3 * 1024 * 1024 + 517, 1);
+    root_.Write("pub/data.bin", content);
+    const std::string local = local_.File("data.bin");
+    ASSERT_EQ(RunSkiff(Download("/pub/data.bin", "1")), 0);
+
+    EXPECT_EQ(local_.Read("data.bin"), content);
+    EXPECT_TRUE(prompt_.Shown().empty());
+    // No question asked: the file itself is started.
+    EXPECT_EQ(launcher_.Started(), (std::vector<std::vector<std::string>>{{local}}));
+    // The last progress update shows the whole file.
+    EXPECT_EQ(dialog_->Text(TransferDialog::kPercent), "100%");
+    EXPECT_EQ(dialog_->windowTitle().toStdString(), "data.bin-100%");
+    EXPECT_EQ(dialog_->IconStep(), 13);
+    EXPECT_TRUE(dialog_->Text(TransferDialog::kBytes)
+                    .starts_with("Received 3072 of 3072 K \nAverage Transfer Rate: "));
+    EXPECT_EQ(dialog_->Text(TransferDialog::kCaption), "Transferring: data.bin");
+
+    auto log = LogEntries();
+    ASSERT_EQ(log.size(), 1u);
+    const auto& f = log[0];
+    ASSERT_EQ(f.size(), 11u);
+    EXPECT_EQ(f[0], "data.bin");
+    EXPECT_EQ(f[1], "127.0.0.1");
+    EXPECT_EQ(f[2], local);
+    EXPECT_EQ(f[3], "Exec");
+    EXPECT_TRUE(std::regex_match(f[4], std::regex(R"(\d\d/\d\d/\d\d-\d\d:\d\d)"))) << f[4];
+    EXPECT_EQ(f[5], std::to_string(content.size()));
+    EXPECT_EQ(f[6], "NONE");
+    EXPECT_EQ(f[7], "/pub/data.bin");
+    EXPECT_EQ(f[8], server_.User());
+    EXPECT_EQ(store::Unscramble(f[9]), server_.Password());
+    EXPECT_EQ(f[10], "0.00");
+}
+
+TEST_F(SkiffOverFtp, AsciiDownloadArrivesLineByLine) {
+    root_.Write("readme.txt",
+                "first line\r\nsecond line\r\n\r\n  indented\tand tabbed\r\nlast\r\n");
+    ASSERT_EQ(RunSkiff(Download("/readme.txt", "0")), 0);
+    EXPECT_EQ(Lines(local_.Read("readme.txt")),
+              (std::vector<std::string>{"first line", "second line", "", "  indented\tand tabbed",
+                                        "last"}));
+    EXPECT_EQ(LogEntries().size(), 1u);
+}
+
+TEST_F(SkiffOverFtp, UploadSendsTheFileWithoutActionOrLog) {
+    const std::string content = RandomBytes(1024 * 1024 + 3, 2);
+    std::string local = local_.Write("up.bin", content);
+    ASSERT_EQ(RunSkiff(Argument("127.0.0.1", "/incoming.bin", server_.User(), server_.Password(),
+                                local, "3")),
+              0);
+    EXPECT_EQ(root_.Read("incoming.bin"), content);
+    EXPECT_TRUE(launcher_.Started().empty());
+    EXPECT_TRUE(prompt_.Shown().empty());
+    EXPECT_FALSE(fs::exists(LogPath()));
+}
+
+TEST_F(SkiffOverFtp, MissingUploadFileIsReportedWithExitCode1) {
+    ASSERT_EQ(RunSkiff(Argument("127.0.0.1", "/x.bin", server_.User(), server_.Password(),
+                                local_.File("none.bin"), "3")),
+              1);
+    EXPECT_EQ(prompt_.Messages(),
+              std::vector<std::string>{"opening local file for upload--File or path not found"});
+    EXPECT_FALSE(fs::exists(root_.File("x.bin")));
+}
+
+TEST_F(SkiffOverFtp, WrongPasswordIsReportedWithExitCode1AndNotLogged) {
+    root_.Write("data.bin", "content");
+    std::string arg = Argument("127.0.0.1", "/data.bin", server_.User(), "not the password",
+                               local_.File("data.bin"), "1");
+    ASSERT_EQ(RunSkiff(arg), 1);
+    ASSERT_EQ(prompt_.Messages().size(), 1u);
+    EXPECT_TRUE(prompt_.Messages()[0].starts_with("login attempt--530")) << prompt_.Messages()[0];
+    EXPECT_FALSE(fs::exists(local_.File("data.bin")));
+    EXPECT_TRUE(launcher_.Started().empty());
+    EXPECT_FALSE(fs::exists(LogPath()));
+}
+
+TEST_F(SkiffOverFtp, AskedUnzipExtractsAndOffersTheStoredAssociation) {
+    // The settings store associates .zip with a program; the question shows it.
+    store::RegistryString(store::kLocalMachine, "SOFTWARE\\Classes\\.zip", "").Set("ZipArchive");
+    store::RegistryString(store::kLocalMachine,
+                          "SOFTWARE\\Classes\\ZipArchive\\shell\\open\\command", "")
+        .Set("/usr/bin/unpacker %1");
+    skifftest::MakeZip(root_.File("tool.zip"), {{"tool/readme.txt", "hello"}});
+    std::string suggestion;
+    QTimer answer;
+    answer.setInterval(2);
+    QObject::connect(&answer, &QTimer::timeout, AnswerQuestion([&](transfer::WhatToDoDialog& d) {
+        suggestion = d.OpenWith();
+        d.Button(transfer::WhatToDoDialog::kUnzip)->click();
+    }));
+    answer.start();
+    ASSERT_EQ(RunSkiff(Download("/tool.zip", "1", "N")), 0);
+    EXPECT_EQ(suggestion, "/usr/bin/unpacker ");
+    EXPECT_EQ(local_.Read("tool/readme.txt"), "hello");
+    EXPECT_EQ(launcher_.Started(),
+              (std::vector<std::vector<std::string>>{{"xdg-open", local_.Path()}}));
+    auto log = LogEntries();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0][3], "UnZip");
+    EXPECT_EQ(log[0][6], "/usr/bin/unpacker ");
+}
+
+class SkiffScripted : public SkiffEnvironment {
+protected:
+    // Starts the scripted server and points skiff at it.
+    void Start() {
+        ASSERT_TRUE(server_.Start()) << server_.Error();
+        SetEnv("AMBIT_FTP_PORT", std::to_string(server_.Port()));
+    }
+    testsupport::ScriptedFtpServer server_;
+};
+
+// A listing that is not a Unix long listing gives no size: the texts say
+// "Unknown" and "Calculating", and the percentage and icon stay at 0.
+TEST_F(SkiffScripted, ListingWithoutSizeShowsUnknownTexts) {
+    server_.LoginSteps()
+        .Expect("PORT")
+        .Send("200 ok\r\n")
+        .Expect("LIST")
+        .Send("150 here it comes\r\n")
+        .DataConnect()
+        .DataSend("12-06-26  08:15PM               5000 data.bin\r\n")
+        .DataClose()
+        .Send("226 done\r\n")
+        .Expect("TYPE")
+        .Send("200 binary\r\n")
+        .Expect("PORT")
+        .Send("200 ok\r\n")
+        .Expect("RETR")
+        .Send("150 sending\r\n")
+        .DataConnect()
+        .DataSendBytes(5000)
+        .DataClose()
+        .Send("226 done\r\n");
+    Start();
+    ASSERT_EQ(RunSkiff(Argument("127.0.0.1", "/data.bin", "u", "p", local_.File("data.bin"), "1")),
+              0);
+    EXPECT_EQ(local_.Read("data.bin"), testsupport::ScriptedFtpServer::PatternBytes(5000));
+    EXPECT_EQ(dialog_->Text(TransferDialog::kBytes), "Received 4 of Unknown ");
+    EXPECT_EQ(dialog_->Text(TransferDialog::kTimeLeft), "Estimated Time Left: Calculating");
+    EXPECT_EQ(dialog_->Text(TransferDialog::kPercent), "0%");
+    EXPECT_EQ(dialog_->IconStep(), 0);
+    auto log = LogEntries();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0][5], "0");
+    auto transcript = server_.Transcript();
+    EXPECT_NE(std::find(transcript.begin(), transcript.end(), "LIST /data.bin\r\n"),
+              transcript.end());
+}
+
+// Abort while the data is still coming: the partial file stays, and there
+// is no action and no log entry.
+TEST_F(SkiffScripted, AbortInTheMiddleKeepsThePartialFileAndLogsNothing) {
+    server_.LoginSteps()
+        .Expect("PORT")
+        .Send("200 ok\r\n")
+        .Expect("LIST")
+        .Send("150 here\r\n")
+        .DataConnect()
+        .DataSend("-rw-r--r--   1 owner group   1000000 Dec  6 20:00 big.bin\r\n")
+        .DataClose()
+        .Send("226 done\r\n")
+        .Expect("TYPE")
+        .Send("200 binary\r\n")
+        .Expect("PORT")
+        .Send("200 ok\r\n")
+        .Expect("RETR")
+        .Send("150 sending\r\n")
+        .DataConnect()
+        .DataSendBytes(100000)
+        .WaitEof();
+    Start();
+    std::int64_t seenTotal = 0;
+    std::string seenText;
+    int code = RunSkiff(Argument("127.0.0.1", "/big.bin", "u", "p", local_.File("big.bin"), "1"),
+                        [&](TransferDialog& d) {
+                            // The byte text changes only on a progress timer tick, so
+                            // seeing it proves the timer runs while Get waits.
+                            if (d.BytesDone() >= 100000 &&
+                                d.Text(TransferDialog::kBytes).starts_with("Received") &&
+                                d.AbortButton()->isVisible()) {
+                                seenTotal = d.TotalSize();
+                                seenText = d.Text(TransferDialog::kBytes);
+                                d.AbortButton()->click();
+                            }
+                        });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(seenTotal, 1000000);
+    EXPECT_TRUE(seenText.starts_with("Received 97 of 976 K \nAverage Transfer Rate: ")) << seenText;
+    EXPECT_EQ(local_.Read("big.bin"), testsupport::ScriptedFtpServer::PatternBytes(100000));
+    EXPECT_TRUE(prompt_.Shown().empty());
+    EXPECT_TRUE(launcher_.Started().empty());
+    EXPECT_FALSE(fs::exists(LogPath()));
+    EXPECT_TRUE(hardExits_.empty());  // ended by unwinding, not by a hard exit
+    auto transcript = server_.Transcript();
+    bool abor = false, quit = false;
+    for (const auto& line : transcript) {
+        abor = abor || line.find("ABOR\r\n") != std::string::npos;
+        quit = quit || line == "QUIT\r\n";
+    }
+    EXPECT_TRUE(abor);
+    EXPECT_TRUE(quit);
+}
+
+class SkiffOffline : public SkiffEnvironment {
+protected:
+    SkiffOffline() { SetEnv("AMBIT_FTP_PORT", std::to_string(silent_.Port())); }
+    skifftest::SilentPort silent_;
+};
+
+TEST_F(SkiffOffline, AbortBeforeTheConnectionShowsNoConAndEnds) {
+    SetEnv("AMBIT_NET_TIMEOUT", "1");  // lets the in-process run unwind after the hard exit
+    int code = RunSkiff(Argument("127.0.0.1", "/f.bin", "u", "p", local_.File("f.bin"), "1"),
+                        [](TransferDialog& d) {
+                            if (d.isVisible()) d.AbortButton()->click();
+                        });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(prompt_.Messages(), std::vector<std::string>{"No Con"});
+    EXPECT_EQ(hardExits_, std::vector<int>{0});
+    EXPECT_FALSE(fs::exists(LogPath()));
+    EXPECT_TRUE(launcher_.Started().empty());
+}
+
+TEST_F(SkiffOffline, CancelInTheQuestionEndsWithoutAnyNetworkTraffic) {
+    QTimer answer;
+    answer.setInterval(2);
+    QObject::connect(&answer, &QTimer::timeout, AnswerQuestion([](transfer::WhatToDoDialog& d) {
+        d.CancelButton()->click();
+    }));
+    answer.start();
+    EXPECT_EQ(RunSkiff(Argument("127.0.0.1", "/f.bin", "u", "p", local_.File("f.bin"), "1", "N")),
+              0);
+    EXPECT_FALSE(silent_.AnyoneConnected());
+    EXPECT_FALSE(fs::exists(local_.File("f.bin")));
+    EXPECT_FALSE(fs::exists(LogPath()));
+}
+
+TEST_F(SkiffOffline, StartUpRefusalsEndBeforeTheNetwork) {
+    EXPECT_EQ(RunSkiff(""), 0);
+    EXPECT_EQ(
+        prompt_.Messages(),
+        std::vector<std::string>{
+            "This is not a standalone application, it is meant to be spawned from Ambit.exe"});
+
+    // A password field longer than any scrambled password: refused with a
+    // message and exit code 1, not the misuse exit.
+    std::string arg =
+        "127.0.0.1$$/f$$u$$" + std::string(600, 'A') + "$$" + local_.File("f") + "$$1$$";
+    EXPECT_EQ(RunSkiff(arg), 1);
+    ASSERT_EQ(prompt_.Messages().size(), 2u);
+    EXPECT_FALSE(prompt_.Messages()[1].empty());
+
+    // An order without a purchase module is refused the same way.
+    EXPECT_EQ(RunSkiff("FINFO$$" + local_.File("order") + "$$"), 1);
+    EXPECT_EQ(prompt_.Messages().size(), 3u);
+    EXPECT_FALSE(silent_.AnyoneConnected());
+}
+
+TEST_F(SkiffOffline, OrdersAreHandedToThePurchaseFlow) {
+    struct Flow : transfer::OrderFlow {
+        int Run(TransferDialog& d, const transfer::OrderRequest& r) override {
+            requests.push_back(r);
+            visible = d.isVisible();
+            return 0;
+        }
+        void Abort() override {}
+        std::vector<transfer::OrderRequest> requests;
+        bool visible = false;
+    } flow;
+    transfer::OrderFlow* previous = transfer::SetOrderFlow(&flow);
+    EXPECT_EQ(RunSkiff("RINFO$$ /data/descr.tmp $$"), 0);
+    transfer::SetOrderFlow(previous);
+    ASSERT_EQ(flow.requests.size(), 1u);
+    EXPECT_TRUE(flow.requests[0].isResume);
+    EXPECT_EQ(flow.requests[0].orderFilePath, "/data/descr.tmp");
+    EXPECT_TRUE(flow.visible);
+}
+
+}  // namespace
