@@ -38,9 +38,11 @@ void ReadProgressDialog::Step(std::int64_t position) {
     if (position < 0) position = 0;
     if (position > range_) position = range_;
     int percent = static_cast<int>(position * 100 / range_);
-    // At most one redraw per percent and per 40 ms: reading 100,000 lines
-    // must be spent reading, not painting.
-    if (percent == shownPercent_ || (percent < 100 && sinceRepaint_.elapsed() < 40)) return;
+    // The first step is always drawn, so even a quick read shows it moved;
+    // after that at most one redraw per percent and per 40 ms: reading
+    // 100,000 lines must be spent reading, not painting.
+    const bool first = shownPercent_ < 0;
+    if (percent == shownPercent_ || (!first && percent < 100 && sinceRepaint_.elapsed() < 40)) return;
     shownPercent_ = percent;
     bar_->setValue(percent);
     bar_->repaint();
