@@ -1,6 +1,7 @@
-// The catalog tree's operations. Children are kept sorted so FindChild is a
-// binary search; a bulk insert collects new children per parent and merges
-// them once, so large loads never insert into the middle of big vectors.
+// The catalog tree's operations. Text-ordered children are found by binary
+// search, custom-ordered ones through their parent's ChildIndex; a bulk
+// insert collects new children per parent and merges them once, so large
+// loads never insert into the middle of big vectors.
 #include "catalog/catalog_tree.h"
 
 #include <algorithm>
@@ -13,7 +14,8 @@ namespace {
 // Above this much element shifting, a change is announced as a reset
 // instead of run by run, so one huge merge never turns quadratic.
 constexpr size_t kShiftBudget = size_t{8} << 20;
-// Pending children are looked up through a map once there are this many.
+// Pending children, and the children of a custom-ordered parent, are looked
+// up through a map once there are this many.
 constexpr size_t kIndexThreshold = 16;
 
 void DefaultImages(const CEntry* entry, int& image, int& selectedImage) {
@@ -38,11 +40,13 @@ void DefaultImages(const CEntry* entry, int& image, int& selectedImage) {
 }  // namespace
 
 struct CatalogTree::Pending {
-    std::vector<std::unique_ptr<TreeItem>> items;
+    std::vector<std::unique_ptr<TreeItem>> items;                 // placed by text
+    std::vector<std::unique_ptr<TreeItem>> appended;              // go last, as they came
     std::unordered_map<std::string_view, TreeItem*> firstByText;  // built on demand
     bool indexed = false;
 
     void Index(TreeItem* item) { firstByText.emplace(item->Text(), item); }
+    size_t Size() const { return items.size() + appended.size(); }
 };
 
 CatalogTree::CatalogTree() : top_(new TreeItem) {}
@@ -52,7 +56,10 @@ CatalogTree::~CatalogTree() { pending_.clear(); }
 TreeItem* CatalogTree::RootItem() const {
     if (top_->HasChildren()) return top_->Child(0);
     auto p = pending_.find(top_.get());
-    return p == pending_.end() || p->second->items.empty() ? nullptr : p->second->items[0].get();
+    if (p == pending_.end()) return nullptr;
+    const Pending& pending = *p->second;
+    if (!pending.items.empty()) return pending.items[0].get();
+    return pending.appended.empty() ? nullptr : pending.appended[0].get();
 }
 
 std::string CatalogTree::ItemPath(const TreeItem* item) {
@@ -73,6 +80,11 @@ std::string CatalogTree::ItemPath(const TreeItem* item) {
 
 size_t CatalogTree::SortedPosition(const TreeItem* parent, const std::string& text) const {
     auto& kids = parent->children_;
+    if (parent->customOrder_) {
+        size_t pos = 0;
+        while (pos < kids.size() && !TextLess(text, kids[pos]->text_)) ++pos;
+        return pos;
+    }
     auto it = std::upper_bound(kids.begin(), kids.end(), text,
                                [](const std::string& t, const std::unique_ptr<TreeItem>& c) {
                                    return TextLess(t, c->text_);
@@ -83,18 +95,27 @@ size_t CatalogTree::SortedPosition(const TreeItem* parent, const std::string& te
 TreeItem* CatalogTree::FindChild(const TreeItem* item, const std::string& name) const {
     if (!item) return nullptr;
     auto& kids = item->children_;
-    auto it = std::lower_bound(kids.begin(), kids.end(), name,
-                               [](const std::unique_ptr<TreeItem>& c, const std::string& t) {
-                                   return CompareTextNoCase(c->text_, t) < 0;
-                               });
-    for (; it != kids.end() && CompareTextNoCase((*it)->text_, name) == 0; ++it)
-        if ((*it)->text_ == name) return it->get();
+    if (!item->customOrder_) {
+        auto it = std::lower_bound(kids.begin(), kids.end(), name,
+                                   [](const std::unique_ptr<TreeItem>& c, const std::string& t) {
+                                       return CompareTextNoCase(c->text_, t) < 0;
+                                   });
+        for (; it != kids.end() && CompareTextNoCase((*it)->text_, name) == 0; ++it)
+            if ((*it)->text_ == name) return it->get();
+    } else if (kids.size() < kIndexThreshold && !item->childIndex_) {
+        for (auto& c : kids)
+            if (c->text_ == name) return c.get();
+    } else {
+        if (!item->childIndex_) item->childIndex_ = std::make_unique<ChildIndex>(*item);
+        if (TreeItem* found = item->childIndex_->First(name)) return found;
+    }
     if (pending_.empty()) return nullptr;
     auto p = pending_.find(const_cast<TreeItem*>(item));
     if (p == pending_.end()) return nullptr;
     Pending& pending = *p->second;
-    if (!pending.indexed && pending.items.size() >= kIndexThreshold) {
+    if (!pending.indexed && pending.Size() >= kIndexThreshold) {
         for (auto& c : pending.items) pending.Index(c.get());
+        for (auto& c : pending.appended) pending.Index(c.get());
         pending.indexed = true;
     }
     if (pending.indexed) {
@@ -103,7 +124,23 @@ TreeItem* CatalogTree::FindChild(const TreeItem* item, const std::string& name) 
     }
     for (auto& c : pending.items)
         if (c->text_ == name) return c.get();
+    for (auto& c : pending.appended)
+        if (c->text_ == name) return c.get();
     return nullptr;
+}
+
+void CatalogTree::IndexAdd(TreeItem* parent, TreeItem* child) {
+    if (parent->childIndex_) parent->childIndex_->Add(child);
+}
+
+void CatalogTree::IndexRemove(TreeItem* parent, TreeItem* child) {
+    if (parent->childIndex_) parent->childIndex_->Remove(child);
+}
+
+void CatalogTree::ChildrenGone(TreeItem* parent) {
+    if (parent->HasChildren()) return;
+    parent->customOrder_ = false;
+    parent->childIndex_.reset();
 }
 
 void CatalogTree::Renumber(TreeItem* parent, size_t from) {
@@ -123,26 +160,43 @@ size_t CatalogTree::CountSubtree(const TreeItem* item) {
     return n;
 }
 
-TreeItem* CatalogTree::Attach(TreeItem* parent, std::unique_ptr<TreeItem> child) {
+TreeItem* CatalogTree::Attach(TreeItem* parent, std::unique_ptr<TreeItem> child,
+                              Placement placement) {
     TreeItem* raw = child.get();
     raw->parent_ = parent;
     ++itemCount_;
+    // From the first appended child on, the order is the parent's own;
+    // the children it has so far are in text order, which is one such.
+    if (placement == Placement::Last) parent->customOrder_ = true;
     if (bulkDepth_ > 0) {
         auto& slot = pending_[parent];
         if (!slot) slot = std::make_unique<Pending>();
         raw->pendingMerge_ = true;
         if (slot->indexed) slot->Index(raw);
-        slot->items.push_back(std::move(child));
+        (placement == Placement::Last ? slot->appended : slot->items).push_back(std::move(child));
         return raw;
     }
-    size_t pos = SortedPosition(parent, raw->text_);
+    size_t pos = placement == Placement::Last ? parent->children_.size()
+                                              : SortedPosition(parent, raw->text_);
     int row = static_cast<int>(pos);
     if (observer_) observer_->ItemsAboutToBeInserted(parent, row, row);
     parent->children_.insert(parent->children_.begin() + static_cast<std::ptrdiff_t>(pos),
                              std::move(child));
     Renumber(parent, pos);
+    IndexAdd(parent, raw);
     if (observer_) observer_->ItemsInserted(parent, row, row);
     return raw;
+}
+
+std::unique_ptr<TreeItem> CatalogTree::MakeItem(const std::string& text,
+                                                std::unique_ptr<CEntry> entry, int image,
+                                                int selectedImage) {
+    std::unique_ptr<TreeItem> item(new TreeItem);
+    item->text_ = text;
+    item->image_ = image;
+    item->selectedImage_ = selectedImage;
+    item->entry_ = std::move(entry);
+    return item;
 }
 
 TreeItem* CatalogTree::InsertItem(TreeItem* parent, const std::string& text,
@@ -154,12 +208,39 @@ TreeItem* CatalogTree::InsertItem(TreeItem* parent, const std::string& text,
 
 TreeItem* CatalogTree::InsertItem(TreeItem* parent, const std::string& text,
                                   std::unique_ptr<CEntry> entry, int image, int selectedImage) {
-    std::unique_ptr<TreeItem> item(new TreeItem);
-    item->text_ = text;
-    item->image_ = image;
-    item->selectedImage_ = selectedImage;
-    item->entry_ = std::move(entry);
-    return Attach(parent ? parent : top_.get(), std::move(item));
+    return Attach(parent ? parent : top_.get(),
+                  MakeItem(text, std::move(entry), image, selectedImage), Placement::ByText);
+}
+
+TreeItem* CatalogTree::AppendItem(TreeItem* parent, const std::string& text,
+                                  std::unique_ptr<CEntry> entry) {
+    int image, selected;
+    DefaultImages(entry.get(), image, selected);
+    return AppendItem(parent, text, std::move(entry), image, selected);
+}
+
+TreeItem* CatalogTree::AppendItem(TreeItem* parent, const std::string& text,
+                                  std::unique_ptr<CEntry> entry, int image, int selectedImage) {
+    return Attach(parent ? parent : top_.get(),
+                  MakeItem(text, std::move(entry), image, selectedImage), Placement::Last);
+}
+
+void CatalogTree::SortChildren(TreeItem* parent, const ChildLess& less) {
+    if (!parent) parent = top_.get();
+    FlushPending();
+    auto& kids = parent->children_;
+    if (kids.empty()) return;
+    parent->customOrder_ = true;
+    auto byLess = [&less](const std::unique_ptr<TreeItem>& a, const std::unique_ptr<TreeItem>& b) {
+        return less(*a, *b);
+    };
+    // A fresh listing arrives in order already: nothing moves, nothing to
+    // tell a view (which would otherwise lay out the whole parent again).
+    if (std::is_sorted(kids.begin(), kids.end(), byLess)) return;
+    if (observer_) observer_->ChildrenAboutToBeReordered(parent);
+    std::stable_sort(kids.begin(), kids.end(), byLess);
+    Renumber(parent, 0);
+    if (observer_) observer_->ChildrenReordered(parent);
 }
 
 TreeItem* CatalogTree::ParentFor(const std::string& location, size_t lastSlash) {
@@ -219,21 +300,31 @@ TreeItem* CatalogTree::InsertEntry(CEntry&& entry) {
 
 TreeItem* CatalogTree::InsertEntryIfNew(CEntry&& entry) {
     TreeItem* parent = ResolveParent(entry.Location);
+    if (HasEqualChild(parent, entry)) return nullptr;
+    return InsertEntry(std::move(entry));
+}
+
+bool CatalogTree::HasEqualChild(const TreeItem* parent, const CEntry& entry) const {
+    auto equal = [&entry](const TreeItem* c) {
+        const CEntry* e = c->entry_.get();
+        return e && c->text_ == entry.Name && e->Name == entry.Name &&
+               e->Description == entry.Description && e->Address == entry.Address &&
+               e->Path == entry.Path && e->DownloadDir == entry.DownloadDir &&
+               e->Location == entry.Location && e->Price == entry.Price && e->Size == entry.Size &&
+               e->Date == entry.Date && e->MapFileId == entry.MapFileId;
+    };
     auto& kids = parent->children_;
+    if (parent->customOrder_) {
+        if (!parent->childIndex_) parent->childIndex_ = std::make_unique<ChildIndex>(*parent);
+        return parent->childIndex_->AnyNamed(entry.Name, equal);
+    }
     auto it = std::lower_bound(kids.begin(), kids.end(), entry.Name,
                                [](const std::unique_ptr<TreeItem>& c, const std::string& t) {
                                    return CompareTextNoCase(c->text_, t) < 0;
                                });
-    for (; it != kids.end() && CompareTextNoCase((*it)->text_, entry.Name) == 0; ++it) {
-        const CEntry* e = (*it)->entry_.get();
-        if (e && (*it)->text_ == entry.Name && e->Name == entry.Name &&
-            e->Description == entry.Description && e->Address == entry.Address &&
-            e->Path == entry.Path && e->DownloadDir == entry.DownloadDir &&
-            e->Location == entry.Location && e->Price == entry.Price && e->Size == entry.Size &&
-            e->Date == entry.Date && e->MapFileId == entry.MapFileId)
-            return nullptr;
-    }
-    return InsertEntry(std::move(entry));
+    for (; it != kids.end() && CompareTextNoCase((*it)->text_, entry.Name) == 0; ++it)
+        if (equal(it->get())) return true;
+    return false;
 }
 
 void CatalogTree::ForgetRememberedParent() {
@@ -264,40 +355,70 @@ void CatalogTree::FlushPending() {
     for (auto& [parent, p] : announced) MergePending(parent, *p, observer_ != nullptr);
 }
 
+std::vector<size_t> CatalogTree::MergePositions(
+    const TreeItem* parent, const std::vector<std::unique_ptr<TreeItem>>& added) const {
+    std::vector<size_t> at(added.size());
+    if (!parent->customOrder_) {
+        for (size_t i = 0; i < added.size(); ++i) at[i] = SortedPosition(parent, added[i]->text_);
+        return at;
+    }
+    // Each new child goes before the first old one that sorts after it;
+    // `added` is sorted, so that place only moves forward: one walk.
+    auto& kids = parent->children_;
+    size_t pos = 0;
+    for (size_t i = 0; i < added.size(); ++i) {
+        while (pos < kids.size() && !TextLess(added[i]->text_, kids[pos]->text_)) ++pos;
+        at[i] = pos;
+    }
+    return at;
+}
+
 void CatalogTree::MergePending(TreeItem* parent, Pending& pending, bool notify) {
     auto& added = pending.items;
-    auto less = [](const std::unique_ptr<TreeItem>& a, const std::unique_ptr<TreeItem>& b) {
-        return TextLess(a->text_, b->text_);
-    };
-    std::stable_sort(added.begin(), added.end(), less);
+    auto& appended = pending.appended;
+    std::stable_sort(added.begin(), added.end(),
+                     [](const std::unique_ptr<TreeItem>& a, const std::unique_ptr<TreeItem>& b) {
+                         return TextLess(a->text_, b->text_);
+                     });
     for (auto& c : added) c->pendingMerge_ = false;
+    for (auto& c : appended) c->pendingMerge_ = false;
+    if (parent->childIndex_) {
+        for (auto& c : added) parent->childIndex_->Add(c.get());
+        for (auto& c : appended) parent->childIndex_->Add(c.get());
+    }
     auto& kids = parent->children_;
-    if (!notify) {
+    const std::vector<size_t> at = MergePositions(parent, added);
+
+    auto mergeSilently = [&] {
         std::vector<std::unique_ptr<TreeItem>> merged;
-        merged.reserve(kids.size() + added.size());
-        std::merge(std::make_move_iterator(kids.begin()), std::make_move_iterator(kids.end()),
-                   std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()),
-                   std::back_inserter(merged), less);
+        merged.reserve(kids.size() + added.size() + appended.size());
+        size_t old = 0;
+        for (size_t i = 0; i < added.size(); ++i) {
+            while (old < at[i]) merged.push_back(std::move(kids[old++]));
+            merged.push_back(std::move(added[i]));
+        }
+        while (old < kids.size()) merged.push_back(std::move(kids[old++]));
+        for (auto& c : appended) merged.push_back(std::move(c));
         kids = std::move(merged);
         Renumber(parent, 0);
-        return;
-    }
+    };
+    if (!notify) return mergeSilently();
+
     // Runs of new children that land between the same two old ones; each
-    // run is one announced insertion.
+    // run is one announced insertion. Appended children are one run more.
     struct Run {
         size_t at, begin, end;
     };
     std::vector<Run> runs;
     for (size_t i = 0; i < added.size(); ++i) {
-        size_t at = SortedPosition(parent, added[i]->text_);
-        if (!runs.empty() && runs.back().at == at)
+        if (!runs.empty() && runs.back().at == at[i])
             runs.back().end = i + 1;
         else
-            runs.push_back({at, i, i + 1});
+            runs.push_back({at[i], i, i + 1});
     }
     if (runs.size() * (kids.size() + 1) > kShiftBudget) {
         observer_->TreeAboutToBeReset();
-        MergePending(parent, pending, false);
+        mergeSilently();
         observer_->TreeReset();
         return;
     }
@@ -314,14 +435,26 @@ void CatalogTree::MergePending(TreeItem* parent, Pending& pending, bool notify) 
         observer_->ItemsInserted(parent, first, last);
         shift += r.end - r.begin;
     }
+    if (appended.empty()) return;
+    size_t pos = kids.size();
+    int first = static_cast<int>(pos), last = static_cast<int>(pos + appended.size() - 1);
+    observer_->ItemsAboutToBeInserted(parent, first, last);
+    kids.insert(kids.end(), std::make_move_iterator(appended.begin()),
+                std::make_move_iterator(appended.end()));
+    Renumber(parent, pos);
+    observer_->ItemsInserted(parent, first, last);
 }
 
 void CatalogTree::SetItemText(TreeItem* item, const std::string& text) {
     FlushPending();
     ForgetRememberedParent();
+    TreeItem* parent = item->parent_;
+    if (parent) IndexRemove(parent, item);  // its key views the old text
     item->text_ = text;
+    if (parent) IndexAdd(parent, item);
     if (observer_) observer_->ItemChanged(item);
-    if (item->parent_) Relocate(item, item->parent_);
+    // A custom order is the user's or the listing's: a rename keeps it.
+    if (parent && !parent->customOrder_) Relocate(item, parent, Placement::ByText);
 }
 
 void CatalogTree::SetItemImages(TreeItem* item, int image, int selectedImage) {
@@ -340,23 +473,25 @@ std::unique_ptr<CEntry> CatalogTree::ReplaceEntry(TreeItem* item, std::unique_pt
     return entry;
 }
 
-bool CatalogTree::MoveItem(TreeItem* item, TreeItem* newParent) {
+bool CatalogTree::MoveItem(TreeItem* item, TreeItem* newParent, Placement placement) {
     if (!newParent) newParent = top_.get();
     if (!item->parent_ || newParent->IsWithin(item)) return false;
     FlushPending();
     ForgetRememberedParent();
-    Relocate(item, newParent);
+    Relocate(item, newParent, placement);
     return true;
 }
 
-void CatalogTree::Relocate(TreeItem* item, TreeItem* newParent) {
+void CatalogTree::Relocate(TreeItem* item, TreeItem* newParent, Placement placement) {
     TreeItem* oldParent = item->parent_;
     auto& from = oldParent->children_;
     size_t row = static_cast<size_t>(item->row_);
+    if (placement == Placement::Last) newParent->customOrder_ = true;
     // Find the target row as if the item were already taken out.
     std::unique_ptr<TreeItem> held = std::move(from[row]);
     from.erase(from.begin() + static_cast<std::ptrdiff_t>(row));
-    size_t pos = SortedPosition(newParent, item->text_);
+    size_t pos = placement == Placement::Last ? newParent->children_.size()
+                                              : SortedPosition(newParent, item->text_);
     if (newParent == oldParent && pos == row) {
         from.insert(from.begin() + static_cast<std::ptrdiff_t>(row), std::move(held));
         return;
@@ -371,6 +506,11 @@ void CatalogTree::Relocate(TreeItem* item, TreeItem* newParent) {
     to.insert(to.begin() + static_cast<std::ptrdiff_t>(pos), std::move(held));
     item->parent_ = newParent;
     Renumber(newParent, newParent == oldParent ? std::min(pos, row) : pos);
+    if (newParent != oldParent) {
+        IndexRemove(oldParent, item);
+        IndexAdd(newParent, item);
+        ChildrenGone(oldParent);
+    }
     if (observer_) observer_->ItemMoved();
 }
 
@@ -388,10 +528,14 @@ void CatalogTree::DeleteSubtree(TreeItem* item, bool keepSiblings) {
     size_t last = keepSiblings ? first : kids.size() - 1;
     if (observer_)
         observer_->ItemsAboutToBeRemoved(parent, static_cast<int>(first), static_cast<int>(last));
-    for (size_t i = first; i <= last; ++i) itemCount_ -= CountSubtree(kids[i].get());
+    for (size_t i = first; i <= last; ++i) {
+        itemCount_ -= CountSubtree(kids[i].get());
+        IndexRemove(parent, kids[i].get());
+    }
     kids.erase(kids.begin() + static_cast<std::ptrdiff_t>(first),
                kids.begin() + static_cast<std::ptrdiff_t>(last + 1));
     Renumber(parent, first);
+    ChildrenGone(parent);
     if (observer_) observer_->ItemsRemoved(parent, static_cast<int>(first), static_cast<int>(last));
 }
 
@@ -400,6 +544,7 @@ void CatalogTree::Clear() {
     ForgetRememberedParent();
     if (observer_) observer_->TreeAboutToBeReset();
     top_->children_.clear();
+    ChildrenGone(top_.get());
     itemCount_ = 0;
     if (observer_) observer_->TreeReset();
 }
@@ -453,14 +598,19 @@ void CatalogTree::RemoveChildrenWhere(TreeItem* parent, const std::vector<char>&
         else
             runs.emplace_back(i, i);
     }
-    for (auto& r : runs)
-        for (size_t i = r.first; i <= r.second; ++i) itemCount_ -= CountSubtree(kids[i].get());
+    for (auto& r : runs) {
+        for (size_t i = r.first; i <= r.second; ++i) {
+            itemCount_ -= CountSubtree(kids[i].get());
+            IndexRemove(parent, kids[i].get());
+        }
+    }
     auto compact = [&] {
         size_t out = 0;
         for (size_t i = 0; i < kids.size(); ++i)
             if (i >= doomed.size() || !doomed[i]) kids[out++] = std::move(kids[i]);
         kids.resize(out);
         Renumber(parent, 0);
+        ChildrenGone(parent);
     };
     if (!observer_) {
         compact();
@@ -478,6 +628,7 @@ void CatalogTree::RemoveChildrenWhere(TreeItem* parent, const std::vector<char>&
         observer_->ItemsAboutToBeRemoved(parent, first, last);
         kids.erase(kids.begin() + first, kids.begin() + last + 1);
         Renumber(parent, r->first);
+        ChildrenGone(parent);
         observer_->ItemsRemoved(parent, first, last);
     }
 }

@@ -1,10 +1,19 @@
 // The catalog tree: a plain C++ tree of TreeItems that owns every entry and
 // is the single source of truth a view shows. It keeps each node's children
-// in a stable, case-insensitive order of their texts, finds children by
-// exact text, inserts entries by their tree path (creating missing folders),
-// and removes subtrees or the entries of one source. Large loads run inside
-// a BulkInsert so that inserting N items costs O(N log N), however the
-// lines are ordered.
+// in a stable, case-insensitive order of their texts, unless the node was
+// given an order of its own (a listing sorted with SortChildren, items the
+// user appended with AppendItem); it finds children by exact text, inserts
+// entries by their tree path (creating missing folders), and removes
+// subtrees or the entries of one source. Large loads run inside a
+// BulkInsert so that inserting N items costs O(N log N), however the lines
+// are ordered.
+//
+// A custom-ordered node keeps its order: a child inserted into it by text
+// goes before the first sibling, counted from the top, whose text sorts
+// after its own (which is its sorted place whenever the siblings happen to
+// be in text order), and a renamed child stays where it is. A node whose
+// children are all removed goes back to text order. Saving does not keep
+// custom orders: a saved catalog reloads in text order.
 #pragma once
 
 #include <functional>
@@ -28,6 +37,11 @@ inline constexpr const char* kMapFilesLocation = "/All/MapFiles/";
 
 class CatalogTree {
 public:
+    // Where a new or moved item goes among its new siblings.
+    enum class Placement { ByText, Last };
+    // A strict weak order of siblings for SortChildren.
+    using ChildLess = std::function<bool(const TreeItem& a, const TreeItem& b)>;
+
     CatalogTree();
     ~CatalogTree();
     CatalogTree(const CatalogTree&) = delete;
@@ -47,6 +61,7 @@ public:
     static std::string ItemPath(const TreeItem* item);
 
     // The first child of `item` whose text equals `name` exactly, or null.
+    // A binary search for text-ordered children; an index for others.
     TreeItem* FindChild(const TreeItem* item, const std::string& name) const;
 
     // Inserts a copy of `entry` at its Location, creating missing entry-less
@@ -69,17 +84,30 @@ public:
     TreeItem* InsertItem(TreeItem* parent, const std::string& text, std::unique_ptr<CEntry> entry);
     TreeItem* InsertItem(TreeItem* parent, const std::string& text, std::unique_ptr<CEntry> entry,
                          int image, int selectedImage);
+    // Inserts a new item as the last child of `parent`, whatever its text;
+    // the parent keeps the order its children are in from then on.
+    TreeItem* AppendItem(TreeItem* parent, const std::string& text, std::unique_ptr<CEntry> entry);
+    TreeItem* AppendItem(TreeItem* parent, const std::string& text, std::unique_ptr<CEntry> entry,
+                         int image, int selectedImage);
 
-    // Changes an item's text and moves it to its new place among its siblings.
+    // Puts the children of `parent` (Top() or null for the top level) in
+    // the order of `less`, keeping the order of equivalent ones, and keeps
+    // that order from then on. The observer hears of it only when some
+    // child actually moves. Does nothing to a parent without children.
+    void SortChildren(TreeItem* parent, const ChildLess& less);
+
+    // Changes an item's text and moves it to its new place among its
+    // siblings (in a custom-ordered parent it stays where it is).
     void SetItemText(TreeItem* item, const std::string& text);
     void SetItemImages(TreeItem* item, int image, int selectedImage);
     // Tells the observer that the item's entry fields were changed in place.
     void EntryChanged(TreeItem* item);
     // Replaces the entry an item carries (null to make it a plain folder).
     std::unique_ptr<CEntry> ReplaceEntry(TreeItem* item, std::unique_ptr<CEntry> entry);
-    // Moves an item with its subtree under `newParent`, at its sorted place.
-    // Refused (false) when newParent lies inside the item's own subtree.
-    bool MoveItem(TreeItem* item, TreeItem* newParent);
+    // Moves an item with its subtree under `newParent`, at its place by
+    // text or as its last child. Refused (false) when newParent lies inside
+    // the item's own subtree.
+    bool MoveItem(TreeItem* item, TreeItem* newParent, Placement placement = Placement::ByText);
     void SetBuiltInSite(TreeItem* item, bool builtIn) { item->builtInSite_ = builtIn; }
     void SetContentsLoaded(TreeItem* item, bool loaded) { item->contentsLoaded_ = loaded; }
 
@@ -98,8 +126,9 @@ public:
     size_t ItemCount() const { return itemCount_; }
 
     // While a BulkInsert is alive, new children are collected per parent
-    // and merged into the sibling order when it ends; the observer hears of
-    // them then. Lookups by FindChild see them at once. Nests.
+    // and merged into the sibling order when it ends, the appended ones
+    // after all others in the order they came; the observer hears of them
+    // then. Lookups by FindChild see them at once. Nests.
     class BulkInsert {
     public:
         explicit BulkInsert(CatalogTree& tree);
@@ -114,15 +143,24 @@ public:
 private:
     struct Pending;
 
-    TreeItem* Attach(TreeItem* parent, std::unique_ptr<TreeItem> child);
+    static std::unique_ptr<TreeItem> MakeItem(const std::string& text,
+                                              std::unique_ptr<CEntry> entry, int image,
+                                              int selectedImage);
+    TreeItem* Attach(TreeItem* parent, std::unique_ptr<TreeItem> child, Placement placement);
     TreeItem* ParentFor(const std::string& location, size_t lastSlash);
     TreeItem* ResolveParent(const std::string& location);
     void EndBulk();
     void FlushPending();
     void MergePending(TreeItem* parent, Pending& pending, bool notify);
+    std::vector<size_t> MergePositions(const TreeItem* parent,
+                                       const std::vector<std::unique_ptr<TreeItem>>& added) const;
+    bool HasEqualChild(const TreeItem* parent, const CEntry& entry) const;
+    static void IndexRemove(TreeItem* parent, TreeItem* child);
+    static void IndexAdd(TreeItem* parent, TreeItem* child);
+    static void ChildrenGone(TreeItem* parent);
     size_t RemoveLeaves(TreeItem* item, const std::function<bool(const CEntry&)>& match);
     void RemoveChildrenWhere(TreeItem* parent, const std::vector<char>& doomed);
-    void Relocate(TreeItem* item, TreeItem* newParent);
+    void Relocate(TreeItem* item, TreeItem* newParent, Placement placement);
     void Renumber(TreeItem* parent, size_t from);
     size_t SortedPosition(const TreeItem* parent, const std::string& text) const;
     static size_t CountSubtree(const TreeItem* item);

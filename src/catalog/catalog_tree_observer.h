@@ -27,6 +27,15 @@ public:
     // into a populated tree); everything must be fetched again.
     virtual void TreeAboutToBeReset() = 0;
     virtual void TreeReset() = 0;
+    // The children of `parent` are put in another order (a listing sorted
+    // directories first): none comes or goes and nothing below them
+    // changes; once reordered, each child's Row() is its new row. An item
+    // model keeps its persistent indexes by item across the change, as
+    // around a sort. Unless overridden this is announced as a reset of the
+    // whole tree, which is always right but costs a view what it had
+    // expanded and selected.
+    virtual void ChildrenAboutToBeReordered(TreeItem* /*parent*/) { TreeAboutToBeReset(); }
+    virtual void ChildrenReordered(TreeItem* /*parent*/) { TreeReset(); }
 };
 
 }  // namespace catalog

@@ -2,7 +2,9 @@
 // children in their display order and, for most nodes, the entry it carries.
 // Entry-less nodes are the folders that inserting by path creates ("All",
 // "FTP Sites", "MapFiles", ...). Nodes are only changed through CatalogTree,
-// which keeps the sibling order and tells its observer.
+// which keeps the sibling order and tells its observer. A node's children
+// are in text order unless the node was given an order of its own (a
+// listing's, or items appended by the user).
 #pragma once
 
 #include <memory>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "catalog/c_entry.h"
+#include "catalog/child_index.h"
 
 namespace catalog {
 
@@ -56,6 +59,9 @@ public:
     // For folder entries: the tree holds what the folder's contents file
     // holds (it was read, written, or looked for), so a save may rewrite it.
     bool ContentsLoaded() const { return contentsLoaded_; }
+    // Whether the children keep an order given to them (SortChildren,
+    // AppendItem) rather than the text order; false while there are none.
+    bool HasCustomOrder() const { return customOrder_; }
 
 private:
     friend class CatalogTree;
@@ -70,7 +76,10 @@ private:
     bool builtInSite_ = false;
     bool contentsLoaded_ = false;
     bool pendingMerge_ = false;  // inserted during a bulk insert, not yet in children_
+    bool customOrder_ = false;
     std::vector<std::unique_ptr<TreeItem>> children_;
+    // Lookup by text for a custom-ordered node, built on its first search.
+    mutable std::unique_ptr<ChildIndex> childIndex_;
 };
 
 // Stable, case-insensitive order of sibling texts (ASCII letters folded).

@@ -42,6 +42,16 @@ std::string TakeErrorText(const char* separator) {
 
 void Show(const std::string& message) { platform::CurrentPrompt().Message(message); }
 
+// The order of a listed item's children: the listing's order for entries;
+// an entry-less item (never made by a listing) after them, by exact text.
+bool ListedBefore(const TreeItem& a, const TreeItem& b) {
+    const CEntry* ea = a.Entry();
+    const CEntry* eb = b.Entry();
+    if (ea && eb) return CompareListedEntries(*ea, *eb) < 0;
+    if (ea || eb) return ea != nullptr;
+    return a.Text() < b.Text();
+}
+
 // Marks the site busy ("INSITE") for as long as it lives, and tells the
 // view that a listing waits.
 class BusyMark {
@@ -209,6 +219,7 @@ bool SiteBrowser::OpenSiteItem(TreeItem* item, bool connect) {
     if (session->Busy()) {
         // Refused, so not listed: the next activation tries again.
         item->Entry()->MapFileId = previousState;
+        tree_.SortChildren(item, ListedBefore);
         RestoreImages(item);
         Expand(item);
         Show(kSiteBusyMessage);
@@ -223,6 +234,8 @@ bool SiteBrowser::OpenSiteItem(TreeItem* item, bool connect) {
     if (!itemAlive) return false;
 
     if (!run.Ended()) Insert(item, run.Entries());
+    // After a failed listing too: whatever arrived is shown in order.
+    tree_.SortChildren(item, ListedBefore);
     // A failed listing that left nothing would otherwise stay "listed" with
     // no children, where neither activation nor Refresh can reach it.
     if (!run.Error().empty() && !item->HasChildren() && item->HasEntry())
@@ -279,9 +292,9 @@ bool SiteBrowser::Connect(TreeItem* item) {
 }
 
 void SiteBrowser::Insert(TreeItem* item, std::vector<CEntry>& entries) {
-    // Inserted in their listed order (directories first); the tree then
-    // places each among its siblings by its own rule. Indexes are sorted,
-    // not the entries, which are large to move.
+    // Appended in their listed order (directories first), so that sorting
+    // the children afterwards finds them in order and moves nothing. The
+    // indexes are sorted, not the entries, which are large to move.
     std::vector<size_t> order(entries.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::stable_sort(order.begin(), order.end(), [&entries](size_t a, size_t b) {
@@ -292,7 +305,7 @@ void SiteBrowser::Insert(TreeItem* item, std::vector<CEntry>& entries) {
         CEntry& e = entries[i];
         const bool isDirectory = e.Path == catalog::kFtpDirPath;
         std::string text = e.Name;
-        tree_.InsertItem(item, text, std::make_unique<CEntry>(std::move(e)),
+        tree_.AppendItem(item, text, std::make_unique<CEntry>(std::move(e)),
                          isDirectory ? catalog::kImageFolderClosed : catalog::kImageItem,
                          isDirectory ? catalog::kImageFolderOpen : catalog::kImageItem);
     }

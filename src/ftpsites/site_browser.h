@@ -1,7 +1,8 @@
 // Live browsing of FTP sites inside the catalog tree: opening a site (log
 // in, list its starting directory), listing its directories on demand,
 // Refresh and Close Site. Every listed directory or file becomes an FTPDIR
-// or FTPFILE entry below the item that was opened. This is the one API the
+// or FTPFILE entry below the item that was opened, in the listing order:
+// directories first, each group by exact name. This is the one API the
 // main window calls for its Open Site, Refresh and Close Site commands and
 // for activating a site or directory that has no children yet.
 //

@@ -6,15 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <random>
 
 #include "catalog_test_util.h"
+#include "shadow_observer.h"
 
 namespace catalog {
 namespace {
 
 using catalogtest::Dump;
+using catalogtest::ShadowObserver;
 
 CEntry Item(const std::string& location, int id = 0) {
     CEntry e;
@@ -24,113 +25,6 @@ CEntry Item(const std::string& location, int id = 0) {
     e.MapFileId = id;
     return e;
 }
-
-// Keeps what an item model would know and fails the test as soon as a
-// notification disagrees with the tree.
-class ShadowObserver : public CatalogTreeObserver {
-public:
-    explicit ShadowObserver(CatalogTree& tree) : tree_(tree) { Rebuild(); }
-
-    void ItemsAboutToBeInserted(TreeItem* parent, int first, int last) override {
-        ASSERT_TRUE(known_.count(parent)) << "insert under an item never announced";
-        ASSERT_EQ(static_cast<int>(known_[parent].size()), parent->ChildCount());
-        ASSERT_LE(first, parent->ChildCount());
-        ASSERT_LE(first, last);
-        pending_ = {parent, first, last};
-        ++notifications;
-    }
-    void ItemsInserted(TreeItem* parent, int first, int last) override {
-        ASSERT_EQ(pending_.parent, parent);
-        auto& kids = known_[parent];
-        ASSERT_EQ(parent->ChildCount(), static_cast<int>(kids.size()) + last - first + 1);
-        for (int r = first; r <= last; ++r) {
-            kids.insert(kids.begin() + r, parent->Child(r));
-            Learn(parent->Child(r));
-        }
-    }
-    void ItemsAboutToBeRemoved(TreeItem* parent, int first, int last) override {
-        auto& kids = known_[parent];
-        ASSERT_EQ(static_cast<int>(kids.size()), parent->ChildCount());
-        for (int r = first; r <= last; ++r) {
-            ASSERT_EQ(kids[static_cast<size_t>(r)], parent->Child(r));
-            Forget(parent->Child(r));
-        }
-        ++notifications;
-    }
-    void ItemsRemoved(TreeItem* parent, int first, int last) override {
-        for (TreeItem* gone : forgotten_) known_.erase(gone);
-        forgotten_.clear();
-        auto& kids = known_[parent];
-        kids.erase(kids.begin() + first, kids.begin() + last + 1);
-        ASSERT_EQ(static_cast<int>(kids.size()), parent->ChildCount());
-    }
-    void ItemAboutToBeMoved(TreeItem* from, int row, TreeItem* to, int destination) override {
-        ASSERT_EQ(known_[from][static_cast<size_t>(row)], from->Child(row));
-        if (from == to) {
-            ASSERT_TRUE(destination < row || destination > row + 1);
-        }
-        move_ = {from, to, row, destination};
-        ++notifications;
-    }
-    void ItemMoved() override {
-        auto& src = known_[move_.from];
-        TreeItem* item = src[static_cast<size_t>(move_.row)];
-        int dest = move_.destination;
-        if (move_.from == move_.to && dest > move_.row) --dest;
-        src.erase(src.begin() + move_.row);
-        auto& dst = known_[move_.to];
-        dst.insert(dst.begin() + dest, item);
-        ASSERT_EQ(move_.to->Child(dest), item);
-    }
-    void ItemChanged(TreeItem*) override { ++changes; }
-    void TreeAboutToBeReset() override { ++resets; }
-    void TreeReset() override { Rebuild(); }
-
-    // The shadow must equal the tree.
-    void Verify() {
-        for (auto& [parent, kids] : known_) {
-            ASSERT_EQ(static_cast<int>(kids.size()), parent->ChildCount());
-            for (size_t r = 0; r < kids.size(); ++r) {
-                ASSERT_EQ(kids[r], parent->Child(static_cast<int>(r)));
-                ASSERT_EQ(kids[r]->Row(), static_cast<int>(r));
-                ASSERT_EQ(kids[r]->Parent(), parent);
-            }
-        }
-    }
-
-    int notifications = 0, changes = 0, resets = 0;
-
-private:
-    struct Pending {
-        TreeItem* parent = nullptr;
-        int first = 0, last = 0;
-    } pending_;
-    struct Move {
-        TreeItem *from = nullptr, *to = nullptr;
-        int row = 0, destination = 0;
-    } move_;
-
-    void Learn(TreeItem* item) {
-        auto& kids = known_[item];
-        kids.clear();
-        for (int i = 0; i < item->ChildCount(); ++i) {
-            kids.push_back(item->Child(i));
-            Learn(item->Child(i));
-        }
-    }
-    void Forget(TreeItem* item) {
-        forgotten_.push_back(item);
-        for (int i = 0; i < item->ChildCount(); ++i) Forget(item->Child(i));
-    }
-    void Rebuild() {
-        known_.clear();
-        Learn(tree_.Top());
-    }
-
-    CatalogTree& tree_;
-    std::map<TreeItem*, std::vector<TreeItem*>> known_;
-    std::vector<TreeItem*> forgotten_;
-};
 
 TEST(CatalogTree, InsertingByPathCreatesMissingFoldersAndReusesTheParent) {
     CatalogTree tree;

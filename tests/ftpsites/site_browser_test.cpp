@@ -51,8 +51,9 @@ TEST_F(RealServerTest, OpeningASiteListsItsDirectoriesFilesAndLinks) {
     ASSERT_TRUE(browser_.OpenSite(site_));
     EXPECT_TRUE(prompt_.Shown().empty()) << prompt_.Shown().front();
     // Directory links show as directories; a dangling link as a file.
-    std::vector<std::string> expected = {"f gone", "d latest",     "d My Documents", "f notes",
-                                         "d pub",  "f readme.txt", "f totals.txt"};
+    // Directories come first, each group by exact name ("M" before "l").
+    std::vector<std::string> expected = {"d My Documents", "d latest",     "d pub",       "f gone",
+                                         "f notes",        "f readme.txt", "f totals.txt"};
     EXPECT_EQ(Children(site_), expected);
 
     const catalog::CEntry& site = *site_->Entry();
@@ -111,6 +112,28 @@ TEST_F(RealServerTest, DirectoriesAreListedOnceUntilRefreshed) {
     ASSERT_TRUE(browser_.Refresh(site_));
     EXPECT_EQ(Children(site_).back(), "f zzz.txt");
     EXPECT_FALSE(Child(site_, "pub")->HasChildren());
+    EXPECT_TRUE(prompt_.Shown().empty());
+}
+
+TEST_F(RealServerTest, ListedChildrenShowDirectoriesFirstThenByExactName) {
+    for (const char* file : {"order/b.txt", "order/A.txt", "order/B/x", "order/a/x"})
+        files_.Write(file, "x\n");
+    ASSERT_TRUE(browser_.OpenSite(site_));
+    TreeItem* order = tree_.FindChild(site_, "order");
+    ASSERT_NE(order, nullptr);
+    ASSERT_TRUE(browser_.ListDirectory(order));
+    const std::vector<std::string> expected = {"d B", "d a", "f A.txt", "f b.txt"};
+    EXPECT_EQ(Children(order), expected);
+    for (const char* name : {"B", "a", "A.txt", "b.txt"})
+        EXPECT_EQ(tree_.FindChild(order, name), Child(order, name)) << name;
+    EXPECT_EQ(tree_.FindChild(order, "A"), nullptr);
+
+    // A refresh lists the same order again, new names in their places.
+    files_.Write("order/0.txt", "x\n");
+    files_.Write("order/C/x", "x\n");
+    ASSERT_TRUE(browser_.Refresh(order));
+    EXPECT_EQ(Children(order),
+              (std::vector<std::string>{"d B", "d C", "d a", "f 0.txt", "f A.txt", "f b.txt"}));
     EXPECT_TRUE(prompt_.Shown().empty());
 }
 
@@ -281,6 +304,26 @@ TEST_F(ScriptedServerTest, AServerThatStopsAnsweringMidListingTimesOut) {
     EXPECT_EQ(site->Entry()->Date, "OUTSITE");
     EXPECT_FALSE(SiteBrowser::IsListing(site));
     EXPECT_EQ(slow->Image(), catalog::kImageFolderClosed);
+}
+
+TEST_F(ScriptedServerTest, WhatAFailedListingBroughtIsShownInOrder) {
+    ListingScript script;
+    script.listings["/"] = Line('-', "b.txt") + Line('d', "Z") + Line('-', "A.txt") +
+                           Line('d', "a") + Line('l', "link -> slow") + Line('d', "never");
+    script.listings["slow"] = "total 2\r\n" + Line('-', "s1") + Line('-', "s2");
+    script.stallList = "slow";
+    ASSERT_TRUE(StartListingServer(script)) << listingServer_->Error();
+    TreeItem* site = AddSite("Scripted", "anonymous", "me@example.org");
+
+    // The link's target never finishes listing: the listing fails there.
+    setenv("AMBIT_NET_TIMEOUT", "1", 1);
+    EXPECT_TRUE(browser_.OpenSite(site));
+    ASSERT_EQ(prompt_.Messages().size(), 1u);
+    EXPECT_NE(prompt_.Messages()[0].find("--"), std::string::npos) << prompt_.Messages()[0];
+    EXPECT_EQ(Children(site), (std::vector<std::string>{"d Z", "d a", "f A.txt", "f b.txt"}));
+    EXPECT_EQ(site->Entry()->MapFileId, kStateListed);
+    EXPECT_EQ(site->Entry()->Date, "OUTSITE");
+    ASSERT_EQ(view_.expanded.size(), 1u);
 }
 
 TEST_F(ScriptedServerTest, DeletingTheSiteDuringItsListingIsSurvived) {
