@@ -34,9 +34,9 @@ std::string PostTransferAction::DirectoryOf(const std::string& localPath) {
 
 namespace {
 
-// Nothing waits for the started program, but a program that could not be
-// started at all (a download without execute permission, a mistyped Open
-// With program) would otherwise leave the user with no sign of anything.
+// Nothing waits for the started program, but a program the user chose that
+// could not be started at all (a mistyped Open With program, no text editor)
+// would otherwise leave them with no sign of anything.
 void StartOrTell(const std::vector<std::string>& argv) {
     std::string error;
     if (!platform::CurrentLauncher().Start(argv, &error)) platform::CurrentPrompt().Message(error);
@@ -47,7 +47,10 @@ void StartOrTell(const std::vector<std::string>& argv) {
 void PostTransferAction::Run(int code, const std::string& localPath, const std::string& openWith) {
     switch (code) {
         case kActionExecute:
-            StartOrTell({localPath});
+            // Every plain download ends here by default, and most received
+            // files are not programs: as before, a file that cannot run is
+            // quietly left alone.
+            platform::CurrentLauncher().Start({localPath});
             break;
         case kActionUnzip: {
             std::string dir = DirectoryOf(localPath);

@@ -51,10 +51,13 @@ TEST_F(Recording, EachActionStartsItsArgumentVector) {
 
 // A program that cannot be started is reported, not silently dropped.
 TEST_F(Recording, AProgramThatCannotStartIsReported) {
-    launcher_.FailWith("Could not start /home/u/dl/setup.bin: Permission denied");
-    PostTransferAction::Run(transfer::kActionExecute, "/home/u/dl/setup.bin", "");
+    launcher_.FailWith("Could not find the program \"viewr\".");
+    PostTransferAction::Run(transfer::kActionOpenWith, "/home/u/dl/a.txt", "viewr");
     ASSERT_EQ(scripted_.Messages().size(), 1u);
-    EXPECT_EQ(scripted_.Messages()[0], "Could not start /home/u/dl/setup.bin: Permission denied");
+    EXPECT_EQ(scripted_.Messages()[0], "Could not find the program \"viewr\".");
+    // The default action of every plain download stays quiet when the file is no program.
+    PostTransferAction::Run(transfer::kActionExecute, "/home/u/dl/a.txt", "");
+    EXPECT_EQ(scripted_.Messages().size(), 1u);
 }
 
 // Extracts beside the file, says what was left out, then opens the folder.
