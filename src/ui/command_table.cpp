@@ -25,7 +25,7 @@ const char* const kUploadPrompt = "Press this to upload a file to a FTP site.";
 const char* const kNewSitePrompt = "Add a new FTP site.";
 const char* const kCloseSitePrompt = "Close the connection to the FTP site of the selection.";
 
-std::vector<CommandSpec> BuildSpecs() {
+std::vector<CommandDef> BuildDefs() {
     using E = Effect;
     using R = Rule;
     using I = ToolImage;
@@ -322,13 +322,13 @@ std::vector<CommandSpec> BuildSpecs() {
 
 }  // namespace
 
-const std::vector<CommandSpec>& CommandSpecs() {
-    static const std::vector<CommandSpec> specs = BuildSpecs();
-    return specs;
+const std::vector<CommandDef>& CommandDefs() {
+    static const std::vector<CommandDef> defs = BuildDefs();
+    return defs;
 }
 
-const CommandSpec* FindCommand(int id) {
-    for (const CommandSpec& s : CommandSpecs())
+const CommandDef* FindCommand(int id) {
+    for (const CommandDef& s : CommandDefs())
         if (s.id == id) return &s;
     return nullptr;
 }
@@ -367,26 +367,26 @@ const std::vector<int>& ToolbarIds() {
 }
 
 CommandTable::CommandTable(QWidget* window) : QObject(window) {
-    for (const CommandSpec& spec : CommandSpecs()) {
+    for (const CommandDef& def : CommandDefs()) {
         auto* action = new QAction(this);
-        QString text = QString::fromUtf8(spec.text);
-        if (text.isEmpty()) text = QString::fromUtf8(spec.tip);
+        QString text = QString::fromUtf8(def.text);
+        if (text.isEmpty()) text = QString::fromUtf8(def.tip);
         action->setText(text);
-        action->setStatusTip(QString::fromUtf8(spec.prompt));
-        if (*spec.tip) action->setToolTip(QString::fromUtf8(spec.tip));
-        action->setData(spec.id);
-        action->setObjectName(QStringLiteral("cmd%1").arg(spec.id));
-        if (spec.image != ToolImage::None) action->setIcon(ToolIcon(spec.image));
-        if (!spec.keys.empty()) {
-            action->setShortcuts(QList<QKeySequence>(spec.keys.begin(), spec.keys.end()));
+        action->setStatusTip(QString::fromUtf8(def.prompt));
+        if (*def.tip) action->setToolTip(QString::fromUtf8(def.tip));
+        action->setData(def.id);
+        action->setObjectName(QStringLiteral("cmd%1").arg(def.id));
+        if (def.image != ToolImage::None) action->setIcon(ToolIcon(def.image));
+        if (!def.keys.empty()) {
+            action->setShortcuts(QList<QKeySequence>(def.keys.begin(), def.keys.end()));
             // Accelerators belong to the whole window, not to whichever
             // widget happens to hold the focus.
             action->setShortcutContext(Qt::WindowShortcut);
             window->addAction(action);
         }
         action->setEnabled(false);
-        connect(action, &QAction::triggered, this, [this, id = spec.id] { Run(id); });
-        actions_.insert(spec.id, action);
+        connect(action, &QAction::triggered, this, [this, id = def.id] { Run(id); });
+        actions_.insert(def.id, action);
         all_.append(action);
     }
 }
@@ -400,16 +400,16 @@ void CommandTable::SetHandler(Effect effect, std::function<void()> handler) {
 bool CommandTable::HasHandler(Effect effect) const { return handlers_.count(effect) != 0; }
 
 void CommandTable::UpdateEnabled(const std::function<bool(Rule)>& allows) {
-    for (const CommandSpec& spec : CommandSpecs()) {
-        bool enabled = HasHandler(spec.effect) && (spec.rule == Rule::Always || allows(spec.rule));
-        actions_.value(spec.id)->setEnabled(enabled);
+    for (const CommandDef& def : CommandDefs()) {
+        bool enabled = HasHandler(def.effect) && (def.rule == Rule::Always || allows(def.rule));
+        actions_.value(def.id)->setEnabled(enabled);
     }
 }
 
 void CommandTable::Run(int id) {
-    const CommandSpec* spec = FindCommand(id);
-    if (!spec) return;
-    auto it = handlers_.find(spec->effect);
+    const CommandDef* def = FindCommand(id);
+    if (!def) return;
+    auto it = handlers_.find(def->effect);
     // The action's enabled state may be stale if the selection changed
     // since the last update; the handlers re-check their target themselves.
     if (it == handlers_.end()) return;

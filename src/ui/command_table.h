@@ -92,7 +92,7 @@ enum class ToolImage {
     NewSite
 };
 
-struct CommandSpec {
+struct CommandDef {
     int id;
     const char* text;    // menu text with its & mnemonic; "" when the id has no menu item
     const char* prompt;  // status-bar prompt (fly-by help)
@@ -104,8 +104,8 @@ struct CommandSpec {
 };
 
 // Every command id of the main window, in id order of the original table.
-const std::vector<CommandSpec>& CommandSpecs();
-const CommandSpec* FindCommand(int id);
+const std::vector<CommandDef>& CommandDefs();
+const CommandDef* FindCommand(int id);
 
 // The ids shown by each context menu, in menu order.
 const std::vector<int>& ContextMenuIds(int menuId);

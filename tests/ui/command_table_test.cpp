@@ -13,19 +13,19 @@
 
 namespace {
 
-using ui::CommandSpecs;
+using ui::CommandDefs;
 using ui::ContextMenuIds;
 using ui::Effect;
 using ui::FindCommand;
 
 std::string Text(int id) {
-    const ui::CommandSpec* s = FindCommand(id);
+    const ui::CommandDef* s = FindCommand(id);
     return s ? s->text : "<missing>";
 }
 
 TEST(CommandTable, EveryIdIsUnique) {
     std::set<int> seen;
-    for (const ui::CommandSpec& s : CommandSpecs())
+    for (const ui::CommandDef& s : CommandDefs())
         EXPECT_TRUE(seen.insert(s.id).second) << "id " << s.id << " appears twice";
 }
 
@@ -95,7 +95,7 @@ TEST(CommandTable, AcceleratorTableIsComplete) {
         {K(Qt::Key_Return), 32844},
     };
     std::map<QKeySequence, int> owner;
-    for (const ui::CommandSpec& s : CommandSpecs())
+    for (const ui::CommandDef& s : CommandDefs())
         for (const QKeySequence& k : s.keys) {
             EXPECT_EQ(owner.count(k), 0u) << k.toString().toStdString() << " bound twice";
             owner[k] = s.id;
