@@ -3,7 +3,6 @@
 // folders sharing their first characters, unread or renamed folders, a
 // user's own item called Ambit, a folder called like the main file).
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <csignal>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include "catalog/catalog.h"
 #include "catalog_test_util.h"
 #include "platform/prompt.h"
+#include "file_size_limit.h"
 #include "temp_dir.h"
 
 namespace catalog {
@@ -36,26 +36,6 @@ struct Fixture {
         c->LoadAllFolders();
         return c;
     }
-};
-
-// Lets this process write files of at most `bytes`, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved_;
-        small.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, handler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*handler_)(int);
 };
 
 TreeItem* At(Catalog& c, std::initializer_list<const char*> path) {
@@ -111,7 +91,7 @@ TEST(CatalogSave, FailedWriteKeepsTheOldFilesAndTheChangedFlag) {
     c->SetChanged();
     bool ok;
     {
-        FileSizeLimit limit(4096);  // as if the disk were full
+        testsupport::FileSizeLimit limit(4096);  // as if the disk were full
         ok = c->SaveCatalog();
     }
     EXPECT_FALSE(ok);
@@ -141,7 +121,7 @@ TEST(CatalogSave, AFolderFileThatCannotBeWrittenKeepsEveryOldFile) {
     c->Tree().InsertEntry(top);
     bool ok;
     {
-        FileSizeLimit limit(4096);  // room for the main file, not for the folder's
+        testsupport::FileSizeLimit limit(4096);  // room for the main file, not for the folder's
         ok = c->SaveCatalog();
     }
     EXPECT_FALSE(ok);

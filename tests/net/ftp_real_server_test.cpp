@@ -2,7 +2,6 @@
 // directories, listings, and downloads and uploads whose content is checked
 // byte for byte, binary and ASCII, from empty files to several MiB.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <QTimer>
 #include <csignal>
@@ -10,6 +9,7 @@
 #include <filesystem>
 #include <random>
 
+#include "file_size_limit.h"
 #include "ftp_server.h"
 #include "net/ftp_client.h"
 #include "temp_dir.h"
@@ -227,20 +227,14 @@ TEST_F(RealServer, FullDiskDuringADownloadIsReportedAndTheConnectionStaysUsable)
     root.Write("pub/big.bin", RandomBytes(2 * 1024 * 1024, 3));
     auto client = Connect();
     std::int64_t bytes = 0;
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lim = old;
-    lim.rlim_cur = 100000;
-    setrlimit(RLIMIT_FSIZE, &lim);
+    testsupport::FileSizeLimit full(100000);
     bool threw = false;
     try {
         client->Get("/pub/big.bin", local.File("big.bin"), bytes, true);
     } catch (const CFtpObjError&) {
         threw = true;
     }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    full.Lift();
     ASSERT_TRUE(threw);
     int code = 0;
     std::string context, text;

@@ -2,35 +2,14 @@
 #include "platform/atomic_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <csignal>
 #include <filesystem>
 
+#include "file_size_limit.h"
 #include "temp_dir.h"
 
 namespace {
-
-// Limits the size of files this process may write, so a write fails the way
-// it does on a full disk, then restores the limit.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lim = old_;
-        lim.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int);
-};
 
 size_t EntriesIn(const std::string& dir) {
     size_t n = 0;
@@ -52,7 +31,7 @@ TEST(AtomicFile, FailedWriteKeepsOldFileAndReportsWhy) {
     dir.Write("a.amb", "the old catalog");
     std::string error;
     {
-        FileSizeLimit limit(1000);
+        testsupport::FileSizeLimit limit(1000);
         EXPECT_FALSE(platform::WriteFileAtomically(dir.File("a.amb"), std::string(5000, 'y'), &error));
     }
     EXPECT_EQ(dir.Read("a.amb"), "the old catalog");

@@ -2,12 +2,12 @@
 // errors, limits, enumeration, deletion, and what happens when the file is
 // unusable or the disk is full.
 #include <sqlite3.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <csignal>
 #include <fstream>
 
+#include "file_size_limit.h"
 #include "registry_fixture.h"
 #include "store/registry_errors.h"
 #include "store/registry_key.h"
@@ -197,12 +197,7 @@ TEST_F(RegistryTest, AFileThatIsNoDatabaseIsLeftAloneAndReported) {
 TEST_F(RegistryTest, FullDiskFailsTheWriteAndKeepsTheFileUsable) {
     RegistryString("name", "Ada");
     std::string filler(200, 'f');
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lim = old;
-    lim.rlim_cur = 64 * 1024;
-    setrlimit(RLIMIT_FSIZE, &lim);
+    testsupport::FileSizeLimit full(64 * 1024);
     bool failed = false;
     for (int i = 0; i < 2000 && !failed; ++i) {
         try {
@@ -211,8 +206,7 @@ TEST_F(RegistryTest, FullDiskFailsTheWriteAndKeepsTheFileUsable) {
             failed = true;
         }
     }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    full.Lift();
     EXPECT_TRUE(failed);
     EXPECT_FALSE(RegistryLastError().empty());
     EXPECT_EQ(RegistryString("name").Get(), "Ada");
