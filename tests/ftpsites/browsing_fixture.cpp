@@ -7,6 +7,7 @@
 
 #include "catalog/c_entry.h"
 #include "platform/registry_db.h"
+#include "scripted_ftp_server.h"
 #include "store/registry_application.h"
 #include "store/scramble.h"
 
@@ -54,27 +55,7 @@ catalog::TreeItem* BrowsingTest::AddSite(const std::string& name, const std::str
 
 void BrowsingTest::UsePort(int port) { setenv("AMBIT_FTP_PORT", std::to_string(port).c_str(), 1); }
 
-namespace {
-
-// Every byte as itself or a \u escape, so any listing survives JSON.
-std::string JsonString(const std::string& bytes) {
-    std::string out = "\"";
-    for (unsigned char c : bytes) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7f) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
-}  // namespace
+using testsupport::JsonString;
 
 bool BrowsingTest::StartListingServer(const ListingScript& script) {
     std::string json = "{\"listings\": {";
