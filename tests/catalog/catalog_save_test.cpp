@@ -38,6 +38,16 @@ struct Fixture {
     }
 };
 
+CEntry Entry(const std::string& location, const std::string& description = "",
+            const std::string& path = "") {
+    CEntry e;
+    e.Location = location;
+    e.Name = NameFromLocation(location);
+    e.Description = description;
+    e.Path = path;
+    return e;
+}
+
 TreeItem* At(Catalog& c, std::initializer_list<const char*> path) {
     TreeItem* t = c.Tree().RootItem();
     for (const char* p : path) {
@@ -81,13 +91,8 @@ TEST(CatalogSave, FailedWriteKeepsTheOldFilesAndTheChangedFlag) {
     std::string old = std::string(kHeader) + "/All/a:d:::::: \n";
     f.dir.Write("ambit.amb", old);
     auto c = f.Open();
-    for (int i = 0; i < 300; ++i) {
-        CEntry e;
-        e.Location = "/All/item" + std::to_string(i);
-        e.Name = "item" + std::to_string(i);
-        e.Description = std::string(100, 'x');
-        c->Tree().InsertEntry(e);
-    }
+    for (int i = 0; i < 300; ++i)
+        c->Tree().InsertEntry(Entry("/All/item" + std::to_string(i), std::string(100, 'x')));
     c->SetChanged();
     bool ok;
     {
@@ -110,15 +115,8 @@ TEST(CatalogSave, AFolderFileThatCannotBeWrittenKeepsEveryOldFile) {
     f.dir.Write("ambit.amb", oldMain);
     f.dir.Write("Tools.amb", oldTools);
     auto c = f.OpenAll();
-    CEntry big;
-    big.Location = "/All/Tools/big";
-    big.Name = "big";
-    big.Description = std::string(8000, 'x');
-    c->Tree().InsertEntry(big);
-    CEntry top;
-    top.Location = "/All/new";
-    top.Name = "new";
-    c->Tree().InsertEntry(top);
+    c->Tree().InsertEntry(Entry("/All/Tools/big", std::string(8000, 'x')));
+    c->Tree().InsertEntry(Entry("/All/new"));
     bool ok;
     {
         testsupport::FileSizeLimit limit(4096);  // room for the main file, not for the folder's
@@ -235,22 +233,11 @@ TEST(CatalogSave, ContentDateSurvivesReadingFolderFiles) {
 TEST(CatalogSave, MapFilesAndLiveEntriesAreNotSavedButAUsersMapFilesFolderIs) {
     Fixture f;
     auto c = f.Open();
-    CEntry map;
-    map.Location = "/All/MapFiles/Tools";
-    map.Name = "Tools";
-    map.Description = "LOCALARF";
-    c->Tree().InsertEntry(map);
+    c->Tree().InsertEntry(Entry("/All/MapFiles/Tools", "LOCALARF"));
     std::istringstream shown(std::string(kHeader) + "/All/x:d:::::: \n");
     c->ReadDataFile(shown, "/All/MapFiles/Tools", kMapFileContentId);
-    CEntry dir;
-    dir.Location = "/All/FTP Sites/S/pub";
-    dir.Name = "pub";
-    dir.Path = "FTPDIR";
-    c->Tree().InsertEntry(dir);
-    CEntry mine;
-    mine.Location = "/All/Stuff/MapFiles/keep";
-    mine.Name = "keep";
-    c->Tree().InsertEntry(mine);
+    c->Tree().InsertEntry(Entry("/All/FTP Sites/S/pub", "", "FTPDIR"));
+    c->Tree().InsertEntry(Entry("/All/Stuff/MapFiles/keep"));
     ASSERT_TRUE(c->SaveCatalog());
     EXPECT_EQ(f.dir.Read("ambit.amb"), std::string(kHeader) +
                                            "/All/Stuff/MapFiles/keep:"

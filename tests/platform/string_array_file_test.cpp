@@ -68,25 +68,23 @@ TEST(StringArrayFile, EveryTruncationAndCorruptionIsReportedNotRead) {
     EXPECT_NE(error.find("damaged"), std::string::npos);
 }
 
-TEST(StringArrayFile, MissingFileIsAnEmptyListAndAppendCreatesIt) {
+// A missing file is an empty list that the first append creates; a damaged
+// one is neither overwritten nor extended.
+TEST(StringArrayFile, AppendCreatesAMissingFileAndLeavesADamagedOneAlone) {
     testsupport::TempDir dir;
     std::vector<std::string> items{"stale"};
     EXPECT_EQ(platform::ReadStringArrayFile(dir.File("none"), items), StringArrayRead::kMissing);
     EXPECT_TRUE(items.empty());
-
     ASSERT_TRUE(platform::AppendToStringArrayFile(dir.File("log"), "one"));
     ASSERT_TRUE(platform::AppendToStringArrayFile(dir.File("log"), "two"));
     ASSERT_EQ(platform::ReadStringArrayFile(dir.File("log"), items), StringArrayRead::kOk);
     EXPECT_EQ(items, (std::vector<std::string>{"one", "two"}));
-}
 
-TEST(StringArrayFile, DamagedFileIsNeitherOverwrittenNorExtended) {
-    testsupport::TempDir dir;
-    dir.Write("log", "not a list at all");
+    dir.Write("bad", "not a list at all");
     std::string error;
-    EXPECT_FALSE(platform::AppendToStringArrayFile(dir.File("log"), "entry", &error));
+    EXPECT_FALSE(platform::AppendToStringArrayFile(dir.File("bad"), "entry", &error));
     EXPECT_NE(error.find("damaged"), std::string::npos);
-    EXPECT_EQ(dir.Read("log"), "not a list at all");
+    EXPECT_EQ(dir.Read("bad"), "not a list at all");
 }
 
 // Several processes appending at once, as several skiffs finishing together

@@ -50,17 +50,6 @@ std::string MakeZip(const std::string& path, const std::vector<Item>& items) {
     return path;
 }
 
-std::string Read(const std::string& path) {
-    std::string out;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return "<missing>";
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    fclose(f);
-    return out;
-}
-
 TEST(ZipExtract, OrdinaryArchiveComesOutWhole) {
     testsupport::TempDir dir;
     std::string big(300000, '\0');
@@ -78,10 +67,10 @@ TEST(ZipExtract, OrdinaryArchiveComesOutWhole) {
     auto r = platform::ExtractZip(zip, dir.Path());
     EXPECT_TRUE(r.Complete()) << r.error;
     EXPECT_EQ(r.extracted, 7);
-    EXPECT_EQ(Read(dir.File("readme.txt")), "hello\n");
-    EXPECT_EQ(Read(dir.File("data/deep/big.bin")), big);
-    EXPECT_EQ(Read(dir.File("empty.txt")), "");
-    EXPECT_EQ(Read(dir.File("dot/name.txt")), "dotted");
+    EXPECT_EQ(dir.Read("readme.txt"), "hello\n");
+    EXPECT_EQ(dir.Read("data/deep/big.bin"), big);
+    EXPECT_EQ(fs::file_size(dir.File("empty.txt")), 0u);
+    EXPECT_EQ(dir.Read("dot/name.txt"), "dotted");
     EXPECT_EQ(fs::read_symlink(dir.File("bin/tool-link")), "tool");
     auto perms = fs::status(dir.File("bin/tool")).permissions();
     EXPECT_NE(perms & fs::perms::owner_exec, fs::perms::none);
@@ -112,8 +101,8 @@ TEST(ZipExtract, HostileEntriesAreSkippedAndTheRestExtracted) {
     EXPECT_TRUE(r.archiveRead);
     EXPECT_FALSE(r.Complete());
     EXPECT_FALSE(r.error.empty());
-    EXPECT_EQ(Read(dir.File("target/good1.txt")), "one");
-    EXPECT_EQ(Read(dir.File("target/good2/inner.txt")), "two");
+    EXPECT_EQ(dir.Read("target/good1.txt"), "one");
+    EXPECT_EQ(dir.Read("target/good2/inner.txt"), "two");
     // "loop" -> "." stays inside and is allowed, but nothing is written through it.
     EXPECT_TRUE(fs::is_symlink(dir.File("target/loop")));
     std::vector<std::string> expectSkipped = {
@@ -143,7 +132,7 @@ TEST(ZipExtract, ExistingLinksAreNotFollowed) {
     EXPECT_EQ(r.skipped.size() + r.failed.size(), 2u);
     EXPECT_FALSE(fs::exists(dir.File("outside/x.txt")));
     EXPECT_FALSE(fs::exists(dir.File("outside/victim")));
-    EXPECT_EQ(Read(dir.File("target/ok.txt")), "ok");
+    EXPECT_EQ(dir.Read("target/ok.txt"), "ok");
 }
 
 TEST(ZipExtract, DamagedOrMissingArchiveIsReported) {
@@ -161,7 +150,7 @@ TEST(ZipExtract, DamagedOrMissingArchiveIsReported) {
     std::string data(200000, 'q');
     for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(rand());
     std::string zip = MakeZip(dir.File("cut.zip"), {{"first.bin", data}});
-    std::string whole = Read(zip);
+    std::string whole = dir.Read("cut.zip");
     dir.Write("cut.zip", whole.substr(0, whole.size() / 2));
     fs::create_directories(dir.File("out"));
     auto cut = platform::ExtractZip(dir.File("cut.zip"), dir.File("out"));
