@@ -143,23 +143,6 @@ TEST(CatalogTree, BulkInsertInRandomOrderEndsSortedAndAnnouncedCompletely) {
     EXPECT_EQ(tree.ItemCount(), 1u + 1u + 5001u + 1u + 500u * 2u);
 }
 
-TEST(CatalogTree, ManyScatteredInsertionsIntoABigFolderBecomeAReset) {
-    CatalogTree tree;
-    {
-        CatalogTree::BulkInsert bulk(tree);
-        for (int i = 0; i < 20000; i += 2) tree.InsertEntry(Item("/All/F/k" + std::to_string(i)));
-    }
-    ShadowObserver shadow(tree);
-    tree.SetObserver(&shadow);
-    {
-        CatalogTree::BulkInsert bulk(tree);
-        for (int i = 1; i < 20000; i += 2) tree.InsertEntry(Item("/All/F/k" + std::to_string(i)));
-    }
-    EXPECT_EQ(shadow.resets, 1);
-    shadow.Verify();
-    EXPECT_EQ(tree.FindChild(tree.RootItem(), "F")->ChildCount(), 20000);
-}
-
 TEST(CatalogTree, CopiesNeverCarryASiteConnection) {
     CEntry site = Item("/All/FTP Sites/s");
     site.Description = "FTPSITE";
