@@ -102,12 +102,9 @@ TEST(DataFileLine, FieldsAreCutAtColonsAndTheLastTakesTheRest) {
         EXPECT_EQ(Fields(*e), c.fields);
         EXPECT_EQ(e->Name, NameFromLocation(e->Location));
     }
-}
-
-TEST(DataFileLine, PrefixGoesInFrontOfTheLocation) {
     auto e = ParseDataLine("/All/A/x:d:::::: ", "/All/MapFiles/Tools");
     ASSERT_TRUE(e);
-    EXPECT_EQ(e->Location, "/All/MapFiles/Tools/All/A/x");
+    EXPECT_EQ(e->Location, "/All/MapFiles/Tools/All/A/x") << "the prefix goes in front";
     EXPECT_EQ(e->Name, "x");
 }
 
@@ -132,13 +129,12 @@ TEST(DataFileLine, FieldsThatWouldBreakTheLineAreMadeHarmless) {
     EXPECT_EQ(back->Path, "/pub/a");
     EXPECT_EQ(back->Date, "10;30");
     EXPECT_EQ(back->DownloadDir, "/tmp/dl  ");
-}
 
-TEST(DataFileLine, SitePasswordIsNotTurnedIntoAPrice) {
+    // A site's empty price stays empty: that field is its password.
     CEntry site;
     site.Description = "FTPSITE";
     site.DownloadDir = "anonymous";
-    std::string line;
+    line.clear();
     AppendItemLine(line, "/All/FTP Sites/s", site, true);
     EXPECT_EQ(line, "/All/FTP Sites/s:FTPSITE::::::anonymous\n");
 }
