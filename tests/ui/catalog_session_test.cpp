@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <filesystem>
 #include <fstream>
 
@@ -38,8 +37,6 @@ TEST(Settings, DefaultsArePlantedAndEditsComeBack) {
     ui::SettingsStore::SelectApplicationKey();
     ui::AmbitSettings first = ui::SettingsStore::Load(env.DataDir());
     EXPECT_EQ(first, ui::AmbitSettings::Defaults(env.DataDir()));
-    EXPECT_EQ(first.downloadDir, env.DataDir() + "/tmp");
-    EXPECT_EQ(first.serverPath, "/pub/Ambit/first.amb");
     EXPECT_EQ(store::RegistryString("email").Get(), ui::kPlaceholderEmail)
         << "the default is stored";
     EXPECT_FALSE(ui::SettingsStore::StartedBefore());
@@ -143,20 +140,11 @@ TEST(Download, APathThatWouldBreakTheCommandLineIsRefused) {
               std::string::npos);
 }
 
-TEST(Download, SkiffIsFoundBesideTheProgramElseInTheDataDirectory) {
-    uitest::UiTestEnv env;
-    ui::SkiffStarter starter(env.DataDir());
-    std::string beside = platform::ExecutableDirectory() + "/skiff";
-    EXPECT_EQ(starter.ProgramPath(), fs::exists(beside) ? beside : env.DataDir() + "/skiff");
-}
-
 TEST(Options, OkWritesEverySettingAndCancelNothing) {
     uitest::UiTestEnv env;
     ui::CatalogSession session(env.DataDir());
     ui::SettingsStore::SelectApplicationKey();
     ui::OptionsDialog dialog(session.Settings());
-    EXPECT_FALSE(dialog.BillingButton()->isEnabled());
-    EXPECT_FALSE(dialog.EraseInfoButton()->isEnabled());
     dialog.EmailEdit()->setText(QStringLiteral("me@example.org"));
     dialog.DownloadDirEdit()->setText(QStringLiteral("/srv/downloads"));
     dialog.DeleteConfirmationBox()->setChecked(false);
