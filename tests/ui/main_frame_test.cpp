@@ -8,8 +8,8 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTest>
