@@ -21,13 +21,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-catalog::CEntry Entry(const std::string& name, const std::string& path,
-                      const std::string& dir = "[default]") {
+catalog::CEntry Entry(const std::string& name, const std::string& path) {
     catalog::CEntry e;
     e.Name = name;
     e.Path = path;
     e.Address = "files.example.org";
-    e.DownloadDir = dir;
+    e.DownloadDir = "[default]";
     e.Location = "/All/" + name;
     return e;
 }
@@ -75,17 +74,6 @@ TEST(Settings, AnUnreadableRegistryIsReportedAndStartUpGoesOn) {
         << env.prompt.Messages()[0];
     EXPECT_EQ(session.Settings().email, ui::kPlaceholderEmail);
     EXPECT_NE(session.Catalog().Tree().RootItem(), nullptr);
-}
-
-TEST(Download, LocalPathsFollowTheDownloadDirectory) {
-    uitest::UiTestEnv env;
-    ui::CatalogSession session(env.DataDir());
-    const std::string tmp = env.DataDir() + "/tmp";
-    EXPECT_EQ(session.LocalPathFor(Entry("Setup", "/pub/x/setup.zip", "[default]/games")),
-              tmp + "/games/setup.zip");
-    EXPECT_EQ(session.LocalPathFor(Entry("Setup", "/pub/x/setup.zip")), tmp + "/setup.zip");
-    EXPECT_EQ(session.LocalPathFor(Entry("Setup", "/pub/x/setup.zip", "/home/me/dl")),
-              "/home/me/dl/setup.zip");
 }
 
 struct VersionCase {
