@@ -7,13 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
-#include <QIcon>
 #include <QTreeView>
 #include <sstream>
 
 #include "catalog/catalog.h"
 #include "catalog/catalog_tree.h"
-#include "ui/tool_images.h"
 
 namespace {
 
@@ -120,8 +118,7 @@ TEST_F(CatalogModelTest, RemovalsMovesRenamesAndResets) {
     EXPECT_FALSE(z.isValid());
 }
 
-TEST_F(CatalogModelTest, LargeLoadIntoAPopulatedTree) {
-    tree.InsertEntry(Item("/All/Existing/e"));
+TEST(CatalogModel, LargeLoadIntoAPopulatedTree) {
     std::ostringstream file;
     file << "%Internet Ambit Data File %ver=\"1.0\"\n";
     for (int i = 0; i < 5000; ++i)
@@ -137,25 +134,6 @@ TEST_F(CatalogModelTest, LargeLoadIntoAPopulatedTree) {
     ASSERT_TRUE(cat.ReadDataFile(in, "", 0));
     EXPECT_EQ(DumpModel(catModel), DumpTree(cat.Tree().Top()));
     EXPECT_EQ(catModel.rowCount(catModel.index(0, 0)), 8);
-}
-
-TEST_F(CatalogModelTest, ImagesFollowTheItemAndItsSelection) {
-    TreeItem* item = tree.InsertEntry(Item("/All/Folder/file"));
-    QModelIndex i = model.IndexOf(item);
-    QModelIndex folder = i.parent();
-    auto icon = [](const QModelIndex& idx) {
-        return qvariant_cast<QIcon>(idx.data(Qt::DecorationRole));
-    };
-    // An entry-less folder shows the closed folder, and the open one when selected.
-    QImage closed = ui::TreeIcon(ui::kClosedFolder).pixmap(16).toImage();
-    QImage open = ui::TreeIcon(ui::kOpenFolder).pixmap(16).toImage();
-    EXPECT_EQ(icon(folder).pixmap(16, QIcon::Normal).toImage(), closed);
-    EXPECT_EQ(icon(folder).pixmap(16, QIcon::Selected).toImage(), open);
-    EXPECT_EQ(icon(i).pixmap(16).toImage(), ui::TreeIcon(ui::kItemImage).pixmap(16).toImage());
-    // The busy image replaces an item's images while it is being listed.
-    tree.SetItemImages(item, ui::kBusyImage, ui::kBusyImage);
-    EXPECT_EQ(icon(i).pixmap(16).toImage(), ui::TreeIcon(ui::kBusyImage).pixmap(16).toImage());
-    EXPECT_EQ(i.data(Qt::ToolTipRole).toString(), QStringLiteral("An item"));
 }
 
 }  // namespace

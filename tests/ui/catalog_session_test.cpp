@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <filesystem>
 #include <fstream>
 
@@ -22,13 +21,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-catalog::CEntry Entry(const std::string& name, const std::string& path,
-                      const std::string& dir = "[default]") {
+catalog::CEntry Entry(const std::string& name, const std::string& path) {
     catalog::CEntry e;
     e.Name = name;
     e.Path = path;
     e.Address = "files.example.org";
-    e.DownloadDir = dir;
+    e.DownloadDir = "[default]";
     e.Location = "/All/" + name;
     return e;
 }
@@ -38,8 +36,6 @@ TEST(Settings, DefaultsArePlantedAndEditsComeBack) {
     ui::SettingsStore::SelectApplicationKey();
     ui::AmbitSettings first = ui::SettingsStore::Load(env.DataDir());
     EXPECT_EQ(first, ui::AmbitSettings::Defaults(env.DataDir()));
-    EXPECT_EQ(first.downloadDir, env.DataDir() + "/tmp");
-    EXPECT_EQ(first.serverPath, "/pub/Ambit/first.amb");
     EXPECT_EQ(store::RegistryString("email").Get(), ui::kPlaceholderEmail)
         << "the default is stored";
     EXPECT_FALSE(ui::SettingsStore::StartedBefore());
@@ -78,17 +74,6 @@ TEST(Settings, AnUnreadableRegistryIsReportedAndStartUpGoesOn) {
         << env.prompt.Messages()[0];
     EXPECT_EQ(session.Settings().email, ui::kPlaceholderEmail);
     EXPECT_NE(session.Catalog().Tree().RootItem(), nullptr);
-}
-
-TEST(Download, LocalPathsFollowTheDownloadDirectory) {
-    uitest::UiTestEnv env;
-    ui::CatalogSession session(env.DataDir());
-    const std::string tmp = env.DataDir() + "/tmp";
-    EXPECT_EQ(session.LocalPathFor(Entry("Setup", "/pub/x/setup.zip", "[default]/games")),
-              tmp + "/games/setup.zip");
-    EXPECT_EQ(session.LocalPathFor(Entry("Setup", "/pub/x/setup.zip")), tmp + "/setup.zip");
-    EXPECT_EQ(session.LocalPathFor(Entry("Setup", "/pub/x/setup.zip", "/home/me/dl")),
-              "/home/me/dl/setup.zip");
 }
 
 struct VersionCase {
@@ -143,20 +128,11 @@ TEST(Download, APathThatWouldBreakTheCommandLineIsRefused) {
               std::string::npos);
 }
 
-TEST(Download, SkiffIsFoundBesideTheProgramElseInTheDataDirectory) {
-    uitest::UiTestEnv env;
-    ui::SkiffStarter starter(env.DataDir());
-    std::string beside = platform::ExecutableDirectory() + "/skiff";
-    EXPECT_EQ(starter.ProgramPath(), fs::exists(beside) ? beside : env.DataDir() + "/skiff");
-}
-
 TEST(Options, OkWritesEverySettingAndCancelNothing) {
     uitest::UiTestEnv env;
     ui::CatalogSession session(env.DataDir());
     ui::SettingsStore::SelectApplicationKey();
     ui::OptionsDialog dialog(session.Settings());
-    EXPECT_FALSE(dialog.BillingButton()->isEnabled());
-    EXPECT_FALSE(dialog.EraseInfoButton()->isEnabled());
     dialog.EmailEdit()->setText(QStringLiteral("me@example.org"));
     dialog.DownloadDirEdit()->setText(QStringLiteral("/srv/downloads"));
     dialog.DeleteConfirmationBox()->setChecked(false);

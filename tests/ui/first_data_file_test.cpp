@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
@@ -188,24 +186,15 @@ TEST(FetchInProgress, ASecondFetchIsRefusedAndClosingEndsTheFetchFirst) {
     const size_t items = frame.View()->Catalog().Tree().ItemCount();
 
     // While the file trickles in, the user asks for it again, then closes
-    // the window. A bounded poll gives up after ten seconds.
-    QElapsedTimer clock;
-    clock.start();
-    bool closeAsked = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (frame.View()->NetworkBusy() && !closeAsked) {
-            closeAsked = true;
-            frame.Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
-            frame.close();
-        } else if (clock.elapsed() > 10000) {
-            poll.stop();
-        }
-    });
-    poll.start(10);
+    // the window.
+    auto [closeAsked, poll] =
+        uitest::WhenBusy([&] { return frame.View()->NetworkBusy(); },
+                         [&] {
+                             frame.Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
+                             frame.close();
+                         });
     frame.Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
-    poll.stop();
-    EXPECT_TRUE(closeAsked);
+    EXPECT_TRUE(*closeAsked);
     EXPECT_FALSE(frame.View()->NetworkBusy());
     EXPECT_EQ(env.prompt.Messages(),
               std::vector<std::string>{

@@ -4,12 +4,10 @@
 // either way the window must render at a desktop size with its bars.
 #include <gtest/gtest.h>
 
-#include <QImage>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QStatusBar>
 #include <QTest>
-#include <QToolBar>
 #include <cstdlib>
 #include <filesystem>
 

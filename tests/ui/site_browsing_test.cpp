@@ -6,12 +6,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QTest>
-#include <QTimer>
-#include <filesystem>
-#include <fstream>
 
 #include "catalog/catalog.h"
 #include "catalog_finder.h"
@@ -29,7 +25,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using catalog::TreeItem;
 using uitest::ChildTexts;
 using uitest::FindPath;
@@ -173,27 +168,15 @@ TEST_F(SiteBrowsingTest, ClosingTheWindowDuringAListingEndsItFirst) {
     View()->SelectItem(site);
 
     // Once the listing waits, the user closes the window (no changes, so no
-    // question); a bounded poll gives up after ten seconds.
-    QElapsedTimer clock;
-    clock.start();
-    bool closeAsked = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (View()->ListingsRunning() > 0 && !closeAsked) {
-            closeAsked = true;
-            frame->close();
-        } else if (clock.elapsed() > 10000) {
-            poll.stop();
-        }
-    });
-    poll.start(10);
+    // question).
+    auto [closeAsked, poll] =
+        uitest::WhenBusy([&] { return View()->ListingsRunning() > 0; }, [&] { frame->close(); });
     frame->Commands().Action(ui::cmd::kOpenSite)->trigger();
-    EXPECT_TRUE(closeAsked);
+    EXPECT_TRUE(*closeAsked);
     EXPECT_EQ(View()->ListingsRunning(), 0);
     // The close that had to wait happens as soon as the listing is gone.
     QTRY_VERIFY_WITH_TIMEOUT(!frame->isVisible(), 5000);
     EXPECT_TRUE(ChildTexts(FindPath(Tree(), "/All/FTP Sites/Silent")).empty());
-    poll.stop();
 }
 
 }  // namespace

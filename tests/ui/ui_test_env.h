@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/launcher.h"
 #include "platform/paths.h"
@@ -94,6 +95,28 @@ inline std::shared_ptr<bool> WhenModal(std::function<void(QWidget*)> act, int ti
     });
     timer->start(5);
     return ran;
+}
+
+// Runs `act` once, as soon as `busy` holds, from a timer polling every 10 ms
+// while the caller's code runs; gives up after ten seconds. The returned flag
+// tells whether it ran; the timer ends with the returned guard.
+inline std::pair<std::shared_ptr<bool>, std::unique_ptr<QTimer>> WhenBusy(
+    std::function<bool()> busy, std::function<void()> act) {
+    auto ran = std::make_shared<bool>(false);
+    auto poll = std::make_unique<QTimer>();
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    QTimer* timer = poll.get();
+    QObject::connect(timer, &QTimer::timeout, [=] {
+        if (!*ran && busy()) {
+            *ran = true;
+            act();
+        } else if (clock->elapsed() > 10000) {
+            timer->stop();
+        }
+    });
+    timer->start(10);
+    return {ran, std::move(poll)};
 }
 
 }  // namespace uitest
