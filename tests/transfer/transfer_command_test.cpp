@@ -19,7 +19,6 @@ TEST(TransferCommand, ModeTableAndAskFlag) {
         {"h$$/p/f$$u$$PW$$/l/f$$2$$", false, false, true, false},
         {"h$$/p/f$$u$$PW$$/l/f$$3$$", false, true, true, false},
         {"h$$/p/f$$u$$PW$$/l/f$$1$$N$$", true, true, true, true},
-        {"h$$/p/f$$u$$PW$$/l/f$$1$$Y$$", true, true, true, false},
         {"h$$/p/f$$u$$PW$$/l/f$$1$$n$$", true, true, true, false},  // only "N" asks
         {"h$$/p/f$$u$$PW$$/l/f$$1$$N", true, true, true,
          false},  // unterminated ask flag reads empty
