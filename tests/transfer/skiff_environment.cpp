@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <cerrno>
 #include <cstdlib>
+#include <random>
 
 #include "platform/registry_db.h"
 #include "platform/string_array_file.h"
@@ -18,6 +19,18 @@
 #include "transfer/download_log.h"
 
 namespace skifftest {
+
+// Splits a "$$"-terminated record into its fields.
+static std::vector<std::string> Fields(const std::string& record) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (size_t at = record.find("$$"); at != std::string::npos; at = record.find("$$", start)) {
+        out.push_back(record.substr(start, at - start));
+        start = at + 2;
+    }
+    if (start != record.size()) out.push_back("<unterminated>" + record.substr(start));
+    return out;
+}
 
 SkiffEnvironment::SkiffEnvironment() {
     SetEnv("AMBIT_WINDIR", home_.File("windows"));
@@ -106,15 +119,11 @@ void MakeZip(const std::string& path,
     archive_write_free(a);
 }
 
-std::vector<std::string> Fields(const std::string& record) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    for (size_t at = record.find("$$"); at != std::string::npos; at = record.find("$$", start)) {
-        out.push_back(record.substr(start, at - start));
-        start = at + 2;
-    }
-    if (start != record.size()) out.push_back("<unterminated>" + record.substr(start));
-    return out;
+std::string RandomBytes(size_t n, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::string s(n, '\0');
+    for (auto& c : s) c = static_cast<char>(gen());
+    return s;
 }
 
 SilentPort::SilentPort() {

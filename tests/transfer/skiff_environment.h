@@ -73,7 +73,7 @@ private:
 void MakeZip(const std::string& path,
              const std::vector<std::pair<std::string, std::string>>& files);
 
-// Splits a "$$"-terminated record into its fields.
-std::vector<std::string> Fields(const std::string& record);
+// `n` bytes of seeded noise: every byte value, no text to hide a CR LF fault.
+std::string RandomBytes(size_t n, unsigned seed);
 
 }  // namespace skifftest

