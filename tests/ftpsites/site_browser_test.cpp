@@ -148,22 +148,23 @@ TEST_F(RealServerTest, AFailedLoginIsShownAndTheNextAttemptConnectsAgain) {
     EXPECT_EQ(Children(bad).size(), 7u);
 }
 
-TEST_F(RealServerTest, AHostThatRefusesConnectionsIsShownWithTheSocketError) {
-    server_->Stop();
-    EXPECT_FALSE(browser_.OpenSite(site_));
-    ASSERT_EQ(prompt_.Messages().size(), 1u);
-    const std::string& m = prompt_.Messages()[0];
-    EXPECT_NE(m.find('\n'), std::string::npos) << m;
-    EXPECT_NE(m.find("refused"), std::string::npos) << m;
-    EXPECT_EQ(site_->Entry()->MapFileId, kStateUnlisted);
-}
-
-TEST_F(RealServerTest, AStoredPasswordThatCannotBeUnscrambledIsReportedNotSent) {
+// A stored password that cannot be unscrambled is reported, not sent; a host
+// that refuses connections is shown with the socket error.
+TEST_F(RealServerTest, BadStoredPasswordAndRefusedConnectionAreReported) {
     site_->Entry()->Price = "not scrambled at all";
     EXPECT_FALSE(browser_.OpenSite(site_));
     ASSERT_EQ(prompt_.Messages().size(), 1u);
-    EXPECT_EQ(site_->Entry()->MapFileId, kStateUnlisted);
     EXPECT_EQ(view_.started, 0);
+
+    server_->Stop();
+    TreeItem* other = AddSite("Other", server_->User(), server_->Password());
+    EXPECT_FALSE(browser_.OpenSite(other));
+    ASSERT_EQ(prompt_.Messages().size(), 2u);
+    const std::string& m = prompt_.Messages()[1];
+    EXPECT_NE(m.find('\n'), std::string::npos) << m;
+    EXPECT_NE(m.find("refused"), std::string::npos) << m;
+    EXPECT_EQ(site_->Entry()->MapFileId, kStateUnlisted);
+    EXPECT_EQ(other->Entry()->MapFileId, kStateUnlisted);
 }
 
 // Scripted server: listings no real server sends, and one that stalls.

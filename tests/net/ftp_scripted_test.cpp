@@ -159,8 +159,11 @@ TEST(ScriptedFtp, DataQueuedWhenTheServerClosesIsReadBeforeTheReply) {
     EXPECT_TRUE(local.Read("big") == testsupport::ScriptedFtpServer::PatternBytes(size));
 }
 
-TEST(ScriptedFtp, AsciiDownloadTurnsCrLfIntoLfAndKeepsLoneCarriageReturns) {
+// ASCII both ways on one connection: CR LF becomes LF on disk, lone CRs
+// stay; LF goes out as CR LF.
+TEST(ScriptedFtp, AsciiTransfersTranslateLineEndsBothWays) {
     testsupport::TempDir local;
+    local.Write("up.txt", "a\nb\r\nc\n");
     testsupport::ScriptedFtpServer server;
     server.LoginSteps();
     TransferStart(server, "150 ok\r\n")
@@ -168,11 +171,23 @@ TEST(ScriptedFtp, AsciiDownloadTurnsCrLfIntoLfAndKeepsLoneCarriageReturns) {
         .DataSend("\nfour\r\n\r")
         .DataClose()
         .Send("226 done\r\n");
+    Transfer(server, "STOR").DataConnect().Send("150 ok\r\n").DataReceive().Send("226 ok\r\n");
     ASSERT_TRUE(server.Start()) << server.Error();
-    FtpClient client("127.0.0.1", server.Port(), "u", "p");
-    std::int64_t bytes = 0;
-    ASSERT_TRUE(client.Get("t.txt", local.File("t.txt"), bytes, false));
-    EXPECT_EQ(local.Read("t.txt"), "one\ntwo\rthree\nfour\n\r");
+    {
+        FtpClient client("127.0.0.1", server.Port(), "u", "p");
+        std::int64_t bytes = 0;
+        ASSERT_TRUE(client.Get("t.txt", local.File("t.txt"), bytes, false));
+        EXPECT_EQ(local.Read("t.txt"), "one\ntwo\rthree\nfour\n\r");
+        bytes = 0;
+        EXPECT_TRUE(client.Put(local.File("up.txt"), "up.txt", bytes, false));
+        EXPECT_EQ(bytes, 7);  // counted in the local file
+    }
+    Lines t = server.Transcript();
+    ASSERT_GE(t.size(), 9u);
+    EXPECT_EQ(t[2], "TYPE A\r\n");
+    EXPECT_EQ(t[5], "TYPE A\r\n");
+    EXPECT_EQ(t[7], "STOR up.txt\r\n");
+    EXPECT_EQ(t[8], "DATA a\r\nb\r\nc\r\n");
 }
 
 TEST(ScriptedFtp, PutWaitsForTheServerToOpenTheDataConnection) {
@@ -199,25 +214,6 @@ TEST(ScriptedFtp, PutWaitsForTheServerToOpenTheDataConnection) {
     ASSERT_GE(t.size(), 6u);
     EXPECT_EQ(t[4], "STOR up.bin\r\n");
     EXPECT_TRUE(t[5] == "DATA " + content);
-}
-
-TEST(ScriptedFtp, AsciiUploadSendsCrLfLineEnds) {
-    testsupport::TempDir local;
-    local.Write("t.txt", "a\nb\r\nc\n");
-    testsupport::ScriptedFtpServer server;
-    server.LoginSteps();
-    Transfer(server, "STOR").DataConnect().Send("150 ok\r\n").DataReceive().Send("226 ok\r\n");
-    ASSERT_TRUE(server.Start()) << server.Error();
-    {
-        FtpClient client("127.0.0.1", server.Port(), "u", "p");
-        std::int64_t bytes = 0;
-        EXPECT_TRUE(client.Put(local.File("t.txt"), "t.txt", bytes, false));
-        EXPECT_EQ(bytes, 7);  // counted in the local file
-    }
-    Lines t = server.Transcript();
-    ASSERT_GE(t.size(), 6u);
-    EXPECT_EQ(t[2], "TYPE A\r\n");
-    EXPECT_EQ(t[5], "DATA a\r\nb\r\nc\r\n");
 }
 
 TEST(ScriptedFtp, ServerHangingUpMidReplyEndsTheCallWithAnError) {
