@@ -64,7 +64,7 @@ struct SiteTree {
     }
 };
 
-TEST(SitePaths, RemotePathOfItemsBelowASite) {
+TEST(SitePaths, RemotePathOfItemsBelowASiteWithoutDoubleSlashes) {
     SiteTree t("/srv/ftp");
     EXPECT_EQ(FindSiteItem(t.file), t.site);
     EXPECT_EQ(FindSiteItem(t.site), t.site);
@@ -76,9 +76,7 @@ TEST(SitePaths, RemotePathOfItemsBelowASite) {
     ASSERT_NE(folder, nullptr);
     EXPECT_EQ(FindSiteItem(folder), nullptr);
     EXPECT_EQ(SiteRelativePath(folder), "");
-}
-
-TEST(SitePaths, ASiteAtTheServersTopGivesNoDoubleSlash) {
+    // A site at the server's top gives no double slash.
     SiteTree top("/");
     EXPECT_EQ(SiteRelativePath(top.file), "/pub/read me.txt");
     EXPECT_EQ(SiteRelativePath(top.site), "/");

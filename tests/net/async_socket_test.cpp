@@ -13,7 +13,6 @@
 
 #include "net/client_socket.h"
 #include "net/listen_socket.h"
-#include "platform/prompt.h"
 #include "platform/qt/notify_window.h"
 
 namespace {
@@ -172,19 +171,6 @@ TEST(AsyncSocket, HostNamesAreLookedUpWithoutBlockingTheEventLoop) {
     EXPECT_EQ(length, 0);
 }
 
-TEST(AsyncSocket, PortServiceNamesEndTheProcess) {
-    // The resolver thread may exist already; fork only from a fresh process.
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    // exit(999) as the program has always done; a POSIX status keeps its low 8 bits.
-    EXPECT_EXIT(
-        {
-            platform::ScriptedPrompt prompt;
-            platform::ScopedPrompt scope(&prompt);
-            InetAddress("127.0.0.1", std::string("ftp")).Resolve();
-        },
-        ::testing::ExitedWithCode(999 & 0xff), "");
-}
-
 TEST(AsyncSocket, SilentPeerTimesOutAndTheWaitCostsNoProcessorTime) {
     setenv("AMBIT_NET_TIMEOUT", "1", 1);
     Pair p;
@@ -201,25 +187,6 @@ TEST(AsyncSocket, SilentPeerTimesOutAndTheWaitCostsNoProcessorTime) {
     EXPECT_EQ(WinsockUser::LastOperation(), "read");
     EXPECT_GE(wall, 0.95);
     EXPECT_LT(cpu, 0.25 * wall) << "a wait must sleep, not spin";
-}
-
-TEST(AsyncSocket, HandlerTableHoldsTenEntriesAndIgnoresDuplicates) {
-    int before = WinsockUser::HandlerCount();
-    ASSERT_EQ(before, 0);
-    struct Object : WinsockUser {
-    } object;
-    for (int i = 0; i < WinsockUser::kMaxHandlers; ++i)
-        WinsockUser::AddHandler(1000 + i, &object, WinsockUser::kLookupHandler);
-    WinsockUser::AddHandler(1000, &object, WinsockUser::kLookupHandler);  // already there
-    EXPECT_EQ(WinsockUser::HandlerCount(), 10);
-    EXPECT_THROW(WinsockUser::AddHandler(2000, &object, WinsockUser::kLookupHandler), CWinsockErr);
-    EXPECT_EQ(WinsockUser::LastError(), -2);
-    EXPECT_EQ(WinsockUser::ErrorText(), "Too many handlers");
-    EXPECT_EQ(WinsockUser::LastOperation(), "Add Handler (too many handlers)");
-    for (int i = 0; i < WinsockUser::kMaxHandlers; ++i)
-        WinsockUser::RemoveHandler(1000 + i, WinsockUser::kLookupHandler, &object);
-    WinsockUser::RemoveHandler(5, WinsockUser::kLookupHandler, &object);  // missing: ignored
-    EXPECT_EQ(WinsockUser::HandlerCount(), 0);
 }
 
 TEST(AsyncSocket, ClosedSocketsLeaveNoHandlersOrWatchesBehind) {

@@ -59,22 +59,4 @@ TEST(DesCipher, PublishedKnownAnswerTablesInBothDirections) {
     EXPECT_EQ(perKind["classic"], 1);
 }
 
-TEST(DesCipher, ParityBitsOfTheKeyAreIgnoredAndProcessWorksInPlace) {
-    DesCipher::Block key = FromHex("133457799BBCDFF1");
-    DesCipher::Block flipped = key;
-    for (auto& b : flipped) b ^= 0x01;
-    uint8_t data[16];
-    const DesCipher::Block plain = FromHex("0123456789ABCDEF");
-    std::copy(plain.begin(), plain.end(), data);
-    std::copy(plain.begin(), plain.end(), data + 8);
-    DesCipher(flipped, DesCipher::Encrypt).Process(data, sizeof data);
-    DesCipher::Block first{}, second{};
-    std::copy(data, data + 8, first.begin());
-    std::copy(data + 8, data + 16, second.begin());
-    EXPECT_EQ(first, FromHex("85E813540F0AB405"));
-    EXPECT_EQ(second, first);  // ECB: equal blocks, equal cipher blocks
-    DesCipher(key, DesCipher::Decrypt).Process(data, sizeof data);
-    EXPECT_TRUE(std::equal(plain.begin(), plain.end(), data));
-}
-
 }  // namespace

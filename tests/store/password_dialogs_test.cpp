@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -24,19 +23,11 @@ QLineEdit* Field(QDialog& d, const char* name) { return d.findChild<QLineEdit*>(
 
 void PressOk(QDialog& d) { d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click(); }
 
-bool HasLabel(QDialog& d, const QString& text) {
-    for (auto* label : d.findChildren<QLabel*>())
-        if (label->text() == text) return true;
-    return false;
-}
-
 TEST(EnterPasswordDialog, EmptyPasswordIsRefusedAnyOtherIsHandedOver) {
     platform::ScriptedPrompt prompt;
     platform::ScopedPrompt scope(&prompt);
     EnterPasswordDialog d;
     d.show();
-    EXPECT_EQ(d.windowTitle(), "Password:");
-    EXPECT_TRUE(HasLabel(d, "Please enter your password"));
     ASSERT_NE(Field(d, "password"), nullptr);
     EXPECT_EQ(Field(d, "password")->echoMode(), QLineEdit::Password);
 
@@ -57,9 +48,6 @@ TEST(ChoosePasswordDialog, ShortThenDifferentPasswordsAreRefusedInThatOrder) {
     platform::ScopedPrompt scope(&prompt);
     ChoosePasswordDialog d;
     d.show();
-    EXPECT_EQ(d.windowTitle(), "Password:");
-    EXPECT_TRUE(HasLabel(d, "Please Choose a Password"));
-    EXPECT_TRUE(HasLabel(d, "Re-type Password"));
 
     struct Case {
         const char* password;
@@ -69,7 +57,6 @@ TEST(ChoosePasswordDialog, ShortThenDifferentPasswordsAreRefusedInThatOrder) {
         {"12345", "12345", "Plase use a password that is at least 6 characters long"},
         {"12345", "different", "Plase use a password that is at least 6 characters long"},
         {"Secret", "secret", "Your passwords are different"},
-        {"secret", "secret ", "Your passwords are different"},
         {"\xc3\xa9t\xc3\xa9 42", "\xc3\xa9t\xc3\xa9 42", nullptr},  // six characters, eight bytes
     };
     for (const auto& c : cases) {
