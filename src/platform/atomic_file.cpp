@@ -125,8 +125,9 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     content.clear();
-    struct stat st{};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) content.reserve(static_cast<size_t>(st.st_size));
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        content.reserve(static_cast<size_t>(st.st_size));
     char buf[1 << 16];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);

@@ -19,8 +19,9 @@ SpawnLauncher gDefault;
 Launcher* gCurrent = nullptr;
 
 bool IsExecutableFile(const std::string& path) {
-    struct stat st{};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
 }
 
 }  // namespace
@@ -63,7 +64,8 @@ bool SpawnLauncher::Start(const std::vector<std::string>& argv, std::string* err
     args.push_back(nullptr);
 
     int pipefd[2];
-    if (::pipe2(pipefd, O_CLOEXEC) != 0) return fail(std::string("Could not start ") + argv[0] + ": " + std::strerror(errno));
+    if (::pipe2(pipefd, O_CLOEXEC) != 0)
+        return fail(std::string("Could not start ") + argv[0] + ": " + std::strerror(errno));
 
     pid_t child = ::fork();
     if (child < 0) {
@@ -127,7 +129,8 @@ bool ProcessRuns(pid_t pid, const std::string& name) {
     if (n > 0) {
         std::string exe(buf, static_cast<size_t>(n));
         const std::string deleted = " (deleted)";
-        if (exe.size() > deleted.size() && exe.ends_with(deleted)) exe.resize(exe.size() - deleted.size());
+        if (exe.size() > deleted.size() && exe.ends_with(deleted))
+            exe.resize(exe.size() - deleted.size());
         auto slash = exe.rfind('/');
         return exe.substr(slash == std::string::npos ? 0 : slash + 1) == name;
     }

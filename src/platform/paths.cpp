@@ -50,12 +50,12 @@ bool MakeDirectories(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
 }
 
 bool IsDirectory(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 

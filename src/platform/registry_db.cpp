@@ -26,7 +26,9 @@ constexpr int kBusyTimeoutMs = 10000;
 // A prepared statement that finalises itself.
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql) { rc_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr); }
+    Statement(sqlite3* db, const char* sql) {
+        rc_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
+    }
     ~Statement() { sqlite3_finalize(stmt_); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -76,7 +78,8 @@ std::string NumberExpression() {
     const char* weights[] = {"1", "256", "65536", "16777216"};
     for (int i = 0; i < 4; ++i) {
         auto nibble = [&](int at) {
-            return "(instr('0123456789ABCDEF', substr(hex(v.data), " + std::to_string(at) + ", 1)) - 1)";
+            return "(instr('0123456789ABCDEF', substr(hex(v.data), " + std::to_string(at) +
+                   ", 1)) - 1)";
         };
         if (i) expr += " + ";
         expr += "(" + nibble(2 * i + 1) + " * 16 + " + nibble(2 * i + 2) + ") * " + weights[i];
@@ -269,7 +272,8 @@ bool RegistryDb::InitSchema() {
                       NumberExpression() + R"(
                      ELSE hex(v.data) END AS data
             FROM tree JOIN registry_values v ON v.key = tree.id;
-        PRAGMA user_version = )" + std::to_string(kSchemaVersion) + ";";
+        PRAGMA user_version = )" +
+                      std::to_string(kSchemaVersion) + ";";
     if (!Exec(sql.c_str())) return false;
     return t.Commit();
 }
@@ -354,7 +358,8 @@ RegStatus RegistryDb::DeleteKey(KeyId base, std::string_view path) {
     // if a hand-edited file has foreign keys switched off.
     static const char* const kDeletes[] = {
         "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL SELECT k.id FROM registry_keys k "
-        "JOIN sub ON k.parent = sub.id) DELETE FROM registry_values WHERE key IN (SELECT id FROM sub)",
+        "JOIN sub ON k.parent = sub.id) DELETE FROM registry_values WHERE key IN (SELECT id FROM "
+        "sub)",
         "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL SELECT k.id FROM registry_keys k "
         "JOIN sub ON k.parent = sub.id) DELETE FROM registry_keys WHERE id IN (SELECT id FROM sub)",
     };
@@ -387,7 +392,8 @@ RegStatus RegistryDb::EnumSubKey(KeyId key, std::uint32_t index, std::string& na
     return RegStatus::Ok;
 }
 
-RegStatus RegistryDb::QueryValue(KeyId key, std::string_view name, std::uint32_t& type, std::string& data) {
+RegStatus RegistryDb::QueryValue(KeyId key, std::string_view name, std::uint32_t& type,
+                                 std::string& data) {
     if (!Open()) return RegStatus::Failed;
     error_.clear();
     Statement s(db_, "SELECT type, data FROM registry_values WHERE key = ?1 AND name = ?2");
@@ -402,8 +408,8 @@ RegStatus RegistryDb::QueryValue(KeyId key, std::string_view name, std::uint32_t
     return RegStatus::Ok;
 }
 
-RegStatus RegistryDb::SetValue(KeyId key, std::string_view name, std::uint32_t type, std::string_view data,
-                               bool durable) {
+RegStatus RegistryDb::SetValue(KeyId key, std::string_view name, std::uint32_t type,
+                               std::string_view data, bool durable) {
     bool written = false;
     return SetValueIfAbsent(key, name, type, data, static_cast<std::size_t>(-1), durable, written);
 }
@@ -422,7 +428,8 @@ RegStatus RegistryDb::SetValueIfAbsent(KeyId key, std::string_view name, std::ui
     // SetValue passes the largest size_t as keepLimit and means "always
     // write"; no stored value can be kept then.
     if (keepLimit != static_cast<std::size_t>(-1)) {
-        Statement s(db_, "SELECT type, length(data) FROM registry_values WHERE key = ?1 AND name = ?2");
+        Statement s(db_,
+                    "SELECT type, length(data) FROM registry_values WHERE key = ?1 AND name = ?2");
         if (!s.Prepared()) return FailSql("cannot read a value");
         s.Bind(1, key);
         s.BindText(2, name);

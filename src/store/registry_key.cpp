@@ -8,7 +8,8 @@ namespace store {
 using platform::RegistryDb;
 using platform::RegStatus;
 
-RegistryKey::RegistryKey(RegistryRoot root, std::string path) : root_(root), path_(std::move(path)) {
+RegistryKey::RegistryKey(RegistryRoot root, std::string path)
+    : root_(root), path_(std::move(path)) {
     Open();
 }
 

@@ -26,7 +26,8 @@ std::uint32_t RegistryNumber::Decode(const unsigned char* bytes, std::uint32_t) 
            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
-void RegistryNumber::Encode(const std::uint32_t& value, unsigned char (&buffer)[kRegistryBufferSize]) const {
+void RegistryNumber::Encode(const std::uint32_t& value,
+                            unsigned char (&buffer)[kRegistryBufferSize]) const {
     for (int i = 0; i < 4; ++i) buffer[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 

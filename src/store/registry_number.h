@@ -23,7 +23,8 @@ public:
 
 protected:
     std::uint32_t Decode(const unsigned char* bytes, std::uint32_t byteCount) const override;
-    void Encode(const std::uint32_t& value, unsigned char (&buffer)[kRegistryBufferSize]) const override;
+    void Encode(const std::uint32_t& value,
+                unsigned char (&buffer)[kRegistryBufferSize]) const override;
     std::uint32_t ByteSize(const std::uint32_t&) const override { return 4; }
     std::uint32_t RegistryType() const override { return platform::RegistryDb::kNumber; }
 };

@@ -27,7 +27,9 @@ std::uint32_t RegistryString::StoredLength(const std::string& text) {
     n = kMaxRegistryString;
     // A cut inside a multi-byte character would leave text that no longer
     // decodes; drop the partial character instead (at most three bytes).
-    auto continuation = [&](size_t i) { return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80; };
+    auto continuation = [&](size_t i) {
+        return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+    };
     size_t back = 0;
     while (back < 3 && n > 0 && continuation(n)) {
         --n;
@@ -41,12 +43,15 @@ std::string RegistryString::Decode(const unsigned char* bytes, std::uint32_t byt
     return std::string(text, std::find(text, text + byteCount, '\0'));
 }
 
-void RegistryString::Encode(const std::string& value, unsigned char (&buffer)[kRegistryBufferSize]) const {
+void RegistryString::Encode(const std::string& value,
+                            unsigned char (&buffer)[kRegistryBufferSize]) const {
     std::uint32_t n = StoredLength(value);
     std::copy_n(value.data(), n, reinterpret_cast<char*>(buffer));
     buffer[n] = '\0';
 }
 
-std::uint32_t RegistryString::ByteSize(const std::string& value) const { return StoredLength(value); }
+std::uint32_t RegistryString::ByteSize(const std::string& value) const {
+    return StoredLength(value);
+}
 
 }  // namespace store

@@ -19,7 +19,8 @@ public:
     // or of another type.
     RegistryString(const std::string& name, const std::string& defaultValue);
     // In the application key's subkey; plants the default likewise.
-    RegistryString(const std::string& subkey, const std::string& name, const std::string& defaultValue);
+    RegistryString(const std::string& subkey, const std::string& name,
+                   const std::string& defaultValue);
     // In root\path, any path; no default.
     RegistryString(RegistryRoot root, const std::string& path, const std::string& name);
 
@@ -29,7 +30,8 @@ public:
 
 protected:
     std::string Decode(const unsigned char* bytes, std::uint32_t byteCount) const override;
-    void Encode(const std::string& value, unsigned char (&buffer)[kRegistryBufferSize]) const override;
+    void Encode(const std::string& value,
+                unsigned char (&buffer)[kRegistryBufferSize]) const override;
     std::uint32_t ByteSize(const std::string& value) const override;
     std::uint32_t RegistryType() const override { return platform::RegistryDb::kString; }
 };

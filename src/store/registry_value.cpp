@@ -36,7 +36,8 @@ void RegistryValue::Read(void* buffer, std::uint32_t& byteCount, std::uint32_t& 
 
 void RegistryValue::Write(const void* bytes, std::uint32_t byteCount, std::uint32_t type) {
     std::string_view data(static_cast<const char*>(bytes), byteCount);
-    if (RegistryDb::Shared().SetValue(key_.Handle(), name_, type, data, FlushMode()) != RegStatus::Ok)
+    if (RegistryDb::Shared().SetValue(key_.Handle(), name_, type, data, FlushMode()) !=
+        RegStatus::Ok)
         throw CRegistryESet();
 }
 
@@ -49,7 +50,8 @@ void RegistryValue::WriteIfAbsent(const void* bytes, std::uint32_t byteCount, st
 }
 
 void RegistryValue::DeleteValue() {
-    if (RegistryDb::Shared().DeleteValue(key_.Handle(), name_) != RegStatus::Ok) throw CRegistryEDel();
+    if (RegistryDb::Shared().DeleteValue(key_.Handle(), name_) != RegStatus::Ok)
+        throw CRegistryEDel();
 }
 
 }  // namespace store

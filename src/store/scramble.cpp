@@ -91,8 +91,9 @@ bool TryUnscramble(std::string_view letters, std::string& text, std::string* err
     for (char c : letters) wellFormed = wellFormed && c >= 'A' && c <= 'P';
     if (!wellFormed) {
         if (error)
-            *error = "The protected text is damaged: it must be made of the letters A to P in "
-                     "groups of 16.";
+            *error =
+                "The protected text is damaged: it must be made of the letters A to P in "
+                "groups of 16.";
         return false;
     }
     text = UnscrambleUnchecked(letters);

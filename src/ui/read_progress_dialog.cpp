@@ -42,7 +42,8 @@ void ReadProgressDialog::Step(std::int64_t position) {
     // after that at most one redraw per percent and per 40 ms: reading
     // 100,000 lines must be spent reading, not painting.
     const bool first = shownPercent_ < 0;
-    if (percent == shownPercent_ || (!first && percent < 100 && sinceRepaint_.elapsed() < 40)) return;
+    if (percent == shownPercent_ || (!first && percent < 100 && sinceRepaint_.elapsed() < 40))
+        return;
     shownPercent_ = percent;
     bar_->setValue(percent);
     bar_->repaint();

@@ -11,8 +11,8 @@
 #include "catalog/catalog.h"
 #include "catalog/data_file_format.h"
 #include "catalog_test_util.h"
-#include "platform/prompt.h"
 #include "file_size_limit.h"
+#include "platform/prompt.h"
 #include "temp_dir.h"
 
 namespace catalog {
@@ -40,7 +40,7 @@ struct Fixture {
 };
 
 CEntry Entry(const std::string& location, const std::string& description = "",
-            const std::string& path = "") {
+             const std::string& path = "") {
     CEntry e;
     e.Location = location;
     e.Name = NameFromLocation(location);

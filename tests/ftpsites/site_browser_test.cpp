@@ -56,7 +56,8 @@ TEST_F(RealServerTest, OpeningASiteListsItsDirectoriesFilesAndLinks) {
                                          "f notes",        "f readme.txt", "f totals.txt"};
     EXPECT_EQ(Children(site_), expected);
     for (const char* name : {"My Documents", "latest", "gone", "totals.txt"})
-        EXPECT_EQ(tree_.FindChild(site_, name), Child(site_, name)) << name;  // lookup after sorting
+        EXPECT_EQ(tree_.FindChild(site_, name), Child(site_, name))
+            << name;  // lookup after sorting
 
     const catalog::CEntry& site = *site_->Entry();
     EXPECT_EQ(site.MapFileId, kStateListed);

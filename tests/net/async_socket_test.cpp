@@ -208,8 +208,8 @@ TEST(AsyncSocket, ClosedSocketsLeaveNoHandlersOrWatchesBehind) {
 // The kernel hands a closed socket's number to the next socket at once; the
 // old object going away must not take the new socket's notifications with it.
 struct NumberedClient : ClientSocket {
-    using ClientSocket::ClientSocket;
     using AsyncSocket::Handle;
+    using ClientSocket::ClientSocket;
 };
 
 TEST(AsyncSocket, ReusedDescriptorKeepsItsNotificationsWhenTheOldSocketIsDestroyed) {
@@ -219,7 +219,8 @@ TEST(AsyncSocket, ReusedDescriptorKeepsItsNotificationsWhenTheOldSocketIsDestroy
     ListenSocket server{0, 1, kMask, "127.0.0.1"};
     int oldNumber = old->Handle();
     old->Close();
-    NumberedClient client{InetAddress("127.0.0.1", static_cast<std::uint16_t>(server.LocalPort())), kMask};
+    NumberedClient client{InetAddress("127.0.0.1", static_cast<std::uint16_t>(server.LocalPort())),
+                          kMask};
     ASSERT_EQ(client.Handle(), oldNumber) << "the test needs the number to be reused";
     old.reset();
     client.WriteString("still heard");

@@ -37,8 +37,11 @@ Lines Join(Lines a, const Lines& b) {
 // TYPE and PORT answered, then the transfer command expected; the PORT line
 // is checked separately because its port is chosen at run time.
 testsupport::ScriptedFtpServer& Transfer(testsupport::ScriptedFtpServer& s, const char* command) {
-    return s.Expect("TYPE").Send("200 type set\r\n").Expect("PORT").Send("200 port ok\r\n").Expect(
-        command);
+    return s.Expect("TYPE")
+        .Send("200 type set\r\n")
+        .Expect("PORT")
+        .Send("200 port ok\r\n")
+        .Expect(command);
 }
 
 testsupport::ScriptedFtpServer& TransferStart(testsupport::ScriptedFtpServer& s,
@@ -58,8 +61,12 @@ bool IsLoopbackPortLine(const std::string& line) {
 
 TEST(ScriptedFtp, MultiLineGreetingIsReadWholeAndEveryCommandEndsWithCrLf) {
     testsupport::ScriptedFtpServer server;
-    server.Send("220-Welcome to the test site\r\n220-second line\r\nnot a code line\r\n220 ready\r\n")
-        .Expect("USER").Send("331 pw\r\n").Expect("PASS").Send("230 ok\r\n")
+    server
+        .Send("220-Welcome to the test site\r\n220-second line\r\nnot a code line\r\n220 ready\r\n")
+        .Expect("USER")
+        .Send("331 pw\r\n")
+        .Expect("PASS")
+        .Send("230 ok\r\n")
         .Expect("CWD")
         .Send("250 ok\r\n")
         .Expect("PWD")

@@ -32,7 +32,8 @@ TEST(AtomicFile, FailedWriteKeepsOldFileAndReportsWhy) {
     std::string error;
     {
         testsupport::FileSizeLimit limit(1000);
-        EXPECT_FALSE(platform::WriteFileAtomically(dir.File("a.amb"), std::string(5000, 'y'), &error));
+        EXPECT_FALSE(
+            platform::WriteFileAtomically(dir.File("a.amb"), std::string(5000, 'y'), &error));
     }
     EXPECT_EQ(dir.Read("a.amb"), "the old catalog");
     EXPECT_NE(error.find("a.amb"), std::string::npos);

@@ -35,7 +35,8 @@ TEST(Launcher, ArgumentsReachTheProgramUnchangedWithoutAShell) {
     // A file name that a shell would split, expand or run.
     std::string hostile = "a b; touch " + dir.File("pwned") + " $(id) 'q\"";
     std::string error;
-    std::string script = dir.Write("args.sh", "#!/bin/sh\nprintf '%s\\n' \"$1\" > \"$2.tmp\" && mv \"$2.tmp\" \"$2\"\n");
+    std::string script = dir.Write(
+        "args.sh", "#!/bin/sh\nprintf '%s\\n' \"$1\" > \"$2.tmp\" && mv \"$2.tmp\" \"$2\"\n");
     chmod(script.c_str(), 0755);
     ASSERT_TRUE(platform::SpawnLauncher().Start({script, hostile, dir.File("args.txt")}, &error))
         << error;
@@ -49,7 +50,9 @@ TEST(Launcher, MissingOrBrokenProgramIsReported) {
     EXPECT_FALSE(platform::SpawnLauncher().Start({"no-such-program-ambit"}, &error));
     EXPECT_NE(error.find("no-such-program-ambit"), std::string::npos);
 
-    std::string notExec = dir.Write("bad", "\x7f" "ELF garbage");
+    std::string notExec = dir.Write("bad",
+                                    "\x7f"
+                                    "ELF garbage");
     chmod(notExec.c_str(), 0755);
     error.clear();
     EXPECT_FALSE(platform::SpawnLauncher().Start({notExec}, &error));

@@ -16,7 +16,8 @@ using store::DesCipher;
 
 DesCipher::Block FromHex(const std::string& hex) {
     DesCipher::Block b{};
-    for (size_t i = 0; i < 8; ++i) b[i] = static_cast<uint8_t>(std::stoul(hex.substr(2 * i, 2), nullptr, 16));
+    for (size_t i = 0; i < 8; ++i)
+        b[i] = static_cast<uint8_t>(std::stoul(hex.substr(2 * i, 2), nullptr, 16));
     return b;
 }
 

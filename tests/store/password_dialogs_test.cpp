@@ -19,9 +19,13 @@ namespace {
 
 using namespace store::gui;
 
-QLineEdit* Field(QDialog& d, const char* name) { return d.findChild<QLineEdit*>(QLatin1String(name)); }
+QLineEdit* Field(QDialog& d, const char* name) {
+    return d.findChild<QLineEdit*>(QLatin1String(name));
+}
 
-void PressOk(QDialog& d) { d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click(); }
+void PressOk(QDialog& d) {
+    d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+}
 
 TEST(EnterPasswordDialog, EmptyPasswordIsRefusedAnyOtherIsHandedOver) {
     platform::ScriptedPrompt prompt;

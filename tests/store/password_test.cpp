@@ -39,7 +39,8 @@ TEST(Password, OnlyTheFirstEightBytesKeyTheCipher) {
     // are the same key byte, so such passwords are interchangeable.
     EXPECT_EQ(DecryptWithPassword("abcdefgi", cipher), "5500 0000 0000 0004");
     // A short password is padded with NULs, so these are the same key.
-    EXPECT_EQ(EncryptWithPassword("abcdef", "x"), EncryptWithPassword(std::string("abcdef\0\0", 8), "x"));
+    EXPECT_EQ(EncryptWithPassword("abcdef", "x"),
+              EncryptWithPassword(std::string("abcdef\0\0", 8), "x"));
     // A stored value cut short decrypts its whole blocks only.
     EXPECT_EQ(DecryptWithPassword("abcdefgh", cipher.substr(0, 11)), "5500 000");
 }

@@ -38,7 +38,8 @@ public:
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (posix_spawn(&pid_, REGISTRY_WORKER, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        if (posix_spawn(&pid_, REGISTRY_WORKER, &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         ::close(fds[1]);
         fd_ = fds[0];
@@ -66,7 +67,8 @@ public:
                 break;
             }
             partial_.append(buf, static_cast<size_t>(n));
-            for (size_t nl; (nl = partial_.find('\n')) != std::string::npos; partial_.erase(0, nl + 1))
+            for (size_t nl; (nl = partial_.find('\n')) != std::string::npos;
+                 partial_.erase(0, nl + 1))
                 lines_.push_back(partial_.substr(0, nl));
         }
         return true;
@@ -109,7 +111,8 @@ TEST_F(RegistryProcessTest, WritersAtTheSameMomentLoseNothingAndReadEachOther) {
     // This process writes as well while the two workers run.
     RegistryString("email", "parent@example.com");
     for (unsigned long i = 0; i < 100; ++i)
-        RegistryNumber(kLocalMachine, ApplicationKeyPath("p"), "v" + std::to_string(i)).Set(static_cast<uint32_t>(i));
+        RegistryNumber(kLocalMachine, ApplicationKeyPath("p"), "v" + std::to_string(i))
+            .Set(static_cast<uint32_t>(i));
     EXPECT_EQ(a.Finish(), 0);
     EXPECT_EQ(b.Finish(), 0);
     EXPECT_EQ(a.Lines().size(), kCount);

@@ -84,7 +84,8 @@ TEST_F(RegistryTest, StringsAreCutTo255BytesWithoutSplittingACharacter) {
 }
 
 TEST_F(RegistryTest, NamesAreComparedWithoutCaseAndPathsShareKeys) {
-    RegistryString(kLocalMachine, "SOFTWARE\\TALLIS\\internet ambit\\1.1\\Sites", "FTP.EXAMPLE.COM").Set("12");
+    RegistryString(kLocalMachine, "SOFTWARE\\TALLIS\\internet ambit\\1.1\\Sites", "FTP.EXAMPLE.COM")
+        .Set("12");
     EXPECT_EQ(RegistryString("sites", "ftp.example.com", "0").Get(), "12");
     EXPECT_EQ(RegistryKey("SITES").Path(), "Software\\Tallis\\Internet Ambit\\1.1\\SITES");
     EXPECT_EQ(RegistryKey("SITES").Handle(), RegistryKey("sites").Handle());
@@ -93,7 +94,8 @@ TEST_F(RegistryTest, NamesAreComparedWithoutCaseAndPathsShareKeys) {
 TEST_F(RegistryTest, EnumerationCountsUpAndEndsWithAnEmptyName) {
     RegistryKey records("incomplete");
     EXPECT_EQ(records.EnumSubKey(0), "");
-    for (const char* n : {"3", "1", "2"}) RegistryNumber(std::string("incomplete\\") + n, "size", 0);
+    for (const char* n : {"3", "1", "2"})
+        RegistryNumber(std::string("incomplete\\") + n, "size", 0);
     std::vector<std::string> names;
     for (uint32_t i = 0;; ++i) {
         std::string name = records.EnumSubKey(i);
@@ -161,7 +163,7 @@ TEST_F(RegistryTest, FileIsPrivateAndInspectableWithPlainSql) {
     SetFlushMode(1);  // durable writes go through the same path
     RegistryString("email", "user@example.com");
     RegistryNumber("delete confirmation", 1);
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(Path().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     ASSERT_EQ(::stat((Path() + "-wal").c_str(), &st), 0);
@@ -176,13 +178,15 @@ TEST_F(RegistryTest, FileIsPrivateAndInspectableWithPlainSql) {
         static_cast<std::vector<std::string>*>(out)->push_back(row);
         return 0;
     };
-    ASSERT_EQ(sqlite3_exec(db, "SELECT key, value, type, data FROM registry_view ORDER BY value", collect,
-                           &rows, nullptr),
+    ASSERT_EQ(sqlite3_exec(db, "SELECT key, value, type, data FROM registry_view ORDER BY value",
+                           collect, &rows, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
-    EXPECT_EQ(rows, (std::vector<std::string>{
-                        "HKEY_LOCAL_MACHINE\\Software\\Tallis\\Internet Ambit\\1.1|delete confirmation|4|1",
-                        "HKEY_LOCAL_MACHINE\\Software\\Tallis\\Internet Ambit\\1.1|email|1|user@example.com"}));
+    EXPECT_EQ(
+        rows,
+        (std::vector<std::string>{
+            "HKEY_LOCAL_MACHINE\\Software\\Tallis\\Internet Ambit\\1.1|delete confirmation|4|1",
+            "HKEY_LOCAL_MACHINE\\Software\\Tallis\\Internet Ambit\\1.1|email|1|user@example.com"}));
 }
 
 TEST_F(RegistryTest, AFileThatIsNoDatabaseIsLeftAloneAndReported) {

@@ -14,7 +14,8 @@ using namespace store;
 
 std::string TextOfLength(size_t n) {
     std::string s;
-    for (size_t i = 0; i < n; ++i) s += static_cast<char>(1 + (i * 37 + n) % 255);  // no NUL, high bytes too
+    for (size_t i = 0; i < n; ++i)
+        s += static_cast<char>(1 + (i * 37 + n) % 255);  // no NUL, high bytes too
     return s;
 }
 
@@ -51,8 +52,12 @@ TEST(Scramble, CheckedFormsRefuseWhatTheUncheckedOnesWouldDieOn) {
     EXPECT_EQ(letters.size(), 512u);
 
     const std::string good = Scramble("secret");
-    const std::string bad[] = {std::string(528, 'A'), "", good.substr(0, 15), good + "A",
-                               std::string(good).replace(3, 1, "Q"), std::string(good).replace(0, 1, "a")};
+    const std::string bad[] = {std::string(528, 'A'),
+                               "",
+                               good.substr(0, 15),
+                               good + "A",
+                               std::string(good).replace(3, 1, "Q"),
+                               std::string(good).replace(0, 1, "a")};
     for (const auto& b : bad) {
         SCOPED_TRACE(b);
         error.clear();
@@ -72,8 +77,10 @@ TEST(Scramble, UncheckedUnscrambleSurvivesMalformedLetters) {
 
 TEST(ScrambleDeathTest, OverlongInputStillEndsTheProcessWithItsMessage) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(Scramble(std::string(255, 'x')), testing::ExitedWithCode(1), "String too long to encrypt");
-    EXPECT_EXIT(Unscramble(std::string(kMaxUnscrambleText + 1, 'A')), testing::ExitedWithCode(1), "String too long to decrypt");
+    EXPECT_EXIT(Scramble(std::string(255, 'x')), testing::ExitedWithCode(1),
+                "String too long to encrypt");
+    EXPECT_EXIT(Unscramble(std::string(kMaxUnscrambleText + 1, 'A')), testing::ExitedWithCode(1),
+                "String too long to decrypt");
 }
 
 }  // namespace

@@ -50,7 +50,8 @@ std::string ChoosePasswordDialog::Password() const { return password_->text().to
 void ChoosePasswordDialog::accept() {
     std::string password = Password();
     if (PasswordTooShort(password)) {
-        platform::CurrentPrompt().Message("Plase use a password that is at least 6 characters long");
+        platform::CurrentPrompt().Message(
+            "Plase use a password that is at least 6 characters long");
         password_->setFocus();
         return;
     }

@@ -33,7 +33,9 @@ int Write(const std::string& subkey, unsigned long first, unsigned long count, b
 
 int Read(const std::string& subkey, unsigned long count) {
     for (unsigned long i = 0; i < count; ++i) {
-        std::uint32_t v = RegistryNumber(kLocalMachine, ApplicationKeyPath(subkey), "v" + std::to_string(i)).Get();
+        std::uint32_t v =
+            RegistryNumber(kLocalMachine, ApplicationKeyPath(subkey), "v" + std::to_string(i))
+                .Get();
         if (v != i) {
             std::fprintf(stderr, "%s\\v%lu is %u\n", subkey.c_str(), i, v);
             return 2;
@@ -50,9 +52,11 @@ int main(int argc, char** argv) {
     std::string command = argc > 1 ? argv[1] : "";
     try {
         if (command == "write" && argc >= 5)
-            return Write(argv[2], std::strtoul(argv[3], nullptr, 10), std::strtoul(argv[4], nullptr, 10),
+            return Write(argv[2], std::strtoul(argv[3], nullptr, 10),
+                         std::strtoul(argv[4], nullptr, 10),
                          argc > 5 && std::strcmp(argv[5], "flush") == 0);
-        if (command == "read" && argc == 4) return Read(argv[2], std::strtoul(argv[3], nullptr, 10));
+        if (command == "read" && argc == 4)
+            return Read(argv[2], std::strtoul(argv[3], nullptr, 10));
         if (command == "get" && argc == 3) {
             std::printf("%s\n", RegistryString(argv[2]).Get().c_str());
             return 0;
