@@ -13,6 +13,7 @@
 #include "catalog_test_util.h"
 #include "file_size_limit.h"
 #include "platform/prompt.h"
+#include "scripted_prompt.h"
 #include "temp_dir.h"
 
 namespace catalog {

@@ -15,6 +15,7 @@
 #include "ftpsites/site_browser.h"
 #include "ftpsites/site_browser_view.h"
 #include "platform/prompt.h"
+#include "scripted_prompt.h"
 #include "server_process.h"
 #include "temp_dir.h"
 

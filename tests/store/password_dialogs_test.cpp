@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "platform/prompt.h"
+#include "scripted_prompt.h"
 #include "store/gui/choose_password_dialog.h"
 #include "store/gui/enter_password_dialog.h"
 #include "store/gui/scramble_length_validator.h"
