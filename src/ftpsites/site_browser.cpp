@@ -32,14 +32,6 @@ using catalog::TreeItem;
 
 namespace {
 
-// The two texts of the last network failure, joined by `separator`.
-std::string TakeErrorText(const char* separator) {
-    int code = 0;
-    std::string context, text;
-    FtpClient::GetErrorInfo(code, context, text);
-    return context + separator + text;
-}
-
 void Show(const std::string& message) { platform::CurrentPrompt().Message(message); }
 
 // The order of a listed item's children: the listing's order for entries;

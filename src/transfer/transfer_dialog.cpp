@@ -260,13 +260,6 @@ void TransferDialog::closeEvent(QCloseEvent* event) {
 
 void TransferDialog::reject() { OnAbort(); }
 
-std::string TransferDialog::ErrorMessage() {
-    int code = 0;
-    std::string context, text;
-    FtpClient::GetErrorInfo(code, context, text);
-    return context + "--" + text;
-}
-
 void TransferDialog::StartWork() {
     if (aborted_) return;
     if (command_.orderMode) {
@@ -293,7 +286,7 @@ void TransferDialog::StartWork() {
             done(0);
             return;
         }
-        platform::CurrentPrompt().Message(ErrorMessage());
+        platform::CurrentPrompt().Message(TakeErrorText("--"));
         code = 1;
     }
     // The connection simply closes: waiting for a goodbye from a server that

@@ -40,7 +40,6 @@ public:
         kTimeLeft = 1015,
         kSecondLine = 1016
     };
-    static constexpr int kTimerId = 555;
     static constexpr int kTimerMilliseconds = 700;
 
     explicit TransferDialog(QWidget* parent = nullptr);
@@ -84,10 +83,6 @@ public:
     // dialog in process install their own.
     using ExitFunction = std::function<void(int)>;
     void SetExitFunction(ExitFunction exit) { exit_ = std::move(exit); }
-
-    // The message for the failure just caught from the FTP client or the
-    // socket layer: the failed operation and its reason joined by "--".
-    static std::string ErrorMessage();
 
 protected:
     void showEvent(QShowEvent* event) override;
