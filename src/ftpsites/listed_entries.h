@@ -7,9 +7,13 @@
 #include <string>
 
 #include "catalog/c_entry.h"
-#include "ftpsites/listing_parser.h"
+#include "net/listing_parser.h"
 
 namespace ftpsites {
+
+using net::ListedKind;
+using net::ListedLine;
+using net::ListingParser;
 
 // Listing state of a site or directory, kept in the entry's MapFileId.
 inline constexpr int kStateUnlisted = 0;        // never listed, or the last connect failed

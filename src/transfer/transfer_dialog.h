@@ -122,9 +122,9 @@ private:
     QTimer* timer_ = nullptr;
 };
 
-// The size column of a Unix-style long listing: the fifth blank-separated
-// word, read as a decimal number; 0 when the listing has no such word or it
-// does not start with a digit.
+// The size column of the first line of a LIST reply in the Unix long form
+// (permissions, links, owner, group, size, ...), read as a decimal number;
+// 0 for any other form or a size that is no number.
 std::int64_t SizeFromListing(const std::string& listing);
 
 }  // namespace transfer
