@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "catalog/catalog_services.h"
+#include "catalog/command_rules.h"
 #include "ftpsites/site_browser_view.h"
 #include "session/catalog_session.h"
 #include "ui/command_table.h"
@@ -51,10 +52,9 @@ public:
     // The caret item, or null.
     catalog::TreeItem* SelectedItem() const;
     void SelectItem(const catalog::TreeItem* item);
-    // 1 FTPFILE, 2 map file, 3 FTPDIR, 4 FTP site, 0 anything else.
-    int SelectedKind() const;
-    // Whether the selection meets an enable rule.
-    bool RuleAllows(Rule rule) const;
+    catalog::SelectionKind SelectedKind() const;
+    // Whether the selection meets a command's enable rule.
+    bool RuleAllows(catalog::CatalogCommand rule) const;
 
     // Installs the handlers of the commands the view carries out.
     void InstallHandlers(CommandTable& commands);

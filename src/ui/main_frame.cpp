@@ -173,24 +173,27 @@ void CMainFrame::PrintCatalog() {
 }
 
 void CMainFrame::UpdateCommands() {
-    commands_->UpdateEnabled([this](Rule rule) { return view_->RuleAllows(rule); });
+    commands_->UpdateEnabled(
+        [this](catalog::CatalogCommand rule) { return view_->RuleAllows(rule); });
     commands_->Action(cmd::kViewToolbar)->setChecked(toolBar_->isVisible() || !isVisible());
     panes_->SetSelectedKind(view_->SelectedKind());
 }
 
 int CMainFrame::ContextMenuId() const {
+    using K = catalog::SelectionKind;
     switch (view_->SelectedKind()) {
-        case 4:
+        case K::Site:
             return cmd::kMenuSite;
-        case 1:
+        case K::SiteFile:
             return cmd::kMenuSiteFile;
-        case 3:
+        case K::SiteDirectory:
             return cmd::kMenuSiteDir;
-        case 2:
+        case K::MapFile:
             return cmd::kMenuMapFile;
-        default:
-            return cmd::kMenuCatalog;
+        case K::CatalogItem:
+            break;
     }
+    return cmd::kMenuCatalog;
 }
 
 QMenu* CMainFrame::BuildContextMenu() {
