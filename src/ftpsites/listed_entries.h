@@ -7,9 +7,13 @@
 #include <string>
 
 #include "catalog/c_entry.h"
-#include "ftpsites/listing_parser.h"
+#include "net/listing_parser.h"
 
 namespace ftpsites {
+
+using net::ListedKind;
+using net::ListedLine;
+using net::ListingParser;
 
 // Listing state of a site or directory. It lives in the entry's MapFileId,
 // which entries of live sites have no other use for.

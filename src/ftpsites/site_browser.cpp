@@ -15,12 +15,12 @@
 #include "catalog/catalog.h"
 #include "ftpsites/item_chain.h"
 #include "ftpsites/listed_entries.h"
-#include "ftpsites/listing_parser.h"
 #include "ftpsites/site_browser_view.h"
 #include "ftpsites/site_paths.h"
 #include "ftpsites/site_session.h"
 #include "ftpsites/site_speed.h"
 #include "net/ftp_client.h"
+#include "net/listing_parser.h"
 #include "platform/prompt.h"
 #include "store/scramble.h"
 
@@ -31,14 +31,6 @@ using catalog::CEntry;
 using catalog::TreeItem;
 
 namespace {
-
-// The two texts of the last network failure, joined by `separator`.
-std::string TakeErrorText(const char* separator) {
-    int code = 0;
-    std::string context, text;
-    FtpClient::GetErrorInfo(code, context, text);
-    return context + separator + text;
-}
 
 void Show(const std::string& message) { platform::CurrentPrompt().Message(message); }
 

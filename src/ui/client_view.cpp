@@ -7,14 +7,14 @@
 #include "catalog/command_rules.h"
 #include "catalog/tree_item.h"
 #include "ftpsites/site_browser.h"
+#include "session/ftp_data_fetcher.h"
 #include "ui/catalog_model.h"
-#include "ui/ftp_data_fetcher.h"
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
 
 namespace ui {
 CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
-    : QTreeView(parent), session_(std::make_unique<CatalogSession>(dataDirectory)) {
+    : QTreeView(parent), session_(std::make_unique<session::CatalogSession>(dataDirectory)) {
     setObjectName(QStringLiteral("clientView"));
     setHeaderHidden(true);
     setRootIsDecorated(true);
@@ -26,10 +26,16 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     setFrameShape(QFrame::StyledPanel);
     setIconSize(QSize(16, 16));
 
-    auto fetcher = std::make_unique<FtpDataFetcher>(session_->Settings());
+    auto fetcher = std::make_unique<session::FtpDataFetcher>(session_->Settings());
     fetcher_ = fetcher.get();
     fetcher_->SetOnFinished([this] {
         if (!NetworkBusy()) emit Idle();
+    });
+    fetcher_->SetOnBusy([](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
     });
     session_->SetFetcher(std::move(fetcher));
     model_ = new CatalogModel(Catalog().Tree(), this);
@@ -51,7 +57,7 @@ CClientView::~CClientView() {
 }
 
 void CClientView::InitialUpdate() {
-    CatalogSession::Hooks hooks;
+    session::CatalogSession::Hooks hooks;
     hooks.openOptions = [this] { ShowOptions(); };
     hooks.expandRoot = [this] {
         if (catalog::TreeItem* root = Catalog().Tree().RootItem()) expand(model_->IndexOf(root));
