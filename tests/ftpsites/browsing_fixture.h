@@ -57,6 +57,7 @@ protected:
 
     // The children's texts and kinds ("d" or "f") of an item, in tree order.
     static std::vector<std::string> Children(const catalog::TreeItem* item);
+    // Throws when there is no such child, which fails the test.
     static catalog::TreeItem* Child(const catalog::TreeItem* item, const std::string& text);
 
     testsupport::TempDir dir_;
