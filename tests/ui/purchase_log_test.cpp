@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QPixmap>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <cstdlib>
 
 #include "purchase/transfer_records.h"
 #include "temp_dir.h"
@@ -72,6 +74,10 @@ TEST_F(PurchaseLogTest, ListShowsEveryRecordAndPrintsUnderItsHeader) {
     const QStringList second = {"tool.zip", "07/17/96-10:04", "5.00", "ftp.example.org"};
     for (int c = 0; c < 4; ++c) EXPECT_EQ(list->topLevelItem(1)->text(c), second[c]) << c;
 
+    if (const char* shots = std::getenv("AMBIT_SCREENSHOT_DIR")) {
+        dialog.resize(640, 300);
+        dialog.grab().save(QString::fromUtf8(shots) + "/purchase-log.png");
+    }
     dialog.findChild<QPushButton*>("print")->click();
     ASSERT_EQ(printed.size(), 1u);
     EXPECT_EQ(
