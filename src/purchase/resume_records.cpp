@@ -40,6 +40,10 @@ store::RegistryString Text(std::uint32_t number, const char* name) {
                                  name);
 }
 
+// A record must be on disk when the writer returns: a crash may come at any
+// moment of a paid transfer. Once on, flush mode stays on for the process.
+void Durable() { store::SetFlushMode(1); }
+
 bool FitsSetting(const std::string& text) {
     return store::RegistryString::StoredLength(text) == text.size();
 }
@@ -47,12 +51,14 @@ bool FitsSetting(const std::string& text) {
 }  // namespace
 
 std::uint32_t ResumeRecords::NextTransactionNumber() {
+    Durable();
     return store::RegistryValue(std::string(), kTransNum).IncrementNumber();
 }
 
 bool ResumeRecords::Create(std::uint32_t number, const std::string& sourceName,
                            const std::string& destName, const std::string& server,
                            std::uint32_t priceCents, bool salesTax, const std::string& itemName) {
+    Durable();
     PseudoRandom::Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     // A text that does not fit would be cut, and a cut destination path
     // would resume into another file: refuse before anything is written.
@@ -74,6 +80,7 @@ bool ResumeRecords::Create(std::uint32_t number, const std::string& sourceName,
 }
 
 bool ResumeRecords::CheckSize(std::uint32_t number, std::uint32_t total) {
+    Durable();
     store::RegistryNumber size = Number(number, "size");
     if (size.Get() == 0) {
         size.Set(total);
@@ -87,6 +94,7 @@ std::uint32_t ResumeRecords::Downloaded(std::uint32_t number) {
 }
 
 void ResumeRecords::SetDownloaded(std::uint32_t number, std::uint32_t bytes) {
+    Durable();
     Number(number, "downloaded").Set(bytes);
 }
 
@@ -97,6 +105,7 @@ int ResumeRecords::OpenChunk(std::uint32_t number, std::uint32_t index, bool for
 }
 
 void ResumeRecords::Delete(std::uint32_t number) {
+    Durable();
     std::string folder = ChunkFolder(number);
     if (DIR* dir = ::opendir(folder.c_str())) {
         while (dirent* entry = ::readdir(dir)) {
