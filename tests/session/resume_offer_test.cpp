@@ -71,8 +71,18 @@ TEST_F(ResumeOfferTest, YesStartsSkiffWithAnOrderItReadsBack) {
     ASSERT_TRUE(skiff.ReadLines(1));
     Plant("/pub/busy.zip", skiff.Pid());  // its skiff still runs: not offered
     std::uint32_t n = Plant("/pub/game.zip");
+    // At start-up, after the catalog is read.
+    std::filesystem::copy_file(std::string(AMBIT_SOURCE_DIR) + "/demo/map/pub/Ambit/first.amb",
+                               env_.DataDir() + "/ambit.amb");
+    session::CatalogSession session(env_.DataDir());
+    int started = 0;
+    session::CatalogSession::Hooks hooks;
+    hooks.offerResume = [&] {
+        started = session.OfferResume([] { return std::optional<std::string>("secret12"); });
+    };
     env_.prompt.Answer(true);
-    ASSERT_EQ(Offer("secret12"), 1);
+    session.InitialUpdate(hooks);
+    ASSERT_EQ(started, 1);
     ASSERT_EQ(env_.prompt.Questions(),
               std::vector<std::string>{"I was interrupted in the middle of transfering "
                                        "/pub/game.zip. Would you like me to resume the transfer?"});

@@ -3,6 +3,7 @@
 // (a PDF read back with pdftotext).
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QLabel>
 #include <QPixmap>
 #include <QPrinter>
@@ -13,7 +14,10 @@
 
 #include "purchase/transfer_records.h"
 #include "temp_dir.h"
+#include "ui/command_ids.h"
+#include "ui/command_table.h"
 #include "ui/individual_transaction_dialog.h"
+#include "ui/main_frame.h"
 #include "ui/transaction_log_dialog.h"
 #include "ui/transaction_printer.h"
 #include "ui_test_env.h"
@@ -119,6 +123,27 @@ TEST_F(PurchaseLogTest, OneTransactionShowsAllFieldsAsTextAndPrintsOnRequest) {
                            "12 Main St", "Duluth, MN 55802", "Phone: 555-0100",
                            "Card holder information:", "<b>Ann B. Lee</b>", "PO Box 7", "Duluth",
                            "Phone: 555-0199"}));
+}
+
+TEST(PurchaseLogCommand, OpensTheLogOfTheSystemDirectory) {
+    uitest::UiTestEnv env;
+    env.StoreKnownUser();
+    ASSERT_TRUE(TransferRecords::Append(TransferRecords::Path(), Record("game.zip", "21.29")));
+    ui::CMainFrame frame(ui::FrameOptions{env.DataDir(), 0});
+    frame.UpdateCommands();
+    QAction* log = frame.Commands().Action(ui::cmd::kPurchaseLog);
+    ASSERT_TRUE(log->isEnabled());
+    EXPECT_TRUE(frame.Commands().Action(ui::cmd::kResumeTransfer)->isEnabled());
+    int rows = -1;
+    auto ran = uitest::WhenModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<ui::TransactionLogDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        rows = dialog->List()->topLevelItemCount();
+        dialog->accept();
+    });
+    log->trigger();
+    EXPECT_TRUE(*ran);
+    EXPECT_EQ(rows, 1);
 }
 
 }  // namespace
