@@ -25,6 +25,8 @@ struct ResumeRecord {
     bool salesTax = false;
     std::string itemName;  // as the user saw it
     pid_t pid = 0;         // the skiff that created it
+
+    friend bool operator==(const ResumeRecord&, const ResumeRecord&) = default;
 };
 
 class ResumeRecords {

@@ -105,19 +105,7 @@ TEST(BigNum, WordLevelEdgeCases) {
         n.ShiftRight(shift);
         EXPECT_EQ(n.Length(), shift >= 18 ? 0u : 1u) << shift;
     }
-    BigNum shifted = Hex("1");
-    shifted.ShiftLeft(1023);
-    EXPECT_EQ(shifted.BitLength(), 1024u);
-    EXPECT_EQ(shifted.Length(), 64u);
-    shifted.ShiftRight(1008);
-    EXPECT_EQ(shifted.ToHex(), "8000");
-
-    EXPECT_EQ(BigNum::MultiplyByWord(Hex("ffff"), 0xFFFF, 2).ToHex(), "fffe000100000000");
-    EXPECT_EQ(Hex("1").CopyWithSpare().Capacity(), 2u);
-
-    EXPECT_FALSE(BigNum::FromHex("").has_value());
-    EXPECT_FALSE(BigNum::FromHex("12g4").has_value());
-    EXPECT_FALSE(BigNum::FromHex("-1").has_value());
+    for (const char* bad : {"", "12g4", "-1"}) EXPECT_FALSE(BigNum::FromHex(bad)) << bad;
 }
 
 TEST(BigNum, RandomNumbersHaveTheirTopBitAndLowBits) {

@@ -81,16 +81,8 @@ TEST_F(ResumeRecordsTest, RecordKeepsItsFieldsAndCountsWholeChunks) {
 
     ResumeRecord r;
     ASSERT_EQ(ResumeRecords::Find(0, r), ResumeRecords::Found::kRecord);
-    EXPECT_EQ(r.number, n);
-    EXPECT_EQ(r.size, 100000u);
-    EXPECT_EQ(r.downloaded, 65536u);
-    EXPECT_EQ(r.sourceName, "/pub/game.zip");
-    EXPECT_EQ(r.destName, "/home/u/Downloads/game.zip");
-    EXPECT_EQ(r.server, "ftp.example.org");
-    EXPECT_EQ(r.priceCents, 1999u);
-    EXPECT_TRUE(r.salesTax);
-    EXPECT_EQ(r.itemName, "Game");
-    EXPECT_EQ(r.pid, ::getpid());
+    EXPECT_EQ(r, (ResumeRecord{n, 100000, 65536, "/pub/game.zip", "/home/u/Downloads/game.zip",
+                               "ftp.example.org", 1999, true, "Game", ::getpid()}));
     EXPECT_EQ(ResumeRecords::Find(1, r), ResumeRecords::Found::kNone);
 
     // A path that a setting would cut is refused before anything is stored.

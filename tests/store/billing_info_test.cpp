@@ -131,13 +131,4 @@ TEST_F(BillingInfoTest, EraseAsksThenRemovesWhatExists) {
     EXPECT_FALSE(BillingInfo::Exists());
 }
 
-TEST(BillingInfo, CardTypeCodesAndRadioButtons) {
-    const char* codes[] = {"MC", "VISA", "VISA", "DISCOVER"};
-    for (int i = 0; i < 4; ++i) EXPECT_STREQ(BillingInfo::CardTypeCode(i), codes[i]) << i;
-    EXPECT_EQ(BillingInfo::RadioIndex("MC"), 0);
-    EXPECT_EQ(BillingInfo::RadioIndex("DISCOVER"), 3);
-    EXPECT_EQ(BillingInfo::RadioIndex("AMEX"), 1);
-    EXPECT_EQ(BillingInfo::RadioIndex(""), 1);
-}
-
 }  // namespace
