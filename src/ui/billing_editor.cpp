@@ -4,8 +4,7 @@
 
 #include "platform/prompt.h"
 #include "store/billing_info.h"
-#include "store/gui/choose_password_dialog.h"
-#include "store/gui/enter_password_dialog.h"
+#include "store/gui/password_dialog.h"
 #include "store/password.h"
 #include "store/registry_application.h"
 #include "store/registry_errors.h"
@@ -63,13 +62,15 @@ void BillingEditor::EditNew() {
     BillingInfo edited = dialog.Result();
     // Without a card number there is nothing to protect, and nothing is saved.
     if (edited.cardnum.empty()) return;
-    std::optional<std::string> password = store::gui::ChoosePasswordDialog::Ask(parent_);
+    std::optional<std::string> password =
+        store::gui::PasswordDialog::Ask(store::gui::PasswordDialog::Purpose::Choose, parent_);
     if (!password) return;
     edited.Save(*password);
 }
 
 void BillingEditor::EditExisting() {
-    std::optional<std::string> password = store::gui::EnterPasswordDialog::Ask(parent_);
+    std::optional<std::string> password =
+        store::gui::PasswordDialog::Ask(store::gui::PasswordDialog::Purpose::Enter, parent_);
     if (!password) return;
     BillingInfo stored;
     if (BillingInfo::Load(*password, stored) != 0) {

@@ -8,7 +8,7 @@
 #include "catalog/tree_item.h"
 #include "ftpsites/site_browser.h"
 #include "session/ftp_data_fetcher.h"
-#include "store/gui/enter_password_dialog.h"
+#include "store/gui/password_dialog.h"
 #include "ui/catalog_model.h"
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
@@ -134,7 +134,9 @@ void CClientView::ShowOptions() {
 }
 
 int CClientView::OfferResume() {
-    return session_->OfferResume([this] { return store::gui::EnterPasswordDialog::Ask(this); });
+    return session_->OfferResume([this] {
+        return store::gui::PasswordDialog::Ask(store::gui::PasswordDialog::Purpose::Enter, this);
+    });
 }
 
 bool CClientView::CloseCatalog() { return session_->CloseCatalog(); }

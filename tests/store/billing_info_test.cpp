@@ -7,6 +7,7 @@
 
 #include "platform/prompt.h"
 #include "registry_fixture.h"
+#include "scripted_prompt.h"
 #include "store/password.h"
 #include "store/registry_errors.h"
 #include "store/registry_string.h"
