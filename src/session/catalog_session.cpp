@@ -67,8 +67,7 @@ void CatalogSession::InitialUpdate(const Hooks& hooks) {
     catalog_.InsertRootItems(catalog::MapServerAddress(), store::Scramble(kPlaceholderEmail));
     LoadSettingsAndCatalog(hooks);
     if (hooks.expandRoot) hooks.expandRoot();
-    // Step 9, the MapFiles folder, comes with map files; step 10, the
-    // offer to resume interrupted purchases, with resume records.
+    // Step 9, the MapFiles folder, comes with map files.
     if (hooks.buildMapFiles) hooks.buildMapFiles();
     if (hooks.offerResume) hooks.offerResume();
 }
@@ -167,6 +166,10 @@ bool CatalogSession::CloseCatalog() {
     if (catalog::TreeItem* root = catalog_.Tree().RootItem())
         catalog_.Tree().DeleteSubtree(root, true);
     return true;
+}
+
+int CatalogSession::OfferResume(const ResumeOffer::AskPassword& askPassword) {
+    return ResumeOffer(skiff_, askPassword).Run();
 }
 
 }  // namespace session
