@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "catalog/catalog_tree.h"
+#include "catalog/map_files.h"
 #include "platform/paths.h"
 #include "platform/prompt.h"
 #include "session/settings_store.h"
@@ -67,9 +68,10 @@ void CatalogSession::InitialUpdate(const Hooks& hooks) {
     catalog_.InsertRootItems(catalog::MapServerAddress(), store::Scramble(kPlaceholderEmail));
     LoadSettingsAndCatalog(hooks);
     if (hooks.expandRoot) hooks.expandRoot();
-    // Step 9, the MapFiles folder, comes with map files; step 10, the
-    // offer to resume interrupted purchases, with resume records.
+    catalog::MapFiles(catalog_).BuildMapFilesFolder();
     if (hooks.buildMapFiles) hooks.buildMapFiles();
+    // Step 10, the offer to resume interrupted purchases, comes with
+    // resume records.
     if (hooks.offerResume) hooks.offerResume();
 }
 
@@ -114,6 +116,7 @@ void CatalogSession::FetchAsFirstStart() {
     // before; the fetched file starts a new one.
     RemoveFile(catalog_.DataPath(catalog::kIndexFile));
     RemoveFile(catalog_.DataPath(catalog::kSourceTableFile));
+    catalog_.ForgetSources();
     catalog_.SetChanged();
 }
 
