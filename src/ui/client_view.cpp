@@ -9,6 +9,7 @@
 #include "ftpsites/site_browser.h"
 #include "session/ftp_data_fetcher.h"
 #include "ui/catalog_model.h"
+#include "ui/map_file_commands.h"
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
 
@@ -44,6 +45,7 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     Catalog().SetProgress(progress_);
     Catalog().SetActivationHandler(this);
     sites_ = std::make_unique<ftpsites::SiteBrowser>(Catalog().Tree(), this);
+    mapFiles_ = std::make_unique<MapFileCommands>(*this);
 }
 
 CClientView::~CClientView() {
@@ -107,6 +109,7 @@ void CClientView::InstallHandlers(CommandTable& commands) {
     commands.SetHandler(Effect::CloseSite, [this] {
         if (catalog::TreeItem* item = SelectedItem()) sites_->CloseSite(item);
     });
+    mapFiles_->Install(commands);
 }
 
 void CClientView::ActivateItem(int requestCode) {
@@ -137,7 +140,7 @@ void CClientView::ListDirectory(catalog::TreeItem* item) { sites_->ListDirectory
 
 void CClientView::DownloadSiteFile(catalog::TreeItem*) { NotYet("Downloading files of FTP sites"); }
 
-void CClientView::OpenMapFile(catalog::TreeItem*) { NotYet("Map files"); }
+void CClientView::OpenMapFile(catalog::TreeItem* item) { mapFiles_->Open(item); }
 
 void CClientView::ShowItemProperties(catalog::TreeItem*) { NotYet("The Item Properties dialog"); }
 

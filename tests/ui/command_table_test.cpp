@@ -29,7 +29,7 @@ TEST(CommandTable, IdsAndKeysAreUniqueAndPopupsLeadToTheirEffects) {
     }
     EXPECT_EQ(ui::FindCommand(32858)->effect, Effect::DownloadCatalogItem);
     EXPECT_EQ(ui::FindCommand(32859)->effect, Effect::DownloadSiteFile);
-    EXPECT_EQ(ui::FindCommand(32843)->effect, Effect::FetchFirstDataFile);
+    EXPECT_EQ(ui::FindCommand(32843)->effect, Effect::AddMapFile);
     EXPECT_EQ(ui::FindCommand(32842)->effect, Effect::DeleteItem);
 }
 
