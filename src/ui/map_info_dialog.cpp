@@ -13,6 +13,9 @@ namespace ui {
 namespace {
 
 constexpr int kSlotRole = Qt::UserRole;
+// clang-format off
+constexpr const char* kDeleteQuestion = "Are you sure you would like to delete all of the \n entries associated with this file?";
+// clang-format on
 
 }  // namespace
 
@@ -55,10 +58,7 @@ void MapInfoDialog::Fill() {
 bool MapInfoDialog::DeleteSelected() {
     QTreeWidgetItem* item = list_->currentItem();
     if (!item) return false;
-    if (!platform::CurrentPrompt().AskYesNo(
-            "Are you sure you would like to delete all of the \n entries associated with this "
-            "file?"))
-        return false;
+    if (!platform::CurrentPrompt().AskYesNo(kDeleteQuestion)) return false;
     // The slot, not the row: rows close up after a deleted source.
     if (!catalog_.RemoveMergedEntries(item->data(0, kSlotRole).toInt())) return false;
     delete item;

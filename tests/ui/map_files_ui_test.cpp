@@ -1,14 +1,12 @@
 // Map files from the window against a real FTP server on 127.0.0.1: "&Add"
 // fetches one below /All/MapFiles/, the next start lists it from the
 // directory, "&Merge " and "Map  Info:" add and remove a source's entries,
-// "&Update" adds the fetched copy beside the old item, and a server folder
-// is added and saved. With AMBIT_SCREENSHOT_DIR set, the MapFiles folder
-// and the "Map  Info:" dialog are saved as pictures there.
+// "&Update" adds the fetched copy beside the old item. With AMBIT_SCREENSHOT_DIR set, the MapFiles
+// folder and the "Map  Info:" dialog are saved as pictures there.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -26,7 +24,6 @@
 #include "ui/command_table.h"
 #include "ui/main_frame.h"
 #include "ui/map_info_dialog.h"
-#include "ui/server_config_dialog.h"
 #include "ui_test_env.h"
 
 namespace {
@@ -190,27 +187,6 @@ TEST_F(MapFilesWindowTest, UpdateAddsTheNewCopyBesideTheOldItem) {
     EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/MapFiles")),
               (std::vector<std::string>{"Local", "Tools", "Tools"}));
     EXPECT_NE(FindPath(Tree(), "/All/MapFiles/Tools/All/Tools/New one"), nullptr);
-}
-
-TEST_F(MapFilesWindowTest, AServerFolderIsAddedAndSaved) {
-    Start();
-    auto filled = uitest::WhenModal([](QWidget* w) {
-        auto* d = qobject_cast<ui::ServerConfigDialog*>(w);
-        ASSERT_NE(d, nullptr);
-        d->NameEdit()->setText(QStringLiteral("Mirror"));
-        d->AddressEdit()->setText(QStringLiteral("maps.example.org"));
-        d->PathEdit()->setText(QStringLiteral("/pub/mirror.adf"));
-        d->accept();
-    });
-    Run(ui::cmd::kAddMapServer);
-    EXPECT_TRUE(*filled);
-    catalog::TreeItem* folder = FindPath(Tree(), "/All/Mirror");
-    ASSERT_NE(folder, nullptr);
-    EXPECT_EQ(frame->View()->SelectedItem(), folder);
-    Run(ui::cmd::kSaveMenu);
-    EXPECT_NE(Data("ambit.amb").find("CNAME=/All/Mirror::maps.example.org/pub/mirror.adf\n"),
-              std::string::npos)
-        << Data("ambit.amb");
 }
 
 }  // namespace
