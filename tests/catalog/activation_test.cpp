@@ -11,6 +11,7 @@
 #include "directory_fetcher.h"
 #include "platform/atomic_file.h"
 #include "platform/prompt.h"
+#include "scripted_prompt.h"
 #include "temp_dir.h"
 
 namespace catalog {
