@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "catalog/catalog_tree.h"
+#include "catalog/map_files.h"
 #include "platform/paths.h"
 #include "platform/prompt.h"
 #include "session/settings_store.h"
@@ -67,7 +68,7 @@ void CatalogSession::InitialUpdate(const Hooks& hooks) {
     catalog_.InsertRootItems(catalog::MapServerAddress(), store::Scramble(kPlaceholderEmail));
     LoadSettingsAndCatalog(hooks);
     if (hooks.expandRoot) hooks.expandRoot();
-    // Step 9, the MapFiles folder, comes with map files.
+    catalog::MapFiles(catalog_).BuildMapFilesFolder();
     if (hooks.buildMapFiles) hooks.buildMapFiles();
     if (hooks.offerResume) hooks.offerResume();
 }
@@ -113,6 +114,7 @@ void CatalogSession::FetchAsFirstStart() {
     // before; the fetched file starts a new one.
     RemoveFile(catalog_.DataPath(catalog::kIndexFile));
     RemoveFile(catalog_.DataPath(catalog::kSourceTableFile));
+    catalog_.ForgetSources();
     catalog_.SetChanged();
 }
 

@@ -23,7 +23,7 @@ public:
     struct Hooks {
         std::function<void()> openOptions;    // step 7: the e-mail address is still the placeholder
         std::function<void()> expandRoot;     // step 8
-        std::function<void()> buildMapFiles;  // step 9: comes with map files
+        std::function<void()> buildMapFiles;  // step 9, after the MapFiles folder is built
         std::function<void()> offerResume;    // step 10: interrupted purchases
     };
 

@@ -10,6 +10,7 @@
 #include "session/ftp_data_fetcher.h"
 #include "store/gui/password_dialog.h"
 #include "ui/catalog_model.h"
+#include "ui/map_file_commands.h"
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
 
@@ -45,6 +46,7 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     Catalog().SetProgress(progress_);
     Catalog().SetActivationHandler(this);
     sites_ = std::make_unique<ftpsites::SiteBrowser>(Catalog().Tree(), this);
+    mapFiles_ = std::make_unique<MapFileCommands>(*this);
 }
 
 CClientView::~CClientView() {
@@ -110,6 +112,7 @@ void CClientView::InstallHandlers(CommandTable& commands) {
     commands.SetHandler(Effect::CloseSite, [this] {
         if (catalog::TreeItem* item = SelectedItem()) sites_->CloseSite(item);
     });
+    mapFiles_->Install(commands);
 }
 
 void CClientView::ActivateItem(int requestCode) {
@@ -147,7 +150,7 @@ void CClientView::ListDirectory(catalog::TreeItem* item) { sites_->ListDirectory
 
 void CClientView::DownloadSiteFile(catalog::TreeItem*) { NotYet("Downloading files of FTP sites"); }
 
-void CClientView::OpenMapFile(catalog::TreeItem*) { NotYet("Map files"); }
+void CClientView::OpenMapFile(catalog::TreeItem* item) { mapFiles_->Open(item); }
 
 void CClientView::ShowItemProperties(catalog::TreeItem*) { NotYet("The Item Properties dialog"); }
 

@@ -26,6 +26,7 @@ class FtpDataFetcher;
 namespace ui {
 
 class CatalogModel;
+class MapFileCommands;
 class ReadProgressDialog;
 
 class CClientView : public QTreeView,
@@ -124,6 +125,7 @@ private:
     CatalogModel* model_;
     ReadProgressDialog* progress_;
     CommandTable* commands_ = nullptr;
+    std::unique_ptr<MapFileCommands> mapFiles_;
 };
 
 }  // namespace ui

@@ -99,12 +99,13 @@ void CMainFrame::BuildMenus() {
     AddMenu(nullptr, QStringLiteral("&Edit"), {cmd::kUndo, 0, cmd::kCut, cmd::kCopy, cmd::kPaste});
     QMenu* view =
         AddMenu(nullptr, QStringLiteral("&View"), {cmd::kViewToolbar, cmd::kViewStatusBar, 0});
-    AddMenu(view, QStringLiteral("Logs"), {cmd::kTransferLog, cmd::kPurchaseLog});
+    AddMenu(view, QStringLiteral("Logs"), {cmd::kTransferLog, cmd::kPurchaseLog, cmd::kMapInfo});
     view->addAction(commands_->Action(cmd::kOptions));
     AddMenu(nullptr, QStringLiteral("&Tools"),
             {cmd::kItemPropertiesMenu, cmd::kAddMenu, cmd::kEditMenu, cmd::kDeleteMenu,
              cmd::kDownloadMenu, cmd::kUploadMenu, cmd::kResumeTransfer, 0, cmd::kAddFtpServer,
-             cmd::kUpdateMapFile, cmd::kCloseSiteMenu});
+             cmd::kUpdateMapFile, cmd::kCloseSiteMenu, 0, cmd::kAddMapServer,
+             cmd::kNewDataFileForItem});
     AddMenu(nullptr, QStringLiteral("&Help"), {cmd::kAbout, cmd::kHelpTopics});
     for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar}) {
         commands_->Action(id)->setCheckable(true);
