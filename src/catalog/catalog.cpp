@@ -22,12 +22,6 @@ constexpr const char* kMissingFolderFileQuestion = "I couldn't find that data fi
 // clang-format on
 constexpr const char* kReadingText = "Reading Data File:";
 
-bool EndsWithDataExtension(const std::string& name) {
-    if (name.size() < 3) return false;
-    std::string_view tail(name.data() + name.size() - 3, 3);
-    return tail == "amb" || tail == "AMB";
-}
-
 // A contents file is named by a folder line; only a plain name in the data
 // directory is accepted, never a path leading elsewhere.
 bool IsPlainFileName(const std::string& name) {
@@ -35,6 +29,12 @@ bool IsPlainFileName(const std::string& name) {
 }
 
 }  // namespace
+
+bool EndsWithDataExtension(const std::string& name) {
+    if (name.size() < 3) return false;
+    std::string_view tail(name.data() + name.size() - 3, 3);
+    return tail == "amb" || tail == "AMB";
+}
 
 std::string DefaultMapServerAddress() { return "map.internet-ambit.invalid"; }
 

@@ -31,6 +31,10 @@ inline constexpr const char* kMapServerSiteName = "Ambit";
 std::string MapServerAddress();
 std::string DefaultMapServerAddress();
 
+// A name ending in the data-file extension, "amb" or "AMB": activating such
+// an item, or asking for its properties, fetches the first data file.
+bool EndsWithDataExtension(const std::string& name);
+
 class Catalog {
 public:
     // `dataDirectory` is absolute; every file of the catalog lives there.
