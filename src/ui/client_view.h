@@ -26,6 +26,7 @@ class FtpDataFetcher;
 namespace ui {
 
 class CatalogModel;
+class TransferCommands;
 class ReadProgressDialog;
 
 class CClientView : public QTreeView,
@@ -114,6 +115,7 @@ private:
     void NotYet(const char* what);
 
     std::unique_ptr<session::CatalogSession> session_;
+    std::unique_ptr<TransferCommands> transfers_;
     std::unique_ptr<ftpsites::SiteBrowser> sites_;
     session::FtpDataFetcher* fetcher_;  // owned by the session
     int listings_ = 0;
