@@ -9,7 +9,6 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -22,6 +21,7 @@
 #include "ftpsites/site_browser.h"
 #include "platform/string_array_file.h"
 #include "session/transfer_log.h"
+#include "skiff_process.h"
 #include "store/scramble.h"
 #include "transfer/transfer_command.h"
 #include "transfer/transfer_dialog.h"
@@ -130,20 +130,8 @@ protected:
         return transfer::ParseTransferCommand(argv.back());
     }
 
-    // The real program with the last argument; its exit code, -1 when it
-    // did not end within a minute.
-    int RunRealSkiff() {
-        QProcess p;
-        p.setProgram(AMBIT_BINARY_DIR "/bin/skiff");
-        p.setArguments({QString::fromStdString(lastArgument)});
-        p.start();
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished(5000);
-            return -1;
-        }
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -3;
-    }
+    // The real program with the last argument.
+    int RunRealSkiff() { return testsupport::RunSkiffProcess(lastArgument); }
 
     // skiff's dialog here, answering its question with Download Only.
     int RunSkiffHere() {
