@@ -70,8 +70,6 @@ void CatalogSession::InitialUpdate(const Hooks& hooks) {
     if (hooks.expandRoot) hooks.expandRoot();
     catalog::MapFiles(catalog_).BuildMapFilesFolder();
     if (hooks.buildMapFiles) hooks.buildMapFiles();
-    // Step 10, the offer to resume interrupted purchases, comes with
-    // resume records.
     if (hooks.offerResume) hooks.offerResume();
 }
 
@@ -170,6 +168,10 @@ bool CatalogSession::CloseCatalog() {
     if (catalog::TreeItem* root = catalog_.Tree().RootItem())
         catalog_.Tree().DeleteSubtree(root, true);
     return true;
+}
+
+int CatalogSession::OfferResume(const ResumeOffer::AskPassword& askPassword) {
+    return ResumeOffer(skiff_, askPassword).Run();
 }
 
 }  // namespace session

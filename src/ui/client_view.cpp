@@ -8,6 +8,7 @@
 #include "catalog/tree_item.h"
 #include "ftpsites/site_browser.h"
 #include "session/ftp_data_fetcher.h"
+#include "store/gui/password_dialog.h"
 #include "ui/catalog_model.h"
 #include "ui/map_file_commands.h"
 #include "ui/options_dialog.h"
@@ -64,6 +65,7 @@ void CClientView::InitialUpdate() {
     hooks.expandRoot = [this] {
         if (catalog::TreeItem* root = Catalog().Tree().RootItem()) expand(model_->IndexOf(root));
     };
+    hooks.offerResume = [this] { OfferResume(); };
     session_->InitialUpdate(hooks);
     if (!currentIndex().isValid() && Catalog().Tree().RootItem())
         setCurrentIndex(model_->IndexOf(Catalog().Tree().RootItem()));
@@ -96,6 +98,7 @@ void CClientView::InstallHandlers(CommandTable& commands) {
     commands_ = &commands;
     commands.SetHandler(Effect::Save, [this] { Save(); });
     commands.SetHandler(Effect::Options, [this] { ShowOptions(); });
+    commands.SetHandler(Effect::ResumeTransfer, [this] { OfferResume(); });
     commands.SetHandler(Effect::Download, [this] { Download(); });
     commands.SetHandler(Effect::DownloadCatalogItem, [this] { DownloadCatalogItem(); });
     commands.SetHandler(Effect::FetchFirstDataFile, [this] { FetchFirstDataFile(); });
@@ -129,7 +132,14 @@ void CClientView::ActivateItem(int requestCode) {
 
 void CClientView::ShowOptions() {
     OptionsDialog dialog(session_->Settings(), this);
+    dialog.SetCardSupportNote({Catalog().ContentDateText(), Catalog().ContentDate()});
     if (dialog.exec() == QDialog::Accepted) session_->ApplySettings(dialog.Result());
+}
+
+int CClientView::OfferResume() {
+    return session_->OfferResume([this] {
+        return store::gui::PasswordDialog::Ask(store::gui::PasswordDialog::Purpose::Enter, this);
+    });
 }
 
 bool CClientView::CloseCatalog() { return session_->CloseCatalog(); }

@@ -67,6 +67,10 @@ public:
     // The Options dialog; after OK the settings are written and used.
     void ShowOptions();
 
+    // Offers the interrupted purchases for resuming (at start-up and on
+    // "Resume Transfer"); returns how many transfers were started.
+    int OfferResume();
+
     // The exit check. False when the window must stay open.
     bool CloseCatalog();
 

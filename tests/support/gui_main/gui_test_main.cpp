@@ -42,10 +42,12 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    ModalWatchdog watchdog;
+    // On the heap: gtest deletes its listeners when a death test's child
+    // calls exit(), and a stack object would be freed there.
+    auto* watchdog = new ModalWatchdog;
     auto& listeners = ::testing::UnitTest::GetInstance()->listeners();
-    listeners.Append(&watchdog);
+    listeners.Append(watchdog);
     int failed = RUN_ALL_TESTS();
-    listeners.Release(&watchdog);  // gtest would delete it after the application is gone
+    delete listeners.Release(watchdog);  // before the application it uses is gone
     return failed;
 }
