@@ -243,8 +243,8 @@ void CatalogTree::SortChildren(TreeItem* parent, const ChildLess& less) {
     if (observer_) observer_->ChildrenReordered(parent);
 }
 
-TreeItem* CatalogTree::ParentFor(const std::string& location, size_t lastSlash) {
-    std::string_view dirs(location.data(), lastSlash == std::string::npos ? 0 : lastSlash);
+TreeItem* CatalogTree::ParentFor(std::string_view location, size_t lastSlash) {
+    std::string_view dirs(location.data(), lastSlash == std::string_view::npos ? 0 : lastSlash);
     TreeItem* current = nullptr;
     std::string component;
     size_t pos = 0;
@@ -276,9 +276,10 @@ TreeItem* CatalogTree::ParentFor(const std::string& location, size_t lastSlash) 
     return current ? current : top_.get();
 }
 
-TreeItem* CatalogTree::ResolveParent(const std::string& location) {
+TreeItem* CatalogTree::ResolveParent(std::string_view location) {
     size_t lastSlash = location.rfind('/');
-    std::string_view parentPath(location.data(), lastSlash == std::string::npos ? 0 : lastSlash);
+    std::string_view parentPath(location.data(),
+                                lastSlash == std::string_view::npos ? 0 : lastSlash);
     if (rememberedParent_ && parentPath == rememberedPath_) return rememberedParent_;
     rememberedParent_ = ParentFor(location, lastSlash);
     rememberedPath_ = ItemPath(rememberedParent_);
@@ -304,9 +305,42 @@ TreeItem* CatalogTree::InsertEntryIfNew(CEntry&& entry) {
     return InsertEntry(std::move(entry));
 }
 
+TreeItem* CatalogTree::InsertEntry(PackedEntry&& entry) {
+    TreeItem* parent = ResolveParent(entry.Location());
+    std::unique_ptr<TreeItem> item(new TreeItem);
+    item->text_ = entry.Name();
+    item->image_ = item->selectedImage_ = kImageItem;
+    item->packed_ = std::move(entry);
+    return Attach(parent, std::move(item), Placement::ByText);
+}
+
+TreeItem* CatalogTree::InsertEntryIfNew(PackedEntry&& entry) {
+    TreeItem* parent = ResolveParent(entry.Location());
+    // Same-named siblings are rare: unpack only to compare with one.
+    if (HasChildNamed(parent, entry.Name()) && HasEqualChild(parent, entry.Unpack()))
+        return nullptr;
+    return InsertEntry(std::move(entry));
+}
+
+bool CatalogTree::HasChildNamed(const TreeItem* parent, std::string_view name) const {
+    auto& kids = parent->children_;
+    if (parent->customOrder_) {
+        if (!parent->childIndex_) parent->childIndex_ = std::make_unique<ChildIndex>(*parent);
+        return parent->childIndex_->First(name) != nullptr;
+    }
+    auto it = std::lower_bound(kids.begin(), kids.end(), name,
+                               [](const std::unique_ptr<TreeItem>& c, std::string_view t) {
+                                   return CompareTextNoCase(c->text_, t) < 0;
+                               });
+    for (; it != kids.end() && CompareTextNoCase((*it)->text_, name) == 0; ++it)
+        if ((*it)->text_ == name) return true;
+    return false;
+}
+
 bool CatalogTree::HasEqualChild(const TreeItem* parent, const CEntry& entry) const {
     auto equal = [&entry](const TreeItem* c) {
-        const CEntry* e = c->entry_.get();
+        if (c->text_ != entry.Name) return false;
+        const CEntry* e = c->Entry();
         return e && c->text_ == entry.Name && e->Name == entry.Name &&
                e->Description == entry.Description && e->Address == entry.Address &&
                e->Path == entry.Path && e->DownloadDir == entry.DownloadDir &&
@@ -468,6 +502,7 @@ void CatalogTree::EntryChanged(TreeItem* item) {
 }
 
 std::unique_ptr<CEntry> CatalogTree::ReplaceEntry(TreeItem* item, std::unique_ptr<CEntry> entry) {
+    item->Entry();  // the old entry is handed back whole
     std::swap(item->entry_, entry);
     EntryChanged(item);
     return entry;
@@ -550,15 +585,17 @@ void CatalogTree::Clear() {
 }
 
 size_t CatalogTree::DeleteEntriesWithId(int id, TreeItem* item) {
-    return RemoveLeaves(item, [id](const CEntry& e) { return e.MapFileId == id; });
+    return RemoveLeaves(item, [id](const TreeItem& t) { return t.EntryMapFileId() == id; });
 }
 
 size_t CatalogTree::DeleteEntriesAt(const std::vector<std::string>& locations, TreeItem* item) {
     std::unordered_set<std::string_view> wanted(locations.begin(), locations.end());
-    return RemoveLeaves(item, [&wanted](const CEntry& e) { return wanted.count(e.Location) > 0; });
+    return RemoveLeaves(
+        item, [&wanted](const TreeItem& t) { return wanted.count(t.EntryLocation()) > 0; });
 }
 
-size_t CatalogTree::RemoveLeaves(TreeItem* item, const std::function<bool(const CEntry&)>& match) {
+size_t CatalogTree::RemoveLeaves(TreeItem* item,
+                                 const std::function<bool(const TreeItem&)>& match) {
     if (!item) return 0;
     FlushPending();
     ForgetRememberedParent();
@@ -577,7 +614,7 @@ size_t CatalogTree::RemoveLeaves(TreeItem* item, const std::function<bool(const 
         stack.pop_back();
         if (t->HasChildren()) {
             for (auto& c : t->children_) stack.push_back(c.get());
-        } else if (t->entry_ && t->parent_ && match(*t->entry_)) {
+        } else if (t->HasEntry() && t->parent_ && match(*t)) {
             auto& mask = doomed[t->parent_];
             mask.resize(t->parent_->children_.size(), 0);
             mask[static_cast<size_t>(t->row_)] = 1;

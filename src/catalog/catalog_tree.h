@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -75,6 +76,9 @@ public:
     // and returns null (loading a folder's file into a folder that gained
     // some of its entries from elsewhere).
     TreeItem* InsertEntryIfNew(CEntry&& entry);
+    // The same for an item read from a data file, kept packed.
+    TreeItem* InsertEntry(PackedEntry&& entry);
+    TreeItem* InsertEntryIfNew(PackedEntry&& entry);
     // Forgets the parent remembered from the last InsertEntry.
     void ForgetRememberedParent();
 
@@ -147,18 +151,21 @@ private:
                                               std::unique_ptr<CEntry> entry, int image,
                                               int selectedImage);
     TreeItem* Attach(TreeItem* parent, std::unique_ptr<TreeItem> child, Placement placement);
-    TreeItem* ParentFor(const std::string& location, size_t lastSlash);
-    TreeItem* ResolveParent(const std::string& location);
+    TreeItem* ParentFor(std::string_view location, size_t lastSlash);
+    TreeItem* ResolveParent(std::string_view location);
     void EndBulk();
     void FlushPending();
     void MergePending(TreeItem* parent, Pending& pending, bool notify);
     std::vector<size_t> MergePositions(const TreeItem* parent,
                                        const std::vector<std::unique_ptr<TreeItem>>& added) const;
     bool HasEqualChild(const TreeItem* parent, const CEntry& entry) const;
+    // Whether a child of `parent` merged before the current bulk insert
+    // has this text.
+    bool HasChildNamed(const TreeItem* parent, std::string_view name) const;
     static void IndexRemove(TreeItem* parent, TreeItem* child);
     static void IndexAdd(TreeItem* parent, TreeItem* child);
     static void ChildrenGone(TreeItem* parent);
-    size_t RemoveLeaves(TreeItem* item, const std::function<bool(const CEntry&)>& match);
+    size_t RemoveLeaves(TreeItem* item, const std::function<bool(const TreeItem&)>& match);
     void RemoveChildrenWhere(TreeItem* parent, const std::vector<char>& doomed);
     void Relocate(TreeItem* item, TreeItem* newParent, Placement placement);
     void Renumber(TreeItem* parent, size_t from);
