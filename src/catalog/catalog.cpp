@@ -132,7 +132,7 @@ bool Catalog::ReadStream(std::istream& in, std::int64_t length, const std::strin
             std::string_view text = TrimLeadingBlanks(line);
             ItemFields f = SplitItemLine(text);
             if (KindOf(f.Path, f.Description) == EntryKind::Item) {
-                PackedEntry packed(prefix, text, mapFileId);
+                PackedEntry packed(prefix, text, f, mapFileId);
                 if (skipKnown)
                     tree_.InsertEntryIfNew(std::move(packed));
                 else

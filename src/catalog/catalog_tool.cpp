@@ -181,9 +181,10 @@ int CatalogTool::Print(const std::string& directory) {
         if (t->HasEntry() && t->Kind() == EntryKind::Item) {
             // Printing every item must not unpack every entry.
             const PackedEntry& packed = t->Packed();
-            std::string_view price = packed ? packed.Fields().Price : t->Entry()->Price;
-            if (!(packed ? packed.IsFree() : t->Entry()->IsFree()))
-                out.append(", price ").append(price);
+            if (packed && !packed.IsFree())
+                out.append(", price ").append(packed.Fields().Price);
+            else if (!packed && !t->Entry()->IsFree())
+                out.append(", price ").append(t->Entry()->Price);
         }
         out += "]\n";
         for (int i = t->ChildCount() - 1; i >= 0; --i) stack.emplace_back(t->Child(i), depth + 1);

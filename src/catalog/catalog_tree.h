@@ -63,7 +63,7 @@ public:
 
     // The first child of `item` whose text equals `name` exactly, or null.
     // A binary search for text-ordered children; an index for others.
-    TreeItem* FindChild(const TreeItem* item, const std::string& name) const;
+    TreeItem* FindChild(const TreeItem* item, std::string_view name) const;
 
     // Inserts a copy of `entry` at its Location, creating missing entry-less
     // folders, and returns the new item. Only the first component of a
@@ -151,6 +151,7 @@ private:
                                               std::unique_ptr<CEntry> entry, int image,
                                               int selectedImage);
     TreeItem* Attach(TreeItem* parent, std::unique_ptr<TreeItem> child, Placement placement);
+    TreeItem* InsertPacked(TreeItem* parent, PackedEntry&& entry);
     TreeItem* ParentFor(std::string_view location, size_t lastSlash);
     TreeItem* ResolveParent(std::string_view location);
     void EndBulk();
@@ -178,6 +179,10 @@ private:
 
     std::string rememberedPath_;
     TreeItem* rememberedParent_ = nullptr;
+    // Every parent resolved since the tree last changed shape, by the
+    // parent part of the location that named it.
+    std::unordered_map<std::string, TreeItem*> knownParents_;
+    std::string lookupKey_;
 
     int bulkDepth_ = 0;
     std::unordered_map<TreeItem*, std::unique_ptr<Pending>> pending_;

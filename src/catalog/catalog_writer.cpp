@@ -155,7 +155,7 @@ void CatalogWriter::AppendItems(std::string& out, const std::vector<TreeItem*>& 
                     AppendFolderLine(out, e->Location, e->DownloadDir, e->Address);
                 }
             } else if (const PackedEntry& packed = t->Packed()) {
-                AppendItemLine(out, path, packed.Line());
+                AppendItemLine(out, path, packed.Line(), packed.Verbatim());
             } else {
                 AppendItemLine(out, path, *t->Entry(), kind == EntryKind::FtpSite);
             }

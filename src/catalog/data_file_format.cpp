@@ -162,11 +162,15 @@ ItemFields SplitItemLine(std::string_view t) {
                                    &f.Path,     &f.Date,        &f.Size};
     for (std::string_view* field : fields) {
         size_t c = t.find(':');
-        if (c == std::string_view::npos) break;
+        if (c == std::string_view::npos) {
+            f.DownloadDir = t;
+            return f;
+        }
         *field = t.substr(0, c);
         t.remove_prefix(c + 1);
     }
     f.DownloadDir = t;
+    f.Complete = true;
     return f;
 }
 
@@ -198,9 +202,20 @@ void AppendItemLine(std::string& out, std::string_view location, const CEntry& e
         isSite, false);
 }
 
-void AppendItemLine(std::string& out, std::string_view location, std::string_view line) {
-    // The line was split at its colons and at line ends, so its fields
-    // hold neither, and need mending only for a carriage return inside.
+bool IsVerbatimItemLine(std::string_view line, const ItemFields& fields) {
+    // Split at its colons and at line ends, a line's fields hold neither
+    // but for a carriage return inside.
+    return fields.Complete && !fields.Price.empty() && line.find('\r') == std::string_view::npos;
+}
+
+void AppendItemLine(std::string& out, std::string_view location, std::string_view line,
+                    bool verbatim) {
+    if (verbatim) {
+        AppendField(out, location, false);
+        out.append(line.substr(line.find(':')));
+        out += '\n';
+        return;
+    }
     bool clean = line.find('\r') == std::string_view::npos;
     AppendItemFields(out, location, SplitItemLine(line), false, clean);
 }

@@ -38,6 +38,7 @@ enum class LineKind { Skip, Folder, Item };
 // The eight fields of an item line, viewing the line's text.
 struct ItemFields {
     std::string_view Location, Description, Price, Address, Path, Date, Size, DownloadDir;
+    bool Complete = false;  // every field ended at its colon
 };
 
 // What a line (without its line end) is: comments ("#" in the first
@@ -66,8 +67,13 @@ void AppendFolderLine(std::string& out, const std::string& location, const std::
 // The eight fields of an item at `location`, price "0.00" when empty
 // (except for a site, whose price field holds its scrambled password).
 void AppendItemLine(std::string& out, std::string_view location, const CEntry& entry, bool isSite);
-// The same for an item still held as its line, leading blanks removed
-// (never a site).
-void AppendItemLine(std::string& out, std::string_view location, std::string_view line);
+// Whether an item line (leading blanks removed) is written back exactly as
+// read but for its location: every field present, none holding a line
+// end, a price given.
+bool IsVerbatimItemLine(std::string_view line, const ItemFields& fields);
+// The same as the CEntry form for an item still held as its line, leading
+// blanks removed (never a site); `verbatim` as IsVerbatimItemLine says.
+void AppendItemLine(std::string& out, std::string_view location, std::string_view line,
+                    bool verbatim);
 
 }  // namespace catalog

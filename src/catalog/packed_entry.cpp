@@ -3,29 +3,25 @@
 
 namespace catalog {
 
-PackedEntry::PackedEntry(std::string_view prefix, std::string_view line, int mapFileId) {
+PackedEntry::PackedEntry(std::string_view prefix, std::string_view line, const ItemFields& fields,
+                         int mapFileId) {
+    const size_t locationSize = prefix.size() + fields.Location.size();
     // Line lengths are bounded by the line reader; prefixes are tree paths.
-    const HeaderBlock header{static_cast<std::uint32_t>(prefix.size()),
-                             static_cast<std::uint32_t>(line.size()), mapFileId};
+    HeaderBlock header{static_cast<std::uint32_t>(prefix.size()),
+                       static_cast<std::uint32_t>(line.size()),
+                       static_cast<std::uint32_t>(locationSize),
+                       0,
+                       mapFileId,
+                       IsVerbatimItemLine(line, fields) ? 1u : 0u};
     data_.reset(new char[sizeof(HeaderBlock) + prefix.size() + line.size()]);
-    std::memcpy(data_.get(), &header, sizeof header);
     char* bytes = data_.get() + sizeof(HeaderBlock);
     std::memcpy(bytes, prefix.data(), prefix.size());
     std::memcpy(bytes + prefix.size(), line.data(), line.size());
-}
-
-std::string_view PackedEntry::Location() const {
-    std::string_view line = Line();
-    size_t colon = line.find(':');
-    // Without a colon the whole line is the download directory.
-    size_t field = colon == std::string_view::npos ? 0 : colon;
-    return {Bytes(), Header().prefixSize + field};
-}
-
-std::string_view PackedEntry::Name() const {
-    std::string_view location = Location();
-    size_t slash = location.rfind('/');
-    return slash == std::string_view::npos ? location : location.substr(slash + 1);
+    std::string_view whole(bytes, locationSize);
+    size_t slash = whole.rfind('/');
+    header.nameSize = static_cast<std::uint32_t>(
+        slash == std::string_view::npos ? whole.size() : whole.size() - slash - 1);
+    std::memcpy(data_.get(), &header, sizeof header);
 }
 
 bool PackedEntry::IsFree() const {

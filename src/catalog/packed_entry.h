@@ -20,16 +20,24 @@ namespace catalog {
 class PackedEntry {
 public:
     PackedEntry() = default;
-    // `line` is an item line without leading blanks whose kind is Item;
-    // `prefix` goes in front of its location.
-    PackedEntry(std::string_view prefix, std::string_view line, int mapFileId);
+    // `line` is an item line without leading blanks whose kind is Item,
+    // `fields` what SplitItemLine made of it; `prefix` goes in front of its
+    // location.
+    PackedEntry(std::string_view prefix, std::string_view line, const ItemFields& fields,
+                int mapFileId);
 
     explicit operator bool() const { return data_ != nullptr; }
 
     // Prefix and location field together, as CEntry::Location would hold it.
-    std::string_view Location() const;
+    std::string_view Location() const { return {Bytes(), Header().locationSize}; }
     // The text after the location's last "/", as CEntry::Name would hold it.
-    std::string_view Name() const;
+    std::string_view Name() const {
+        HeaderBlock h = Header();
+        return {Bytes() + h.locationSize - h.nameSize, h.nameSize};
+    }
+    // Whether a save writes the line back as it is, but for the location
+    // (see IsVerbatimItemLine).
+    bool Verbatim() const { return Header().verbatim != 0; }
     int MapFileId() const { return Header().mapFileId; }
     // The line as read, without leading blanks or its line end.
     std::string_view Line() const { return {Bytes() + Header().prefixSize, Header().lineSize}; }
@@ -43,7 +51,10 @@ private:
     struct HeaderBlock {
         std::uint32_t prefixSize;
         std::uint32_t lineSize;
+        std::uint32_t locationSize;  // of the prefix and the location field
+        std::uint32_t nameSize;      // the end of the location
         std::int32_t mapFileId;
+        std::uint32_t verbatim;
     };
     HeaderBlock Header() const {
         HeaderBlock h;
