@@ -105,7 +105,7 @@ done
 
 mean() { printf '%s\n' "$@" | awk '{s+=$1} END {printf "%.0f", s/NR}'; }
 echo "skiff data:  mean $(mean "${ours_data[@]}") MB/s"
-echo "skiff run:   mean $(mean "${ours_run[@]}") MB/s (includes the 500 ms pause after the data)"
+echo "skiff run:   mean $(mean "${ours_run[@]}") MB/s (includes the 500 ms pause skiff makes after a download)"
 echo "curl (PORT): mean $(mean "${theirs[@]}") MB/s"
 echo "ratio run/curl (mean):  $(awk -v a="$(mean "${ours_run[@]}")" -v b="$(mean "${theirs[@]}")" 'BEGIN{printf "%.2f", a/b}') (no goal: the pause is fixed)"
 figure "skiff download ${SIZE_MIB} MiB, data rate" "skiff $(mean "${ours_data[@]}") MB/s, curl $(mean "${theirs[@]}") MB/s (mean of $ROUNDS)" \

@@ -391,11 +391,7 @@ bool CatalogTree::HasEqualChild(const TreeItem* parent, const CEntry& entry) con
     auto equal = [&entry](const TreeItem* c) {
         if (c->text_ != entry.Name) return false;
         const CEntry* e = c->Entry();
-        return e && c->text_ == entry.Name && e->Name == entry.Name &&
-               e->Description == entry.Description && e->Address == entry.Address &&
-               e->Path == entry.Path && e->DownloadDir == entry.DownloadDir &&
-               e->Location == entry.Location && e->Price == entry.Price && e->Size == entry.Size &&
-               e->Date == entry.Date && e->MapFileId == entry.MapFileId;
+        return e && e->SameFields(entry);
     };
     auto& kids = parent->children_;
     if (parent->customOrder_) {
