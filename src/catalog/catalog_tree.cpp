@@ -468,6 +468,13 @@ void CatalogTree::MergePending(TreeItem* parent, Pending& pending, bool notify) 
     const std::vector<size_t> at = MergePositions(parent, added);
 
     auto mergeSilently = [&] {
+        if (added.empty()) {
+            // Only appended children (a listing's batches): nothing moves.
+            size_t from = kids.size();
+            kids.insert(kids.end(), std::make_move_iterator(appended.begin()),
+                        std::make_move_iterator(appended.end()));
+            return Renumber(parent, from);
+        }
         std::vector<std::unique_ptr<TreeItem>> merged;
         merged.reserve(kids.size() + added.size() + appended.size());
         size_t old = 0;
