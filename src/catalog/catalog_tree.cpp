@@ -346,9 +346,9 @@ TreeItem* CatalogTree::InsertEntry(CEntry&& entry) {
     return InsertItem(parent, text, std::move(owned));
 }
 
-TreeItem* CatalogTree::InsertEntryIfNew(CEntry&& entry) {
+TreeItem* CatalogTree::InsertEntryIfNew(CEntry&& entry, bool anyId) {
     TreeItem* parent = ResolveParent(entry.Location);
-    if (HasEqualChild(parent, entry)) return nullptr;
+    if (HasEqualChild(parent, entry, anyId)) return nullptr;
     return InsertEntry(std::move(entry));
 }
 
@@ -356,10 +356,10 @@ TreeItem* CatalogTree::InsertEntry(PackedEntry&& entry) {
     return InsertPacked(ResolveParent(entry.Location()), std::move(entry));
 }
 
-TreeItem* CatalogTree::InsertEntryIfNew(PackedEntry&& entry) {
+TreeItem* CatalogTree::InsertEntryIfNew(PackedEntry&& entry, bool anyId) {
     TreeItem* parent = ResolveParent(entry.Location());
     // Same-named siblings are rare: unpack only to compare with one.
-    if (HasChildNamed(parent, entry.Name()) && HasEqualChild(parent, entry.Unpack()))
+    if (HasChildNamed(parent, entry.Name()) && HasEqualChild(parent, entry.Unpack(), anyId))
         return nullptr;
     return InsertPacked(parent, std::move(entry));
 }
@@ -387,11 +387,16 @@ bool CatalogTree::HasChildNamed(const TreeItem* parent, std::string_view name) c
     return false;
 }
 
-bool CatalogTree::HasEqualChild(const TreeItem* parent, const CEntry& entry) const {
-    auto equal = [&entry](const TreeItem* c) {
+bool CatalogTree::HasEqualChild(const TreeItem* parent, const CEntry& entry, bool anyId) const {
+    auto equal = [&entry, anyId](const TreeItem* c) {
         if (c->text_ != entry.Name) return false;
-        const CEntry* e = c->Entry();
-        return e && e->SameFields(entry);
+        const CEntry* e = c->Entry();  // unpacks only same-named siblings
+        if (!e) return false;
+        if (e->MapFileId == entry.MapFileId) return e->SameFields(entry);
+        if (!anyId) return false;
+        CEntry probe(entry);  // rare: only same-named siblings get here
+        probe.MapFileId = e->MapFileId;
+        return e->SameFields(probe);
     };
     auto& kids = parent->children_;
     if (parent->customOrder_) {
