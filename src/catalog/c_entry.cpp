@@ -1,8 +1,6 @@
 // Copying rules and kind recognition of catalog entries.
 #include "catalog/c_entry.h"
 
-#include <string_view>
-
 namespace catalog {
 
 CEntry::CEntry(const CEntry& other) { Fields() = other.Fields(); }
@@ -14,13 +12,14 @@ CEntry& CEntry::operator=(const CEntry& other) {
     return *this;
 }
 
-EntryKind KindOf(const CEntry& e) {
-    // Asked for every entry of large catalogs, several times per save:
-    // compare as views, whose length test rejects nearly every item at once.
+EntryKind KindOf(const CEntry& e) { return KindOf(e.Path, e.Description); }
+
+EntryKind KindOf(std::string_view path, std::string_view description) {
+    // Asked for every line of large catalogs: compare as views, whose
+    // length test rejects nearly every item at once.
     static constexpr std::string_view header = kHeaderPath, ftpDir = kFtpDirPath,
                                       ftpFile = kFtpFilePath, site = kFtpSiteDescription,
                                       map = kMapFileDescription;
-    const std::string_view path = e.Path, description = e.Description;
     if (path == header) return EntryKind::Folder;
     if (description == site) return EntryKind::FtpSite;
     if (description == map) return EntryKind::MapFile;

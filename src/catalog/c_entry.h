@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <tuple>
 
 namespace catalog {
@@ -87,6 +88,8 @@ public:
 
 // Kind of an entry; see EntryKind for the order of the tests.
 EntryKind KindOf(const CEntry& entry);
+// The same from the two texts that decide it, before any entry is made.
+EntryKind KindOf(std::string_view path, std::string_view description);
 
 // Name taken from a location: the text after its last "/".
 std::string NameFromLocation(const std::string& location);

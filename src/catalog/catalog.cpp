@@ -145,12 +145,27 @@ bool Catalog::ReadStream(std::istream& in, std::int64_t length, const std::strin
             shown = total / 10;
             progress_->Step(shown);
         }
+        LineKind kind = ClassifyLine(line);
+        if (kind == LineKind::Skip) continue;
+        if (kind == LineKind::Item) {
+            // Plain items, nearly every line, stay packed in the tree.
+            std::string_view text = TrimLeadingBlanks(line);
+            ItemFields f = SplitItemLine(text);
+            if (KindOf(f.Path, f.Description) == EntryKind::Item) {
+                PackedEntry packed(prefix, text, f, mapFileId);
+                if (skipKnown)
+                    tree_.InsertEntryIfNew(std::move(packed), anyId);
+                else
+                    tree_.InsertEntry(std::move(packed));
+                continue;
+            }
+        }
         std::optional<CEntry> entry = ParseDataLine(line, prefix);
         if (!entry) continue;
         if (mapFileId != 0) entry->MapFileId = mapFileId;
         TreeItem* item = skipKnown ? tree_.InsertEntryIfNew(std::move(*entry), anyId)
                                    : tree_.InsertEntry(std::move(*entry));
-        if (newFolders_ && item && item->Entry()->IsFolder()) newFolders_->push_back(item);
+        if (newFolders_ && item && item->Kind() == EntryKind::Folder) newFolders_->push_back(item);
     }
     if (progress_) progress_->End();
     return true;
@@ -204,8 +219,8 @@ size_t Catalog::LoadAllFolders() {
     while (!stack.empty()) {
         TreeItem* t = stack.back();
         stack.pop_back();
-        const CEntry* e = t->Entry();
-        if (e && e->IsFolder() && !t->ContentsLoaded()) candidates.push_back(t);
+        if (t->HasEntry() && t->Kind() == EntryKind::Folder && !t->ContentsLoaded())
+            candidates.push_back(t);
         for (int i = t->ChildCount() - 1; i >= 0; --i) stack.push_back(t->Child(i));
     }
     size_t loaded = 0;

@@ -26,9 +26,8 @@ std::string Absolute(const std::string& path) {
 }
 
 const char* KindLabel(const TreeItem* t) {
-    const CEntry* e = t->Entry();
-    if (!e) return "folder";
-    switch (e->Kind()) {
+    if (!t->HasEntry()) return "folder";
+    switch (t->Kind()) {
         case EntryKind::Folder:
             return "folder entry";
         case EntryKind::FtpSite:
@@ -185,8 +184,14 @@ int CatalogTool::Print(const std::string& directory) {
         out += t->Text();
         out += "  [";
         out += KindLabel(t);
-        const CEntry* e = t->Entry();
-        if (e && e->Kind() == EntryKind::Item && !e->IsFree()) out += ", price " + e->Price;
+        if (t->HasEntry() && t->Kind() == EntryKind::Item) {
+            // Printing every item must not unpack every entry.
+            const PackedEntry& packed = t->Packed();
+            if (packed && !packed.IsFree())
+                out.append(", price ").append(packed.Fields().Price);
+            else if (!packed && !t->Entry()->IsFree())
+                out.append(", price ").append(t->Entry()->Price);
+        }
         out += "]\n";
         for (int i = t->ChildCount() - 1; i >= 0; --i) stack.emplace_back(t->Child(i), depth + 1);
         if (out.size() > (1u << 16)) {
@@ -216,8 +221,9 @@ int CatalogTool::Resave(const std::string& source, const std::string& destinatio
         while (!stack.empty()) {
             const TreeItem* t = stack.back();
             stack.pop_back();
-            const CEntry* e = t->Entry();
-            if (e && e->IsFolder() && !t->ContentsLoaded() && !e->DownloadDir.empty() &&
+            const CEntry* e =
+                t->HasEntry() && t->Kind() == EntryKind::Folder ? t->Entry() : nullptr;
+            if (e && !t->ContentsLoaded() && !e->DownloadDir.empty() &&
                 e->DownloadDir.find('/') == std::string::npos)
                 keep.push_back(e->DownloadDir);
             for (int i = 0; i < t->ChildCount(); ++i) stack.push_back(t->Child(i));

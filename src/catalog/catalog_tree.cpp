@@ -5,6 +5,7 @@
 #include "catalog/catalog_tree.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <string_view>
 
@@ -35,6 +36,42 @@ void DefaultImages(const CEntry* entry, int& image, int& selectedImage) {
             image = selectedImage = kImageItem;
             break;
     }
+}
+
+// Sorts siblings stably by text. A large set (a folder of 200,000 lines in
+// random order) is sorted on a copy of each text's first 16 bytes, letter
+// case folded, so that most comparisons touch neither the items nor their
+// texts; only texts equal that far are compared whole.
+void SortByText(std::vector<std::unique_ptr<TreeItem>>& items) {
+    auto less = [](const std::unique_ptr<TreeItem>& a, const std::unique_ptr<TreeItem>& b) {
+        return TextLess(a->Text(), b->Text());
+    };
+    if (items.size() < 64) return std::stable_sort(items.begin(), items.end(), less);
+    struct Keyed {
+        std::uint64_t high, low;  // folded bytes 0-7 and 8-15, zero beyond the text
+        TreeItem* item;
+    };
+    auto word = [](std::string_view text, size_t from) {
+        std::uint64_t w = 0;
+        for (size_t i = from; i < from + 8; ++i) {
+            unsigned char c = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+            if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
+            w = w << 8 | c;
+        }
+        return w;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(items.size());
+    for (auto& item : items) {
+        std::string_view text = item->Text();
+        keyed.push_back({word(text, 0), word(text, 8), item.release()});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        if (a.high != b.high) return a.high < b.high;
+        if (a.low != b.low) return a.low < b.low;
+        return TextLess(a.item->Text(), b.item->Text());
+    });
+    for (size_t i = 0; i < items.size(); ++i) items[i].reset(keyed[i].item);
 }
 
 }  // namespace
@@ -92,12 +129,12 @@ size_t CatalogTree::SortedPosition(const TreeItem* parent, const std::string& te
     return static_cast<size_t>(it - kids.begin());
 }
 
-TreeItem* CatalogTree::FindChild(const TreeItem* item, const std::string& name) const {
+TreeItem* CatalogTree::FindChild(const TreeItem* item, std::string_view name) const {
     if (!item) return nullptr;
     auto& kids = item->children_;
     if (!item->customOrder_) {
         auto it = std::lower_bound(kids.begin(), kids.end(), name,
-                                   [](const std::unique_ptr<TreeItem>& c, const std::string& t) {
+                                   [](const std::unique_ptr<TreeItem>& c, std::string_view t) {
                                        return CompareTextNoCase(c->text_, t) < 0;
                                    });
         for (; it != kids.end() && CompareTextNoCase((*it)->text_, name) == 0; ++it)
@@ -243,22 +280,21 @@ void CatalogTree::SortChildren(TreeItem* parent, const ChildLess& less) {
     if (observer_) observer_->ChildrenReordered(parent);
 }
 
-TreeItem* CatalogTree::ParentFor(const std::string& location, size_t lastSlash) {
-    std::string_view dirs(location.data(), lastSlash == std::string::npos ? 0 : lastSlash);
+TreeItem* CatalogTree::ParentFor(std::string_view location, size_t lastSlash) {
+    std::string_view dirs(location.data(), lastSlash == std::string_view::npos ? 0 : lastSlash);
     TreeItem* current = nullptr;
-    std::string component;
     size_t pos = 0;
     while (pos < dirs.size()) {
         size_t end = dirs.find('/', pos);
         if (end == std::string_view::npos) end = dirs.size();
         if (end > pos) {
-            component.assign(dirs.substr(pos, end - pos));
+            std::string_view component = dirs.substr(pos, end - pos);
             if (!current) {
                 // Only the first component may name the top-level item
                 // itself; any other first component is a folder below it.
                 current = RootItem();
                 if (!current) {
-                    current = InsertItem(top_.get(), component, nullptr);
+                    current = InsertItem(top_.get(), std::string(component), nullptr);
                     pos = end + 1;
                     continue;
                 }
@@ -268,7 +304,7 @@ TreeItem* CatalogTree::ParentFor(const std::string& location, size_t lastSlash) 
                 }
             }
             TreeItem* child = FindChild(current, component);
-            current = child ? child : InsertItem(current, component, nullptr);
+            current = child ? child : InsertItem(current, std::string(component), nullptr);
         }
         pos = end + 1;
     }
@@ -276,12 +312,24 @@ TreeItem* CatalogTree::ParentFor(const std::string& location, size_t lastSlash) 
     return current ? current : top_.get();
 }
 
-TreeItem* CatalogTree::ResolveParent(const std::string& location) {
+TreeItem* CatalogTree::ResolveParent(std::string_view location) {
     size_t lastSlash = location.rfind('/');
-    std::string_view parentPath(location.data(), lastSlash == std::string::npos ? 0 : lastSlash);
+    std::string_view parentPath(location.data(),
+                                lastSlash == std::string_view::npos ? 0 : lastSlash);
     if (rememberedParent_ && parentPath == rememberedPath_) return rememberedParent_;
-    rememberedParent_ = ParentFor(location, lastSlash);
-    rememberedPath_ = ItemPath(rememberedParent_);
+    // Lines of many folders in no order (a shuffled catalog) each name a
+    // parent resolved before: find it again without walking the path.
+    constexpr size_t kMostKnownParents = size_t{1} << 16;
+    lookupKey_.assign(parentPath);
+    auto known = knownParents_.find(lookupKey_);
+    if (known != knownParents_.end()) {
+        rememberedParent_ = known->second;
+    } else {
+        rememberedParent_ = ParentFor(location, lastSlash);
+        if (knownParents_.size() >= kMostKnownParents) knownParents_.clear();
+        knownParents_.emplace(lookupKey_, rememberedParent_);
+    }
+    rememberedPath_.assign(parentPath);
     return rememberedParent_;
 }
 
@@ -304,10 +352,46 @@ TreeItem* CatalogTree::InsertEntryIfNew(CEntry&& entry, bool anyId) {
     return InsertEntry(std::move(entry));
 }
 
+TreeItem* CatalogTree::InsertEntry(PackedEntry&& entry) {
+    return InsertPacked(ResolveParent(entry.Location()), std::move(entry));
+}
+
+TreeItem* CatalogTree::InsertEntryIfNew(PackedEntry&& entry, bool anyId) {
+    TreeItem* parent = ResolveParent(entry.Location());
+    // Same-named siblings are rare: unpack only to compare with one.
+    if (HasChildNamed(parent, entry.Name()) && HasEqualChild(parent, entry.Unpack(), anyId))
+        return nullptr;
+    return InsertPacked(parent, std::move(entry));
+}
+
+TreeItem* CatalogTree::InsertPacked(TreeItem* parent, PackedEntry&& entry) {
+    std::unique_ptr<TreeItem> item(new TreeItem);
+    item->text_ = entry.Name();
+    item->image_ = item->selectedImage_ = kImageItem;
+    item->packed_ = std::move(entry);
+    return Attach(parent, std::move(item), Placement::ByText);
+}
+
+bool CatalogTree::HasChildNamed(const TreeItem* parent, std::string_view name) const {
+    auto& kids = parent->children_;
+    if (parent->customOrder_) {
+        if (!parent->childIndex_) parent->childIndex_ = std::make_unique<ChildIndex>(*parent);
+        return parent->childIndex_->First(name) != nullptr;
+    }
+    auto it = std::lower_bound(kids.begin(), kids.end(), name,
+                               [](const std::unique_ptr<TreeItem>& c, std::string_view t) {
+                                   return CompareTextNoCase(c->text_, t) < 0;
+                               });
+    for (; it != kids.end() && CompareTextNoCase((*it)->text_, name) == 0; ++it)
+        if ((*it)->text_ == name) return true;
+    return false;
+}
+
 bool CatalogTree::HasEqualChild(const TreeItem* parent, const CEntry& entry, bool anyId) const {
     auto equal = [&entry, anyId](const TreeItem* c) {
-        const CEntry* e = c->entry_.get();
-        if (!e || c->text_ != entry.Name) return false;
+        if (c->text_ != entry.Name) return false;
+        const CEntry* e = c->Entry();  // unpacks only same-named siblings
+        if (!e) return false;
         if (e->MapFileId == entry.MapFileId) return e->SameFields(entry);
         if (!anyId) return false;
         CEntry probe(entry);  // rare: only same-named siblings get here
@@ -331,6 +415,7 @@ bool CatalogTree::HasEqualChild(const TreeItem* parent, const CEntry& entry, boo
 void CatalogTree::ForgetRememberedParent() {
     rememberedParent_ = nullptr;
     rememberedPath_.clear();
+    knownParents_.clear();
 }
 
 CatalogTree::BulkInsert::BulkInsert(CatalogTree& tree) : tree_(tree) { ++tree_.bulkDepth_; }
@@ -377,10 +462,7 @@ std::vector<size_t> CatalogTree::MergePositions(
 void CatalogTree::MergePending(TreeItem* parent, Pending& pending, bool notify) {
     auto& added = pending.items;
     auto& appended = pending.appended;
-    std::stable_sort(added.begin(), added.end(),
-                     [](const std::unique_ptr<TreeItem>& a, const std::unique_ptr<TreeItem>& b) {
-                         return TextLess(a->text_, b->text_);
-                     });
+    SortByText(added);
     for (auto& c : added) c->pendingMerge_ = false;
     for (auto& c : appended) c->pendingMerge_ = false;
     if (parent->childIndex_) {
@@ -391,6 +473,13 @@ void CatalogTree::MergePending(TreeItem* parent, Pending& pending, bool notify) 
     const std::vector<size_t> at = MergePositions(parent, added);
 
     auto mergeSilently = [&] {
+        if (added.empty()) {
+            // Only appended children (a listing's batches): nothing moves.
+            size_t from = kids.size();
+            kids.insert(kids.end(), std::make_move_iterator(appended.begin()),
+                        std::make_move_iterator(appended.end()));
+            return Renumber(parent, from);
+        }
         std::vector<std::unique_ptr<TreeItem>> merged;
         merged.reserve(kids.size() + added.size() + appended.size());
         size_t old = 0;
@@ -469,6 +558,7 @@ void CatalogTree::EntryChanged(TreeItem* item) {
 }
 
 std::unique_ptr<CEntry> CatalogTree::ReplaceEntry(TreeItem* item, std::unique_ptr<CEntry> entry) {
+    item->Entry();  // the old entry is handed back whole
     std::swap(item->entry_, entry);
     EntryChanged(item);
     return entry;
@@ -551,15 +641,17 @@ void CatalogTree::Clear() {
 }
 
 size_t CatalogTree::DeleteEntriesWithId(int id, TreeItem* item) {
-    return RemoveLeaves(item, [id](const CEntry& e) { return e.MapFileId == id; });
+    return RemoveLeaves(item, [id](const TreeItem& t) { return t.EntryMapFileId() == id; });
 }
 
 size_t CatalogTree::DeleteEntriesAt(const std::vector<std::string>& locations, TreeItem* item) {
     std::unordered_set<std::string_view> wanted(locations.begin(), locations.end());
-    return RemoveLeaves(item, [&wanted](const CEntry& e) { return wanted.count(e.Location) > 0; });
+    return RemoveLeaves(
+        item, [&wanted](const TreeItem& t) { return wanted.count(t.EntryLocation()) > 0; });
 }
 
-size_t CatalogTree::RemoveLeaves(TreeItem* item, const std::function<bool(const CEntry&)>& match) {
+size_t CatalogTree::RemoveLeaves(TreeItem* item,
+                                 const std::function<bool(const TreeItem&)>& match) {
     if (!item) return 0;
     FlushPending();
     ForgetRememberedParent();
@@ -578,7 +670,7 @@ size_t CatalogTree::RemoveLeaves(TreeItem* item, const std::function<bool(const 
         stack.pop_back();
         if (t->HasChildren()) {
             for (auto& c : t->children_) stack.push_back(c.get());
-        } else if (t->entry_ && t->parent_ && match(*t->entry_)) {
+        } else if (t->HasEntry() && t->parent_ && match(*t)) {
             auto& mask = doomed[t->parent_];
             mask.resize(t->parent_->children_.size(), 0);
             mask[static_cast<size_t>(t->row_)] = 1;

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -62,7 +63,7 @@ public:
 
     // The first child of `item` whose text equals `name` exactly, or null.
     // A binary search for text-ordered children; an index for others.
-    TreeItem* FindChild(const TreeItem* item, const std::string& name) const;
+    TreeItem* FindChild(const TreeItem* item, std::string_view name) const;
 
     // Inserts a copy of `entry` at its Location, creating missing entry-less
     // folders, and returns the new item. Only the first component of a
@@ -77,6 +78,9 @@ public:
     // be equal: a file merged again must not add a copy of what an
     // earlier merge brought under another id.
     TreeItem* InsertEntryIfNew(CEntry&& entry, bool anyId = false);
+    // The same for an item read from a data file, kept packed.
+    TreeItem* InsertEntry(PackedEntry&& entry);
+    TreeItem* InsertEntryIfNew(PackedEntry&& entry, bool anyId = false);
     // Forgets the parent remembered from the last InsertEntry.
     void ForgetRememberedParent();
 
@@ -149,18 +153,22 @@ private:
                                               std::unique_ptr<CEntry> entry, int image,
                                               int selectedImage);
     TreeItem* Attach(TreeItem* parent, std::unique_ptr<TreeItem> child, Placement placement);
-    TreeItem* ParentFor(const std::string& location, size_t lastSlash);
-    TreeItem* ResolveParent(const std::string& location);
+    TreeItem* InsertPacked(TreeItem* parent, PackedEntry&& entry);
+    TreeItem* ParentFor(std::string_view location, size_t lastSlash);
+    TreeItem* ResolveParent(std::string_view location);
     void EndBulk();
     void FlushPending();
     void MergePending(TreeItem* parent, Pending& pending, bool notify);
     std::vector<size_t> MergePositions(const TreeItem* parent,
                                        const std::vector<std::unique_ptr<TreeItem>>& added) const;
     bool HasEqualChild(const TreeItem* parent, const CEntry& entry, bool anyId) const;
+    // Whether a child of `parent` merged before the current bulk insert
+    // has this text.
+    bool HasChildNamed(const TreeItem* parent, std::string_view name) const;
     static void IndexRemove(TreeItem* parent, TreeItem* child);
     static void IndexAdd(TreeItem* parent, TreeItem* child);
     static void ChildrenGone(TreeItem* parent);
-    size_t RemoveLeaves(TreeItem* item, const std::function<bool(const CEntry&)>& match);
+    size_t RemoveLeaves(TreeItem* item, const std::function<bool(const TreeItem&)>& match);
     void RemoveChildrenWhere(TreeItem* parent, const std::vector<char>& doomed);
     void Relocate(TreeItem* item, TreeItem* newParent, Placement placement);
     void Renumber(TreeItem* parent, size_t from);
@@ -173,6 +181,10 @@ private:
 
     std::string rememberedPath_;
     TreeItem* rememberedParent_ = nullptr;
+    // Every parent resolved since the tree last changed shape, by the
+    // parent part of the location that named it.
+    std::unordered_map<std::string, TreeItem*> knownParents_;
+    std::string lookupKey_;
 
     int bulkDepth_ = 0;
     std::unordered_map<TreeItem*, std::unique_ptr<Pending>> pending_;

@@ -44,9 +44,8 @@ bool IsTopMapFilesFolder(const CatalogTree& tree, const TreeItem* t) {
 bool IsUnsaved(const CatalogTree& tree, const TreeItem* t, EntryKind& kind) {
     kind = EntryKind::Item;
     if (t->IsBuiltInSite()) return true;
-    const CEntry* e = t->Entry();
-    if (!e) return IsTopMapFilesFolder(tree, t);
-    kind = e->Kind();
+    if (!t->HasEntry()) return IsTopMapFilesFolder(tree, t);
+    kind = t->Kind();
     return kind == EntryKind::MapFile || kind == EntryKind::FtpDir || kind == EntryKind::FtpFile;
 }
 
@@ -129,16 +128,25 @@ std::string CatalogWriter::ContentsFileName(const TreeItem* folder) {
 
 void CatalogWriter::AppendItems(std::string& out, const std::vector<TreeItem*>& items) {
     CatalogTree& tree = catalog_.Tree();
+    // Siblings share their parent's path: build it once per parent, not
+    // once per item.
+    const TreeItem* pathParent = nullptr;
+    std::string parentPath, path;
     std::vector<TreeItem*> stack(items.rbegin(), items.rend());
     while (!stack.empty()) {
         TreeItem* t = stack.back();
         stack.pop_back();
         EntryKind kind;
         if (IsUnsaved(tree, t, kind)) continue;
-        CEntry* e = t->Entry();
         bool descend = true;
-        if (e) {
+        if (t->HasEntry()) {
+            if (t->Parent() != pathParent) {
+                pathParent = t->Parent();
+                parentPath = CatalogTree::ItemPath(pathParent);
+            }
+            path.assign(parentPath).append("/").append(t->Text());
             if (kind == EntryKind::Folder) {
+                CEntry* e = t->Entry();
                 descend = false;
                 if (WritesContents(t)) {
                     std::string file = ContentsFileName(t);
@@ -147,14 +155,15 @@ void CatalogWriter::AppendItems(std::string& out, const std::vector<TreeItem*>& 
                 } else {
                     AppendFolderLine(out, e->Location, e->DownloadDir, e->Address);
                 }
+            } else if (const PackedEntry& packed = t->Packed()) {
+                AppendItemLine(out, path, packed.Line(), packed.Verbatim());
             } else {
-                AppendItemLine(out, CatalogTree::ItemPath(t), *e, kind == EntryKind::FtpSite);
+                AppendItemLine(out, path, *t->Entry(), kind == EntryKind::FtpSite);
             }
             // Only merged files: sites and their directories keep their
             // listing state in the same field.
-            if (e->MapFileId >= 1 && e->MapFileId <= SourceTable::kLastMergedId)
-                indexLines_.push_back(std::to_string(e->MapFileId) + ":" +
-                                      CatalogTree::ItemPath(t));
+            if (int id = t->EntryMapFileId(); id >= 1 && id <= SourceTable::kLastMergedId)
+                indexLines_.push_back(std::to_string(id) + ":" + path);
         }
         if (descend)
             for (int i = t->ChildCount() - 1; i >= 0; --i) stack.push_back(t->Child(i));

@@ -11,12 +11,6 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-std::string_view TrimLeft(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && IsBlank(s[i])) ++i;
-    return s.substr(i);
-}
-
 int Number2(std::string_view s, size_t at) {
     if (at + 2 > s.size()) return -1;
     char a = s[at], b = s[at + 1];
@@ -26,19 +20,54 @@ int Number2(std::string_view s, size_t at) {
 
 // A field that must not contain a separator or a line end: a colon would
 // shift every later field on reading, a line end would split the line.
-void AppendField(std::string& out, const std::string& field, bool colonAllowed) {
+void AppendField(std::string& out, std::string_view field, bool colonAllowed) {
     size_t start = out.size();
     out += field;
-    for (size_t i = start; i < out.size(); ++i) {
-        char& c = out[i];
-        if (c == '\n' || c == '\r')
-            c = ' ';
-        else if (c == ':' && !colonAllowed)
-            c = ';';
+    // Through a plain pointer, without a branch per byte: the loop then runs
+    // on whole vectors. An allowed colon is tested as a second line end.
+    char* p = out.data() + start;
+    const char colon = colonAllowed ? '\n' : ':';
+    for (size_t i = 0; i < field.size(); ++i) {
+        char c = p[i];
+        p[i] = c == '\n' || c == '\r' ? ' ' : c == colon ? ';' : c;
     }
 }
 
+// `clean`: no field but the location can hold a separator or a line end.
+void AppendItemFields(std::string& out, std::string_view location, const ItemFields& f, bool isSite,
+                      bool clean) {
+    auto field = [&out, clean](std::string_view text, bool colonAllowed) {
+        if (clean)
+            out += text;
+        else
+            AppendField(out, text, colonAllowed);
+    };
+    AppendField(out, location, false);
+    out += ':';
+    field(f.Description, false);
+    out += ':';
+    bool free = f.Price.empty() && !isSite;
+    field(free ? std::string_view("0.00") : f.Price, false);
+    out += ':';
+    field(f.Address, false);
+    out += ':';
+    field(f.Path, false);
+    out += ':';
+    field(f.Date, false);
+    out += ':';
+    field(f.Size, false);
+    out += ':';
+    field(f.DownloadDir, true);
+    out += '\n';
+}
+
 }  // namespace
+
+std::string_view TrimLeadingBlanks(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && IsBlank(s[i])) ++i;
+    return s.substr(i);
+}
 
 std::string HeaderValue(std::string_view line, std::string_view key) {
     size_t pos = line.find(key);
@@ -84,7 +113,7 @@ std::string FormatHeader(const std::string& contentDateText) {
 
 LineKind ClassifyLine(std::string_view line) {
     if (!line.empty() && line[0] == '#') return LineKind::Skip;
-    std::string_view t = TrimLeft(line);
+    std::string_view t = TrimLeadingBlanks(line);
     if (t.empty()) return LineKind::Skip;
     if (t.substr(0, std::strlen(kFolderLinePrefix)) == kFolderLinePrefix) return LineKind::Folder;
     return LineKind::Item;
@@ -93,7 +122,7 @@ LineKind ClassifyLine(std::string_view line) {
 std::optional<CEntry> ParseDataLine(std::string_view line, const std::string& prefix) {
     LineKind kind = ClassifyLine(line);
     if (kind == LineKind::Skip) return std::nullopt;
-    std::string_view t = TrimLeft(line);
+    std::string_view t = TrimLeadingBlanks(line);
     CEntry e;
     if (kind == LineKind::Folder) {
         t.remove_prefix(std::strlen(kFolderLinePrefix));
@@ -111,25 +140,42 @@ std::optional<CEntry> ParseDataLine(std::string_view line, const std::string& pr
         e.Price = kNone;
         e.Path = kHeaderPath;
     } else {
-        std::string* fields[7] = {&e.Location, &e.Description, &e.Price, &e.Address,
-                                  &e.Path,     &e.Date,        &e.Size};
-        // Fields 1 to 7 each end at a colon; a field without one stays
-        // empty and the remaining text is the download directory.
-        for (std::string* f : fields) {
-            size_t c = t.find(':');
-            if (c == std::string_view::npos) break;
-            f->assign(t.substr(0, c));
-            t.remove_prefix(c + 1);
-        }
-        e.DownloadDir = t;
-        e.Location.insert(0, prefix);
+        ItemFields f = SplitItemLine(t);
+        e.Location.reserve(prefix.size() + f.Location.size());
+        e.Location = prefix;
+        e.Location += f.Location;
+        e.Description = f.Description;
+        e.Price = f.Price;
+        e.Address = f.Address;
+        e.Path = f.Path;
+        e.Date = f.Date;
+        e.Size = f.Size;
+        e.DownloadDir = f.DownloadDir;
     }
     e.Name = NameFromLocation(e.Location);
     return e;
 }
 
+ItemFields SplitItemLine(std::string_view t) {
+    ItemFields f;
+    std::string_view* fields[7] = {&f.Location, &f.Description, &f.Price, &f.Address,
+                                   &f.Path,     &f.Date,        &f.Size};
+    for (std::string_view* field : fields) {
+        size_t c = t.find(':');
+        if (c == std::string_view::npos) {
+            f.DownloadDir = t;
+            return f;
+        }
+        *field = t.substr(0, c);
+        t.remove_prefix(c + 1);
+    }
+    f.DownloadDir = t;
+    f.Complete = true;
+    return f;
+}
+
 int FieldCount(std::string_view line, LineKind kind) {
-    std::string_view t = TrimLeft(line);
+    std::string_view t = TrimLeadingBlanks(line);
     if (kind == LineKind::Folder) t.remove_prefix(std::strlen(kFolderLinePrefix));
     int colons = 0;
     for (char c : t)
@@ -149,24 +195,29 @@ void AppendFolderLine(std::string& out, const std::string& location, const std::
     out += '\n';
 }
 
-void AppendItemLine(std::string& out, const std::string& location, const CEntry& e, bool isSite) {
-    AppendField(out, location, false);
-    out += ':';
-    AppendField(out, e.Description, false);
-    out += ':';
-    bool free = e.Price.empty() && !isSite;
-    AppendField(out, free ? std::string("0.00") : e.Price, false);
-    out += ':';
-    AppendField(out, e.Address, false);
-    out += ':';
-    AppendField(out, e.Path, false);
-    out += ':';
-    AppendField(out, e.Date, false);
-    out += ':';
-    AppendField(out, e.Size, false);
-    out += ':';
-    AppendField(out, e.DownloadDir, true);
-    out += '\n';
+void AppendItemLine(std::string& out, std::string_view location, const CEntry& e, bool isSite) {
+    AppendItemFields(
+        out, location,
+        {e.Location, e.Description, e.Price, e.Address, e.Path, e.Date, e.Size, e.DownloadDir},
+        isSite, false);
+}
+
+bool IsVerbatimItemLine(std::string_view line, const ItemFields& fields) {
+    // Split at its colons and at line ends, a line's fields hold neither
+    // but for a carriage return inside.
+    return fields.Complete && !fields.Price.empty() && line.find('\r') == std::string_view::npos;
+}
+
+void AppendItemLine(std::string& out, std::string_view location, std::string_view line,
+                    bool verbatim) {
+    if (verbatim) {
+        AppendField(out, location, false);
+        out.append(line.substr(line.find(':')));
+        out += '\n';
+        return;
+    }
+    bool clean = line.find('\r') == std::string_view::npos;
+    AppendItemFields(out, location, SplitItemLine(line), false, clean);
 }
 
 }  // namespace catalog

@@ -38,6 +38,12 @@ std::string FormatHeader(const std::string& contentDateText);
 
 enum class LineKind { Skip, Folder, Item };
 
+// The eight fields of an item line, viewing the line's text.
+struct ItemFields {
+    std::string_view Location, Description, Price, Address, Path, Date, Size, DownloadDir;
+    bool Complete = false;  // every field ended at its colon
+};
+
 // What a line (without its line end) is: comments ("#" in the first
 // column) and blank lines are skipped.
 LineKind ClassifyLine(std::string_view line);
@@ -47,6 +53,14 @@ LineKind ClassifyLine(std::string_view line);
 // fields are empty.
 std::optional<CEntry> ParseDataLine(std::string_view line, const std::string& prefix);
 
+// Splits an item line whose leading blanks are removed: fields 1 to 7 each
+// end at a colon; a field without one stays empty and the remaining text is
+// the download directory.
+ItemFields SplitItemLine(std::string_view line);
+
+// The line without its leading blanks.
+std::string_view TrimLeadingBlanks(std::string_view line);
+
 // How many fields a line has (colon-separated, the eighth taking the rest).
 int FieldCount(std::string_view line, LineKind kind);
 
@@ -55,7 +69,14 @@ void AppendFolderLine(std::string& out, const std::string& location, const std::
                       const std::string& address);
 // The eight fields of an item at `location`, price "0.00" when empty
 // (except for a site, whose price field holds its scrambled password).
-void AppendItemLine(std::string& out, const std::string& location, const CEntry& entry,
-                    bool isSite);
+void AppendItemLine(std::string& out, std::string_view location, const CEntry& entry, bool isSite);
+// Whether an item line (leading blanks removed) is written back exactly as
+// read but for its location: every field present, none holding a line
+// end, a price given.
+bool IsVerbatimItemLine(std::string_view line, const ItemFields& fields);
+// The same as the CEntry form for an item still held as its line, leading
+// blanks removed (never a site); `verbatim` as IsVerbatimItemLine says.
+void AppendItemLine(std::string& out, std::string_view location, std::string_view line,
+                    bool verbatim);
 
 }  // namespace catalog

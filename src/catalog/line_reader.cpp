@@ -2,6 +2,7 @@
 #include "catalog/line_reader.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace catalog {
 namespace {
@@ -13,14 +14,22 @@ constexpr size_t kLargestChunk = size_t{1} << 20;
 
 bool LineReader::Fill() {
     if (eof_) return false;
-    buffer_.erase(0, start_);
-    start_ = 0;
-    size_t old = buffer_.size();
+    if (start_ > 0) {
+        std::memmove(buffer_.get(), buffer_.get() + start_, size_ - start_);
+        size_ -= start_;
+        start_ = 0;
+    }
     chunk_ = chunk_ == 0 ? kFirstChunk : std::min(chunk_ * 2, kLargestChunk);
-    buffer_.resize(old + chunk_);
-    in_.read(buffer_.data() + old, static_cast<std::streamsize>(chunk_));
+    if (size_ + chunk_ > capacity_) {
+        size_t capacity = std::max(size_ + chunk_, capacity_ * 2);
+        std::unique_ptr<char[]> bigger(new char[capacity]);
+        if (size_ > 0) std::memcpy(bigger.get(), buffer_.get(), size_);
+        buffer_ = std::move(bigger);
+        capacity_ = capacity;
+    }
+    in_.read(buffer_.get() + size_, static_cast<std::streamsize>(chunk_));
     size_t got = static_cast<size_t>(in_.gcount());
-    buffer_.resize(old + got);
+    size_ += got;
     if (got == 0) eof_ = true;
     return got > 0;
 }
@@ -28,42 +37,41 @@ bool LineReader::Fill() {
 bool LineReader::Next(std::string_view& line) {
     truncated_ = false;
     for (;;) {
-        size_t nl = buffer_.find('\n', start_);
-        if (nl != std::string::npos) {
+        size_t nl = Data().find('\n', start_);
+        if (nl != std::string_view::npos) {
             size_t len = nl - start_;
             consumed_ += static_cast<std::int64_t>(len + 1);
-            line = std::string_view(buffer_).substr(start_, len);
+            line = Data().substr(start_, len);
             start_ = nl + 1;
             break;
         }
-        if (buffer_.size() - start_ > kMaxLineLength) {
+        if (size_ - start_ > kMaxLineLength) {
             // Keep the first kMaxLineLength bytes, drop the rest of the line.
-            long_.assign(buffer_, start_, kMaxLineLength);
-            consumed_ += static_cast<std::int64_t>(buffer_.size() - start_);
-            buffer_.clear();
-            start_ = 0;
+            long_.assign(buffer_.get() + start_, kMaxLineLength);
+            consumed_ += static_cast<std::int64_t>(size_ - start_);
+            size_ = start_ = 0;
             for (;;) {
                 if (!Fill()) break;
-                size_t end = buffer_.find('\n');
-                if (end != std::string::npos) {
+                size_t end = Data().find('\n');
+                if (end != std::string_view::npos) {
                     consumed_ += static_cast<std::int64_t>(end + 1);
                     start_ = end + 1;
                     break;
                 }
-                consumed_ += static_cast<std::int64_t>(buffer_.size());
-                buffer_.clear();
+                consumed_ += static_cast<std::int64_t>(size_);
+                size_ = 0;
             }
             truncated_ = true;
             line = long_;
             break;
         }
         if (!Fill()) {
-            if (start_ >= buffer_.size()) return false;
+            if (start_ >= size_) return false;
             // A last line without its line end.
-            size_t len = buffer_.size() - start_;
+            size_t len = size_ - start_;
             consumed_ += static_cast<std::int64_t>(len);
-            line = std::string_view(buffer_).substr(start_, len);
-            start_ = buffer_.size();
+            line = Data().substr(start_, len);
+            start_ = size_;
             break;
         }
     }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <istream>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,8 +29,13 @@ public:
 private:
     bool Fill();
 
+    std::string_view Data() const { return {buffer_.get(), size_}; }
+
     std::istream& in_;
-    std::string buffer_;
+    // Raw storage: a string would clear every chunk before it is read into.
+    std::unique_ptr<char[]> buffer_;
+    size_t capacity_ = 0;
+    size_t size_ = 0;
     size_t start_ = 0;
     size_t chunk_ = 0;
     bool eof_ = false;

@@ -18,6 +18,12 @@ TreeItem::~TreeItem() {
     }
 }
 
+CEntry* TreeItem::Unpack() const {
+    entry_ = std::make_unique<CEntry>(packed_.Unpack());
+    packed_ = PackedEntry();
+    return entry_.get();
+}
+
 TreeItem* TreeItem::NextSibling() const {
     if (!parent_ || pendingMerge_) return nullptr;
     size_t next = static_cast<size_t>(row_) + 1;
@@ -30,7 +36,7 @@ bool TreeItem::IsWithin(const TreeItem* ancestor) const {
     return false;
 }
 
-int CompareTextNoCase(const std::string& a, const std::string& b) {
+int CompareTextNoCase(std::string_view a, std::string_view b) {
     size_t n = std::min(a.size(), b.size());
     size_t i = 0;
     // Sibling texts often share long prefixes ("archive 000123"): skip
@@ -48,6 +54,6 @@ int CompareTextNoCase(const std::string& a, const std::string& b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
-bool TextLess(const std::string& a, const std::string& b) { return CompareTextNoCase(a, b) < 0; }
+bool TextLess(std::string_view a, std::string_view b) { return CompareTextNoCase(a, b) < 0; }
 
 }  // namespace catalog

@@ -1,18 +1,20 @@
 // One node of the catalog tree: the text shown, its two image indexes, the
 // children in their display order and, for most nodes, the entry it carries.
 // Entry-less nodes are the folders that inserting by path creates ("All",
-// "FTP Sites", "MapFiles", ...). Nodes are only changed through CatalogTree,
-// which keeps the sibling order and tells its observer. A node's children
-// are in text order unless the node was given an order of its own (a
-// listing's, or items appended by the user).
+// "FTP Sites", "MapFiles", ...). Items read from data files carry their
+// entry packed (see PackedEntry) until Entry() is first asked for. Nodes are only changed through
+// CatalogTree, which keeps the sibling order and tells its observer. A node's children are in text
+// order unless the node was given an order of its own (a listing's, or items appended by the user).
 #pragma once
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalog/c_entry.h"
 #include "catalog/child_index.h"
+#include "catalog/packed_entry.h"
 
 namespace catalog {
 
@@ -38,10 +40,19 @@ public:
     int Image() const { return image_; }
     int SelectedImage() const { return selectedImage_; }
 
-    // Null for entry-less folders.
-    CEntry* Entry() { return entry_.get(); }
-    const CEntry* Entry() const { return entry_.get(); }
-    bool HasEntry() const { return entry_ != nullptr; }
+    // Null for entry-less folders. A packed entry is unpacked here, once.
+    CEntry* Entry() { return packed_ ? Unpack() : entry_.get(); }
+    const CEntry* Entry() const { return packed_ ? Unpack() : entry_.get(); }
+    bool HasEntry() const { return entry_ != nullptr || packed_; }
+    // What the entry is, without unpacking it. Needs HasEntry().
+    EntryKind Kind() const { return packed_ ? EntryKind::Item : entry_->Kind(); }
+    // The entry's MapFileId and Location, without unpacking it. Need HasEntry().
+    int EntryMapFileId() const { return packed_ ? packed_.MapFileId() : entry_->MapFileId; }
+    std::string_view EntryLocation() const {
+        return packed_ ? packed_.Location() : std::string_view(entry_->Location);
+    }
+    // The packed entry, if the entry was not unpacked yet (else empty).
+    const PackedEntry& Packed() const { return packed_; }
 
     // The parent; the tree's hidden top node for top-level items, null for
     // the hidden top node itself.
@@ -68,11 +79,14 @@ public:
 private:
     friend class CatalogTree;
     TreeItem() = default;
+    CEntry* Unpack() const;
 
     std::string text_;
     int image_ = kImageFolderClosed;
     int selectedImage_ = kImageFolderOpen;
-    std::unique_ptr<CEntry> entry_;
+    // At most one of the two is set; unpacking turns the first into the second.
+    mutable PackedEntry packed_;
+    mutable std::unique_ptr<CEntry> entry_;
     TreeItem* parent_ = nullptr;
     int row_ = 0;
     bool builtInSite_ = false;
@@ -85,7 +99,7 @@ private:
 };
 
 // Stable, case-insensitive order of sibling texts (ASCII letters folded).
-bool TextLess(const std::string& a, const std::string& b);
-int CompareTextNoCase(const std::string& a, const std::string& b);
+bool TextLess(std::string_view a, std::string_view b);
+int CompareTextNoCase(std::string_view a, std::string_view b);
 
 }  // namespace catalog

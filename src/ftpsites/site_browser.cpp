@@ -22,6 +22,7 @@
 #include "net/ftp_client.h"
 #include "net/listing_parser.h"
 #include "platform/prompt.h"
+#include "platform/qt/event_pump.h"
 #include "store/scramble.h"
 
 namespace ftpsites {
@@ -113,13 +114,17 @@ private:
 }  // namespace
 
 // One listing of one item: change to its directory, learn the site's
-// directory when connecting, list, resolve links. Collects the entries and
-// leaves the tree alone; the caller inserts them if the item survived.
+// directory when connecting, list, resolve links. Lines are parsed as the
+// listing arrives and the entries go into the tree in batches, with the
+// event loop served between them, so a directory of many thousand entries
+// never stalls the window. Links are resolved once the listing is in, as
+// the control connection is busy until then.
 class SiteBrowser::ListingRun {
 public:
-    ListingRun(CatalogTree& tree, TreeItem* item, TreeItem* site,
+    ListingRun(SiteBrowser& browser, TreeItem* item, TreeItem* site,
                std::shared_ptr<SiteSession::State> session)
-        : tree_(tree),
+        : browser_(browser),
+          tree_(browser.tree_),
           item_(item),
           site_(site),
           itemChain_(item),
@@ -141,56 +146,134 @@ public:
                     tree_.EntryChanged(site_);
                 }
             }
-            std::string text;
-            auto start = std::chrono::steady_clock::now();
-            if (!client_->List(text) || Gone()) return End();
-            auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-                std::chrono::steady_clock::now() - start);
+            std::size_t bytes = 0;
+            auto start = Clock::now();
+            lastBatch_ = start;
+            listing_ = true;
+            const bool listed = client_->List([this, &bytes](std::string_view block) {
+                bytes += block.size();
+                Feed(block);
+            });
+            listing_ = false;
+            auto elapsed =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+            if (!listed || Gone()) {
+                DropInserted();
+                return End();
+            }
+            if (!partial_.empty() && !skipping_) Parse(partial_);
             SiteSpeed::Record(
-                address_, text.size(),
+                address_, bytes,
                 std::max<std::int64_t>(1, static_cast<std::int64_t>(elapsed.count())));
-            Collect(text);
+            ResolveLinks();
         } catch (const CWinsockErr&) {
             error_ = TakeErrorText("--");
             if (Gone()) ended_ = true;
+            if (listing_) DropInserted();
         }
+        // After failed links too: whatever the listing brought is shown.
+        if (!ended_ && !Gone()) InsertBatch();
     }
 
     bool ItemAlive() const { return itemChain_.Alive(tree_); }
     bool SiteAlive() const { return siteChain_.Alive(tree_); }
-    // Closed, aborted or deleted meanwhile: nothing is to be shown.
+    // Closed, aborted or deleted meanwhile: nothing more is to be shown.
     bool Ended() const { return ended_; }
     const std::string& Error() const { return error_; }
-    std::vector<CEntry>& Entries() { return entries_; }
 
 private:
+    using Clock = std::chrono::steady_clock;
+    // How long parsed entries wait before they go into the tree: short
+    // enough for a 50 ms timer to keep its pace.
+    static constexpr auto kBatchInterval = std::chrono::milliseconds(20);
+
     void End() { ended_ = true; }
     bool Gone() const { return session_->closed || !ItemAlive() || !SiteAlive(); }
 
-    void Collect(const std::string& text) {
-        ListingParser parser;
-        std::vector<ListedLine> lines = parser.Parse(text);
-        entries_.reserve(lines.size());
-        for (const ListedLine& line : lines) {
-            bool isDirectory = line.kind == ListedKind::Directory;
-            if (line.kind == ListedKind::Link) {
-                std::string target;
-                try {
-                    if (!client_->List(target, line.linkTarget)) return End();
-                    isDirectory = parser.TargetListingIsDirectory(target, line.linkTarget);
-                } catch (const CFtpObjError&) {
-                    // The server would not list the target (a dangling link,
-                    // a target outside the site): show the link as a file
-                    // rather than end the whole listing.
-                    TakeErrorText("");
-                    isDirectory = false;
-                }
-                if (Gone()) return End();
+    // Splits a block of the listing into lines; a line cut by the block's
+    // end waits for the next one, and one longer than any listing line is
+    // dropped rather than held.
+    void Feed(std::string_view block) {
+        while (!block.empty()) {
+            size_t nl = block.find('\n');
+            std::string_view piece = block.substr(0, nl);
+            if (!skipping_ && partial_.size() + piece.size() > ListingParser::kMaxLineLength) {
+                skipping_ = true;
+                partial_.clear();
             }
-            entries_.push_back(MakeListedEntry(line, isDirectory, address_, parentPath_));
+            if (nl == std::string_view::npos) {
+                if (!skipping_) partial_.append(piece);
+                break;
+            }
+            if (!skipping_) {
+                if (partial_.empty()) {
+                    Parse(piece);
+                } else {
+                    partial_.append(piece);
+                    Parse(partial_);
+                    partial_.clear();
+                }
+            }
+            skipping_ = false;
+            block.remove_prefix(nl + 1);
+        }
+        if (Clock::now() - lastBatch_ >= kBatchInterval) {
+            if (!Gone()) InsertBatch();
+            lastBatch_ = Clock::now();
+            // A fast server keeps the data socket readable, so reading
+            // alone would never let the window in.
+            platform::ServePendingEvents();
         }
     }
 
+    void Parse(std::string_view line) {
+        ListedLine parsed;
+        if (!parser_.ParseLine(line, parsed)) return;
+        if (parsed.kind == ListedKind::Link)
+            links_.push_back(std::move(parsed));
+        else
+            batch_.push_back(MakeListedEntry(parsed, parsed.kind == ListedKind::Directory, address_,
+                                             parentPath_));
+    }
+
+    void ResolveLinks() {
+        for (const ListedLine& line : links_) {
+            std::string target;
+            bool isDirectory = false;
+            try {
+                if (!client_->List(target, line.linkTarget)) return End();
+                isDirectory = parser_.TargetListingIsDirectory(target, line.linkTarget);
+            } catch (const CFtpObjError&) {
+                // The server would not list the target (a dangling link,
+                // a target outside the site): show the link as a file
+                // rather than end the whole listing.
+                TakeErrorText("");
+            }
+            if (Gone()) return End();
+            batch_.push_back(MakeListedEntry(line, isDirectory, address_, parentPath_));
+        }
+    }
+
+    void InsertBatch() {
+        if (batch_.empty()) return;
+        browser_.Insert(item_, batch_);
+        inserted_ += batch_.size();
+        batch_.clear();
+    }
+
+    // A listing whose transfer failed shows nothing, as if it had come in
+    // one piece: the batches it inserted go again (they were appended last).
+    void DropInserted() {
+        listing_ = false;
+        batch_.clear();
+        if (inserted_ == 0 || !ItemAlive()) return;
+        size_t count = static_cast<size_t>(item_->ChildCount());
+        if (inserted_ <= count)
+            tree_.DeleteSubtree(item_->Child(static_cast<int>(count - inserted_)), false);
+        inserted_ = 0;
+    }
+
+    SiteBrowser& browser_;
     CatalogTree& tree_;
     TreeItem* item_;
     TreeItem* site_;
@@ -200,7 +283,14 @@ private:
     std::shared_ptr<FtpClient> client_;
     std::string address_;
     std::string parentPath_;
-    std::vector<CEntry> entries_;
+    ListingParser parser_;
+    std::string partial_;    // the start of a line cut by a block's end
+    bool skipping_ = false;  // within a line too long to keep
+    std::vector<ListedLine> links_;
+    std::vector<CEntry> batch_;
+    size_t inserted_ = 0;   // entries of this listing in the tree
+    bool listing_ = false;  // within the LIST transfer
+    Clock::time_point lastBatch_;
     std::string error_;
     bool ended_ = false;
 };
@@ -251,15 +341,14 @@ bool SiteBrowser::OpenSiteItem(TreeItem* item, bool connect) {
     }
 
     listed.Keep();
-    ListingRun run(tree_, item, site, session->Shared());
+    ListingRun run(*this, item, site, session->Shared());
     BusyMark busy(view_, item, site, *session->Shared());
     run.Run(path, connect);
     const bool itemAlive = run.ItemAlive();
     busy.End(itemAlive, run.SiteAlive());
     if (!itemAlive) return false;
 
-    if (!run.Ended()) Insert(item, run.Entries());
-    // After a failed listing too: whatever arrived is shown in order.
+    // The batches came in the listing's order; the children are shown in ours.
     tree_.SortChildren(item, ListedBefore);
     // A failed listing that left nothing would otherwise stay "listed" with
     // no children, where neither activation nor Refresh can reach it.
@@ -318,8 +407,9 @@ bool SiteBrowser::Connect(TreeItem* item) {
 
 void SiteBrowser::Insert(TreeItem* item, std::vector<CEntry>& entries) {
     // Appended in their listed order (directories first), so that sorting
-    // the children afterwards finds them in order and moves nothing. The
-    // indexes are sorted, not the entries, which are large to move.
+    // the children afterwards finds a listing that came in one batch in
+    // order and moves nothing. The indexes are sorted, not the entries,
+    // which are large to move.
     std::vector<size_t> order(entries.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::stable_sort(order.begin(), order.end(), [&entries](size_t a, size_t b) {

@@ -256,17 +256,16 @@ bool FtpClient::Port(FtpDataSocket& data) {
     return Command("PORT", text, {"200"}, "opening port");
 }
 
-bool FtpClient::Transfer(const char* verb, std::string& text, const std::string& path,
-                         const char* openContext, const char* endContext) {
+bool FtpClient::Transfer(const char* verb, const std::function<void(std::string_view)>& receive,
+                         const std::string& path, const char* openContext, const char* endContext) {
     if (IsClosed()) return false;
     auto data = std::make_unique<FtpDataSocket>(*this);
     if (!Port(*data)) return false;
     if (IsClosed()) return false;
     SendCommand(verb, path, openContext, !path.empty());
     if (!Expect({"125", "150"}, openContext)) return false;
-    text.clear();
-    Received r = ReceiveData(*this, *data, [&text](const char* p, int n) {
-        text.append(p, static_cast<std::size_t>(n));
+    Received r = ReceiveData(*this, *data, [&receive](const char* p, int n) {
+        receive(std::string_view(p, static_cast<std::size_t>(n)));
         return true;
     });
     if (r != Received::kEnd) return false;
@@ -274,12 +273,22 @@ bool FtpClient::Transfer(const char* verb, std::string& text, const std::string&
 }
 
 bool FtpClient::List(std::string& text, const std::string& path) {
-    return Transfer("LIST", text, path, "opening data connection for list", "transfering list");
+    text.clear();
+    return Transfer(
+        "LIST", [&text](std::string_view block) { text.append(block); }, path,
+        "opening data connection for list", "transfering list");
+}
+
+bool FtpClient::List(const std::function<void(std::string_view)>& receive,
+                     const std::string& path) {
+    return Transfer("LIST", receive, path, "opening data connection for list", "transfering list");
 }
 
 bool FtpClient::NameList(std::string& text, const std::string& path) {
-    return Transfer("NLST", text, path, "opening data connection for name list",
-                    "transfering name list");
+    text.clear();
+    return Transfer(
+        "NLST", [&text](std::string_view block) { text.append(block); }, path,
+        "opening data connection for name list", "transfering name list");
 }
 
 bool FtpClient::Get(const std::string& remote, const std::string& local, std::int64_t& bytes,

@@ -14,8 +14,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "net/client_socket.h"
@@ -56,6 +58,9 @@ public:
     // directory when path is empty, as the server sent it.
     bool List(std::string& text, const std::string& path = "");
     bool NameList(std::string& text, const std::string& path = "");
+    // The listing handed to `receive` block by block as it arrives, so that
+    // a long one can be parsed while the rest is still on its way.
+    bool List(const std::function<void(std::string_view)>& receive, const std::string& path = "");
     // Downloads remote to local (created or replaced once the server has
     // started sending), adding every block to bytes. ASCII turns CR LF into LF.
     bool Get(const std::string& remote, const std::string& local, std::int64_t& bytes, bool binary);
@@ -107,8 +112,8 @@ private:
                  std::string* replyText = nullptr);
     bool Command(const std::string& verb, std::initializer_list<const char*> codes,
                  const std::string& context, std::string* replyText = nullptr);
-    bool Transfer(const char* verb, std::string& text, const std::string& path,
-                  const char* openContext, const char* endContext);
+    bool Transfer(const char* verb, const std::function<void(std::string_view)>& receive,
+                  const std::string& path, const char* openContext, const char* endContext);
 
     FtpDataSocket* data_ = nullptr;
     std::string pending_;  // control input after the last line read

@@ -4,9 +4,11 @@
 // which run inside the listing's nested event loop exactly as a user's
 // clicks would.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QTimer>
+#include <algorithm>
 
 #include "browsing_fixture.h"
 #include "catalog/c_entry.h"
@@ -115,6 +117,34 @@ TEST_F(RealServerTest, DirectoriesAreListedOnceUntilRefreshed) {
     ASSERT_TRUE(browser_.Refresh(site_));
     EXPECT_EQ(Children(site_).back(), "f zzz.txt");
     EXPECT_FALSE(Child(site_, "pub")->HasChildren());
+    EXPECT_TRUE(prompt_.Shown().empty());
+}
+
+// A listing far larger than one block of the data connection arrives in
+// many pieces that cut lines anywhere (even between CR and LF) and goes
+// into the tree in several batches: every entry must arrive exactly once,
+// whole, and the children end up in the same order as a small listing's.
+TEST_F(RealServerTest, ALargeListingArrivesWholeWhateverItsBlocks) {
+    ASSERT_EQ(::mkdir(files_.File("big").c_str(), 0755), 0);
+    std::vector<std::string> expected;
+    for (int i = 0; i < 1000; ++i) {
+        // Names of many lengths, so line ends fall at every offset.
+        std::string name =
+            "entry " + std::to_string(i) + std::string(static_cast<size_t>(i % 97), 'n');
+        if (i % 10 == 0) {
+            ASSERT_EQ(::mkdir(files_.File("big/" + name).c_str(), 0755), 0) << name;
+            expected.push_back("d " + name);
+        } else {
+            files_.Write("big/" + name, "");
+            expected.push_back("f " + name);
+        }
+    }
+    std::sort(expected.begin(), expected.end());  // "d " before "f ", then by bytes
+    ASSERT_TRUE(browser_.OpenSite(site_));
+    TreeItem* big = Child(site_, "big");
+    ASSERT_NE(big, nullptr);
+    ASSERT_TRUE(browser_.ListDirectory(big));
+    EXPECT_EQ(Children(big), expected);
     EXPECT_TRUE(prompt_.Shown().empty());
 }
 
@@ -285,12 +315,14 @@ TEST_F(ScriptedServerTest, WhatAFailedListingBroughtIsShownInOrder) {
     ASSERT_TRUE(StartListingServer(script)) << listingServer_->Error();
     TreeItem* site = AddSite("Scripted", "anonymous", "me@example.org");
 
-    // The link's target never finishes listing: the listing fails there.
+    // The link's target never finishes listing: the listing fails there,
+    // after every other entry has arrived.
     setenv("AMBIT_NET_TIMEOUT", "1", 1);
     EXPECT_TRUE(browser_.OpenSite(site));
     ASSERT_EQ(prompt_.Messages().size(), 1u);
     EXPECT_NE(prompt_.Messages()[0].find("--"), std::string::npos) << prompt_.Messages()[0];
-    EXPECT_EQ(Children(site), (std::vector<std::string>{"d Z", "d a", "f A.txt", "f b.txt"}));
+    EXPECT_EQ(Children(site),
+              (std::vector<std::string>{"d Z", "d a", "d never", "f A.txt", "f b.txt"}));
     EXPECT_EQ(StateOf(*site->Entry()), ListingState::Listed);
     EXPECT_EQ(site->Entry()->Date, "OUTSITE");
     ASSERT_EQ(view_.expanded.size(), 1u);

@@ -1,0 +1,181 @@
+// Items read from data files stay packed as their lines until asked for.
+// Nothing may tell a packed item from an unpacked one: the entry it unpacks
+// to, the bytes a save writes, removal by map-file id or location, and the
+// skipping of entries a folder already holds.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "catalog/catalog.h"
+#include "catalog/data_file_format.h"
+#include "catalog_test_util.h"
+#include "platform/prompt.h"
+#include "scripted_prompt.h"
+#include "temp_dir.h"
+
+namespace catalog {
+namespace {
+
+using catalogtest::Dump;
+using catalogtest::kHeader;
+
+struct Fixture {
+    testsupport::TempDir dir;
+    platform::ScriptedPrompt prompt;
+    platform::ScopedPrompt scoped{&prompt};
+
+    std::unique_ptr<Catalog> Read(const std::string& lines, const std::string& prefix = "",
+                                  int id = 0) {
+        auto c = std::make_unique<Catalog>(dir.Path());
+        c->InsertRootItems("map.invalid", "PW");
+        std::istringstream in{std::string(kHeader) + lines};
+        EXPECT_TRUE(c->ReadDataFile(in, prefix, id));
+        return c;
+    }
+    // Every item of the tree, depth first.
+    static std::vector<TreeItem*> Items(Catalog& c) {
+        std::vector<TreeItem*> items, stack{c.Tree().Top()};
+        while (!stack.empty()) {
+            TreeItem* t = stack.back();
+            stack.pop_back();
+            if (t->HasEntry() && t->Kind() == EntryKind::Item) items.push_back(t);
+            for (int i = 0; i < t->ChildCount(); ++i) stack.push_back(t->Child(i));
+        }
+        return items;
+    }
+    std::string Saved(Catalog& c) {
+        c.SetChanged();
+        EXPECT_TRUE(c.SaveCatalog());
+        return dir.Read("ambit.amb");
+    }
+};
+
+void ExpectSameEntry(const CEntry& got, const CEntry& want, const std::string& line) {
+    EXPECT_EQ(got.Name, want.Name) << line;
+    EXPECT_EQ(got.Location, want.Location) << line;
+    EXPECT_EQ(got.Description, want.Description) << line;
+    EXPECT_EQ(got.Price, want.Price) << line;
+    EXPECT_EQ(got.Address, want.Address) << line;
+    EXPECT_EQ(got.Path, want.Path) << line;
+    EXPECT_EQ(got.Date, want.Date) << line;
+    EXPECT_EQ(got.Size, want.Size) << line;
+    EXPECT_EQ(got.DownloadDir, want.DownloadDir) << line;
+    EXPECT_EQ(got.MapFileId, want.MapFileId) << line;
+}
+
+struct LineCase {
+    const char* line;
+    const char* prefix;
+    const char* saved;  // the item line a save writes, without its line end
+};
+
+// Lines whose fields need mending on save or are cut short, with and
+// without a prefix (which may hold a colon of its own).
+const LineCase kLines[] = {
+    {"/All/T/a b:Desc:1.50:ftp.h:/p/a.zip:07/01/96:100:[default]", "",
+     "/All/T/a b:Desc:1.50:ftp.h:/p/a.zip:07/01/96:100:[default]"},
+    {"/All/T/free:d::h:/p:::[default]", "", "/All/T/free:d:0.00:h:/p:::[default]"},
+    {"/All/T/cr:de\rsc::h\r:/p:::x\ry", "", "/All/T/cr:de sc:0.00:h :/p:::x y"},
+    {"/All/T/dl:d::h:/p:::C:\\dl:x", "", "/All/T/dl:d:0.00:h:/p:::C:\\dl:x"},
+    {"/All/T/short:only two", "", "/All/T/short::0.00:::::only two"},
+    {"  \t/All/T/lead:d:::::: ", "", "/All/T/lead:d:0.00::::: "},
+    {"/y:d::::::", "/All/Re: x", "/All/Re; x/y:d:0.00:::::"},
+    {"Tools/z:d::::::", "/All/MapFiles", "/All/MapFilesTools/z:d:0.00:::::"},
+};
+
+TEST(PackedEntry, UnpacksAndSavesAsTheLineParsedIntoAnEntry) {
+    for (const LineCase& c : kLines) {
+        Fixture f;
+        auto packed = f.Read(std::string(c.line) + "\n", c.prefix, 7);
+        std::vector<TreeItem*> items = Fixture::Items(*packed);
+        ASSERT_EQ(items.size(), 1u) << c.line;
+        ASSERT_TRUE(items[0]->Packed()) << c.line << ": read lines stay packed";
+        EXPECT_EQ(items[0]->EntryMapFileId(), 7) << c.line;
+        std::string savedPacked = f.Saved(*packed);
+        EXPECT_NE(savedPacked.find(std::string("\n") + c.saved + "\n"), std::string::npos)
+            << c.line << "\n"
+            << savedPacked;
+
+        auto unpacked = f.Read(std::string(c.line) + "\n", c.prefix, 7);
+        TreeItem* item = Fixture::Items(*unpacked)[0];
+        const CEntry* e = item->Entry();
+        ASSERT_NE(e, nullptr);
+        EXPECT_FALSE(item->Packed()) << c.line << ": unpacked once, then the entry is kept";
+        EXPECT_EQ(item->Entry(), e);
+        CEntry want = *ParseDataLine(c.line, c.prefix);
+        want.MapFileId = 7;
+        ExpectSameEntry(*e, want, c.line);
+        EXPECT_EQ(item->Text(), want.Name) << c.line;
+        EXPECT_EQ(f.Saved(*unpacked), savedPacked) << c.line;
+    }
+}
+
+// Removal by the current id walks the tree; removal by an older id uses the
+// locations in the index. Both must find packed and unpacked entries.
+TEST(PackedEntry, MergedEntriesAreRemovedWhetherPackedOrNot) {
+    struct Case {
+        bool unpack;
+        int removed;  // 5 is the current id, 3 an older one
+    };
+    for (Case c : {Case{false, 5}, Case{false, 3}, Case{true, 5}, Case{true, 3}}) {
+        Fixture f;
+        auto cat = f.Read("/All/Own/a:d:::::: \n");
+        std::istringstream three{std::string(kHeader) + "/All/Own/m3:d:::::: \n"};
+        cat->ReadDataFile(three, "", 3);
+        std::istringstream five{std::string(kHeader) + "/All/Own/m5:d:::::: \n"};
+        cat->ReadDataFile(five, "", 5);
+        f.Saved(*cat);  // writes the index the removal of id 3 reads
+        if (c.unpack)
+            for (TreeItem* t : Fixture::Items(*cat)) t->Entry();
+        ASSERT_TRUE(cat->RemoveMergedEntries(c.removed));
+        std::string gone = "m" + std::to_string(c.removed);
+        std::string kept = c.removed == 5 ? "m3" : "m5";
+        TreeItem* own = cat->Tree().FindChild(cat->Tree().RootItem(), "Own");
+        EXPECT_EQ(cat->Tree().FindChild(own, gone), nullptr) << c.unpack << " " << c.removed;
+        EXPECT_NE(cat->Tree().FindChild(own, kept), nullptr) << c.unpack << " " << c.removed;
+        EXPECT_NE(cat->Tree().FindChild(own, "a"), nullptr);
+    }
+}
+
+// A folder's contents file read into a folder that holds some of its
+// entries already: equal entries are skipped, a same-named different one
+// is not, whether the entries there are packed or unpacked.
+TEST(PackedEntry, FolderContentsSkipEntriesTheFolderHolds) {
+    for (bool unpack : {false, true}) {
+        Fixture f;
+        f.dir.Write("Tools.amb", std::string(kHeader) +
+                                     "/All/Tools/zip:Packer:0.00:h:/z.zip:::[default]\n"
+                                     "/All/Tools/tar:Archiver:0.00:h:/t.tar:::[default]\n"
+                                     "/All/Tools/new:New:0.00:h:/n:::[default]\n");
+        auto cat = f.Read(
+            "CNAME=/All/Tools:Tools.amb:h\n"
+            "/All/Tools/zip:Packer:0.00:h:/z.zip:::[default]\n"
+            "/All/Tools/tar:Other archiver:0.00:h:/t.tar:::[default]\n");
+        if (unpack)
+            for (TreeItem* t : Fixture::Items(*cat)) t->Entry();
+        TreeItem* tools = cat->Tree().FindChild(cat->Tree().RootItem(), "Tools");
+        ASSERT_TRUE(cat->LoadFolderContents(tools));
+        EXPECT_EQ(Dump(tools),
+                  "new @/All/Tools/new\ntar @/All/Tools/tar\ntar @/All/Tools/tar\n"
+                  "zip @/All/Tools/zip\n")
+            << unpack;
+    }
+}
+
+TEST(PackedEntry, ReplacingAPackedEntryHandsBackTheWholeEntry) {
+    Fixture f;
+    auto cat = f.Read("/All/T/a:Desc:2.00:h:/p:01/02/97:9:dir\n", "", 4);
+    TreeItem* item = Fixture::Items(*cat)[0];
+    auto fresh = std::make_unique<CEntry>();
+    fresh->Name = "a";
+    fresh->Location = "/All/T/a";
+    std::unique_ptr<CEntry> old = cat->Tree().ReplaceEntry(item, std::move(fresh));
+    ASSERT_NE(old, nullptr);
+    EXPECT_EQ(old->Description, "Desc");
+    EXPECT_EQ(old->MapFileId, 4);
+    EXPECT_FALSE(item->Packed());
+    EXPECT_EQ(item->Entry()->Description, "");
+}
+
+}  // namespace
+}  // namespace catalog
