@@ -7,6 +7,7 @@
 #include "catalog/command_rules.h"
 #include "catalog/tree_item.h"
 #include "ftpsites/site_browser.h"
+#include "ui/catalog_editor.h"
 #include "ui/catalog_model.h"
 #include "ui/ftp_data_fetcher.h"
 #include "ui/options_dialog.h"
@@ -77,6 +78,29 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     Catalog().SetProgress(progress_);
     Catalog().SetActivationHandler(this);
     sites_ = std::make_unique<ftpsites::SiteBrowser>(Catalog().Tree(), this);
+
+    editor_ = new CatalogEditor(*session_, this);
+    CatalogEditor::Hooks hooks;
+    hooks.selected = [this] { return SelectedItem(); };
+    hooks.select = [this](catalog::TreeItem* item) { SelectItem(item); };
+    hooks.openSite = [this](catalog::TreeItem* item) {
+        if (sites_->OpenSiteItem(item, true)) ExpandItem(item);
+    };
+    hooks.closeSite = [this](catalog::TreeItem* item) { sites_->CloseSite(item); };
+    hooks.fetchFirstDataFile = [this] { FetchFirstDataFile(); };
+    editor_->SetHooks(std::move(hooks));
+    connect(editor_, &CatalogEditor::Edited, this, &CClientView::SelectionChanged);
+    model_->SetDropHandler([this](catalog::TreeItem* dragged, catalog::TreeItem* target) {
+        return editor_->Drop(dragged, target);
+    });
+    // Items are dropped onto items, never between them: where an item goes
+    // is decided by the item it is dropped on.
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
+    setDragDropOverwriteMode(true);
 }
 
 CClientView::~CClientView() {
@@ -87,6 +111,9 @@ CClientView::~CClientView() {
     setModel(nullptr);
     delete model_;
     model_ = nullptr;
+    // Its undo steps hold items taken out of the tree the session owns.
+    delete editor_;
+    editor_ = nullptr;
 }
 
 void CClientView::InitialUpdate() {
@@ -130,6 +157,14 @@ void CClientView::InstallHandlers(CommandTable& commands) {
     commands.SetHandler(Effect::DownloadCatalogItem, [this] { DownloadCatalogItem(); });
     commands.SetHandler(Effect::FetchFirstDataFile, [this] { FetchFirstDataFile(); });
     commands.SetHandler(Effect::Activate, [this] { ActivateItem(kEnterRequest); });
+    commands.SetHandler(Effect::NewFolder, [this] { editor_->NewFolder(); });
+    commands.SetHandler(Effect::AddItem, [this] { editor_->AddItem(); });
+    commands.SetHandler(Effect::AddChooser, [this] { editor_->ChooseAdd(); });
+    commands.SetHandler(Effect::EditItem, [this] { editor_->Edit(); });
+    commands.SetHandler(Effect::DeleteItem, [this] { editor_->Delete(); });
+    commands.SetHandler(Effect::NewFtpSite, [this] { editor_->AddFtpSite(); });
+    commands.SetHandler(Effect::Undo, [this] { editor_->Undo(); });
+    commands.SetHandler(Effect::Redo, [this] { editor_->Redo(); });
     commands.SetHandler(Effect::OpenSite, [this] {
         if (catalog::TreeItem* item = SelectedItem()) sites_->OpenSite(item);
     });
@@ -281,6 +316,8 @@ void CClientView::FetchFirstDataFile() {
     emit SelectionChanged();
 }
 
-void CClientView::Save() { Catalog().SaveCatalog(); }
+void CClientView::Save() {
+    if (Catalog().SaveCatalog()) editor_->Saved();
+}
 
 }  // namespace ui

@@ -21,6 +21,7 @@ class SiteBrowser;
 
 namespace ui {
 
+class CatalogEditor;
 class CatalogModel;
 class FtpDataFetcher;
 class ReadProgressDialog;
@@ -40,6 +41,8 @@ public:
     CatalogSession& Session() { return *session_; }
     catalog::Catalog& Catalog() { return session_->Catalog(); }
     CatalogModel* Model() const { return model_; }
+    // New folders, items and sites, edits, deletes and drops, with undo.
+    CatalogEditor& Editor() const { return *editor_; }
     ReadProgressDialog* Progress() const { return progress_; }
 
     // Start-up: the root items, settings, the catalog, the Options dialog
@@ -116,6 +119,7 @@ private:
     FtpDataFetcher* fetcher_;  // owned by the session
     int listings_ = 0;
     CatalogModel* model_;
+    CatalogEditor* editor_;
     ReadProgressDialog* progress_;
     CommandTable* commands_ = nullptr;
 };
