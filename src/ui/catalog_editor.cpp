@@ -270,7 +270,8 @@ void CatalogEditor::Delete() {
     TreeItem* item = Selected();
     if (!catalog::IsCommandEnabled(CatalogCommand::Delete, item)) return;
     if (session_.Settings().deleteConfirmation != 0) {
-        const std::string question = "Are you sure you want to delete " + item->Text() + "?";
+        std::string question = "Are you sure you want to delete %s?";
+        question.replace(question.find("%s"), 2, item->Text());
         if (!platform::CurrentPrompt().AskYesNo(question)) return;
         // The question's event loop may have served a listing.
         if (Selected() != item) return;

@@ -55,7 +55,11 @@ void ItemConfigDialog::accept() {
     if (!CheckPassed(e.Name.empty() ? "You forgot to enter a name." : "", name_)) return;
     if (!CheckPassed(e.Address.empty() ? "You forgot to enter an address." : "", address_)) return;
     if (!CheckPassed(e.Path.empty() ? "You forgot to enter a path." : "", path_)) return;
-    if (!CheckPassed(catalog::ColonProblem({{e.Description, "description"}}), description_)) return;
+    if (!CheckPassed(e.Description.find(':') == std::string::npos
+                         ? ""
+                         : "Please do not use colons in the description.",
+                     description_))
+        return;
     // The download directory is the line's last field and may hold colons.
     const std::pair<const catalog::StoredField, QWidget*> others[] = {
         {{e.Name, "name"}, name_},    {{e.Address, "address"}, address_}, {{e.Path, "path"}, path_},

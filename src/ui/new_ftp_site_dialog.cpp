@@ -30,7 +30,7 @@ NewFtpSiteDialog::NewFtpSiteDialog(const SiteFields& fields, bool rewriteAddress
     password_->setMaxLength(static_cast<int>(store::kMaxScrambleText));
     if (rewriteAddress) {
         connect(name_, &QLineEdit::textChanged, this, [this](const QString& name) {
-            address_->setText(QStringLiteral("ftp.%1.com").arg(name));
+            address_->setText(QStringLiteral("ftp.%s.com").replace(QStringLiteral("%s"), name));
         });
     }
 
