@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 
 namespace catalog {
 
@@ -57,6 +58,19 @@ public:
     bool IsFtpFile() const { return Kind() == EntryKind::FtpFile; }
     // Empty or "0.00": the item can be downloaded without buying it.
     bool IsFree() const;
+
+    // Every field the catalog stores, in one place: copying and comparing go
+    // through it, so a field added here is never left out of either.
+    auto Fields() {
+        return std::tie(Name, Description, Address, Path, DownloadDir, Location, Price, Size, Date,
+                        MapFileId);
+    }
+    auto Fields() const {
+        return std::tie(Name, Description, Address, Path, DownloadDir, Location, Price, Size, Date,
+                        MapFileId);
+    }
+    // Same stored fields; the site connection is not compared.
+    bool SameFields(const CEntry& other) const { return Fields() == other.Fields(); }
 
     std::string Name;
     std::string Description;

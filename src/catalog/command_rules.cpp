@@ -53,19 +53,20 @@ bool IsCommandEnabled(CatalogCommand command, const TreeItem* selected) {
         case CatalogCommand::AddServer:
         case CatalogCommand::FetchMapFile:
         case CatalogCommand::NewFtpSite:
+        case CatalogCommand::Always:
             return true;
     }
     return false;
 }
 
-int SelectedKind(const TreeItem* selected) {
+SelectionKind SelectedKind(const TreeItem* selected) {
     const CEntry* e = selected ? selected->Entry() : nullptr;
-    if (!e) return 0;
-    if (e->Path == kFtpFilePath) return 1;
-    if (e->Path == kFtpDirPath) return 3;
-    if (e->Description == kFtpSiteDescription) return 4;
-    if (e->Description == kMapFileDescription) return 2;
-    return 0;
+    if (!e) return SelectionKind::CatalogItem;
+    if (e->Path == kFtpFilePath) return SelectionKind::SiteFile;
+    if (e->Path == kFtpDirPath) return SelectionKind::SiteDirectory;
+    if (e->Description == kFtpSiteDescription) return SelectionKind::Site;
+    if (e->Description == kMapFileDescription) return SelectionKind::MapFile;
+    return SelectionKind::CatalogItem;
 }
 
 }  // namespace catalog

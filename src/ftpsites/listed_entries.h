@@ -7,22 +7,37 @@
 #include <string>
 
 #include "catalog/c_entry.h"
-#include "ftpsites/listing_parser.h"
+#include "net/listing_parser.h"
 
 namespace ftpsites {
 
-// Listing state of a site or directory, kept in the entry's MapFileId.
-inline constexpr int kStateUnlisted = 0;        // never listed, or the last connect failed
-inline constexpr int kStateListed = 22000;      // listed (or being listed): opening only expands
-inline constexpr int kStateRefreshing = 22223;  // children removed, to be listed again
-inline constexpr int kStateClosed = 1100;       // the site was closed
+using net::ListedKind;
+using net::ListedLine;
+using net::ListingParser;
 
-// The site's listing word in its Date while a listing runs, and otherwise.
+// Listing state of a site or directory. It lives in the entry's MapFileId,
+// which entries of live sites have no other use for.
+enum class ListingState : int {
+    Unlisted = 0,        // never listed, or the last connect failed
+    Listed = 22000,      // listed (or being listed): opening only expands
+    Refreshing = 22223,  // children removed, to be listed again
+    Closed = 1100,       // the site was closed
+};
+
+inline ListingState StateOf(const catalog::CEntry& entry) {
+    return static_cast<ListingState>(entry.MapFileId);
+}
+inline void SetState(catalog::CEntry& entry, ListingState state) {
+    entry.MapFileId = static_cast<int>(state);
+}
+
+// A site's Date holds "INSITE" while one of its listings runs, and
+// "OUTSITE" otherwise.
 inline constexpr const char* kInSite = "INSITE";
 inline constexpr const char* kOutSite = "OUTSITE";
-
-// Image shown on an item while its listing runs.
-inline constexpr int kImageBusy = 4;
+inline void MarkSiteListing(catalog::CEntry& site, bool running) {
+    site.Date = running ? kInSite : kOutSite;
+}
 
 // The entry for one listed line below the item at `parentPath` (its tree
 // path); `isDirectory` is decided by the caller for links.

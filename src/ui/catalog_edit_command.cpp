@@ -63,19 +63,16 @@ void CatalogEditCommand::PutBack() {
 
 void CatalogEditCommand::Apply(const ItemState& state) {
     if (catalog::CEntry* e = item_->Entry(); e && state.hasEntry) {
-        const catalog::CEntry& f = state.fields;
+        // An open site keeps its listing state in these; no dialog edits
+        // them, so they stay as they are now.
         const bool site = e->IsFtpSite();
-        e->Name = f.Name;
-        e->Description = f.Description;
-        e->Address = f.Address;
-        e->Path = f.Path;
-        e->DownloadDir = f.DownloadDir;
-        e->Location = f.Location;
-        e->Price = f.Price;
-        // An open site keeps its listing state in these; no dialog edits them.
-        if (!site) {
-            e->Size = f.Size;
-            e->Date = f.Date;
+        const std::string size = e->Size, date = e->Date;
+        const int listing = e->MapFileId;
+        *e = state.fields;
+        e->MapFileId = listing;
+        if (site) {
+            e->Size = size;
+            e->Date = date;
         }
         tree_.EntryChanged(item_);
     }

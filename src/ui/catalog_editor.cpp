@@ -8,10 +8,10 @@
 #include "catalog/edit_rules.h"
 #include "ftpsites/site_paths.h"
 #include "platform/prompt.h"
+#include "session/catalog_session.h"
 #include "store/scramble.h"
 #include "ui/add_item_chooser.h"
 #include "ui/catalog_edit_command.h"
-#include "ui/catalog_session.h"
 #include "ui/folder_name_dialog.h"
 #include "ui/item_config_dialog.h"
 #include "ui/server_config_dialog.h"
@@ -22,7 +22,7 @@ using catalog::CatalogCommand;
 using catalog::CEntry;
 using catalog::TreeItem;
 
-CatalogEditor::CatalogEditor(CatalogSession& session, QWidget* dialogParent)
+CatalogEditor::CatalogEditor(session::CatalogSession& session, QWidget* dialogParent)
     : QObject(dialogParent), session_(session), dialogParent_(dialogParent) {
     seenRevision_ = Catalog().Tree().Revision();
     seenDestructions_ = Catalog().Tree().Destructions();

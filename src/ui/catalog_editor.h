@@ -23,11 +23,13 @@ namespace catalog {
 class Catalog;
 class TreeItem;
 }  // namespace catalog
+namespace session {
+class CatalogSession;
+}  // namespace session
 
 namespace ui {
 
 class CatalogEditCommand;
-class CatalogSession;
 
 class CatalogEditor : public QObject {
     Q_OBJECT
@@ -42,7 +44,7 @@ public:
     };
 
     // Dialogs open over `dialogParent`.
-    CatalogEditor(CatalogSession& session, QWidget* dialogParent);
+    CatalogEditor(session::CatalogSession& session, QWidget* dialogParent);
     ~CatalogEditor() override;
 
     void SetHooks(Hooks hooks) { hooks_ = std::move(hooks); }
@@ -91,7 +93,7 @@ private:
     void EditFolderEntry(catalog::TreeItem* item);
     void DropSiteFile(catalog::TreeItem* file, catalog::TreeItem* parent);
 
-    CatalogSession& session_;
+    session::CatalogSession& session_;
     QWidget* dialogParent_;
     Hooks hooks_;
     QUndoStack stack_;

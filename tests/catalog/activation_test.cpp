@@ -208,13 +208,13 @@ TEST(EnableRules, FollowTheSelectedItem) {
         for (TreeItem* t : r.disabled)
             EXPECT_FALSE(IsCommandEnabled(r.command, t)) << (t ? t->Text() : "nothing");
     }
-    EXPECT_EQ(SelectedKind(file), 1);
-    EXPECT_EQ(SelectedKind(map), 2);
-    EXPECT_EQ(SelectedKind(dir), 3);
-    EXPECT_EQ(SelectedKind(openSite), 4);
-    EXPECT_EQ(SelectedKind(free), 0);
-    EXPECT_EQ(SelectedKind(plain), 0);
-    EXPECT_EQ(SelectedKind(none), 0);
+    EXPECT_EQ(SelectedKind(file), SelectionKind::SiteFile);
+    EXPECT_EQ(SelectedKind(map), SelectionKind::MapFile);
+    EXPECT_EQ(SelectedKind(dir), SelectionKind::SiteDirectory);
+    EXPECT_EQ(SelectedKind(openSite), SelectionKind::Site);
+    EXPECT_EQ(SelectedKind(free), SelectionKind::CatalogItem);
+    EXPECT_EQ(SelectedKind(plain), SelectionKind::CatalogItem);
+    EXPECT_EQ(SelectedKind(none), SelectionKind::CatalogItem);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 
 #include "net/client_socket.h"
 #include "net/listen_socket.h"
-#include "platform/qt/notify_window.h"
+#include "platform/qt/network_events.h"
 
 namespace {
 
@@ -190,8 +190,8 @@ TEST(AsyncSocket, SilentPeerTimesOutAndTheWaitCostsNoProcessorTime) {
 }
 
 TEST(AsyncSocket, ClosedSocketsLeaveNoHandlersOrWatchesBehind) {
-    auto* window = platform::NotifyWindow::Instance();
-    size_t watched = window->WatchedSockets();
+    auto* events = platform::NetworkEvents::Instance();
+    size_t watched = events->WatchedSockets();
     {
         Pair p;
         p.client.WriteString("x");
@@ -202,7 +202,7 @@ TEST(AsyncSocket, ClosedSocketsLeaveNoHandlersOrWatchesBehind) {
         EXPECT_EQ(WinsockUser::HandlerCount(), 2);
     }
     EXPECT_EQ(WinsockUser::HandlerCount(), 0);
-    EXPECT_EQ(window->WatchedSockets(), watched);
+    EXPECT_EQ(events->WatchedSockets(), watched);
 }
 
 // The kernel hands a closed socket's number to the next socket at once; the

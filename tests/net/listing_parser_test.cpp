@@ -1,12 +1,12 @@
 // Real listing lines of several server types, with the entry each must give,
 // and hostile input that must give nothing or something harmless.
-#include "ftpsites/listing_parser.h"
+#include "net/listing_parser.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace ftpsites {
+namespace net {
 namespace {
 
 struct LineCase {
@@ -130,4 +130,4 @@ TEST(ListingParser, LinkTargetKindFromItsListing) {
 }
 
 }  // namespace
-}  // namespace ftpsites
+}  // namespace net
