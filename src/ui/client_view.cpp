@@ -1,6 +1,8 @@
 #include "ui/client_view.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "catalog/catalog_tree.h"
@@ -10,6 +12,7 @@
 #include "session/ftp_data_fetcher.h"
 #include "ui/catalog_editor.h"
 #include "ui/catalog_model.h"
+#include "ui/command_ids.h"
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
 
@@ -219,6 +222,16 @@ void CClientView::AbortNetwork() {
 
 void CClientView::NotYet(const char* what) {
     emit Note(QString::fromUtf8(what) + QStringLiteral(" is not available in this version."));
+}
+
+void CClientView::keyPressEvent(QKeyEvent* event) {
+    // A tree view takes F2 for editing a row in place; here it is the
+    // window's Edit command, which opens the dialog for the selected item.
+    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier && commands_) {
+        commands_->Action(cmd::kEditMenu)->trigger();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void CClientView::mousePressEvent(QMouseEvent* event) {

@@ -60,7 +60,7 @@ std::vector<CommandDef> BuildDefs() {
         {cmd::kAddTool, "", kAddPrompt, "Add", E::AddChooser, R::Add, {}, I::Add},
         {cmd::kAddPopup, "&Add", kAddPrompt, "", E::AddChooser, R::Add, {}},
         {cmd::kAddKey, "", kAddPrompt, "", E::AddChooser, R::Add, {K(Qt::CTRL | Qt::Key_N)}},
-        {cmd::kEditMenu, "&Edit ", kEditPrompt, "", E::EditItem, R::Edit, {K(Qt::Key_F2)}},
+        {cmd::kEditMenu, "&Edit ", kEditPrompt, "", E::EditItem, R::Edit, {}},
         {cmd::kEditTool, "", kEditPrompt, "Edit", E::EditItem, R::Edit, {}, I::Edit},
         {cmd::kEditPopup, "&Edit", kEditPrompt, "", E::EditItem, R::Edit, {}},
         {cmd::kDeleteMenu, "De&lete", kDeletePrompt, "", E::DeleteItem, R::Delete, {}},

@@ -204,6 +204,18 @@ TEST_F(TreeEditingTest, NewFolderAndAddCheckTheirFieldsAndPlaceWhatTheyMake) {
 TEST_F(TreeEditingTest, EditsByKindAndTheChangedFlagTheyLeave) {
     Start();
     ASSERT_FALSE(Cat().Changed());
+    // F2 edits the selection, Insert adds an item.
+    Select("/All/Tools");
+    View()->setFocus();
+    for (auto [key, caption] : {std::pair{Qt::Key_F2, "Change Folder Name"},
+                                std::pair{Qt::Key_Insert, "Item Configuration"}}) {
+        auto shown = uitest::WhenModal([caption](QWidget* w) {
+            EXPECT_EQ(w->windowTitle().toStdString(), caption);
+            qobject_cast<QDialog*>(w)->reject();
+        });
+        QTest::keyClick(View(), key);
+        QTRY_VERIFY_WITH_TIMEOUT(*shown, 5000);
+    }
     // A plain folder's new name reaches the stored locations below it; the
     // catalog does not count as changed.
     Select("/All/Tools");
