@@ -1,11 +1,11 @@
 # make run   - install what is missing, build, start ambit against the demo map server
-# make test  - install what is missing, build, run every test, then again with sanitizers
+# make test  - install what is missing, check the formatting, build, run every test, then again with sanitizers
 # make bench - build optimised and run the benchmarks under bench/
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build build-asan test test-plain test-asan run bench format clean
+.PHONY: all deps build build-asan test test-plain test-asan run bench format format-check clean
 
 all: build
 
@@ -28,7 +28,7 @@ test-asan: build-asan
 
 # Both suites run; the target fails if either fails. The plain suite's
 # summary comes first, the sanitizer suite's summary closes the output.
-test: deps
+test: deps format-check
 	@status=0; \
 	$(MAKE) --no-print-directory test-plain || status=1; \
 	$(MAKE) --no-print-directory test-asan || status=1; \
@@ -44,6 +44,10 @@ bench: deps
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+# Fails, naming the files, when a tracked source is not as `make format` leaves it.
+format-check:
+	clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
 
 clean:
 	rm -rf build build-asan build-bench

@@ -1,10 +1,10 @@
 #include "transfer/file_association.h"
 
 #include "platform/desktop_default_app.h"
+#include "platform/string_printf.h"
 #include "store/registry_errors.h"
 #include "store/registry_key.h"
 #include "store/registry_string.h"
-#include "transfer/string_printf.h"
 
 namespace transfer {
 
@@ -25,14 +25,16 @@ std::string FileAssociation::FromRegistry(const std::string& extension) {
     if (extension.empty()) return "";
     try {
         std::string type =
-            store::RegistryString(store::kLocalMachine,
-                                  StringPrintf("SOFTWARE\\Classes\\%s", extension.c_str()), "")
+            store::RegistryString(
+                store::kLocalMachine,
+                platform::StringPrintf("SOFTWARE\\Classes\\%s", extension.c_str()), "")
                 .Get();
         if (type.empty()) return "";
         std::string command =
             store::RegistryString(
                 store::kLocalMachine,
-                StringPrintf("SOFTWARE\\Classes\\%s\\shell\\open\\command", type.c_str()), "")
+                platform::StringPrintf("SOFTWARE\\Classes\\%s\\shell\\open\\command", type.c_str()),
+                "")
                 .Get();
         return CutCommand(command);
     } catch (const store::CRegistryError&) {

@@ -1,0 +1,32 @@
+// A prompt for tests: answers questions from a script and records what was
+// shown. In namespace platform beside the interface it stands in for, so
+// tests name it as they name the real prompts.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/prompt.h"
+
+namespace platform {
+
+class ScriptedPrompt : public Prompt {
+public:
+    // Answers are taken in order; when the script runs out the answer is No.
+    void Answer(bool yes) { answers_.push_back(yes); }
+    bool AskYesNo(const std::string& text) override;
+    void Message(const std::string& text) override;
+
+    // Everything shown, in order, questions and messages alike.
+    const std::vector<std::string>& Shown() const { return shown_; }
+    const std::vector<std::string>& Questions() const { return questions_; }
+    const std::vector<std::string>& Messages() const { return messages_; }
+    size_t UnusedAnswers() const { return answers_.size(); }
+
+private:
+    std::deque<bool> answers_;
+    std::vector<std::string> shown_, questions_, messages_;
+};
+
+}  // namespace platform
