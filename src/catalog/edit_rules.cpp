@@ -4,6 +4,7 @@
 #include "catalog/edit_rules.h"
 
 #include "catalog/catalog.h"
+#include "platform/paths.h"
 
 namespace catalog {
 namespace {
@@ -108,10 +109,8 @@ CEntry CatalogItemFromSiteFile(const CEntry& file, const std::string& remotePath
 }
 
 std::string MapFileToDelete(const std::string& dataDirectory, const std::string& downloadDir) {
-    if (downloadDir.empty() || downloadDir == "." || downloadDir == ".." ||
-        downloadDir.find('/') != std::string::npos || downloadDir.find('\0') != std::string::npos)
-        return {};
-    return dataDirectory + "/" + kMapFilesDirectory + "/" + downloadDir;
+    if (!IsPlainFileName(downloadDir)) return {};
+    return platform::JoinPath(platform::JoinPath(dataDirectory, kMapFilesDirectory), downloadDir);
 }
 
 }  // namespace catalog

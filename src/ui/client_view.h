@@ -27,6 +27,7 @@ namespace ui {
 
 class CatalogEditor;
 class CatalogModel;
+class MapFileCommands;
 class ReadProgressDialog;
 
 class CClientView : public QTreeView,
@@ -68,6 +69,10 @@ public:
 
     // The Options dialog; after OK the settings are written and used.
     void ShowOptions();
+
+    // Offers the interrupted purchases for resuming (at start-up and on
+    // "Resume Transfer"); returns how many transfers were started.
+    int OfferResume();
 
     // The exit check. False when the window must stay open.
     bool CloseCatalog();
@@ -125,6 +130,7 @@ private:
     CatalogEditor* editor_;
     ReadProgressDialog* progress_;
     CommandTable* commands_ = nullptr;
+    std::unique_ptr<MapFileCommands> mapFiles_;
 };
 
 }  // namespace ui
