@@ -202,6 +202,7 @@ TreeItem* CatalogTree::Attach(TreeItem* parent, std::unique_ptr<TreeItem> child,
     TreeItem* raw = child.get();
     raw->parent_ = parent;
     ++itemCount_;
+    ++revision_;
     // From the first appended child on, the order is the parent's own;
     // the children it has so far are in text order, which is one such.
     if (placement == Placement::Last) parent->customOrder_ = true;
@@ -274,6 +275,7 @@ void CatalogTree::SortChildren(TreeItem* parent, const ChildLess& less) {
     // A fresh listing arrives in order already: nothing moves, nothing to
     // tell a view (which would otherwise lay out the whole parent again).
     if (std::is_sorted(kids.begin(), kids.end(), byLess)) return;
+    ++revision_;
     if (observer_) observer_->ChildrenAboutToBeReordered(parent);
     std::stable_sort(kids.begin(), kids.end(), byLess);
     Renumber(parent, 0);
@@ -463,6 +465,7 @@ void CatalogTree::MergePending(TreeItem* parent, Pending& pending, bool notify) 
     auto& added = pending.items;
     auto& appended = pending.appended;
     SortByText(added);
+    ++revision_;
     for (auto& c : added) c->pendingMerge_ = false;
     for (auto& c : appended) c->pendingMerge_ = false;
     if (parent->childIndex_) {
@@ -541,6 +544,7 @@ void CatalogTree::SetItemText(TreeItem* item, const std::string& text) {
     TreeItem* parent = item->parent_;
     if (parent) IndexRemove(parent, item);  // its key views the old text
     item->text_ = text;
+    ++revision_;
     if (parent) IndexAdd(parent, item);
     if (observer_) observer_->ItemChanged(item);
     // A custom order is the user's or the listing's: a rename keeps it.
@@ -550,10 +554,12 @@ void CatalogTree::SetItemText(TreeItem* item, const std::string& text) {
 void CatalogTree::SetItemImages(TreeItem* item, int image, int selectedImage) {
     item->image_ = image;
     item->selectedImage_ = selectedImage;
+    ++revision_;
     if (observer_ && !item->pendingMerge_) observer_->ItemChanged(item);
 }
 
 void CatalogTree::EntryChanged(TreeItem* item) {
+    ++revision_;
     if (observer_ && !item->pendingMerge_) observer_->ItemChanged(item);
 }
 
@@ -573,7 +579,42 @@ bool CatalogTree::MoveItem(TreeItem* item, TreeItem* newParent, Placement placem
     return true;
 }
 
-void CatalogTree::Relocate(TreeItem* item, TreeItem* newParent, Placement placement) {
+bool CatalogTree::MoveItemToRow(TreeItem* item, TreeItem* newParent, int row) {
+    if (!newParent) newParent = top_.get();
+    if (!item->parent_ || newParent->IsWithin(item)) return false;
+    FlushPending();
+    ForgetRememberedParent();
+    Relocate(item, newParent, Placement::ByText, row);
+    return true;
+}
+
+void CatalogTree::UpdateLocations(TreeItem* item) {
+    std::vector<TreeItem*> stack{item};
+    while (!stack.empty()) {
+        TreeItem* t = stack.back();
+        stack.pop_back();
+        if (t->entry_) {
+            std::string path = ItemPath(t);
+            if (t->entry_->Location != path) {
+                t->entry_->Location = std::move(path);
+                EntryChanged(t);
+            }
+        }
+        for (auto& c : t->children_) stack.push_back(c.get());
+    }
+}
+
+size_t CatalogTree::OrderedRow(const TreeItem* parent, const TreeItem* item, int row) const {
+    auto& kids = parent->children_;
+    size_t pos = std::min(static_cast<size_t>(std::max(row, 0)), kids.size());
+    if (parent->customOrder_) return pos;
+    // Binary searches rely on a text-ordered parent staying in order.
+    bool fits = (pos == 0 || !TextLess(item->text_, kids[pos - 1]->text_)) &&
+                (pos == kids.size() || !TextLess(kids[pos]->text_, item->text_));
+    return fits ? pos : SortedPosition(parent, item->text_);
+}
+
+void CatalogTree::Relocate(TreeItem* item, TreeItem* newParent, Placement placement, int toRow) {
     TreeItem* oldParent = item->parent_;
     auto& from = oldParent->children_;
     size_t row = static_cast<size_t>(item->row_);
@@ -581,13 +622,15 @@ void CatalogTree::Relocate(TreeItem* item, TreeItem* newParent, Placement placem
     // Find the target row as if the item were already taken out.
     std::unique_ptr<TreeItem> held = std::move(from[row]);
     from.erase(from.begin() + static_cast<std::ptrdiff_t>(row));
-    size_t pos = placement == Placement::Last ? newParent->children_.size()
-                                              : SortedPosition(newParent, item->text_);
+    size_t pos = toRow >= 0                     ? OrderedRow(newParent, item, toRow)
+                 : placement == Placement::Last ? newParent->children_.size()
+                                                : SortedPosition(newParent, item->text_);
     if (newParent == oldParent && pos == row) {
         from.insert(from.begin() + static_cast<std::ptrdiff_t>(row), std::move(held));
         return;
     }
     from.insert(from.begin() + static_cast<std::ptrdiff_t>(row), std::move(held));
+    ++revision_;
     int destination = static_cast<int>(newParent == oldParent && pos > row ? pos + 1 : pos);
     if (observer_) observer_->ItemAboutToBeMoved(oldParent, item->row_, newParent, destination);
     held = std::move(from[row]);
@@ -617,6 +660,7 @@ void CatalogTree::DeleteSubtree(TreeItem* item, bool keepSiblings) {
     auto& kids = parent->children_;
     size_t first = static_cast<size_t>(item->row_);
     size_t last = keepSiblings ? first : kids.size() - 1;
+    CountDestruction(parent);
     if (observer_)
         observer_->ItemsAboutToBeRemoved(parent, static_cast<int>(first), static_cast<int>(last));
     for (size_t i = first; i <= last; ++i) {
@@ -633,6 +677,7 @@ void CatalogTree::DeleteSubtree(TreeItem* item, bool keepSiblings) {
 void CatalogTree::Clear() {
     pending_.clear();
     ForgetRememberedParent();
+    CountDestruction(top_.get());
     if (observer_) observer_->TreeAboutToBeReset();
     top_->children_.clear();
     ChildrenGone(top_.get());
@@ -691,6 +736,7 @@ void CatalogTree::RemoveChildrenWhere(TreeItem* parent, const std::vector<char>&
         else
             runs.emplace_back(i, i);
     }
+    if (!runs.empty()) CountDestruction(parent);
     for (auto& r : runs) {
         for (size_t i = r.first; i <= r.second; ++i) {
             itemCount_ -= CountSubtree(kids[i].get());
@@ -724,6 +770,55 @@ void CatalogTree::RemoveChildrenWhere(TreeItem* parent, const std::vector<char>&
         ChildrenGone(parent);
         observer_->ItemsRemoved(parent, first, last);
     }
+}
+
+void CatalogTree::CountDestruction(const TreeItem* parent) {
+    ++revision_;
+    // What a site's listing holds is rebuilt by every refresh and is never
+    // remembered by an editor; only removals elsewhere count.
+    for (const TreeItem* p = parent; p; p = p->parent_)
+        if (p->entry_ && p->entry_->IsFtpSite()) return;
+    ++destructions_;
+}
+
+std::unique_ptr<TreeItem> CatalogTree::TakeSubtree(TreeItem* item, TreeItem** parentOut,
+                                                   int* rowOut) {
+    FlushPending();
+    ForgetRememberedParent();
+    TreeItem* parent = item->parent_;
+    const int row = item->row_;
+    if (parentOut) *parentOut = parent;
+    if (rowOut) *rowOut = row;
+    ++revision_;
+    auto& kids = parent->children_;
+    if (observer_) observer_->ItemsAboutToBeRemoved(parent, row, row);
+    itemCount_ -= CountSubtree(item);
+    IndexRemove(parent, item);
+    std::unique_ptr<TreeItem> held = std::move(kids[static_cast<size_t>(row)]);
+    kids.erase(kids.begin() + row);
+    Renumber(parent, static_cast<size_t>(row));
+    ChildrenGone(parent);
+    held->parent_ = nullptr;
+    if (observer_) observer_->ItemsRemoved(parent, row, row);
+    return held;
+}
+
+TreeItem* CatalogTree::PutSubtree(TreeItem* parent, int row, std::unique_ptr<TreeItem> item) {
+    if (!parent) parent = top_.get();
+    FlushPending();
+    ForgetRememberedParent();
+    ++revision_;
+    TreeItem* raw = item.get();
+    size_t pos = OrderedRow(parent, raw, row);
+    int at = static_cast<int>(pos);
+    if (observer_) observer_->ItemsAboutToBeInserted(parent, at, at);
+    raw->parent_ = parent;
+    parent->children_.insert(parent->children_.begin() + at, std::move(item));
+    Renumber(parent, pos);
+    IndexAdd(parent, raw);
+    itemCount_ += CountSubtree(raw);
+    if (observer_) observer_->ItemsInserted(parent, at, at);
+    return raw;
 }
 
 }  // namespace catalog

@@ -16,6 +16,7 @@
 // custom orders: a saved catalog reloads in text order.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -114,6 +115,13 @@ public:
     // text or as its last child. Refused (false) when newParent lies inside
     // the item's own subtree.
     bool MoveItem(TreeItem* item, TreeItem* newParent, Placement placement = Placement::ByText);
+    // Moves an item with its subtree to `row` of `newParent` (undoing a
+    // move). A row that would break a text-ordered parent's order is
+    // replaced by the item's place by text.
+    bool MoveItemToRow(TreeItem* item, TreeItem* newParent, int row);
+    // Sets the Location of every entry in the item's subtree to its tree
+    // path, after a move or rename changed where they are.
+    void UpdateLocations(TreeItem* item);
     void SetBuiltInSite(TreeItem* item, bool builtIn) { item->builtInSite_ = builtIn; }
     void SetContentsLoaded(TreeItem* item, bool loaded) { item->contentsLoaded_ = loaded; }
 
@@ -127,6 +135,22 @@ public:
     size_t DeleteEntriesAt(const std::vector<std::string>& locations, TreeItem* item);
     // Removes everything.
     void Clear();
+
+    // Takes `item` with its subtree out of the tree without destroying any
+    // entry, so that it can be put back later (undo). Its parent and row
+    // are handed back through the arguments.
+    std::unique_ptr<TreeItem> TakeSubtree(TreeItem* item, TreeItem** parent = nullptr,
+                                          int* row = nullptr);
+    // Puts a taken subtree back as child `row` of `parent` (clamped; in a
+    // text-ordered parent only where the order allows, else by text).
+    TreeItem* PutSubtree(TreeItem* parent, int row, std::unique_ptr<TreeItem> item);
+
+    // Counts every change of the tree: an editor holding items across
+    // changes can tell whether someone else changed it meanwhile.
+    std::uint64_t Revision() const { return revision_; }
+    // Counts destructions of items outside live site listings: after one,
+    // an item remembered from before may be gone.
+    std::uint64_t Destructions() const { return destructions_; }
 
     // Number of items below the hidden top node.
     size_t ItemCount() const { return itemCount_; }
@@ -170,7 +194,9 @@ private:
     static void ChildrenGone(TreeItem* parent);
     size_t RemoveLeaves(TreeItem* item, const std::function<bool(const TreeItem&)>& match);
     void RemoveChildrenWhere(TreeItem* parent, const std::vector<char>& doomed);
-    void Relocate(TreeItem* item, TreeItem* newParent, Placement placement);
+    void Relocate(TreeItem* item, TreeItem* newParent, Placement placement, int row = -1);
+    size_t OrderedRow(const TreeItem* parent, const TreeItem* item, int row) const;
+    void CountDestruction(const TreeItem* parent);
     void Renumber(TreeItem* parent, size_t from);
     size_t SortedPosition(const TreeItem* parent, const std::string& text) const;
     static size_t CountSubtree(const TreeItem* item);
@@ -178,6 +204,8 @@ private:
     std::unique_ptr<TreeItem> top_;
     CatalogTreeObserver* observer_ = nullptr;
     size_t itemCount_ = 0;
+    std::uint64_t revision_ = 0;
+    std::uint64_t destructions_ = 0;
 
     std::string rememberedPath_;
     TreeItem* rememberedParent_ = nullptr;

@@ -1,12 +1,23 @@
 #include "ui/catalog_model.h"
 
+#include <QDataStream>
+#include <QIODevice>
+#include <QMimeData>
+
 #include "catalog/catalog_tree.h"
+#include "catalog/edit_rules.h"
 #include "catalog/tree_item.h"
 #include "ui/tool_images.h"
 
 namespace ui {
 
 using catalog::TreeItem;
+
+namespace {
+
+const QString kItemMimeType = QStringLiteral("application/x-internet-ambit-tree-item");
+
+}  // namespace
 
 CatalogModel::CatalogModel(catalog::CatalogTree& tree, QObject* parent)
     : QAbstractItemModel(parent), tree_(tree) {
@@ -71,7 +82,70 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
 
 Qt::ItemFlags CatalogModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+}
+
+QStringList CatalogModel::mimeTypes() const { return {kItemMimeType}; }
+
+Qt::DropActions CatalogModel::supportedDragActions() const { return Qt::MoveAction; }
+
+Qt::DropActions CatalogModel::supportedDropActions() const { return Qt::MoveAction; }
+
+QMimeData* CatalogModel::mimeData(const QModelIndexList& indexes) const {
+    const TreeItem* item = indexes.isEmpty() ? nullptr : ItemAt(indexes.first());
+    if (!item) return nullptr;
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << quint64(reinterpret_cast<quintptr>(this));
+    QList<qint32> rows;
+    for (const TreeItem* p = item; p && p->Parent(); p = p->Parent()) rows.prepend(p->Row());
+    out << qint32(rows.size());
+    for (qint32 r : rows) out << r;
+    auto* data = new QMimeData;
+    data->setData(kItemMimeType, bytes);
+    return data;
+}
+
+bool CatalogModel::DropItems(const QMimeData* data, Qt::DropAction action,
+                             const QModelIndex& parent, TreeItem** dragged,
+                             TreeItem** target) const {
+    if (!data || action != Qt::MoveAction || !data->hasFormat(kItemMimeType)) return false;
+    const QByteArray bytes = data->data(kItemMimeType);
+    QDataStream in(bytes);
+    quint64 source = 0;
+    qint32 depth = 0;
+    in >> source >> depth;
+    // Another program can offer data of this type: trust no count in it.
+    if (in.status() != QDataStream::Ok || source != quint64(reinterpret_cast<quintptr>(this)) ||
+        depth <= 0 || depth > bytes.size() / 4)
+        return false;
+    const TreeItem* item = tree_.Top();
+    for (qint32 i = 0; i < depth; ++i) {
+        qint32 r = -1;
+        in >> r;
+        if (in.status() != QDataStream::Ok || r < 0 || r >= item->ChildCount()) return false;
+        item = item->Child(r);
+    }
+    *dragged = const_cast<TreeItem*>(item);
+    // Dropped between rows (row >= 0): onto the folder those rows belong to.
+    *target = ItemAt(parent);
+    return true;
+}
+
+bool CatalogModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                   const QModelIndex& parent) const {
+    TreeItem *dragged = nullptr, *target = nullptr;
+    if (!dropHandler_ || !DropItems(data, action, parent, &dragged, &target)) return false;
+    return catalog::PlanDrop(tree_, dragged, target).action != catalog::DropAction::Refused;
+}
+
+bool CatalogModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                const QModelIndex& parent) {
+    TreeItem *dragged = nullptr, *target = nullptr;
+    if (!dropHandler_ || !DropItems(data, action, parent, &dragged, &target)) return false;
+    // The view then asks to remove the dragged rows, as after any move;
+    // this model removes no rows on request, so the handler's move stands.
+    return dropHandler_(dragged, target);
 }
 
 QIcon CatalogModel::IconFor(int image, int selectedImage) const {

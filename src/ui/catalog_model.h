@@ -7,6 +7,7 @@
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <QMap>
+#include <functional>
 
 #include "catalog/catalog_tree_observer.h"
 
@@ -36,6 +37,21 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // Drag and drop inside the tree. A drag carries where the item sits
+    // (its rows from the top), never a pointer, so a drop of an item that
+    // went away meanwhile finds nothing. What a drop does is the handler's
+    // business; without one every drop is refused.
+    using DropHandler = std::function<bool(catalog::TreeItem* dragged, catalog::TreeItem* target)>;
+    void SetDropHandler(DropHandler handler) { dropHandler_ = std::move(handler); }
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+
     // CatalogTreeObserver
     void ItemsAboutToBeInserted(catalog::TreeItem* parent, int first, int last) override;
     void ItemsInserted(catalog::TreeItem* parent, int first, int last) override;
@@ -52,11 +68,16 @@ private:
     // The icon shows the item's image normally and its selected image when
     // the row is selected, as the tree's two image indexes intend.
     QIcon IconFor(int image, int selectedImage) const;
+    // The dragged item and the drop target a drop names, when the data
+    // came from this model; false otherwise.
+    bool DropItems(const QMimeData* data, Qt::DropAction action, const QModelIndex& parent,
+                   catalog::TreeItem** dragged, catalog::TreeItem** target) const;
 
     catalog::CatalogTree& tree_;
     std::vector<QIcon> images_;
     mutable QMap<int, QIcon> icons_;
     bool moving_ = false;
+    DropHandler dropHandler_;
 };
 
 }  // namespace ui

@@ -1,6 +1,8 @@
 #include "ui/client_view.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "catalog/catalog_tree.h"
@@ -9,7 +11,9 @@
 #include "ftpsites/site_browser.h"
 #include "session/ftp_data_fetcher.h"
 #include "store/gui/password_dialog.h"
+#include "ui/catalog_editor.h"
 #include "ui/catalog_model.h"
+#include "ui/command_ids.h"
 #include "ui/map_file_commands.h"
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
@@ -53,6 +57,29 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     Catalog().SetActivationHandler(this);
     sites_ = std::make_unique<ftpsites::SiteBrowser>(Catalog().Tree(), this);
     mapFiles_ = std::make_unique<MapFileCommands>(*this);
+
+    editor_ = new CatalogEditor(*session_, this);
+    CatalogEditor::Hooks hooks;
+    hooks.selected = [this] { return SelectedItem(); };
+    hooks.select = [this](catalog::TreeItem* item) { SelectItem(item); };
+    hooks.openSite = [this](catalog::TreeItem* item) {
+        if (sites_->OpenSiteItem(item, true)) ExpandItem(item);
+    };
+    hooks.closeSite = [this](catalog::TreeItem* item) { sites_->CloseSite(item); };
+    hooks.fetchFirstDataFile = [this] { FetchFirstDataFile(); };
+    editor_->SetHooks(std::move(hooks));
+    connect(editor_, &CatalogEditor::Edited, this, &CClientView::SelectionChanged);
+    model_->SetDropHandler([this](catalog::TreeItem* dragged, catalog::TreeItem* target) {
+        return editor_->Drop(dragged, target);
+    });
+    // Items are dropped onto items, never between them: where an item goes
+    // is decided by the item it is dropped on.
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
+    setDragDropOverwriteMode(true);
 }
 
 CClientView::~CClientView() {
@@ -63,6 +90,9 @@ CClientView::~CClientView() {
     setModel(nullptr);
     delete model_;
     model_ = nullptr;
+    // Its undo steps hold items taken out of the tree the session owns.
+    delete editor_;
+    editor_ = nullptr;
 }
 
 void CClientView::InitialUpdate() {
@@ -117,6 +147,14 @@ void CClientView::InstallHandlers(CommandTable& commands) {
     commands.SetHandler(Effect::TransferLog, [this] { transfers_->ShowTransferLog(); });
     commands.SetHandler(Effect::FetchFirstDataFile, [this] { FetchFirstDataFile(); });
     commands.SetHandler(Effect::Activate, [this] { ActivateItem(kEnterRequest); });
+    commands.SetHandler(Effect::NewFolder, [this] { editor_->NewFolder(); });
+    commands.SetHandler(Effect::AddItem, [this] { editor_->AddItem(); });
+    commands.SetHandler(Effect::AddChooser, [this] { editor_->ChooseAdd(); });
+    commands.SetHandler(Effect::EditItem, [this] { editor_->Edit(); });
+    commands.SetHandler(Effect::DeleteItem, [this] { editor_->Delete(); });
+    commands.SetHandler(Effect::NewFtpSite, [this] { editor_->AddFtpSite(); });
+    commands.SetHandler(Effect::Undo, [this] { editor_->Undo(); });
+    commands.SetHandler(Effect::Redo, [this] { editor_->Redo(); });
     commands.SetHandler(Effect::OpenSite, [this] {
         if (catalog::TreeItem* item = SelectedItem()) sites_->OpenSite(item);
     });
@@ -215,6 +253,16 @@ void CClientView::NotYet(const char* what) {
     emit Note(QString::fromUtf8(what) + QStringLiteral(" is not available in this version."));
 }
 
+void CClientView::keyPressEvent(QKeyEvent* event) {
+    // A tree view takes F2 for editing a row in place; here it is the
+    // window's Edit command, which opens the dialog for the selected item.
+    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier && commands_) {
+        commands_->Action(cmd::kEditMenu)->trigger();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
 void CClientView::mousePressEvent(QMouseEvent* event) {
     // A right click acts on the item under the pointer, so select it first;
     // on empty space the selection stays.
@@ -280,6 +328,8 @@ void CClientView::FetchFirstDataFile() {
     emit SelectionChanged();
 }
 
-void CClientView::Save() { Catalog().SaveCatalog(); }
+void CClientView::Save() {
+    if (Catalog().SaveCatalog()) editor_->Saved();
+}
 
 }  // namespace ui

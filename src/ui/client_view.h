@@ -25,6 +25,7 @@ class FtpDataFetcher;
 
 namespace ui {
 
+class CatalogEditor;
 class CatalogModel;
 class MapFileCommands;
 class TransferCommands;
@@ -45,6 +46,8 @@ public:
     session::CatalogSession& Session() { return *session_; }
     catalog::Catalog& Catalog() { return session_->Catalog(); }
     CatalogModel* Model() const { return model_; }
+    // New folders, items and sites, edits, deletes and drops, with undo.
+    CatalogEditor& Editor() const { return *editor_; }
     ReadProgressDialog* Progress() const { return progress_; }
 
     // Start-up: the root items, settings, the catalog, the Options dialog
@@ -108,6 +111,7 @@ signals:
     void Idle();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -125,6 +129,7 @@ private:
     session::FtpDataFetcher* fetcher_;  // owned by the session
     int listings_ = 0;
     CatalogModel* model_;
+    CatalogEditor* editor_;
     ReadProgressDialog* progress_;
     CommandTable* commands_ = nullptr;
     std::unique_ptr<MapFileCommands> mapFiles_;

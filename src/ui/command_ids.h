@@ -16,6 +16,7 @@ inline constexpr int kExit = 57665;
 
 // Edit (no handler: always shown disabled)
 inline constexpr int kUndo = 57643;
+inline constexpr int kRedo = 57644;  // Ctrl+Shift+Z
 inline constexpr int kCut = 57635;
 inline constexpr int kCopy = 57634;
 inline constexpr int kPaste = 57637;

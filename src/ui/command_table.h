@@ -25,7 +25,9 @@ class QWidget;
 namespace ui {
 
 enum class Effect {
-    None,  // no handler ever: Undo, Cut, Copy, Paste
+    None,  // no handler ever: Cut, Copy, Paste
+    Undo,
+    Redo,
     NewFolder,
     Save,
     Exit,

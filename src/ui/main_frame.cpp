@@ -17,6 +17,7 @@
 #include "platform/prompt.h"
 #include "session/help_manual.h"
 #include "ui/about_box.h"
+#include "ui/catalog_editor.h"
 #include "ui/client_view.h"
 #include "ui/command_ids.h"
 #include "ui/command_table.h"
@@ -96,7 +97,8 @@ QMenu* CMainFrame::AddMenu(QMenu* parent, const QString& title, std::initializer
 
 void CMainFrame::BuildMenus() {
     AddMenu(nullptr, QStringLiteral("&File"), {cmd::kNewFolderMenu, cmd::kSaveMenu, 0, cmd::kExit});
-    AddMenu(nullptr, QStringLiteral("&Edit"), {cmd::kUndo, 0, cmd::kCut, cmd::kCopy, cmd::kPaste});
+    AddMenu(nullptr, QStringLiteral("&Edit"),
+            {cmd::kUndo, cmd::kRedo, 0, cmd::kCut, cmd::kCopy, cmd::kPaste});
     QMenu* view =
         AddMenu(nullptr, QStringLiteral("&View"), {cmd::kViewToolbar, cmd::kViewStatusBar, 0});
     AddMenu(view, QStringLiteral("Logs"), {cmd::kTransferLog, cmd::kPurchaseLog, cmd::kMapInfo});
@@ -201,6 +203,8 @@ void CMainFrame::UpdateCommands() {
     commands_->UpdateEnabled(
         [this](catalog::CatalogCommand rule) { return view_->RuleAllows(rule); });
     commands_->Action(cmd::kViewToolbar)->setChecked(toolBar_->isVisible() || !isVisible());
+    commands_->Action(cmd::kUndo)->setEnabled(view_->Editor().CanUndo());
+    commands_->Action(cmd::kRedo)->setEnabled(view_->Editor().CanRedo());
     panes_->SetSelectedKind(view_->SelectedKind());
 }
 

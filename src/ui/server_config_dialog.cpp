@@ -5,18 +5,10 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "catalog/edit_rules.h"
+#include "ui/dialog_fields.h"
+
 namespace ui {
-namespace {
-
-QLineEdit* AddField(QFormLayout* form, const QString& label, const char* name,
-                    const std::string& text) {
-    auto* edit = new QLineEdit(QString::fromStdString(text));
-    edit->setObjectName(QString::fromUtf8(name));
-    form->addRow(label, edit);
-    return edit;
-}
-
-}  // namespace
 
 ServerConfigDialog::ServerConfigDialog(const std::string& name, const std::string& address,
                                        QWidget* parent)
@@ -27,20 +19,31 @@ ServerConfigDialog::ServerConfigDialog(const std::string& name, const std::strin
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     layout->addLayout(form);
-    name_ = AddField(form, QStringLiteral("Server Name:"), "serverName", name);
-    address_ = AddField(form, QStringLiteral("Address:"), "address", address.substr(0, slash));
-    path_ = AddField(form, QStringLiteral("Path to adf file:"), "adfPath",
-                     slash == std::string::npos ? std::string() : address.substr(slash));
+    name_ = AddLineField(form, QStringLiteral("Server Name:"), "serverName", name);
+    address_ = AddLineField(form, QStringLiteral("Address:"), "address", address.substr(0, slash));
+    path_ = AddLineField(form, QStringLiteral("Path to adf file:"), "adfPath",
+                         slash == std::string::npos ? std::string() : address.substr(slash));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ServerConfigDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
 }
 
-std::string ServerConfigDialog::Name() const { return name_->text().toStdString(); }
+std::string ServerConfigDialog::Name() const { return FieldText(name_); }
 
-std::string ServerConfigDialog::Address() const {
-    return address_->text().toStdString() + path_->text().toStdString();
+std::string ServerConfigDialog::Address() const { return FieldText(address_) + FieldText(path_); }
+
+void ServerConfigDialog::accept() {
+    // A folder line keeps only the text after its last ":" as the address.
+    const std::string name = Name(), address = FieldText(address_), path = FieldText(path_);
+    const std::pair<const catalog::StoredField, QLineEdit*> fields[] = {
+        {{name, "name"}, name_},
+        {{address, "address"}, address_},
+        {{path, "path"}, path_},
+    };
+    for (const auto& [field, edit] : fields)
+        if (!CheckPassed(catalog::ColonProblem({field}), edit)) return;
+    QDialog::accept();
 }
 
 }  // namespace ui

@@ -24,6 +24,9 @@ public:
     QLineEdit* AddressEdit() const { return address_; }
     QLineEdit* PathEdit() const { return path_; }
 
+public slots:
+    void accept() override;
+
 private:
     QLineEdit* name_;
     QLineEdit* address_;

@@ -1,0 +1,500 @@
+// Editing the catalog from the real window, offscreen: every command runs
+// through its action and real dialog, drops go through the model's own
+// drag data, and the item model is checked by QAbstractItemModelTester in
+// fatal mode throughout. Undo and redo are judged by the data files a save
+// writes, which must come back byte for byte.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "catalog/catalog.h"
+#include "catalog/command_rules.h"
+#include "catalog_finder.h"
+#include "ftp_server.h"
+#include "store/scramble.h"
+#include "ui/add_item_chooser.h"
+#include "ui/catalog_editor.h"
+#include "ui/catalog_model.h"
+#include "ui/client_view.h"
+#include "ui/command_ids.h"
+#include "ui/command_table.h"
+#include "ui/folder_name_dialog.h"
+#include "ui/item_config_dialog.h"
+#include "ui/main_frame.h"
+#include "ui/new_ftp_site_dialog.h"
+#include "ui/server_config_dialog.h"
+#include "ui_test_env.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using catalog::TreeItem;
+using uitest::ChildTexts;
+using uitest::FindPath;
+
+// Tools (a plain folder) holds an item and a folder of its own; Games is a
+// folder entry whose contents file holds one item.
+const char* const kAmbitAmb =
+    "%Internet Ambit Data File %ver=\"1.0\"\n"
+    "CNAME=/All/Games:Games.amb:maps.example.org/adf/games.adf\n"
+    "/All/Tools/zip:Packs files:0.00:127.0.0.1:/pub/zip.zip:01/01/26:100:[default]\n"
+    "/All/Tools/Old/tar:Old packer:0.00:127.0.0.1:/pub/tar.zip:01/01/90:10:[default]\n";
+const char* const kGamesAmb =
+    "%Internet Ambit Data File %ver=\"1.0\"\n"
+    "/All/Games/tetris:Blocks:0.00:127.0.0.1:/pub/tetris.zip:01/01/26:300:[default]\n";
+
+class TreeEditingTest : public ::testing::Test {
+protected:
+    void Start() {
+        env.StoreKnownUser();
+        std::ofstream(env.DataDir() + "/ambit.amb") << kAmbitAmb;
+        std::ofstream(env.DataDir() + "/Games.amb") << kGamesAmb;
+        frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
+        tester = std::make_unique<QAbstractItemModelTester>(
+            View()->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+        frame->resize(640, 480);
+        frame->show();
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get(), 5000));
+        View()->InitialUpdate();
+        View()->Catalog().LoadAllFolders();
+        View()->expandAll();
+    }
+
+    ui::CClientView* View() { return frame->View(); }
+    catalog::Catalog& Cat() { return View()->Catalog(); }
+    catalog::CatalogTree& Tree() { return Cat().Tree(); }
+    TreeItem* Item(const std::string& path) { return FindPath(Tree(), path); }
+    void Select(const std::string& path) {
+        TreeItem* item = Item(path);
+        ASSERT_NE(item, nullptr) << path;
+        View()->SelectItem(item);
+    }
+
+    // Runs command `id` and hands its dialog (of type D) to `answer`.
+    template <class D>
+    void Run(int id, std::function<void(D*)> answer) {
+        auto answered = uitest::WhenModal([answer](QWidget* w) {
+            auto* dialog = qobject_cast<D*>(w);
+            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+            answer(dialog);
+        });
+        QAction* action = frame->Commands().Action(id);
+        ASSERT_TRUE(action->isEnabled()) << id;
+        action->trigger();
+        EXPECT_TRUE(*answered) << "no dialog for " << id;
+    }
+
+    // Presses OK and expects the dialog to stay open with `message`
+    // (or to close when the message is empty).
+    void ExpectOk(QDialog* dialog, const std::string& message) {
+        const size_t shown = env.prompt.Messages().size();
+        QMetaObject::invokeMethod(dialog, "accept");
+        if (message.empty()) {
+            EXPECT_FALSE(dialog->isVisible()) << env.prompt.Messages().back();
+            return;
+        }
+        ASSERT_EQ(env.prompt.Messages().size(), shown + 1) << message;
+        EXPECT_EQ(env.prompt.Messages().back(), message);
+        EXPECT_TRUE(dialog->isVisible());
+    }
+
+    bool Drop(TreeItem* dragged, TreeItem* target) {
+        ui::CatalogModel* model = View()->Model();
+        std::unique_ptr<QMimeData> data(model->mimeData({model->IndexOf(dragged)}));
+        return model->dropMimeData(data.get(), Qt::MoveAction, -1, 0, model->IndexOf(target));
+    }
+
+    // Every data file a save writes, by name.
+    std::map<std::string, std::string> Saved() {
+        EXPECT_TRUE(Cat().SaveCatalog());
+        View()->Editor().Saved();
+        std::map<std::string, std::string> files;
+        for (const auto& f : fs::directory_iterator(env.DataDir())) {
+            if (!f.is_regular_file()) continue;
+            std::ifstream in(f.path());
+            files[f.path().filename()] = std::string(std::istreambuf_iterator<char>(in), {});
+        }
+        return files;
+    }
+
+    uitest::UiTestEnv env;
+    std::unique_ptr<ui::CMainFrame> frame;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+};
+
+TEST_F(TreeEditingTest, NewFolderAndAddCheckTheirFieldsAndPlaceWhatTheyMake) {
+    Start();
+    Select("/All/Tools");
+    Run<ui::FolderNameDialog>(ui::cmd::kNewFolderMenu, [this](ui::FolderNameDialog* d) {
+        d->NameEdit()->setText(QStringLiteral("   "));
+        ExpectOk(d, "You forgot to enter a name.");
+        d->NameEdit()->setText(QStringLiteral("a:b"));
+        ExpectOk(d, "Please do not use colons in the name.");
+        d->NameEdit()->setText(QStringLiteral(" Docs "));
+        ExpectOk(d, "");
+    });
+    EXPECT_EQ(ChildTexts(Item("/All/Tools")), (std::vector<std::string>{"Docs", "Old", "zip"}));
+    EXPECT_TRUE(Cat().Changed());
+
+    // Add below a folder entry, the Part's checks first, then colons in any
+    // field a data-file line separates with them.
+    Select("/All/Games");
+    Run<ui::ItemConfigDialog>(ui::cmd::kAddMenu, [this](ui::ItemConfigDialog* d) {
+        const struct {
+            QLineEdit* field;
+            const char* text;
+            const char* message;
+        } steps[] = {
+            {d->NameEdit(), " ", "You forgot to enter a name."},
+            {d->NameEdit(), "Chess", "You forgot to enter an address."},
+            {d->AddressEdit(), "host:2121", "You forgot to enter a path."},
+            {d->PathEdit(), "/pub/x/chess.zip", "Please do not use colons in the description."},
+            {d->SizeEdit(), "12", "Please do not use colons in the address."},
+            {d->AddressEdit(), "127.0.0.1", ""},
+        };
+        d->DescriptionEdit()->setPlainText(QStringLiteral("Moves: many"));
+        d->DownloadDirEdit()->setText(QStringLiteral("d"));
+        for (const auto& s : steps) {
+            if (s.field == d->SizeEdit()) d->DescriptionEdit()->setPlainText(QStringLiteral("ok"));
+            s.field->setText(QString::fromUtf8(s.text));
+            ExpectOk(d, s.message);
+        }
+    });
+    TreeItem* chess = Item("/All/Games/Chess");
+    ASSERT_NE(chess, nullptr);
+    EXPECT_EQ(ChildTexts(Item("/All/Games")).back(), "Chess") << "appended, not sorted";
+    EXPECT_EQ(chess->Entry()->DownloadDir, "[default]");
+    EXPECT_EQ(chess->Entry()->Location, "/All/Games/Chess");
+    EXPECT_EQ(chess->Image(), catalog::kImageItem);
+
+    // The next Add offers the last address, path directory and download
+    // directory; with an item selected it adds beside it.
+    Select("/All/Tools/zip");
+    Run<ui::ItemConfigDialog>(ui::cmd::kAddMenu, [this](ui::ItemConfigDialog* d) {
+        EXPECT_EQ(d->AddressEdit()->text(), QStringLiteral("127.0.0.1"));
+        EXPECT_EQ(d->PathEdit()->text(), QStringLiteral("/pub/x/"));
+        EXPECT_EQ(d->DownloadDirEdit()->text(), QStringLiteral("d"));
+        d->NameEdit()->setText(QStringLiteral("gzip"));
+        d->PathEdit()->setText(QStringLiteral("/pub/x/gzip.zip"));
+        ExpectOk(d, "");
+    });
+    EXPECT_NE(Item("/All/Tools/gzip"), nullptr);
+
+    // The chooser's File button leads to the same dialog.
+    Run<ui::AddItemChooser>(ui::cmd::kAddKey, [](ui::AddItemChooser* c) {
+        auto cancel = uitest::WhenModal([](QWidget* w) {
+            EXPECT_NE(qobject_cast<ui::ItemConfigDialog*>(w), nullptr);
+            qobject_cast<QDialog*>(w)->reject();
+        });
+        c->Button(ui::AddItemChooser::File)->click();
+    });
+}
+
+TEST_F(TreeEditingTest, EditsByKindAndTheChangedFlagTheyLeave) {
+    Start();
+    ASSERT_FALSE(Cat().Changed());
+    // F2 edits the selection, Insert adds an item.
+    Select("/All/Tools");
+    View()->setFocus();
+    for (auto [key, caption] : {std::pair{Qt::Key_F2, "Change Folder Name"},
+                                std::pair{Qt::Key_Insert, "Item Configuration"}}) {
+        auto shown = uitest::WhenModal([caption](QWidget* w) {
+            EXPECT_EQ(w->windowTitle().toStdString(), caption);
+            qobject_cast<QDialog*>(w)->reject();
+        });
+        QTest::keyClick(View(), key);
+        QTRY_VERIFY_WITH_TIMEOUT(*shown, 5000);
+    }
+    // A plain folder's new name reaches the stored locations below it; the
+    // catalog does not count as changed.
+    Select("/All/Tools");
+    Run<ui::FolderNameDialog>(ui::cmd::kEditMenu, [this](ui::FolderNameDialog* d) {
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("Change Folder Name"));
+        EXPECT_EQ(d->NameEdit()->text(), QStringLiteral("Tools"));
+        d->NameEdit()->setText(QStringLiteral("Utilities"));
+        ExpectOk(d, "");
+    });
+    ASSERT_NE(Item("/All/Utilities/Old/tar"), nullptr);
+    EXPECT_EQ(Item("/All/Utilities/Old/tar")->Entry()->Location, "/All/Utilities/Old/tar");
+    EXPECT_FALSE(Cat().Changed());
+
+    // A folder entry: the address split at its first "/" and joined again.
+    Select("/All/Games");
+    Run<ui::ServerConfigDialog>(ui::cmd::kEditMenu, [this](ui::ServerConfigDialog* d) {
+        EXPECT_EQ(d->AddressEdit()->text(), QStringLiteral("maps.example.org"));
+        EXPECT_EQ(d->PathEdit()->text(), QStringLiteral("/adf/games.adf"));
+        d->AddressEdit()->setText(QStringLiteral("maps.example.org:21"));
+        ExpectOk(d, "Please do not use colons in the address.");
+        d->AddressEdit()->setText(QStringLiteral("other.example.org"));
+        ExpectOk(d, "");
+    });
+    EXPECT_EQ(Item("/All/Games")->Entry()->Address, "other.example.org/adf/games.adf");
+    EXPECT_FALSE(Cat().Changed());
+
+    // An item: all eight fields, the download directory by the same rule.
+    Select("/All/Games/tetris");
+    Run<ui::ItemConfigDialog>(ui::cmd::kEditPopup, [this](ui::ItemConfigDialog* d) {
+        EXPECT_EQ(d->PathEdit()->text(), QStringLiteral("/pub/tetris.zip"));
+        EXPECT_EQ(d->DescriptionEdit()->toPlainText(), QStringLiteral("Blocks"));
+        d->NameEdit()->setText(QStringLiteral("Tetris 2"));
+        d->PriceEdit()->setText(QStringLiteral("12.50"));
+        d->DownloadDirEdit()->setText(QStringLiteral("/home/games"));
+        ExpectOk(d, "");
+    });
+    TreeItem* tetris = Item("/All/Games/Tetris 2");
+    ASSERT_NE(tetris, nullptr);
+    EXPECT_EQ(tetris->Entry()->Price, "12.50");
+    EXPECT_EQ(tetris->Entry()->DownloadDir, "/home/games");
+    EXPECT_TRUE(Cat().Changed());
+
+    // Delete asks first; No keeps the item.
+    env.prompt.Answer(false);
+    Select("/All/Games/Tetris 2");
+    frame->Commands().Action(ui::cmd::kDeleteKey)->trigger();
+    EXPECT_EQ(env.prompt.Questions().back(), "Are you sure you want to delete Tetris 2?");
+    EXPECT_NE(Item("/All/Games/Tetris 2"), nullptr);
+    env.prompt.Answer(true);
+    frame->Commands().Action(ui::cmd::kDeleteKey)->trigger();
+    EXPECT_EQ(Item("/All/Games/Tetris 2"), nullptr);
+}
+
+TEST_F(TreeEditingTest, DeletingAMapFileRemovesOnlyAFileInsideMapFiles) {
+    Start();
+    fs::create_directories(env.DataDir() + "/MapFiles");
+    std::ofstream(env.DataDir() + "/MapFiles/map.amb") << "x";
+    std::ofstream(env.DataDir() + "/keep.amb") << "x";
+    for (const char* file : {"map.amb", "../keep.amb", "/etc/hostname"}) {
+        catalog::CEntry map;
+        map.Name = map.DownloadDir = file;
+        map.Name = std::string("map ") + std::to_string(map.Name.size());
+        map.Location = "/All/MapFiles/" + map.Name;
+        map.Description = catalog::kMapFileDescription;
+        View()->SelectItem(Tree().InsertEntry(map));
+        env.prompt.Answer(true);
+        frame->Commands().Action(ui::cmd::kDeleteMapFile)->trigger();
+        EXPECT_EQ(Item(map.Location), nullptr) << file;
+    }
+    EXPECT_FALSE(fs::exists(env.DataDir() + "/MapFiles/map.amb"));
+    EXPECT_TRUE(fs::exists(env.DataDir() + "/keep.amb"));
+    EXPECT_TRUE(fs::exists("/etc/hostname"));
+}
+
+TEST_F(TreeEditingTest, NewSiteConnectsDropsAFileAndMovesWhileOpen) {
+    testsupport::TempDir root;
+    root.Write("pub/readme.txt", "hello");
+    testsupport::FtpServer server(root.Path());
+    ASSERT_TRUE(server.Started()) << server.Error();
+    setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1);
+    Start();
+
+    Run<ui::NewFtpSiteDialog>(ui::cmd::kNewFtpSiteTool, [this](ui::NewFtpSiteDialog* d) {
+        EXPECT_EQ(d->DirectoryEdit()->text(), QStringLiteral("/pub"));
+        EXPECT_EQ(d->UserEdit()->text(), QStringLiteral("anonymous"));
+        EXPECT_EQ(d->PasswordEdit()->text(), QStringLiteral("reader@example.org"));
+        EXPECT_EQ(d->PasswordEdit()->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(d->NameEdit(), QStringLiteral("ab"));
+        EXPECT_EQ(d->AddressEdit()->text(), QStringLiteral("ftp.ab.com"));
+        d->AddressEdit()->setText(QStringLiteral("typed.example.org"));
+        QTest::keyClick(d->NameEdit(), Qt::Key_Backspace);
+        EXPECT_EQ(d->AddressEdit()->text(), QStringLiteral("ftp.a.com"));
+        d->AddressEdit()->clear();
+        d->ConnectButton()->click();
+        EXPECT_EQ(env.prompt.Messages().back(), "You need to enter an address.");
+        d->AddressEdit()->setText(QStringLiteral("127.0.0.1"));
+        d->NameEdit()->setText(QStringLiteral(" "));
+        d->ConnectButton()->click();
+        EXPECT_EQ(env.prompt.Messages().back(), "You need to enter a name for this site.");
+        d->NameEdit()->setText(QStringLiteral("Local"));
+        d->AddressEdit()->setText(QStringLiteral("127.0.0.1"));
+        d->ConnectButton()->click();
+    });
+    TreeItem* site = Item("/All/FTP Sites/Local");
+    ASSERT_NE(site, nullptr);
+    EXPECT_EQ(store::Unscramble(site->Entry()->Price), "reader@example.org");
+    EXPECT_EQ(ChildTexts(site), std::vector<std::string>{"readme.txt"}) << "Connect opens it";
+    EXPECT_TRUE(View()->isExpanded(View()->Model()->IndexOf(site)));
+
+    // A file of the open site dropped on a plain folder becomes a catalog
+    // item there, which downloads like any other; the listing keeps it.
+    EXPECT_TRUE(Drop(Item("/All/FTP Sites/Local/readme.txt"), Item("/All/Tools")));
+    TreeItem* copy = Item("/All/Tools/readme.txt");
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->Entry()->Kind(), catalog::EntryKind::Item);
+    EXPECT_EQ(copy->Entry()->Path, "/pub/readme.txt");
+    EXPECT_EQ(copy->Entry()->DownloadDir, View()->Session().Settings().downloadDir);
+    EXPECT_EQ(ChildTexts(site), std::vector<std::string>{"readme.txt"});
+    View()->SelectItem(copy);
+    frame->UpdateCommands();
+    frame->Commands().Action(ui::cmd::kDownloadCatalogItem)->trigger();
+    ASSERT_FALSE(env.launcher.Started().empty());
+    const std::string fields = env.launcher.Started()[0].back();
+    EXPECT_NE(fields.find("127.0.0.1$$/pub/readme.txt$$"), std::string::npos) << fields;
+
+    // The open site moves with its listing.
+    EXPECT_TRUE(Drop(site, Item("/All/Tools")));
+    site = Item("/All/Tools/Local");
+    ASSERT_NE(site, nullptr);
+    EXPECT_EQ(ChildTexts(site), std::vector<std::string>{"readme.txt"});
+    EXPECT_EQ(Item("/All/Tools/Local/readme.txt")->Entry()->Location,
+              "/All/Tools/Local/readme.txt");
+
+    // Edit shows the password in clear in a hidden field and stores it
+    // scrambled; Connect only ends the edit.
+    View()->SelectItem(site);
+    Run<ui::NewFtpSiteDialog>(ui::cmd::kEditMenu, [this](ui::NewFtpSiteDialog* d) {
+        EXPECT_EQ(d->PasswordEdit()->text(), QStringLiteral("reader@example.org"));
+        d->NameEdit()->setText(QStringLiteral("Home"));
+        EXPECT_EQ(d->AddressEdit()->text(), QStringLiteral("127.0.0.1")) << "no rewrite in edit";
+        d->PasswordEdit()->setText(QStringLiteral("pw"));
+        ExpectOk(d, "");
+    });
+    site = Item("/All/Tools/Home");
+    ASSERT_NE(site, nullptr);
+    EXPECT_EQ(store::Unscramble(site->Entry()->Price), "pw");
+
+    if (const char* dir = std::getenv("AMBIT_SCREENSHOT_DIR")) {
+        fs::create_directories(dir);
+        frame->grab().save(QString::fromStdString(std::string(dir) + "/tree-after-drop.png"));
+        ui::SiteFields fields{"Example", "ftp.example.com", "/pub", "anonymous", "me@example.org"};
+        ui::NewFtpSiteDialog dialog(fields, true, frame.get());
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog, 5000));
+        dialog.grab().save(QString::fromStdString(std::string(dir) + "/new-ftp-site.png"));
+    }
+}
+
+TEST_F(TreeEditingTest, DropsOntoOwnSubtreeChangeNothingOthersMarkTheCatalog) {
+    Start();
+    TreeItem* tools = Item("/All/Tools");
+    const std::string before = uitest::ChildTexts(Tree().RootItem())[0];
+    ui::CatalogModel* model = View()->Model();
+    std::unique_ptr<QMimeData> data(model->mimeData({model->IndexOf(tools)}));
+    QModelIndex old = model->IndexOf(Item("/All/Tools/Old"));
+    EXPECT_FALSE(model->canDropMimeData(data.get(), Qt::MoveAction, -1, 0, old));
+    EXPECT_FALSE(model->dropMimeData(data.get(), Qt::MoveAction, -1, 0, old));
+    EXPECT_FALSE(Drop(tools, tools));
+    EXPECT_FALSE(Cat().Changed());
+    EXPECT_FALSE(View()->Editor().CanUndo());
+
+    // Onto no item: taken, nothing moves, the catalog is marked changed.
+    EXPECT_TRUE(Drop(tools, nullptr));
+    EXPECT_TRUE(Cat().Changed());
+    EXPECT_EQ(Item("/All/Tools"), tools);
+
+    // A folder entry with its loaded contents moves whole.
+    EXPECT_TRUE(Drop(Item("/All/Games"), Item("/All/Tools/zip")));
+    EXPECT_EQ(ChildTexts(Item("/All/Tools/Games")), std::vector<std::string>{"tetris"});
+}
+
+TEST_F(TreeEditingTest, UndoAndRedoOfEachKindOfChangeRestoreTheSavedFiles) {
+    Start();
+    using Change = std::function<void()>;
+    const std::pair<const char*, Change> changes[] = {
+        {"new folder",
+         [&] {
+             Select("/All/Tools");
+             Run<ui::FolderNameDialog>(ui::cmd::kNewFolderPopup, [this](ui::FolderNameDialog* d) {
+                 d->NameEdit()->setText(QStringLiteral("New"));
+                 ExpectOk(d, "");
+             });
+             // Something to save inside it.
+             EXPECT_TRUE(Drop(Item("/All/Tools/zip"), Item("/All/Tools/New")));
+         }},
+        {"add",
+         [&] {
+             Select("/All/Games");
+             Run<ui::ItemConfigDialog>(ui::cmd::kAddMenu, [this](ui::ItemConfigDialog* d) {
+                 d->NameEdit()->setText(QStringLiteral("Pong"));
+                 d->AddressEdit()->setText(QStringLiteral("h"));
+                 d->PathEdit()->setText(QStringLiteral("/p"));
+                 ExpectOk(d, "");
+             });
+         }},
+        {"edit",
+         [&] {
+             Select("/All/Games/tetris");
+             Run<ui::ItemConfigDialog>(ui::cmd::kEditMenu, [this](ui::ItemConfigDialog* d) {
+                 d->NameEdit()->setText(QStringLiteral("Blocks"));
+                 ExpectOk(d, "");
+             });
+         }},
+        {"rename",
+         [&] {
+             Select("/All/Tools");
+             Run<ui::FolderNameDialog>(ui::cmd::kEditTool, [this](ui::FolderNameDialog* d) {
+                 d->NameEdit()->setText(QStringLiteral("Utilities"));
+                 ExpectOk(d, "");
+             });
+         }},
+        {"delete",
+         [&] {
+             env.prompt.Answer(true);
+             Select("/All/Tools");
+             frame->Commands().Action(ui::cmd::kDeleteMenu)->trigger();
+         }},
+        {"move", [&] { EXPECT_TRUE(Drop(Item("/All/Tools"), Item("/All/Games/tetris"))); }},
+        {"add site",
+         [&] {
+             Run<ui::NewFtpSiteDialog>(ui::cmd::kAddFtpServer, [this](ui::NewFtpSiteDialog* d) {
+                 d->NameEdit()->setText(QStringLiteral("Mirror"));
+                 ExpectOk(d, "");
+             });
+         }},
+    };
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        const auto before = Saved();
+        const size_t questions = env.prompt.Questions().size();
+        change();
+        EXPECT_TRUE(View()->Editor().CanUndo());
+        const auto after = Saved();
+        EXPECT_NE(after, before);
+        frame->Commands().Action(ui::cmd::kUndo)->trigger();
+        if (std::string(name) == "new folder") frame->Commands().Action(ui::cmd::kUndo)->trigger();
+        EXPECT_EQ(env.prompt.Questions().size(), questions + (name == std::string("delete")))
+            << "undo asks nothing";
+        EXPECT_EQ(Saved(), before);
+        frame->Commands().Action(ui::cmd::kRedo)->trigger();
+        if (std::string(name) == "new folder") frame->Commands().Action(ui::cmd::kRedo)->trigger();
+        EXPECT_EQ(Saved(), after);
+        // Back to the start for the next change.
+        frame->Commands().Action(ui::cmd::kUndo)->trigger();
+        if (std::string(name) == "new folder") frame->Commands().Action(ui::cmd::kUndo)->trigger();
+    }
+
+    // Undoing back to the saved state clears the changed flag; redo sets it.
+    Saved();
+    EXPECT_TRUE(Drop(Item("/All/Games"), Item("/All/Tools")));
+    EXPECT_TRUE(Cat().Changed());
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get(), 5000));
+    QTest::keySequence(View(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_FALSE(Cat().Changed());
+    EXPECT_NE(Item("/All/Games"), nullptr);
+    QTest::keySequence(View(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    EXPECT_TRUE(Cat().Changed());
+
+    // What was saved reads back with the command-line tool.
+    Saved();
+    QProcess tool;
+    tool.start(QString::fromUtf8(AMBIT_BINARY_DIR "/bin/ambit-catalog"),
+               {QStringLiteral("print"), QString::fromStdString(env.DataDir())});
+    ASSERT_TRUE(tool.waitForFinished(20000));
+    const std::string printed = tool.readAllStandardOutput().toStdString();
+    EXPECT_NE(printed.find("  Tools  [folder]\n    Games  [folder entry]\n      tetris  [item]"),
+              std::string::npos)
+        << printed;
+}
+
+}  // namespace
