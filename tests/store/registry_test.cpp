@@ -1,6 +1,7 @@
 // The registry wrapper on a real database file: defaults, the cache, type
 // errors, limits, enumeration, deletion, and what happens when the file is
 // unusable or the disk is full.
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <csignal>
@@ -168,8 +169,21 @@ TEST_F(RegistryTest, FileIsPrivateAndInspectableWithPlainSql) {
     ASSERT_EQ(::stat((Path() + "-wal").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(Path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    std::vector<std::string> rows;
+    auto collect = [](void* out, int n, char** v, char**) {
+        std::string row;
+        for (int i = 0; i < n; ++i) row += std::string(i ? "|" : "") + (v[i] ? v[i] : "NULL");
+        static_cast<std::vector<std::string>*>(out)->push_back(row);
+        return 0;
+    };
+    ASSERT_EQ(sqlite3_exec(db, "SELECT key, value, type, data FROM registry_view ORDER BY value",
+                           collect, &rows, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
     EXPECT_EQ(
-        SqlRows("SELECT key, value, type, data FROM registry_view ORDER BY value"),
+        rows,
         (std::vector<std::string>{
             "HKEY_LOCAL_MACHINE\\Software\\Tallis\\Internet Ambit\\1.1|delete confirmation|4|1",
             "HKEY_LOCAL_MACHINE\\Software\\Tallis\\Internet Ambit\\1.1|email|1|user@example.com"}));
