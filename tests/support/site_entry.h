@@ -1,6 +1,5 @@
-// An FTP site entry as the site dialog stores it, for the tests that browse
-// a site: one place that knows which entry field holds the user and which
-// the scrambled password.
+// An FTP site entry as the site dialog stores it: the user in DownloadDir,
+// the scrambled password in Price.
 #pragma once
 
 #include <string>
