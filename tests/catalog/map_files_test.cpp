@@ -14,6 +14,7 @@
 #include "catalog_test_util.h"
 #include "directory_fetcher.h"
 #include "platform/prompt.h"
+#include "scripted_prompt.h"
 #include "temp_dir.h"
 
 namespace catalog {
