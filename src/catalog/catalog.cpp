@@ -23,25 +23,25 @@ constexpr const char* kMissingFolderFileQuestion = "I couldn't find that data fi
 // clang-format on
 constexpr const char* kReadingText = "Reading Data File:";
 
+bool IsMergedId(int id) { return id >= 1 && id <= SourceTable::kLastMergedId; }
+
+}  // namespace
+
+// A contents file is named by a folder line; only a plain name in the data
+// directory is accepted, never a path leading elsewhere.
+bool IsPlainFileName(const std::string& name) {
+    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
+}
+
 // A data file's name ends in ".amb" in any letter case; a name that merely
 // ends in those letters ("Roast Lamb") is an ordinary item.
-bool HasDataExtension(const std::string& name) {
+bool EndsWithDataExtension(const std::string& name) {
     if (name.size() < 4) return false;
     std::string tail = name.substr(name.size() - 4);
     for (char& c : tail)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return tail == ".amb";
 }
-
-bool IsMergedId(int id) { return id >= 1 && id <= SourceTable::kLastMergedId; }
-
-}  // namespace
-
-bool IsPlainFileName(const std::string& name) {
-    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
-}
-
-namespace {}  // namespace
 
 std::string DefaultMapServerAddress() { return "map.internet-ambit.invalid"; }
 
@@ -230,7 +230,7 @@ void Catalog::ActivateItem(TreeItem* item) {
         if (!item->HasChildren()) LoadFolderContents(item);
         return;
     }
-    if (HasDataExtension(e.Name) && kind != EntryKind::MapFile) {
+    if (EndsWithDataExtension(e.Name) && kind != EntryKind::MapFile) {
         FetchFirstDataFile();
         return;
     }

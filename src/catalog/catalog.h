@@ -36,6 +36,10 @@ std::string DefaultMapServerAddress();
 // this before it names a local file.
 bool IsPlainFileName(const std::string& name);
 
+// A name ending in ".amb" in any letter case: activating such an item, or
+// asking for its properties, fetches the first data file.
+bool EndsWithDataExtension(const std::string& name);
+
 class Catalog {
 public:
     // `dataDirectory` is absolute; every file of the catalog lives there.

@@ -400,6 +400,20 @@ RegStatus RegistryDb::QueryValue(KeyId key, std::string_view name, std::uint32_t
     return RegStatus::Ok;
 }
 
+RegStatus RegistryDb::Upsert(KeyId key, std::string_view name, std::uint32_t type,
+                             std::string_view data) {
+    Statement up(db_,
+                 "INSERT INTO registry_values(key, name, type, data) VALUES (?1, ?2, ?3, ?4) "
+                 "ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data");
+    if (!up.Prepared()) return FailSql("cannot write a value");
+    up.Bind(1, key);
+    up.BindText(2, name);
+    up.Bind(3, type);
+    up.BindBlob(4, data);
+    if (up.Step() != SQLITE_DONE) return FailSql("cannot write a value");
+    return RegStatus::Ok;
+}
+
 RegStatus RegistryDb::SetValue(KeyId key, std::string_view name, std::uint32_t type,
                                std::string_view data, bool durable) {
     bool written = false;
@@ -431,15 +445,7 @@ RegStatus RegistryDb::SetValueIfAbsent(KeyId key, std::string_view name, std::ui
             return t.Commit() ? RegStatus::Ok : RegStatus::Failed;
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) return FailSql("cannot read a value");
     }
-    Statement up(db_,
-                 "INSERT INTO registry_values(key, name, type, data) VALUES (?1, ?2, ?3, ?4) "
-                 "ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data");
-    if (!up.Prepared()) return FailSql("cannot write a value");
-    up.Bind(1, key);
-    up.BindText(2, name);
-    up.Bind(3, type);
-    up.BindBlob(4, data);
-    if (up.Step() != SQLITE_DONE) return FailSql("cannot write a value");
+    if (Upsert(key, name, type, data) != RegStatus::Ok) return RegStatus::Failed;
     if (!t.Commit()) return RegStatus::Failed;
     written = true;
     return RegStatus::Ok;
@@ -488,15 +494,8 @@ RegStatus RegistryDb::IncrementNumber(KeyId key, std::string_view name, bool dur
     std::uint32_t next = current + 1;
     char bytes[4];
     for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(next >> (8 * i));
-    Statement up(db_,
-                 "INSERT INTO registry_values(key, name, type, data) VALUES (?1, ?2, ?3, ?4) "
-                 "ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data");
-    if (!up.Prepared()) return FailSql("cannot write a value");
-    up.Bind(1, key);
-    up.BindText(2, name);
-    up.Bind(3, kNumber);
-    up.BindBlob(4, std::string_view(bytes, 4));
-    if (up.Step() != SQLITE_DONE) return FailSql("cannot write a value");
+    if (Upsert(key, name, kNumber, std::string_view(bytes, 4)) != RegStatus::Ok)
+        return RegStatus::Failed;
     if (!t.Commit()) return RegStatus::Failed;
     value = next;
     return RegStatus::Ok;

@@ -102,6 +102,8 @@ private:
     bool KeyExists(KeyId key, bool& exists);
     RegStatus Lookup(KeyId base, std::string_view path, bool create, KeyId& key);
     bool Exec(const char* sql);
+    // Inserts or replaces one value, inside the caller's transaction.
+    RegStatus Upsert(KeyId key, std::string_view name, std::uint32_t type, std::string_view data);
 
     std::string path_;
     std::string error_;

@@ -13,6 +13,7 @@
 #include "ui/map_file_commands.h"
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
+#include "ui/transfer_commands.h"
 
 namespace ui {
 CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
@@ -40,6 +41,11 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
             QApplication::restoreOverrideCursor();
     });
     session_->SetFetcher(std::move(fetcher));
+    TransferCommands::Hooks hooks;
+    hooks.quit = [this] { emit QuitRequested(); };
+    hooks.note = [this](const QString& text) { emit Note(text); };
+    hooks.fetchFirstDataFile = [this] { FetchFirstDataFile(); };
+    transfers_ = std::make_unique<TransferCommands>(this, *session_, std::move(hooks));
     model_ = new CatalogModel(Catalog().Tree(), this);
     setModel(model_);
     progress_ = new ReadProgressDialog(this);
@@ -101,6 +107,14 @@ void CClientView::InstallHandlers(CommandTable& commands) {
     commands.SetHandler(Effect::ResumeTransfer, [this] { OfferResume(); });
     commands.SetHandler(Effect::Download, [this] { Download(); });
     commands.SetHandler(Effect::DownloadCatalogItem, [this] { DownloadCatalogItem(); });
+    commands.SetHandler(Effect::DownloadSiteFile, [this] {
+        if (SelectedKind() == catalog::SelectionKind::SiteFile) DownloadSiteFile(SelectedItem());
+    });
+    commands.SetHandler(Effect::ItemProperties, [this] {
+        if (RuleAllows(catalog::CatalogCommand::ItemProperties)) ShowItemProperties(SelectedItem());
+    });
+    commands.SetHandler(Effect::Upload, [this] { transfers_->Upload(SelectedItem()); });
+    commands.SetHandler(Effect::TransferLog, [this] { transfers_->ShowTransferLog(); });
     commands.SetHandler(Effect::FetchFirstDataFile, [this] { FetchFirstDataFile(); });
     commands.SetHandler(Effect::Activate, [this] { ActivateItem(kEnterRequest); });
     commands.SetHandler(Effect::OpenSite, [this] {
@@ -148,11 +162,13 @@ void CClientView::OpenSite(catalog::TreeItem* item) { sites_->OpenSite(item); }
 
 void CClientView::ListDirectory(catalog::TreeItem* item) { sites_->ListDirectory(item); }
 
-void CClientView::DownloadSiteFile(catalog::TreeItem*) { NotYet("Downloading files of FTP sites"); }
+void CClientView::DownloadSiteFile(catalog::TreeItem* item) { transfers_->DownloadSiteFile(item); }
 
 void CClientView::OpenMapFile(catalog::TreeItem* item) { mapFiles_->Open(item); }
 
-void CClientView::ShowItemProperties(catalog::TreeItem*) { NotYet("The Item Properties dialog"); }
+void CClientView::ShowItemProperties(catalog::TreeItem* item) {
+    transfers_->ShowItemProperties(item);
+}
 
 void CClientView::ListingStarted(catalog::TreeItem* item) {
     ++listings_;
@@ -251,10 +267,12 @@ void CClientView::Download() {
 
 void CClientView::DownloadCatalogItem() {
     const catalog::TreeItem* item = SelectedItem();
-    if (!item || !item->Entry() || !RuleAllows(catalog::CatalogCommand::Download)) return;
-    bool quit = false;
-    session_->DownloadCatalogItem(item, &quit);
-    if (quit) emit QuitRequested();
+    // Only an ordinary item names a file by its Path; a site's file or a
+    // map file reached through a stale menu does not.
+    if (!item || !item->Entry() || SelectedKind() != catalog::SelectionKind::CatalogItem ||
+        !RuleAllows(catalog::CatalogCommand::Download))
+        return;
+    transfers_->DownloadCatalogItem(item);
 }
 
 void CClientView::FetchFirstDataFile() {

@@ -27,6 +27,7 @@ namespace ui {
 
 class CatalogModel;
 class MapFileCommands;
+class TransferCommands;
 class ReadProgressDialog;
 
 class CClientView : public QTreeView,
@@ -119,6 +120,7 @@ private:
     void NotYet(const char* what);
 
     std::unique_ptr<session::CatalogSession> session_;
+    std::unique_ptr<TransferCommands> transfers_;
     std::unique_ptr<ftpsites::SiteBrowser> sites_;
     session::FtpDataFetcher* fetcher_;  // owned by the session
     int listings_ = 0;

@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 #include "purchase/order_elements.h"
 #include "purchase/resume_records.h"
+#include "sample_billing.h"
 #include "session/catalog_session.h"
 #include "session_test_env.h"
 #include "store/billing_info.h"
@@ -30,15 +31,7 @@ class ResumeOfferTest : public ::testing::Test {
 protected:
     void SetUp() override {
         env_.StoreKnownUser();
-        billing_.name = "Ann Lee";
-        billing_.addr = "12 Main St\nDuluth, MN 55802";
-        billing_.tel = "555-0100";
-        billing_.cname = "Ann B. Lee";
-        billing_.caddr = "PO Box 7\nDuluth";
-        billing_.ctel = "555-0199";
-        billing_.cardnum = "4111 1111 1111 1234";
-        billing_.cardtype = store::BillingInfo::kMasterCard;
-        billing_.carddt = "04/99";
+        billing_ = testsupport::SampleBilling();
         ASSERT_EQ(billing_.Save("secret12"), 0);
     }
 

@@ -7,6 +7,7 @@
 
 #include "platform/prompt.h"
 #include "registry_fixture.h"
+#include "sample_billing.h"
 #include "scripted_prompt.h"
 #include "store/password.h"
 #include "store/registry_errors.h"
@@ -17,19 +18,7 @@ namespace {
 
 using store::BillingInfo;
 
-BillingInfo Filled() {
-    BillingInfo b;
-    b.name = "Ann Lee";
-    b.addr = "12 Main St\nDuluth, MN 55802";
-    b.tel = "555-0100";
-    b.cname = "Ann B. Lee";
-    b.caddr = "PO Box 7\nDuluth";
-    b.ctel = "555-0199";
-    b.cardnum = "4111 1111 1111 1234";
-    b.cardtype = BillingInfo::kVisa;
-    b.carddt = "04/99";
-    return b;
-}
+BillingInfo Filled() { return testsupport::SampleBilling(); }
 
 bool HasValue(const char* name) {
     try {

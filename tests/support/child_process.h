@@ -24,10 +24,10 @@ public:
 
     // Reads complete lines until `want` have arrived in total or the output
     // ended. False if nothing arrived for timeoutMs.
-    bool ReadLines(size_t want, int timeoutMs = 30000);
+    bool ReadLines(size_t want, int timeoutMs = 60000);
     // Reads to the end of the output and reaps the child: its exit status,
     // or -1 after a signal or a timeout.
-    int Finish(int timeoutMs = 60000);
+    int Finish(int timeoutMs = 120000);
     void Kill();
 
     const std::vector<std::string>& Lines() const { return lines_; }

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <cstdlib>
 
+#include "sample_billing.h"
 #include "session/settings_store.h"
 #include "store/billing_info.h"
 #include "ui/billing_dialog.h"
@@ -23,19 +24,7 @@ namespace {
 using store::BillingInfo;
 using Step = std::function<void(QWidget*)>;
 
-BillingInfo Full() {
-    BillingInfo b;
-    b.name = "Ann Lee";
-    b.addr = "12 Main St\nDuluth, MN 55802";
-    b.tel = "555-0100";
-    b.cname = "Ann B. Lee";
-    b.caddr = "PO Box 7\nDuluth";
-    b.ctel = "555-0199";
-    b.cardnum = "4111 1111 1111 1234";
-    b.cardtype = BillingInfo::kMasterCard;
-    b.carddt = "04/99";
-    return b;
-}
+BillingInfo Full() { return testsupport::SampleBilling(); }
 
 // Answers the modal dialogs that appear one after the other; returns how
 // many steps ran.
