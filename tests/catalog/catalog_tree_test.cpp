@@ -15,7 +15,7 @@ namespace catalog {
 namespace {
 
 using catalogtest::Dump;
-using catalogtest::ShadowObserver;
+using ObservedCatalogTree = catalogtest::ObservedTree;
 
 CEntry Item(const std::string& location, int id = 0) {
     CEntry e;
@@ -26,8 +26,7 @@ CEntry Item(const std::string& location, int id = 0) {
     return e;
 }
 
-TEST(CatalogTree, InsertingByPathCreatesMissingFoldersAndReusesTheParent) {
-    CatalogTree tree;
+TEST_F(ObservedCatalogTree, InsertingByPathCreatesMissingFoldersAndReusesTheParent) {
     tree.InsertItem(tree.Top(), "All", nullptr);
     TreeItem* x = tree.InsertEntry(Item("/All/A/B/x"));
     TreeItem* y = tree.InsertEntry(Item("/All/A/B/y"));
@@ -41,8 +40,7 @@ TEST(CatalogTree, InsertingByPathCreatesMissingFoldersAndReusesTheParent) {
 // Case-different folders stay apart and sort stably; a folder named like its
 // parent, or like the root, is a folder of its own; an empty tree takes its
 // root from the first component.
-TEST(CatalogTree, FolderNamesAreMatchedExactlyAndNeverMergedWithAParent) {
-    CatalogTree tree;
+TEST_F(ObservedCatalogTree, FolderNamesAreMatchedExactlyAndNeverMergedWithAParent) {
     for (const char* loc : {"/All/tools/b", "/All/Tools/a", "/All/beta", "/All/Alpha",
                             "/All/tools/c", "/All/A/A/x", "/All/All/y", "/Other/z", "noslash"})
         tree.InsertEntry(Item(loc));
@@ -57,10 +55,7 @@ TEST(CatalogTree, FolderNamesAreMatchedExactlyAndNeverMergedWithAParent) {
     EXPECT_EQ(tree.FindChild(all, "All")->Child(0)->Text(), "y") << "a node does not find itself";
 }
 
-TEST(CatalogTree, DeleteSubtreeTakesFollowingSiblingsUnlessKept) {
-    CatalogTree tree;
-    ShadowObserver shadow(tree);
-    tree.SetObserver(&shadow);
+TEST_F(ObservedCatalogTree, DeleteSubtreeTakesFollowingSiblingsUnlessKept) {
     for (const char* loc : {"/All/a/1", "/All/b/1", "/All/c/1", "/All/d"})
         tree.InsertEntry(Item(loc));
     TreeItem* all = tree.RootItem();
@@ -74,13 +69,9 @@ TEST(CatalogTree, DeleteSubtreeTakesFollowingSiblingsUnlessKept) {
     tree.DeleteSubtree(tree.FindChild(all, "a"), true);
     TreeItem* again = tree.InsertEntry(Item("/All/a/3"));
     EXPECT_EQ(CatalogTree::ItemPath(again), "/All/a/3");
-    shadow.Verify();
 }
 
-TEST(CatalogTree, RemovingOneSourcesEntriesLeavesFoldersAndOtherEntries) {
-    CatalogTree tree;
-    ShadowObserver shadow(tree);
-    tree.SetObserver(&shadow);
+TEST_F(ObservedCatalogTree, RemovingOneSourcesEntriesLeavesFoldersAndOtherEntries) {
     tree.InsertEntry(Item("/All/F/a", 3));
     tree.InsertEntry(Item("/All/F/b", 0));
     tree.InsertEntry(Item("/All/F/c", 3));
@@ -92,13 +83,9 @@ TEST(CatalogTree, RemovingOneSourcesEntriesLeavesFoldersAndOtherEntries) {
     EXPECT_EQ(tree.FindChild(tree.RootItem(), "H"), hasChild);
     EXPECT_EQ(tree.DeleteEntriesAt({"/All/F/b", "/All/nowhere"}, tree.RootItem()), 1u);
     EXPECT_EQ(Dump(tree), "All -\n  F -\n  G -\n  H @/All/H\n    e @/All/H/e\n");
-    shadow.Verify();
 }
 
-TEST(CatalogTree, RenamingAndMovingKeepTheOrderAndTellTheObserver) {
-    CatalogTree tree;
-    ShadowObserver shadow(tree);
-    tree.SetObserver(&shadow);
+TEST_F(ObservedCatalogTree, RenamingAndMovingKeepTheOrderAndTellTheObserver) {
     for (const char* loc : {"/All/a", "/All/b", "/All/c", "/All/d", "/All/F/x"})
         tree.InsertEntry(Item(loc));
     TreeItem* all = tree.RootItem();
@@ -112,13 +99,9 @@ TEST(CatalogTree, RenamingAndMovingKeepTheOrderAndTellTheObserver) {
     EXPECT_FALSE(tree.MoveItem(all, f)) << "a folder cannot go into its own subtree";
     EXPECT_EQ(f->ChildCount(), 2);
     EXPECT_EQ(f->Child(0)->Text(), "c");
-    shadow.Verify();
 }
 
-TEST(CatalogTree, BulkInsertInRandomOrderEndsSortedAndAnnouncedCompletely) {
-    CatalogTree tree;
-    ShadowObserver shadow(tree);
-    tree.SetObserver(&shadow);
+TEST_F(ObservedCatalogTree, BulkInsertInRandomOrderEndsSortedAndAnnouncedCompletely) {
     tree.InsertEntry(Item("/All/Big/m-existing"));
     std::vector<std::string> names;
     for (int i = 0; i < 5000; ++i) names.push_back("n" + std::to_string(i));
@@ -134,7 +117,6 @@ TEST(CatalogTree, BulkInsertInRandomOrderEndsSortedAndAnnouncedCompletely) {
         EXPECT_NE(tree.FindChild(tree.FindChild(tree.RootItem(), "Big"), "n4999"), nullptr);
         EXPECT_EQ(shadow.notifications, 3) << "nothing is announced before the bulk ends";
     }
-    shadow.Verify();
     TreeItem* big = tree.FindChild(tree.RootItem(), "Big");
     ASSERT_EQ(big->ChildCount(), 5001);
     for (int i = 1; i < big->ChildCount(); ++i)

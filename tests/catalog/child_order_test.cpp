@@ -18,6 +18,7 @@ namespace catalog {
 namespace {
 
 using catalogtest::ShadowObserver;
+using ChildOrder = catalogtest::ObservedTree;
 
 std::unique_ptr<CEntry> Listed(const std::string& name, bool dir) {
     auto e = std::make_unique<CEntry>();
@@ -49,10 +50,7 @@ void ExpectAllFound(const CatalogTree& tree, const TreeItem* parent) {
     }
 }
 
-TEST(ChildOrder, ASortedParentKeepsItsOrderAndFindsChildrenByExactText) {
-    CatalogTree tree;
-    ShadowObserver shadow(tree);
-    tree.SetObserver(&shadow);
+TEST_F(ChildOrder, ASortedParentKeepsItsOrderAndFindsChildrenByExactText) {
     TreeItem* site = tree.InsertItem(tree.InsertItem(nullptr, "All", nullptr), "site", nullptr);
     const std::pair<const char*, bool> listing[] = {
         {"b.txt", false}, {"a", true}, {"A.txt", false}, {"B", true}};
@@ -80,14 +78,11 @@ TEST(ChildOrder, ASortedParentKeepsItsOrderAndFindsChildrenByExactText) {
     EXPECT_EQ(a->Row(), 2);
     EXPECT_EQ(tree.FindChild(site, "zz"), a);
     EXPECT_EQ(tree.FindChild(site, "a"), nullptr);
-    shadow.Verify();
 }
 
-TEST(ChildOrder, ABigAppendedRunIsAnnouncedOnceAndFoundThroughEveryChange) {
-    CatalogTree tree;
+TEST_F(ChildOrder, ABigAppendedRunIsAnnouncedOnceAndFoundThroughEveryChange) {
     TreeItem* big = tree.InsertItem(tree.InsertItem(nullptr, "All", nullptr), "Big", nullptr);
-    ShadowObserver shadow(tree);
-    tree.SetObserver(&shadow);
+    shadow.notifications = 0;
     std::vector<std::string> names;
     for (int i = 0; i < 20000; ++i) names.push_back("n" + std::to_string(i));
     std::shuffle(names.begin(), names.end(), std::mt19937(11));
@@ -134,16 +129,12 @@ TEST(ChildOrder, ABigAppendedRunIsAnnouncedOnceAndFoundThroughEveryChange) {
     ExpectAllFound(tree, big);
     TreeItem* last = tree.AppendItem(big, "n4", nullptr);
     EXPECT_EQ(tree.FindChild(big, "n4"), last);
-    shadow.Verify();
 }
 
-TEST(ChildOrder, InABulkTextInsertionsMergeFirstAndAppendedOnesFollow) {
-    CatalogTree tree;
+TEST_F(ChildOrder, InABulkTextInsertionsMergeFirstAndAppendedOnesFollow) {
     TreeItem* all = tree.InsertItem(nullptr, "All", nullptr);
     tree.InsertItem(all, "b", nullptr);
     tree.InsertItem(all, "d", nullptr);
-    ShadowObserver shadow(tree);
-    tree.SetObserver(&shadow);
     {
         CatalogTree::BulkInsert bulk(tree);
         tree.AppendItem(all, "a", nullptr);
@@ -155,13 +146,9 @@ TEST(ChildOrder, InABulkTextInsertionsMergeFirstAndAppendedOnesFollow) {
     }
     EXPECT_EQ(Texts(all), (std::vector<std::string>{"b", "c", "d", "a", "0", "new"}));
     EXPECT_EQ(Texts(tree.FindChild(all, "new")), (std::vector<std::string>{"z", "y"}));
-    shadow.Verify();
 }
 
-TEST(ChildOrder, MovesToTheEndAndAnEmptiedParentBackInTextOrder) {
-    CatalogTree tree;
-    ShadowObserver shadow(tree);
-    tree.SetObserver(&shadow);
+TEST_F(ChildOrder, MovesToTheEndAndAnEmptiedParentBackInTextOrder) {
     TreeItem* all = tree.InsertItem(nullptr, "All", nullptr);
     TreeItem* from = tree.InsertItem(all, "from", nullptr);
     TreeItem* to = tree.InsertItem(all, "to", nullptr);
@@ -214,7 +201,7 @@ public:
     int begun = 0;
 };
 
-TEST(ChildOrder, AnObserverThatKnowsNoReordersSeesAReset) {
+TEST(ChildOrderReset, AnObserverThatKnowsNoReordersSeesAReset) {
     CatalogTree tree;
     ResetOnlyObserver observer(tree);
     tree.SetObserver(&observer);

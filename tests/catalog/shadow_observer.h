@@ -144,4 +144,15 @@ private:
     std::vector<TreeItem*> forgotten_;
 };
 
+// A tree watched by a shadow from its first item on: every test on it checks
+// the notifications, and the shadow must still equal the tree at the end.
+class ObservedTree : public ::testing::Test {
+protected:
+    ObservedTree() { tree.SetObserver(&shadow); }
+    void TearDown() override { shadow.Verify(); }
+
+    CatalogTree tree;
+    ShadowObserver shadow{tree};
+};
+
 }  // namespace catalogtest

@@ -9,8 +9,8 @@
 #include "catalog/c_entry.h"
 #include "platform/registry_db.h"
 #include "scripted_ftp_server.h"
+#include "site_entry.h"
 #include "store/registry_application.h"
-#include "store/scramble.h"
 
 namespace ftpsites::test {
 
@@ -43,15 +43,7 @@ void BrowsingTest::TearDown() {
 
 catalog::TreeItem* BrowsingTest::AddSite(const std::string& name, const std::string& user,
                                          const std::string& password, const std::string& path) {
-    catalog::CEntry site;
-    site.Name = name;
-    site.Description = catalog::kFtpSiteDescription;
-    site.Address = "127.0.0.1";
-    site.Path = path;
-    site.DownloadDir = user;
-    site.Price = store::Scramble(password);
-    site.Location = std::string(catalog::kFtpSitesLocation) + name;
-    return tree_.InsertEntry(site);
+    return tree_.InsertEntry(testsupport::SiteEntry(name, user, password, path));
 }
 
 void BrowsingTest::UsePort(int port) { setenv("AMBIT_FTP_PORT", std::to_string(port).c_str(), 1); }

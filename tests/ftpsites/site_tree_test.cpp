@@ -11,6 +11,7 @@
 #include "ftpsites/item_chain.h"
 #include "ftpsites/listed_entries.h"
 #include "ftpsites/site_paths.h"
+#include "site_entry.h"
 
 namespace ftpsites {
 namespace {
@@ -51,13 +52,8 @@ struct SiteTree {
     TreeItem* file = nullptr;
 
     explicit SiteTree(const std::string& sitePath) {
-        CEntry s;
-        s.Name = "Example";
-        s.Description = "FTPSITE";
-        s.Address = "ftp.example.org";
-        s.Path = sitePath;
-        s.Location = "/All/FTP Sites/Example";
-        site = tree.InsertEntry(s);
+        site = tree.InsertEntry(
+            testsupport::SiteEntry("Example", "", "", sitePath, "ftp.example.org"));
         pub = tree.InsertItem(site, "pub", std::make_unique<CEntry>(Listed("pub", true)));
         file = tree.InsertItem(pub, "read me.txt",
                                std::make_unique<CEntry>(Listed("read me.txt", false)));

@@ -14,7 +14,7 @@
 #include "ftp_server.h"
 #include "ftpsites/site_browser.h"
 #include "scripted_ftp_server.h"
-#include "store/scramble.h"
+#include "site_entry.h"
 #include "ui/catalog_model.h"
 #include "ui/client_view.h"
 #include "ui/command_ids.h"
@@ -45,15 +45,7 @@ protected:
 
     TreeItem* AddSite(const std::string& name, const std::string& user,
                       const std::string& password) {
-        catalog::CEntry site;
-        site.Name = name;
-        site.Location = "/All/FTP Sites/" + name;
-        site.Description = "FTPSITE";
-        site.Address = "127.0.0.1";
-        site.Path = "/";
-        site.DownloadDir = user;
-        site.Price = store::Scramble(password);
-        return Tree().InsertEntry(site);
+        return Tree().InsertEntry(testsupport::SiteEntry(name, user, password, "/"));
     }
 
     catalog::CatalogTree& Tree() { return frame->View()->Catalog().Tree(); }
