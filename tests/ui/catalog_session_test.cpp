@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 
@@ -126,6 +127,28 @@ TEST(Download, APathThatWouldBreakTheCommandLineIsRefused) {
     EXPECT_FALSE(quit);
     EXPECT_NE(env.prompt.Messages().back().find("Could not start the transfer program"),
               std::string::npos);
+}
+
+TEST(Download, AnOverLongStoredAddressIsRefusedWithAMessage) {
+    // Settings written before the Options field was limited can hold more
+    // than the transfer program's command line can carry scrambled.
+    uitest::UiTestEnv env;
+    ui::CatalogSession session(env.DataDir());
+    ui::AmbitSettings s = session.Settings();
+    s.email = std::string(255, 'a');
+    ASSERT_TRUE(session.ApplySettings(s));
+    EXPECT_FALSE(session.DownloadItem(Entry("Big", "/pub/big.zip"), env.DataDir() + "/big.zip",
+                                      false, nullptr));
+    EXPECT_TRUE(env.launcher.Started().empty());
+    ASSERT_EQ(env.prompt.Messages().size(), 1u);
+    EXPECT_NE(env.prompt.Messages()[0].find("Please shorten it in Options"), std::string::npos);
+
+    // The field itself takes no more than can be scrambled.
+    ui::OptionsDialog dialog(session.Settings());
+    EXPECT_EQ(dialog.EmailEdit()->maxLength(), static_cast<int>(store::kMaxScrambleText));
+    dialog.EmailEdit()->clear();
+    QTest::keyClicks(dialog.EmailEdit(), QString(300, QLatin1Char('b')));
+    EXPECT_EQ(dialog.EmailEdit()->text().size(), static_cast<int>(store::kMaxScrambleText));
 }
 
 TEST(Options, OkWritesEverySettingAndCancelNothing) {
