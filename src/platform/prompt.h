@@ -9,11 +9,17 @@
 
 namespace platform {
 
+// The answers to a question about unsaved work. Cancel is what Escape and
+// closing the question give, so no single key press throws work away.
+enum class SaveAnswer { kSave, kDiscard, kCancel };
+
 class Prompt {
 public:
     virtual ~Prompt() = default;
     // A question with Yes and No; true for Yes.
     virtual bool AskYesNo(const std::string& text) = 0;
+    // A question with Save, Discard and Cancel.
+    virtual SaveAnswer AskSaveChanges(const std::string& text) = 0;
     // A message with an OK button.
     virtual void Message(const std::string& text) = 0;
 };
@@ -27,8 +33,11 @@ Prompt* SetPrompt(Prompt* p);
 class ScriptedPrompt : public Prompt {
 public:
     // Answers are taken in order; when the script runs out the answer is No.
-    void Answer(bool yes) { answers_.push_back(yes); }
+    // A save question takes Yes as Save and No as Discard.
+    void Answer(bool yes) { answers_.push_back(yes ? kYes : kNo); }
+    void AnswerCancel() { answers_.push_back(kCancel); }
     bool AskYesNo(const std::string& text) override;
+    SaveAnswer AskSaveChanges(const std::string& text) override;
     void Message(const std::string& text) override;
 
     // Everything shown, in order, questions and messages alike.
@@ -38,7 +47,10 @@ public:
     size_t UnusedAnswers() const { return answers_.size(); }
 
 private:
-    std::deque<bool> answers_;
+    enum Reply { kYes, kNo, kCancel };
+    Reply Next(const std::string& question);
+
+    std::deque<Reply> answers_;
     std::vector<std::string> shown_, questions_, messages_;
 };
 

@@ -1,5 +1,7 @@
 #include "ui/catalog_model.h"
 
+#include <QTextDocument>
+
 #include "catalog/catalog_tree.h"
 #include "catalog/tree_item.h"
 #include "ui/tool_images.h"
@@ -62,7 +64,9 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
             if (!e || e->IsFolder() || e->Description.empty() || e->Description == catalog::kNone ||
                 e->IsFtpSite() || e->IsMapFile())
                 return QVariant();
-            return QString::fromStdString(e->Description);
+            // A tool tip takes anything that looks like markup as rich text;
+            // the description comes from a data file.
+            return Qt::convertFromPlainText(QString::fromStdString(e->Description));
         }
         default:
             return QVariant();
