@@ -22,6 +22,13 @@ inline constexpr const char* kDefaultDownloadDir = "[default]";
 // MapFileId of entries shown from a map file below its map-file item.
 inline constexpr int kMapFileContentId = 44;
 
+// Listing state of a site or directory, kept in the entry's MapFileId. The
+// command rules need it: a listing may be empty.
+inline constexpr int kStateUnlisted = 0;        // never listed, or the last connect failed
+inline constexpr int kStateListed = 22000;      // listed (or being listed): opening only expands
+inline constexpr int kStateRefreshing = 22223;  // children removed, to be listed again
+inline constexpr int kStateClosed = 1100;       // the site was closed
+
 enum class EntryKind {
     Folder,   // Path "HEADER": its contents may live in a data file of their own
     FtpSite,  // Description "FTPSITE"

@@ -285,7 +285,6 @@ bool Catalog::RemoveMergedEntries(int id) {
 }
 
 bool Catalog::FetchFirstDataFile() {
-    changed_ = true;
     return FetchDataFile(MapServerAddress(), kFirstDataFilePath, 1);
 }
 
@@ -297,7 +296,8 @@ std::string Catalog::FetchedFilePath(const std::string& remotePath, int mode) co
 }
 
 bool Catalog::FetchDataFile(const std::string& host, const std::string& remotePath, int mode) {
-    changed_ = true;
+    // Only a file that arrived changes the tree; a failed fetch must not
+    // bring up the save question for nothing.
     if (!fetcher_) return false;
     std::string local = FetchedFilePath(remotePath, mode);
     if (mode == 2) platform::MakeDirectories(DataPath(kMapFilesDirectory));

@@ -11,11 +11,10 @@
 
 namespace ftpsites {
 
-// Listing state of a site or directory, kept in the entry's MapFileId.
-inline constexpr int kStateUnlisted = 0;        // never listed, or the last connect failed
-inline constexpr int kStateListed = 22000;      // listed (or being listed): opening only expands
-inline constexpr int kStateRefreshing = 22223;  // children removed, to be listed again
-inline constexpr int kStateClosed = 1100;       // the site was closed
+using catalog::kStateClosed;
+using catalog::kStateListed;
+using catalog::kStateRefreshing;
+using catalog::kStateUnlisted;
 
 // The site's listing word in its Date while a listing runs, and otherwise.
 inline constexpr const char* kInSite = "INSITE";
