@@ -1,5 +1,7 @@
 #include "transfer/post_transfer_action.h"
 
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "platform/command_words.h"
@@ -44,7 +46,11 @@ void StartOrTell(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-void PostTransferAction::Run(int code, const std::string& localPath, const std::string& openWith) {
+void PostTransferAction::Run(int code, const std::string& received, const std::string& openWith) {
+    // A bare name would be looked up in $PATH and start another program.
+    std::error_code ec;
+    std::string absolute = std::filesystem::absolute(received, ec).string();
+    const std::string& localPath = ec || absolute.empty() ? received : absolute;
     switch (code) {
         case kActionExecute:
             // Every plain download ends here by default, and most received
