@@ -90,7 +90,7 @@ done
 
 mean() { printf '%s\n' "$@" | awk '{s+=$1} END {printf "%.0f", s/NR}'; }
 echo "skiff data:  mean $(mean "${ours_data[@]}") MB/s"
-echo "skiff run:   mean $(mean "${ours_run[@]}") MB/s (includes the designed 500 ms pause)"
+echo "skiff run:   mean $(mean "${ours_run[@]}") MB/s (includes the 500 ms pause skiff makes after a download)"
 echo "curl (PORT): mean $(mean "${theirs[@]}") MB/s"
 echo "ratio data/curl (mean): $(awk -v a="$(mean "${ours_data[@]}")" -v b="$(mean "${theirs[@]}")" 'BEGIN{printf "%.2f", a/b}')"
 echo "ratio run/curl (mean):  $(awk -v a="$(mean "${ours_run[@]}")" -v b="$(mean "${theirs[@]}")" 'BEGIN{printf "%.2f", a/b}')"

@@ -13,10 +13,10 @@
 
 #include "catalog/catalog.h"
 #include "platform/paths.h"
-#include "ui/ambit_settings.h"
+#include "session/ambit_settings.h"
+#include "session/settings_store.h"
 #include "ui/client_view.h"
 #include "ui/main_frame.h"
-#include "ui/settings_store.h"
 
 static long PeakKib() {
     std::ifstream status("/proc/self/status");
@@ -34,11 +34,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const std::string dataDir = argv[1];
     // A returning user: no first-start question, no Options dialog.
-    ui::SettingsStore::SelectApplicationKey();
-    ui::AmbitSettings settings = ui::AmbitSettings::Defaults(dataDir);
+    session::SettingsStore::SelectApplicationKey();
+    session::AmbitSettings settings = session::AmbitSettings::Defaults(dataDir);
     settings.email = "bench@example.org";
-    ui::SettingsStore::Save(settings);
-    ui::SettingsStore::MarkStarted();
+    session::SettingsStore::Save(settings);
+    session::SettingsStore::MarkStarted();
 
     QElapsedTimer clock;
     clock.start();

@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <string_view>
 
-#include "ftpsites/listing_parser.h"
+#include "net/listing_parser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const ftpsites::ListingParser parser(2026, 12);
+    static const net::ListingParser parser(2026, 12);
     std::string_view listing(reinterpret_cast<const char*>(data), size);
     int linkChecks = 0;
-    for (const ftpsites::ListedLine& line : parser.Parse(listing)) {
+    for (const net::ListedLine& line : parser.Parse(listing)) {
         // A usable name never leads anywhere but into the listed directory.
         if (line.name.empty() || line.name.find('/') != std::string::npos ||
             line.name.find('\n') != std::string::npos || line.name == "." || line.name == "..")

@@ -5,32 +5,12 @@
 
 namespace catalog {
 
-CEntry::CEntry(const CEntry& other)
-    : Name(other.Name),
-      Description(other.Description),
-      Address(other.Address),
-      Path(other.Path),
-      DownloadDir(other.DownloadDir),
-      Location(other.Location),
-      Price(other.Price),
-      Size(other.Size),
-      Date(other.Date),
-      MapFileId(other.MapFileId) {}
+CEntry::CEntry(const CEntry& other) { Fields() = other.Fields(); }
 
 CEntry& CEntry::operator=(const CEntry& other) {
-    if (this == &other) return *this;
-    Name = other.Name;
-    Description = other.Description;
-    Address = other.Address;
-    Path = other.Path;
-    DownloadDir = other.DownloadDir;
-    Location = other.Location;
-    Price = other.Price;
-    Size = other.Size;
-    Date = other.Date;
-    MapFileId = other.MapFileId;
     // The connection belongs to the site that opened it; this entry keeps
-    // its own (if any), as assignment only copies the catalog texts.
+    // its own (if any), as assignment only copies the catalog fields.
+    if (this != &other) Fields() = other.Fields();
     return *this;
 }
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 
 namespace catalog {
 
@@ -22,12 +23,15 @@ inline constexpr const char* kDefaultDownloadDir = "[default]";
 // MapFileId of entries shown from a map file below its map-file item.
 inline constexpr int kMapFileContentId = 44;
 
-// Listing state of a site or directory, kept in the entry's MapFileId. The
-// command rules need it: a listing may be empty.
-inline constexpr int kStateUnlisted = 0;        // never listed, or the last connect failed
-inline constexpr int kStateListed = 22000;      // listed (or being listed): opening only expands
-inline constexpr int kStateRefreshing = 22223;  // children removed, to be listed again
-inline constexpr int kStateClosed = 1100;       // the site was closed
+// Listing state of a site or directory. It lives in the entry's MapFileId,
+// which entries of live sites have no other use for. The command rules read
+// it too: a listing may be empty and still leave the site open.
+enum class ListingState : int {
+    Unlisted = 0,        // never listed, or the last connect failed
+    Listed = 22000,      // listed (or being listed): opening only expands
+    Refreshing = 22223,  // children removed, to be listed again
+    Closed = 1100,       // the site was closed
+};
 
 enum class EntryKind {
     Folder,   // Path "HEADER": its contents may live in a data file of their own
@@ -65,6 +69,19 @@ public:
     // Empty or "0.00": the item can be downloaded without buying it.
     bool IsFree() const;
 
+    // Every field the catalog stores, in one place: copying and comparing go
+    // through it, so a field added here is never left out of either.
+    auto Fields() {
+        return std::tie(Name, Description, Address, Path, DownloadDir, Location, Price, Size, Date,
+                        MapFileId);
+    }
+    auto Fields() const {
+        return std::tie(Name, Description, Address, Path, DownloadDir, Location, Price, Size, Date,
+                        MapFileId);
+    }
+    // Same stored fields; the site connection is not compared.
+    bool SameFields(const CEntry& other) const { return Fields() == other.Fields(); }
+
     std::string Name;
     std::string Description;
     std::string Address;
@@ -77,6 +94,13 @@ public:
     int MapFileId = 0;
     std::unique_ptr<SiteConnection> SiteClient;
 };
+
+inline ListingState StateOf(const CEntry& entry) {
+    return static_cast<ListingState>(entry.MapFileId);
+}
+inline void SetState(CEntry& entry, ListingState state) {
+    entry.MapFileId = static_cast<int>(state);
+}
 
 // Kind of an entry; see EntryKind for the order of the tests.
 EntryKind KindOf(const CEntry& entry);

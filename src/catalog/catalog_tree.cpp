@@ -307,11 +307,7 @@ TreeItem* CatalogTree::InsertEntryIfNew(CEntry&& entry) {
 bool CatalogTree::HasEqualChild(const TreeItem* parent, const CEntry& entry) const {
     auto equal = [&entry](const TreeItem* c) {
         const CEntry* e = c->entry_.get();
-        return e && c->text_ == entry.Name && e->Name == entry.Name &&
-               e->Description == entry.Description && e->Address == entry.Address &&
-               e->Path == entry.Path && e->DownloadDir == entry.DownloadDir &&
-               e->Location == entry.Location && e->Price == entry.Price && e->Size == entry.Size &&
-               e->Date == entry.Date && e->MapFileId == entry.MapFileId;
+        return e && c->text_ == entry.Name && e->SameFields(entry);
     };
     auto& kids = parent->children_;
     if (parent->customOrder_) {

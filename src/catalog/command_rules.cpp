@@ -21,7 +21,7 @@ bool IsCommandEnabled(CatalogCommand command, const TreeItem* selected) {
     // An empty listing leaves no children, yet the site is open and the
     // directory can be listed again.
     const bool listed = e && (k == EntryKind::FtpSite || k == EntryKind::FtpDir) &&
-                        (selected->HasChildren() || e->MapFileId == kStateListed);
+                        (selected->HasChildren() || StateOf(*e) == ListingState::Listed);
     switch (command) {
         case CatalogCommand::Download:
             return e && k != EntryKind::Folder && k != EntryKind::FtpSite &&
@@ -57,19 +57,20 @@ bool IsCommandEnabled(CatalogCommand command, const TreeItem* selected) {
         case CatalogCommand::AddServer:
         case CatalogCommand::FetchMapFile:
         case CatalogCommand::NewFtpSite:
+        case CatalogCommand::Always:
             return true;
     }
     return false;
 }
 
-int SelectedKind(const TreeItem* selected) {
+SelectionKind SelectedKind(const TreeItem* selected) {
     const CEntry* e = selected ? selected->Entry() : nullptr;
-    if (!e) return 0;
-    if (e->Path == kFtpFilePath) return 1;
-    if (e->Path == kFtpDirPath) return 3;
-    if (e->Description == kFtpSiteDescription) return 4;
-    if (e->Description == kMapFileDescription) return 2;
-    return 0;
+    if (!e) return SelectionKind::CatalogItem;
+    if (e->Path == kFtpFilePath) return SelectionKind::SiteFile;
+    if (e->Path == kFtpDirPath) return SelectionKind::SiteDirectory;
+    if (e->Description == kFtpSiteDescription) return SelectionKind::Site;
+    if (e->Description == kMapFileDescription) return SelectionKind::MapFile;
+    return SelectionKind::CatalogItem;
 }
 
 }  // namespace catalog

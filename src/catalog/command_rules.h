@@ -24,13 +24,23 @@ enum class CatalogCommand {
     AddServer,       // always enabled
     FetchMapFile,    // "Update &Map File": always enabled
     NewFtpSite,      // always enabled
+    Always,          // commands that do not act on the selection (Save, Exit, Help...)
+};
+
+// What the selection is, as far as context menus and the status bar care.
+// The values are the ones the menus were numbered by.
+enum class SelectionKind {
+    CatalogItem = 0,  // anything not listed below, or no selection
+    SiteFile = 1,
+    MapFile = 2,
+    SiteDirectory = 3,
+    Site = 4,
 };
 
 // `selected` is the caret item, or null when nothing is selected.
 bool IsCommandEnabled(CatalogCommand command, const TreeItem* selected);
 
-// The kind code that picks context menus and the status-bar indicator:
-// 1 FTPFILE, 2 map file, 3 FTPDIR, 4 FTP site, 0 anything else.
-int SelectedKind(const TreeItem* selected);
+// The kind that picks context menus and the status-bar indicator.
+SelectionKind SelectedKind(const TreeItem* selected);
 
 }  // namespace catalog

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_io.h"
 #include "platform/paths.h"
 
 namespace catalog {
@@ -48,19 +49,10 @@ bool FileBatch::Begin(const std::string& name) {
 }
 
 bool FileBatch::Flush() {
-    size_t done = 0;
-    while (done < buffer_.size()) {
-        ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            Fail("write failed", current_.target, errno);
-            buffer_.clear();
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
+    int err = platform::WriteAll(fd_, buffer_.data(), buffer_.size());
     buffer_.clear();
-    return true;
+    if (err != 0) Fail("write failed", current_.target, err);
+    return err == 0;
 }
 
 void FileBatch::Write(std::string_view data) {
@@ -97,8 +89,8 @@ bool FileBatch::Commit() {
     }
     // Every new file's data must be on disk before any rename makes it
     // the catalog; one sync of the file system covers them all.
-    if (::syncfs(dir) != 0) {
-        Fail("sync failed", directory_, errno);
+    if (int err = platform::Sync(dir, platform::SyncScope::kFileSystem)) {
+        Fail("sync failed", directory_, err);
         ::close(dir);
         Discard();
         return false;
@@ -112,7 +104,7 @@ bool FileBatch::Commit() {
         }
     }
     staged_.clear();
-    ::fsync(dir);
+    platform::Sync(dir, platform::SyncScope::kFile);
     ::close(dir);
     return ok;
 }

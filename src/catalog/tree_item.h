@@ -16,12 +16,14 @@
 
 namespace catalog {
 
-// Indexes into the tree's image list.
+// Indexes into the tree's image list; the GUI draws one picture for each.
 enum TreeImage : int {
     kImageFolderClosed = 0,
     kImageFolderOpen = 1,
     kImageItem = 2,
     kImageMapServer = 3,
+    kImageBusy = 4,  // an item whose listing runs
+    kImageCount
 };
 
 class CatalogTree;

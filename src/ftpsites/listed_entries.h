@@ -7,21 +7,25 @@
 #include <string>
 
 #include "catalog/c_entry.h"
-#include "ftpsites/listing_parser.h"
+#include "net/listing_parser.h"
 
 namespace ftpsites {
 
-using catalog::kStateClosed;
-using catalog::kStateListed;
-using catalog::kStateRefreshing;
-using catalog::kStateUnlisted;
+using net::ListedKind;
+using net::ListedLine;
+using net::ListingParser;
 
-// The site's listing word in its Date while a listing runs, and otherwise.
+using catalog::ListingState;
+using catalog::SetState;
+using catalog::StateOf;
+
+// A site's Date holds "INSITE" while one of its listings runs, and
+// "OUTSITE" otherwise.
 inline constexpr const char* kInSite = "INSITE";
 inline constexpr const char* kOutSite = "OUTSITE";
-
-// Image shown on an item while its listing runs.
-inline constexpr int kImageBusy = 4;
+inline void MarkSiteListing(catalog::CEntry& site, bool running) {
+    site.Date = running ? kInSite : kOutSite;
+}
 
 // The entry for one listed line below the item at `parentPath` (its tree
 // path); `isDirectory` is decided by the caller for links.

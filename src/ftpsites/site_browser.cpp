@@ -15,12 +15,12 @@
 #include "catalog/catalog.h"
 #include "ftpsites/item_chain.h"
 #include "ftpsites/listed_entries.h"
-#include "ftpsites/listing_parser.h"
 #include "ftpsites/site_browser_view.h"
 #include "ftpsites/site_paths.h"
 #include "ftpsites/site_session.h"
 #include "ftpsites/site_speed.h"
 #include "net/ftp_client.h"
+#include "net/listing_parser.h"
 #include "platform/prompt.h"
 #include "store/scramble.h"
 
@@ -31,14 +31,6 @@ using catalog::CEntry;
 using catalog::TreeItem;
 
 namespace {
-
-// The two texts of the last network failure, joined by `separator`.
-std::string TakeErrorText(const char* separator) {
-    int code = 0;
-    std::string context, text;
-    FtpClient::GetErrorInfo(code, context, text);
-    return context + separator + text;
-}
 
 void Show(const std::string& message) { platform::CurrentPrompt().Message(message); }
 
@@ -59,7 +51,7 @@ public:
     BusyMark(SiteBrowserView* view, TreeItem* item, TreeItem* site, SiteSession::State& session)
         : view_(view), item_(item), site_(site), session_(session) {
         session_.busy = true;
-        site_->Entry()->Date = kInSite;
+        MarkSiteListing(*site_->Entry(), true);
         if (view_) view_->ListingStarted(item_);
     }
     // `itemAlive`/`siteAlive`: whether the items survived the wait.
@@ -67,7 +59,7 @@ public:
         if (ended_) return;
         ended_ = true;
         session_.busy = false;
-        if (siteAlive && site_->HasEntry()) site_->Entry()->Date = kOutSite;
+        if (siteAlive && site_->HasEntry()) MarkSiteListing(*site_->Entry(), false);
         if (view_) view_->ListingFinished(itemAlive ? item_ : nullptr);
     }
     // Only reached when an unexpected exception (out of memory) unwinds:
@@ -86,6 +78,36 @@ private:
     TreeItem* site_;
     SiteSession::State& session_;
     bool ended_ = false;
+};
+
+// Marks an item listed while it is opened, so that activating it again
+// meanwhile only expands it. A refused opening puts the earlier state back
+// (Restore), so the next activation tries again; from Keep on, the state
+// is the listing's to decide.
+class ListedMark {
+public:
+    ListedMark(const CatalogTree& tree, TreeItem* item)
+        : tree_(tree), item_(item), chain_(item), previous_(StateOf(*item->Entry())) {
+        SetState(*item->Entry(), ListingState::Listed);
+    }
+    void Keep() { done_ = true; }
+    void Restore() {
+        if (done_) return;
+        done_ = true;
+        // The entry is looked up afresh: waits may have replaced or deleted it.
+        if (chain_.Alive(tree_) && item_->HasEntry()) SetState(*item_->Entry(), previous_);
+    }
+    // Only reached by an unexpected exception (out of memory).
+    ~ListedMark() { Restore(); }
+    ListedMark(const ListedMark&) = delete;
+    ListedMark& operator=(const ListedMark&) = delete;
+
+private:
+    const CatalogTree& tree_;
+    TreeItem* item_;
+    ItemChain chain_;
+    ListingState previous_;
+    bool done_ = false;
 };
 
 }  // namespace
@@ -192,18 +214,20 @@ bool SiteBrowser::OpenSiteItem(TreeItem* item, bool connect) {
     if (!site || (connect ? !entry.IsFtpSite() : !entry.IsFtpSite() && !entry.IsFtpDir()))
         return false;
 
-    tree_.SetItemImages(item, kImageBusy, kImageBusy);
-    if (entry.MapFileId == kStateListed) {
+    tree_.SetItemImages(item, catalog::kImageBusy, catalog::kImageBusy);
+    if (StateOf(entry) == ListingState::Listed) {
         RestoreImages(item);
         Expand(item);
         return true;
     }
-    const int previousState = entry.MapFileId;
-    entry.MapFileId = kStateListed;
+    ListedMark listed(tree_, item);
 
     std::string path;
     if (connect) {
-        if (!Connect(item)) return false;
+        if (!Connect(item)) {
+            listed.Keep();  // Connect has set the state, or the item is gone
+            return false;
+        }
         const std::string& start = item->Entry()->Path;  // entry may be new
         path = start.empty() ? std::string() : start + "/";
     } else {
@@ -211,14 +235,14 @@ bool SiteBrowser::OpenSiteItem(TreeItem* item, bool connect) {
     }
     SiteSession* session = SiteSession::Of(*site->Entry());
     if (!session || session->Closed()) {
-        item->Entry()->MapFileId = previousState;
+        listed.Restore();
         RestoreImages(item);
         Show(kSiteNotOpenMessage);
         return false;
     }
     if (session->Busy()) {
         // Refused, so not listed: the next activation tries again.
-        item->Entry()->MapFileId = previousState;
+        listed.Restore();
         tree_.SortChildren(item, ListedBefore);
         RestoreImages(item);
         Expand(item);
@@ -226,6 +250,7 @@ bool SiteBrowser::OpenSiteItem(TreeItem* item, bool connect) {
         return true;
     }
 
+    listed.Keep();
     ListingRun run(tree_, item, site, session->Shared());
     BusyMark busy(view_, item, site, *session->Shared());
     run.Run(path, connect);
@@ -239,7 +264,7 @@ bool SiteBrowser::OpenSiteItem(TreeItem* item, bool connect) {
     // A failed listing that left nothing would otherwise stay "listed" with
     // no children, where neither activation nor Refresh can reach it.
     if (!run.Error().empty() && !item->HasChildren() && item->HasEntry())
-        item->Entry()->MapFileId = kStateUnlisted;
+        SetState(*item->Entry(), ListingState::Unlisted);
     RestoreImages(item);
     if (run.Ended()) return false;
     Expand(item);
@@ -254,7 +279,7 @@ bool SiteBrowser::Connect(TreeItem* item) {
     const std::string scrambled = item->Entry()->Price;
     std::string password, error;
     if (!scrambled.empty() && !store::TryUnscramble(scrambled, password, &error)) {
-        item->Entry()->MapFileId = kStateUnlisted;
+        SetState(*item->Entry(), ListingState::Unlisted);
         RestoreImages(item);
         Show(error);
         return false;
@@ -272,7 +297,7 @@ bool SiteBrowser::Connect(TreeItem* item) {
         std::string message = TakeErrorText("\n");
         bool alive = chain.Alive(tree_);
         if (alive && item->HasEntry()) {
-            item->Entry()->MapFileId = kStateUnlisted;
+            SetState(*item->Entry(), ListingState::Unlisted);
             RestoreImages(item);
         }
         if (view_) view_->ListingFinished(alive ? item : nullptr);
@@ -282,7 +307,7 @@ bool SiteBrowser::Connect(TreeItem* item) {
     bool alive = chain.Alive(tree_) && item->HasEntry();
     if (view_) view_->ListingFinished(alive ? item : nullptr);
     // Deleted, or closed by a command that re-entered while we connected.
-    if (!alive || item->Entry()->MapFileId != kStateListed) {
+    if (!alive || StateOf(*item->Entry()) != ListingState::Listed) {
         client->Abort();
         if (alive) RestoreImages(item);
         return false;
@@ -327,7 +352,7 @@ bool SiteBrowser::Refresh(TreeItem* item) {
         return false;
     }
     const bool reconnect = entry.IsFtpSite() && !IsConnected(item);
-    entry.MapFileId = kStateRefreshing;
+    SetState(entry, ListingState::Refreshing);
     if (item->HasChildren()) tree_.DeleteSubtree(item->Child(0), false);
     return OpenSiteItem(item, reconnect);
 }
@@ -336,7 +361,7 @@ void SiteBrowser::CloseSite(TreeItem* item) {
     TreeItem* site = FindSiteItem(item);
     if (!site) return;
     if (site->HasChildren()) tree_.DeleteSubtree(site->Child(0), false);
-    site->Entry()->MapFileId = kStateClosed;
+    SetState(*site->Entry(), ListingState::Closed);
     RestoreImages(site);
     // Last: QUIT waits for its reply, and the site may be gone afterwards.
     if (SiteSession* session = SiteSession::Of(*site->Entry())) session->Close();

@@ -11,10 +11,10 @@
 
 #include <cerrno>
 
-#include "platform/qt/notify_window.h"
+#include "platform/qt/network_events.h"
 
 namespace {
-platform::NotifyWindow* Window() { return platform::NotifyWindow::Instance(); }
+platform::NetworkEvents* Events() { return platform::NetworkEvents::Instance(); }
 }  // namespace
 
 AsyncSocket::AsyncSocket(int eventMask) : eventMask_(eventMask) {
@@ -29,10 +29,10 @@ AsyncSocket::~AsyncSocket() {
     // descriptor is released either way).
     if (!IsClosed()) {
         if (accepted_ >= 0) {
-            Window()->Forget(accepted_);
+            Events()->Forget(accepted_);
             if (::close(accepted_) != 0) Record("socket close", FromErrno(errno));
         }
-        Window()->Forget(socket_);
+        Events()->Forget(socket_);
         if (::close(socket_) != 0) Record("Socket close", FromErrno(errno));
     }
 }
@@ -43,14 +43,13 @@ void AsyncSocket::AsyncPrepare() {
     // descriptor number may already belong to another socket.
     if (IsClosed()) return;
     AddHandler(socket_, this, kSocketHandler);
-    Window()->Select(socket_, eventMask_);
+    Events()->Select(socket_, eventMask_);
 }
 
-void AsyncSocket::OnNotify(unsigned, std::intptr_t, std::int32_t lParam) {
-    int event = lParam & 0xffff;
-    int error = (static_cast<std::uint32_t>(lParam) >> 16) & 0xffff;
+void AsyncSocket::OnNotify(unsigned, std::intptr_t, Notification note) {
+    const int error = note.error;
     wait_.Touch();
-    switch (event) {
+    switch (note.event) {
         case kRead:
             if (error) Fail("Async read", error);
             state_ |= kInputWaiting;
@@ -87,7 +86,7 @@ void AsyncSocket::Accept() {
         if (fd < 0) Fail("Async accept", FromErrno(errno));
         accepted_ = fd;
         AddHandler(fd, this, kSocketHandler);
-        if (!IsClosed()) Window()->Select(fd, eventMask_ & ~kAccept);
+        if (!IsClosed()) Events()->Select(fd, eventMask_ & ~kAccept);
         hasPeer_ = true;
     }
     state_ |= kWritable;
@@ -117,7 +116,7 @@ int AsyncSocket::Read(char* buffer, int size) {
         buffer[n > 0 ? n : 0] = '\0';
         if (n < 0 && error != EAGAIN && error != EINTR) Fail("read", FromErrno(error));
         state_ &= ~kInputWaiting;
-        Window()->Reenable(fd, kRead);
+        Events()->Reenable(fd, kRead);
         if (n > 0) {
             wait_.Touch();
             return static_cast<int>(n);
@@ -182,7 +181,7 @@ void AsyncSocket::Send(const char* data, std::size_t length, int flags) {
         if (error == EINTR) continue;
         if (error != EAGAIN) Fail("write", FromErrno(error));
         state_ &= ~kWritable;
-        Window()->Reenable(fd, kWrite);
+        Events()->Reenable(fd, kWrite);
         while (!IsWritable()) {
             wait_.Round("write");
             if (IsClosed()) return;
@@ -216,11 +215,11 @@ void AsyncSocket::Close() {
     if (IsClosed()) return;
     state_ |= kClosedHere;
     if (accepted_ >= 0) {
-        Window()->Forget(accepted_);
+        Events()->Forget(accepted_);
         RemoveHandler(accepted_, kSocketHandler, this);
         ::close(accepted_);
     }
-    Window()->Forget(socket_);
+    Events()->Forget(socket_);
     RemoveHandler(socket_, kSocketHandler, this);
     ::close(socket_);
 }

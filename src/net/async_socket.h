@@ -30,7 +30,7 @@ public:
     AsyncSocket(const AsyncSocket&) = delete;
     AsyncSocket& operator=(const AsyncSocket&) = delete;
 
-    void OnNotify(unsigned message, std::intptr_t wParam, std::int32_t lParam) override;
+    void OnNotify(unsigned message, std::intptr_t handle, Notification note) override;
     // Makes the socket usable (connect or listen).
     virtual void Prepare() = 0;
 

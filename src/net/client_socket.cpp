@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "platform/qt/notify_window.h"
+#include "platform/qt/network_events.h"
 
 ClientSocket::ClientSocket(const InetAddress& address, int eventMask)
     : AsyncSocket(eventMask | kConnect), address_(address) {}
@@ -21,7 +21,7 @@ void ClientSocket::Prepare() {
     if (connect(SocketHandle(), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0 &&
         errno != EINPROGRESS)
         Fail("connect", FromErrno(errno));
-    platform::NotifyWindow::Instance()->WatchConnect(SocketHandle());
+    platform::NetworkEvents::Instance()->WatchConnect(SocketHandle());
 }
 
 void ClientSocket::Abort() {

@@ -14,7 +14,9 @@
 #include <functional>
 #include <memory>
 
+#include "net/ascii_line_ends.h"
 #include "net/ftp_data_socket.h"
+#include "platform/file_io.h"
 
 namespace {
 
@@ -23,34 +25,9 @@ namespace {
 constexpr std::size_t kMaxReplyLine = 64 * 1024;
 constexpr std::size_t kMaxReply = 1024 * 1024;
 
-struct FtpErrorState {
-    int code = 0;
-    std::string context;
-    std::string replyText;
-    int localErrno = 0;
-};
-
-FtpErrorState& ErrorState() {
-    static FtpErrorState state;
-    return state;
-}
-
 bool IsReplyCode(const std::string& code) {
     return code.size() == 3 && code[0] >= '0' && code[0] <= '9' && code[1] >= '0' &&
            code[1] <= '9' && code[2] >= '0' && code[2] <= '9';
-}
-
-int WriteAll(int fd, const char* data, std::size_t length) {
-    while (length > 0) {
-        ssize_t n = ::write(fd, data, length);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        data += n;
-        length -= static_cast<std::size_t>(n);
-    }
-    return 0;
 }
 
 // A local file of a download: removed again if it was created for a
@@ -76,52 +53,6 @@ struct FileCloser {
     ~FileCloser() {
         if (fd >= 0) ::close(fd);
     }
-};
-
-// The wire's CR LF becomes LF; a CR at the end of one block waits for the
-// next to see whether a LF follows.
-class AsciiDecoder {
-public:
-    void Decode(const char* in, std::size_t n, std::string& out) {
-        out.clear();
-        for (std::size_t i = 0; i < n; ++i) {
-            char c = in[i];
-            if (pendingCr_) {
-                pendingCr_ = false;
-                if (c == '\n') {
-                    out += '\n';
-                    continue;
-                }
-                out += '\r';
-            }
-            if (c == '\r')
-                pendingCr_ = true;
-            else
-                out += c;
-        }
-    }
-    std::string Finish() { return pendingCr_ ? std::string("\r") : std::string(); }
-
-private:
-    bool pendingCr_ = false;
-};
-
-// A LF not already preceded by CR goes out as CR LF, so a file that already
-// has CR LF line ends is not doubled.
-class AsciiEncoder {
-public:
-    void Encode(const char* in, std::size_t n, std::string& out) {
-        out.clear();
-        for (std::size_t i = 0; i < n; ++i) {
-            char c = in[i];
-            if (c == '\n' && last_ != '\r') out += '\r';
-            out += c;
-            last_ = c;
-        }
-    }
-
-private:
-    char last_ = 0;
 };
 
 enum class Received { kEnd, kAborted, kSinkFailed };
@@ -168,64 +99,15 @@ int FtpClient::FtpPort() {
 
 void FtpClient::FailFtp(int code, const std::string& context, const std::string& replyText,
                         int localErrno) {
-    FtpErrorState& s = ErrorState();
-    s.code = code;
-    s.context = context;
-    s.replyText = replyText;
-    s.localErrno = localErrno;
+    FtpErrorRecord::Record(code, context, replyText, localErrno);
     throw CFtpObjError();
 }
 
 void FtpClient::GetErrorInfo(int& code, std::string& context, std::string& text) {
-    FtpErrorState& s = ErrorState();
-    if (s.code == 0) {
-        code = WinsockUser::LastError();
-        context = WinsockUser::LastOperation();
-        text = WinsockUser::ErrorText();
-        return;
-    }
-    code = s.code;
-    context = s.context;
-    char buffer[64];
-    switch (s.code) {
-        case 996:
-            text = "Incorrect number of filenames";
-            break;
-        case 997:
-            text = "Couldn't write to file";
-            break;
-        case 998:
-            text = "File closed unexpectedly";
-            break;
-        case 999:
-            text = "Invalid server returncode";
-            break;
-        case 1002:
-            text = "File or path not found";
-            break;
-        case 1013:
-            text = "Access violation / path is not a filename";
-            break;
-        case 1017:
-            text = "Filename already exists";
-            break;
-        case 1022:
-            text = "Invalid arguments";
-            break;
-        default:
-            // Only a local failure has an errno; a server's refusal is shown
-            // with its own words.
-            if (s.localErrno != 0) {
-                std::snprintf(buffer, sizeof buffer, "Unknown error: Errno=%d", s.localErrno);
-                text = buffer;
-            } else {
-                std::vector<char> line(s.replyText.size() + 16);
-                std::snprintf(line.data(), line.size(), "%d %s", s.code, s.replyText.c_str());
-                text = line.data();
-            }
-    }
-    s.code = 0;
-    s.localErrno = 0;
+    FtpFailure failure = FtpErrorRecord::Take();
+    code = failure.code;
+    context = std::move(failure.context);
+    text = std::move(failure.text);
 }
 
 std::string FtpClient::ReadLine() {
@@ -233,7 +115,7 @@ std::string FtpClient::ReadLine() {
     while ((end = pending_.find('\n')) == std::string::npos && !IsClosed()) {
         if (pending_.size() > kMaxReplyLine) {
             pending_.clear();
-            FailFtp(999, "Invalid reply", "reply line too long");
+            FailFtp(kFtpInvalidReply, "Invalid reply", "reply line too long");
         }
         char buffer[4097];
         int n = Read(buffer, sizeof buffer);
@@ -241,7 +123,7 @@ std::string FtpClient::ReadLine() {
         if (n == 0) {
             std::string partial = pending_;
             pending_.clear();
-            FailFtp(998, "reading reply from FTP server", partial);
+            FailFtp(kFtpClosedUnexpectedly, "reading reply from FTP server", partial);
         }
         pending_.append(buffer, static_cast<std::size_t>(n));
     }
@@ -256,7 +138,7 @@ std::string FtpClient::GetReply(std::string& code) {
     code.clear();
     std::string line = IsClosed() ? std::string() : ReadLine();
     if (IsClosed()) return "transfer aborted";
-    if (line.size() < 4) FailFtp(999, "Invalid reply", "");
+    if (line.size() < 4) FailFtp(kFtpInvalidReply, "Invalid reply", "");
     std::string replyCode = line.substr(0, 3);
     std::string text = line.substr(4);
     if (line[3] == '-') {
@@ -270,7 +152,8 @@ std::string FtpClient::GetReply(std::string& code) {
                         ? line.substr(std::min<std::size_t>(4, line.size()))
                         : line;
             if (final) break;
-            if (text.size() > kMaxReply) FailFtp(999, "Invalid reply", "reply too long");
+            if (text.size() > kMaxReply)
+                FailFtp(kFtpInvalidReply, "Invalid reply", "reply too long");
         }
     }
     code = replyCode;
@@ -280,11 +163,12 @@ std::string FtpClient::GetReply(std::string& code) {
 void FtpClient::SendCommand(const std::string& verb, const std::string& argument,
                             const std::string& context, bool hasArgument) {
     if (argument.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
-        FailFtp(1022, context, "a name holds a line break", EINVAL);
+        FailFtp(kFtpInvalidArgument, context, "a name holds a line break", EINVAL);
     std::string line = verb;
     if (hasArgument) line += " " + argument;
     line += "\r\n";
-    if (line.size() > kMaxCommandLine) FailFtp(1022, context, "command line too long", EINVAL);
+    if (line.size() > kMaxCommandLine)
+        FailFtp(kFtpInvalidArgument, context, "command line too long", EINVAL);
     WriteString(line);
 }
 
@@ -296,7 +180,7 @@ bool FtpClient::Expect(std::initializer_list<const char*> codes, const std::stri
     for (const char* expected : codes)
         if (code == expected) return true;
     if (code.empty() && text == "transfer aborted") return false;
-    FailFtp(IsReplyCode(code) ? std::atoi(code.c_str()) : 999, context, text);
+    FailFtp(IsReplyCode(code) ? std::atoi(code.c_str()) : kFtpInvalidReply, context, text);
 }
 
 bool FtpClient::Command(const std::string& verb, const std::string& argument,
@@ -413,7 +297,8 @@ bool FtpClient::Get(const std::string& remote, const std::string& local, std::in
         file.created = true;
     else if (errno == EEXIST)
         file.fd = ::open(local.c_str(), O_WRONLY | O_CLOEXEC);
-    if (file.fd < 0) FailFtp(1000 + errno, "opening local file for download", "", errno);
+    if (file.fd < 0)
+        FailFtp(kFtpLocalErrnoBase + errno, "opening local file for download", "", errno);
 
     if (!Command(binary ? "TYPE I" : "TYPE A", {"200"}, "setting type for download")) return false;
     if (!Port(*data)) return false;
@@ -427,10 +312,10 @@ bool FtpClient::Get(const std::string& remote, const std::string& local, std::in
     if (writeError == 0) {
         r = ReceiveData(*this, *data, [&](const char* p, int n) {
             if (binary) {
-                writeError = WriteAll(file.fd, p, static_cast<std::size_t>(n));
+                writeError = platform::WriteAll(file.fd, p, static_cast<std::size_t>(n));
             } else {
                 decoder.Decode(p, static_cast<std::size_t>(n), converted);
-                writeError = WriteAll(file.fd, converted.data(), converted.size());
+                writeError = platform::WriteAll(file.fd, converted.data(), converted.size());
             }
             if (writeError) return false;
             bytes += n;
@@ -440,7 +325,7 @@ bool FtpClient::Get(const std::string& remote, const std::string& local, std::in
     if (r == Received::kAborted) return false;
     if (r == Received::kEnd && !binary) {
         std::string tail = decoder.Finish();
-        writeError = WriteAll(file.fd, tail.data(), tail.size());
+        writeError = platform::WriteAll(file.fd, tail.data(), tail.size());
     }
     if (writeError == 0) writeError = file.Close();
     if (writeError != 0) {
@@ -449,7 +334,7 @@ bool FtpClient::Get(const std::string& remote, const std::string& local, std::in
         data.reset();
         std::string code;
         GetReply(code);
-        FailFtp(997, "downloading file", "", writeError);
+        FailFtp(kFtpWriteFailed, "downloading file", "", writeError);
     }
     bool ok = Expect({"226"}, "downloading file");
     return ok;
@@ -460,7 +345,8 @@ bool FtpClient::Put(const std::string& local, const std::string& remote, std::in
     if (IsClosed()) return false;
     auto data = std::make_unique<FtpDataSocket>(*this);
     FileCloser file{::open(local.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0) FailFtp(1000 + errno, "opening local file for upload", "", errno);
+    if (file.fd < 0)
+        FailFtp(kFtpLocalErrnoBase + errno, "opening local file for upload", "", errno);
 
     if (!Command(binary ? "TYPE I" : "TYPE A", {"200"}, "setting type for upload")) return false;
     if (!Port(*data)) return false;
@@ -502,7 +388,7 @@ bool FtpClient::Put(const std::string& local, const std::string& remote, std::in
             }
             if (IsReplyCode(code) && code[0] != '2')
                 FailFtp(std::atoi(code.c_str()), "uploading file", text);
-            ErrorState().code = 0;
+            FtpErrorRecord::Clear();
             Fail(operation, error);
         }
         if (data_ != data.get() || data->IsClosed()) return false;
@@ -515,14 +401,15 @@ bool FtpClient::Put(const std::string& local, const std::string& remote, std::in
     if (readError != 0) {
         std::string code;
         GetReply(code);
-        FailFtp(1000 + readError, "uploading file", "", readError);
+        FailFtp(kFtpLocalErrnoBase + readError, "uploading file", "", readError);
     }
     return Expect({"226"}, "uploading file");
 }
 
 bool FtpClient::GetMany(const std::vector<std::string>& remote,
                         const std::vector<std::string>& local, std::int64_t& bytes, bool binary) {
-    if (remote.empty() || remote.size() != local.size()) FailFtp(996, "multiple get", "");
+    if (remote.empty() || remote.size() != local.size())
+        FailFtp(kFtpWrongNameCount, "multiple get", "");
     bool ok = true;
     for (std::size_t i = 0; i < remote.size() && !IsClosed(); ++i)
         ok = Get(remote[i], local[i], bytes, binary) && ok;
@@ -531,7 +418,8 @@ bool FtpClient::GetMany(const std::vector<std::string>& remote,
 
 bool FtpClient::PutMany(const std::vector<std::string>& local,
                         const std::vector<std::string>& remote, std::int64_t& bytes, bool binary) {
-    if (local.empty() || remote.size() != local.size()) FailFtp(996, "multiple put", "");
+    if (local.empty() || remote.size() != local.size())
+        FailFtp(kFtpWrongNameCount, "multiple put", "");
     bool ok = true;
     for (std::size_t i = 0; i < local.size() && !IsClosed(); ++i)
         ok = Put(local[i], remote[i], bytes, binary) && ok;

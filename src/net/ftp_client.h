@@ -6,7 +6,7 @@
 // from a timer and can end a transfer with Abort from a button.
 //
 // Failures throw CWinsockErr (the socket layer) or CFtpObjError (an FTP
-// reply or a local file); GetErrorInfo then tells what failed. An Abort is
+// reply or a local file); FtpErrorRecord::Take then tells what failed. An Abort is
 // not a failure: the call that was waiting returns false.
 //
 // The port is 21 unless AMBIT_FTP_PORT says otherwise, or a port is given.
@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "net/client_socket.h"
+#include "net/ftp_error_record.h"
 
 class FtpDataSocket;
 
@@ -81,9 +82,7 @@ public:
     FtpDataSocket* CurrentDataSocket() const { return data_; }
     void SetCurrentDataSocket(FtpDataSocket* data) { data_ = data; }
 
-    // What the last failure was. code 0 from the socket layer: its error,
-    // operation and text; otherwise the FTP code, the context and the text.
-    // Resets the FTP error code.
+    // FtpErrorRecord::Take, field by field.
     static void GetErrorInfo(int& code, std::string& context, std::string& text);
     // AMBIT_FTP_PORT if it is a valid port, else 21.
     static int FtpPort();
@@ -96,7 +95,8 @@ public:
 private:
     std::string ReadLine();
     // Formats "verb argument" and sends it with CR LF. An argument holding a
-    // CR or LF, or a line over kMaxCommandLine, is refused (code 1022).
+    // CR or LF, or a line over kMaxCommandLine, is refused
+    // (kFtpInvalidArgument).
     void SendCommand(const std::string& verb, const std::string& argument,
                      const std::string& context, bool hasArgument = true);
     // Reads a reply and checks its code. false after an abort.

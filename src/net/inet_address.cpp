@@ -52,16 +52,16 @@ InetAddress& InetAddress::operator=(const InetAddress& other) {
 InetAddress::~InetAddress() {
     if (pendingTask_) {
         RemoveHandler(pendingTask_, kLookupHandler, this);
-        if (auto* window = platform::NotifyWindow::Instance()) window->CancelLookup(pendingTask_);
+        if (auto* events = platform::NetworkEvents::Instance()) events->CancelLookup(pendingTask_);
     }
 }
 
 bool InetAddress::Lookup(bool reverse) {
-    platform::NotifyWindow* window = platform::NotifyWindow::Instance();
+    platform::NetworkEvents* events = platform::NetworkEvents::Instance();
     done_ = false;
     hasEntry_ = false;
     entry_ = {};
-    std::intptr_t task = window->StartLookup(host_, reverse);
+    std::intptr_t task = events->StartLookup(host_, reverse);
     pendingTask_ = task;
     try {
         AddHandler(task, this, kLookupHandler);
@@ -69,7 +69,7 @@ bool InetAddress::Lookup(bool reverse) {
         while (!done_ && !cancelled_) wait_.Round("Get host by address");
     } catch (...) {
         RemoveHandler(task, kLookupHandler, this);
-        window->CancelLookup(task);
+        events->CancelLookup(task);
         pendingTask_ = 0;
         throw;
     }
@@ -134,13 +134,13 @@ std::string InetAddress::DottedAddress() {
 void InetAddress::Cancel() {
     if (cancelled_) return;
     if (pendingTask_) {
-        if (auto* window = platform::NotifyWindow::Instance()) window->CancelLookup(pendingTask_);
+        if (auto* events = platform::NetworkEvents::Instance()) events->CancelLookup(pendingTask_);
     }
     cancelled_ = 1;
 }
 
-void InetAddress::OnNotify(unsigned message, std::intptr_t wParam, std::int32_t lParam) {
-    int error = (static_cast<std::uint32_t>(lParam) >> 16) & 0xffff;
+void InetAddress::OnNotify(unsigned message, std::intptr_t handle, Notification note) {
+    const int error = note.error;
     if (error == 11004) {
         done_ = true;
         return;
@@ -152,6 +152,6 @@ void InetAddress::OnNotify(unsigned message, std::intptr_t wParam, std::int32_t 
     if (message != platform::kLookupMessage)
         Fail("Address/name lookup hander: unknown message", -3);
     done_ = true;
-    entry_ = platform::NotifyWindow::Instance()->TakeLookupResult(wParam);
+    entry_ = platform::NetworkEvents::Instance()->TakeLookupResult(handle);
     hasEntry_ = !entry_.addresses.empty();
 }

@@ -12,7 +12,7 @@
 
 #include "net/bounded_wait.h"
 #include "net/winsock_user.h"
-#include "platform/qt/notify_window.h"
+#include "platform/qt/network_events.h"
 
 class InetAddress : public WinsockUser {
 public:
@@ -43,7 +43,7 @@ public:
     const std::string& Host() const { return host_; }
     std::uint16_t Port() const { return port_; }
 
-    void OnNotify(unsigned message, std::intptr_t wParam, std::int32_t lParam) override;
+    void OnNotify(unsigned message, std::intptr_t handle, Notification note) override;
 
 private:
     // Starts a lookup and waits for its reply; true if it found something.

@@ -1,5 +1,5 @@
 // The handler table is a fixed array of ten entries kept in insertion order,
-// as the layer has always had; the notification window's procedure is the
+// as the layer has always had; the notification router below is the
 // one place that consults it.
 #include "net/winsock_user.h"
 
@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "platform/qt/event_pump.h"
-#include "platform/qt/notify_window.h"
+#include "platform/qt/network_events.h"
 
 namespace {
 
@@ -34,10 +34,10 @@ LayerState& State() {
     return state;
 }
 
-// The window procedure: route a notification to the object registered for
+// Routes a notification to the object registered for
 // its handle. A handler's failure must not unwind through Qt's event
 // dispatch, so it is kept and thrown by PumpOneMessage once the round is over.
-void WindowProcedure(unsigned message, std::intptr_t handle, int event, int error) {
+void RouteNotification(unsigned message, std::intptr_t handle, int event, int error) {
     int kind;
     int code;
     if (message == platform::kSocketMessage) {
@@ -53,7 +53,7 @@ void WindowProcedure(unsigned message, std::intptr_t handle, int event, int erro
     for (int i = 0; i < s.entries; ++i) {
         if (s.table[i].handle == handle && s.table[i].kind == kind) {
             try {
-                s.table[i].object->OnNotify(message, handle, WinsockUser::MakeLParam(event, code));
+                s.table[i].object->OnNotify(message, handle, Notification{event, code});
             } catch (...) {
                 if (!s.pending) s.pending = std::current_exception();
             }
@@ -67,9 +67,9 @@ void WindowProcedure(unsigned message, std::intptr_t handle, int event, int erro
 WinsockUser::WinsockUser() {
     LayerState& s = State();
     if (!s.procedureInstalled) {
-        platform::NotifyWindow* window = platform::NotifyWindow::Instance();
-        if (!window) Fail("Window creation", -6);
-        window->SetProcedure(WindowProcedure);
+        platform::NetworkEvents* events = platform::NetworkEvents::Instance();
+        if (!events) Fail("Window creation", -6);
+        events->SetProcedure(RouteNotification);
         s.procedureInstalled = true;
     }
     ++s.users;
@@ -79,7 +79,7 @@ WinsockUser::WinsockUser(const WinsockUser&) : WinsockUser() {}
 
 WinsockUser::~WinsockUser() { --State().users; }
 
-void WinsockUser::OnNotify(unsigned, std::intptr_t, std::int32_t) {}
+void WinsockUser::OnNotify(unsigned, std::intptr_t, Notification) {}
 
 int WinsockUser::LastError() { return State().lastError; }
 const std::string& WinsockUser::LastOperation() { return State().lastOperation; }

@@ -18,6 +18,13 @@ public:
     virtual ~CWinsockErr() = default;
 };
 
+// What a notification says about a handle: the event (one event bit, 0 for a
+// lookup reply) and its Windows Sockets error code (0 for none).
+struct Notification {
+    int event = 0;
+    int error = 0;
+};
+
 class WinsockUser {
 public:
     // Kinds of handler table entries.
@@ -29,9 +36,9 @@ public:
     WinsockUser& operator=(const WinsockUser&) = default;
     virtual ~WinsockUser();
 
-    // Called for a notification routed to this object. lParam carries the
-    // event in its low word and the error code in its high word.
-    virtual void OnNotify(unsigned message, std::intptr_t wParam, std::int32_t lParam);
+    // Called for a notification routed to this object; message is
+    // platform::kSocketMessage or kLookupMessage, handle the socket or task.
+    virtual void OnNotify(unsigned message, std::intptr_t handle, Notification note);
 
     // The text for the last error (or for a given code).
     static std::string ErrorText();
@@ -56,9 +63,4 @@ public:
     static void RemoveHandler(std::intptr_t handle, HandlerKind kind, const WinsockUser* object);
     static int HandlerCount();
     static int UserCount();
-
-    static std::int32_t MakeLParam(int event, int error) {
-        return static_cast<std::int32_t>((static_cast<std::uint32_t>(error) << 16) |
-                                         (static_cast<std::uint32_t>(event) & 0xffff));
-    }
 };

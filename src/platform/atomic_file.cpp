@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/file_io.h"
+
 namespace platform {
 namespace {
 constexpr size_t kBufferSize = 1 << 16;
@@ -51,19 +53,10 @@ void AtomicFileWriter::Fail(const std::string& what, int err) {
 }
 
 bool AtomicFileWriter::Flush() {
-    size_t done = 0;
-    while (done < buffer_.size()) {
-        ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            Fail("write failed", errno);
-            buffer_.clear();
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
+    int err = WriteAll(fd_, buffer_.data(), buffer_.size());
     buffer_.clear();
-    return true;
+    if (err != 0) Fail("write failed", err);
+    return err == 0;
 }
 
 void AtomicFileWriter::Write(std::string_view data) {
@@ -85,7 +78,9 @@ bool AtomicFileWriter::Commit() {
         return false;
     }
     if (!failed_) Flush();
-    if (!failed_ && ::fsync(fd_) != 0) Fail("sync failed", errno);
+    if (!failed_) {
+        if (int err = Sync(fd_, SyncScope::kFile)) Fail("sync failed", err);
+    }
     if (::close(fd_) != 0 && !failed_) Fail("close failed", errno);
     fd_ = -1;
     if (!failed_ && ::rename(tempPath_.c_str(), path_.c_str()) != 0) Fail("rename failed", errno);

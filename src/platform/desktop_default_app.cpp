@@ -10,6 +10,7 @@
 
 #include "platform/command_words.h"
 #include "platform/launcher.h"
+#include "platform/paths.h"
 
 namespace platform {
 namespace {
@@ -18,8 +19,6 @@ std::string Env(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
 }
-
-std::string Home() { return Env("HOME"); }
 
 std::vector<std::string> SplitList(const std::string& text, char sep) {
     std::vector<std::string> out;
@@ -33,22 +32,15 @@ std::vector<std::string> SplitList(const std::string& text, char sep) {
     return out;
 }
 
-std::string ConfigHome() {
-    std::string v = Env("XDG_CONFIG_HOME");
-    return v.empty() ? Home() + "/.config" : v;
-}
+std::string ConfigHome() { return XdgDirectory("XDG_CONFIG_HOME", "/.config"); }
 std::vector<std::string> ConfigDirs() {
     std::string v = Env("XDG_CONFIG_DIRS");
     return SplitList(v.empty() ? "/etc/xdg" : v, ':');
 }
-std::string DataHome() {
-    std::string v = Env("XDG_DATA_HOME");
-    return v.empty() ? Home() + "/.local/share" : v;
-}
 // Data directories in priority order, the user's own first.
 std::vector<std::string> DataDirs() {
     std::string v = Env("XDG_DATA_DIRS");
-    std::vector<std::string> dirs{DataHome()};
+    std::vector<std::string> dirs{XdgDirectory("XDG_DATA_HOME", "/.local/share")};
     for (auto& d : SplitList(v.empty() ? "/usr/local/share:/usr/share" : v, ':')) dirs.push_back(d);
     return dirs;
 }

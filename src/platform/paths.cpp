@@ -14,17 +14,17 @@ std::string EnvOr(const char* name, const std::string& fallback) {
     return (v && *v) ? std::string(v) : fallback;
 }
 
-std::string XdgDataHome() {
-    const char* home = std::getenv("HOME");
-    return EnvOr("XDG_DATA_HOME", std::string(home && *home ? home : "/tmp") + "/.local/share");
-}
-
 std::string Ensured(const std::string& dir) {
     MakeDirectories(dir);
     return dir;
 }
 
 }  // namespace
+
+std::string XdgDirectory(const char* variable, const char* homeSuffix) {
+    const char* home = std::getenv("HOME");
+    return EnvOr(variable, std::string(home && *home ? home : "/tmp") + homeSuffix);
+}
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
     if (dir.empty()) return name;
@@ -60,11 +60,13 @@ bool IsDirectory(const std::string& path) {
 }
 
 std::string DataDirectory() {
-    return Ensured(EnvOr("AMBIT_DATA_DIR", XdgDataHome() + "/internet-ambit/data"));
+    return Ensured(EnvOr("AMBIT_DATA_DIR",
+                         XdgDirectory("XDG_DATA_HOME", "/.local/share") + "/internet-ambit/data"));
 }
 
 std::string WindowsDirectory() {
-    return Ensured(EnvOr("AMBIT_WINDIR", XdgDataHome() + "/internet-ambit"));
+    return Ensured(
+        EnvOr("AMBIT_WINDIR", XdgDirectory("XDG_DATA_HOME", "/.local/share") + "/internet-ambit"));
 }
 
 std::string SystemDirectory() { return Ensured(WindowsDirectory() + "/system"); }

@@ -1,7 +1,6 @@
-// Where the programs keep their files. The original system used the current
-// directory and the Windows directory; here each is an absolute directory
-// chosen by an environment variable or the XDG base directories, created on
-// first use, so nothing depends on the process's current directory.
+// Where the programs keep their files: each is an absolute directory chosen
+// by an environment variable or the XDG base directories, created on first
+// use, so nothing depends on the process's current directory.
 #pragma once
 
 #include <string>
@@ -21,6 +20,11 @@ std::string SystemDirectory();
 
 // WindowsDirectory() + "/temp".
 std::string TempDirectory();
+
+// An XDG base directory: $variable when it is set and not empty, else
+// $HOME (/tmp without one) followed by homeSuffix, e.g.
+// XdgDirectory("XDG_CONFIG_HOME", "/.config").
+std::string XdgDirectory(const char* variable, const char* homeSuffix);
 
 // Joins two path pieces with exactly one "/" between them.
 std::string JoinPath(const std::string& dir, const std::string& name);

@@ -131,15 +131,7 @@ RegistryDb::~RegistryDb() {
 std::string RegistryDb::DefaultPath() {
     const char* env = std::getenv("AMBIT_REGISTRY");
     if (env && *env) return env;
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (config && *config) {
-        base = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home && *home ? home : "/tmp") + "/.config";
-    }
-    return JoinPath(base, "internet-ambit/registry.sqlite3");
+    return JoinPath(XdgDirectory("XDG_CONFIG_HOME", "/.config"), "internet-ambit/registry.sqlite3");
 }
 
 RegistryDb& RegistryDb::Shared() {

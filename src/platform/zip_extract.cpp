@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_io.h"
+
 namespace platform {
 namespace {
 
@@ -72,20 +74,6 @@ Fd OpenDirectoryPath(int root, const std::vector<std::string>& dirs, size_t coun
     return cur;
 }
 
-bool WriteAll(int fd, const void* data, size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        ssize_t n = ::write(fd, p, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 void Note(ZipExtractResult& r, std::vector<std::string>& list, const std::string& name,
           const std::string& why) {
     list.push_back(name);
@@ -133,8 +121,8 @@ bool ExtractFile(archive* a, int dir, const std::string& base, mode_t perm, Budg
             return false;
         }
         budget.left -= size;
-        if (!WriteAll(out.get(), block, size)) {
-            *why = std::strerror(errno);
+        if (int err = WriteAll(out.get(), block, size)) {
+            *why = std::strerror(err);
             ::unlinkat(dir, base.c_str(), 0);
             return false;
         }

@@ -21,6 +21,7 @@
 #include <ctime>
 
 #include "net/ftp_client.h"
+#include "net/listing_parser.h"
 #include "platform/prompt.h"
 #include "store/registry_application.h"
 #include "store/scramble.h"
@@ -58,18 +59,13 @@ struct WaitCursor {
 }  // namespace
 
 std::int64_t SizeFromListing(const std::string& listing) {
-    size_t at = 0;
-    std::string word;
-    for (int i = 0; i < 5; ++i) {
-        at = listing.find_first_not_of(" \t\r\n", at);
-        if (at == std::string::npos) return 0;
-        size_t end = listing.find_first_of(" \t\r\n", at);
-        if (end == std::string::npos) end = listing.size();
-        word = listing.substr(at, end - at);
-        at = end;
-    }
+    std::string_view line(listing);
+    line = line.substr(0, line.find('\n'));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    net::ListedLine entry;
+    if (!net::ListingParser().ParseUnixLine(line, entry)) return 0;
     std::int64_t size = 0;
-    for (char c : word) {
+    for (char c : entry.size) {
         if (c < '0' || c > '9') break;
         if (size > (INT64_MAX - 9) / 10) return 0;  // no real file is that large
         size = size * 10 + (c - '0');
@@ -265,13 +261,6 @@ void TransferDialog::closeEvent(QCloseEvent* event) {
 
 void TransferDialog::reject() { OnAbort(); }
 
-std::string TransferDialog::ErrorMessage() {
-    int code = 0;
-    std::string context, text;
-    FtpClient::GetErrorInfo(code, context, text);
-    return context + "--" + text;
-}
-
 void TransferDialog::StartWork() {
     if (aborted_) return;
     if (command_.orderMode) {
@@ -298,7 +287,7 @@ void TransferDialog::StartWork() {
             done(0);
             return;
         }
-        platform::CurrentPrompt().Message(ErrorMessage());
+        platform::CurrentPrompt().Message(TakeErrorText("--"));
         code = 1;
     }
     // The connection simply closes: waiting for a goodbye from a server that
@@ -326,12 +315,10 @@ int TransferDialog::Download() {
         if (!client_->List(listing, command_.remotePath)) return 0;
         totalSize_ = SizeFromListing(listing);
     } catch (const CFtpObjError&) {
-        if (aborted_) throw;
-        int code = 0;
-        std::string context, text;
-        FtpClient::GetErrorInfo(code, context, text);
         // Only a server's refusal leaves the connection in step for RETR.
-        if (code < 400 || code > 599) FtpClient::FailFtp(code, context, "");
+        const int code = FtpErrorRecord::PeekCode();
+        if (aborted_ || code < 400 || code > 599) throw;
+        FtpErrorRecord::Clear();
         totalSize_ = 0;
     }
 

@@ -40,7 +40,6 @@ public:
         kTimeLeft = 1015,
         kSecondLine = 1016
     };
-    static constexpr int kTimerId = 555;
     static constexpr int kTimerMilliseconds = 700;
 
     explicit TransferDialog(QWidget* parent = nullptr);
@@ -85,10 +84,6 @@ public:
     using ExitFunction = std::function<void(int)>;
     void SetExitFunction(ExitFunction exit) { exit_ = std::move(exit); }
 
-    // The message for the failure just caught from the FTP client or the
-    // socket layer: the failed operation and its reason joined by "--".
-    static std::string ErrorMessage();
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -127,9 +122,9 @@ private:
     QTimer* timer_ = nullptr;
 };
 
-// The size column of a Unix-style long listing: the fifth blank-separated
-// word, read as a decimal number; 0 when the listing has no such word or it
-// does not start with a digit.
+// The size column of the first line of a LIST reply in the Unix long form
+// (permissions, links, owner, group, size, ...), read as a decimal number;
+// 0 for any other form or a size that is no number.
 std::int64_t SizeFromListing(const std::string& listing);
 
 }  // namespace transfer

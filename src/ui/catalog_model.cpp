@@ -12,7 +12,7 @@ using catalog::TreeItem;
 
 CatalogModel::CatalogModel(catalog::CatalogTree& tree, QObject* parent)
     : QAbstractItemModel(parent), tree_(tree) {
-    for (int i = 0; i <= kBusyImage; ++i) images_.push_back(TreeIcon(i));
+    for (int i = 0; i < catalog::kImageCount; ++i) images_.push_back(TreeIcon(i));
     tree_.SetObserver(this);
 }
 

@@ -7,53 +7,14 @@
 #include "catalog/command_rules.h"
 #include "catalog/tree_item.h"
 #include "ftpsites/site_browser.h"
+#include "session/ftp_data_fetcher.h"
 #include "ui/catalog_model.h"
-#include "ui/ftp_data_fetcher.h"
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
 
 namespace ui {
-namespace {
-
-catalog::CatalogCommand CommandFor(Rule rule) {
-    using C = catalog::CatalogCommand;
-    switch (rule) {
-        case Rule::Download:
-            return C::Download;
-        case Rule::ItemProperties:
-            return C::ItemProperties;
-        case Rule::Edit:
-            return C::Edit;
-        case Rule::NewFolder:
-            return C::NewFolder;
-        case Rule::Add:
-            return C::Add;
-        case Rule::Delete:
-            return C::Delete;
-        case Rule::NewDataFile:
-            return C::GetNewDataFile;
-        case Rule::Upload:
-            return C::Upload;
-        case Rule::UploadFile:
-            return C::UploadFile;
-        case Rule::UpdateMapFile:
-            return C::UpdateMapFile;
-        case Rule::OpenSite:
-            return C::OpenSite;
-        case Rule::Refresh:
-            return C::Refresh;
-        case Rule::CloseSite:
-            return C::CloseSite;
-        case Rule::Always:
-            break;
-    }
-    return C::AddFtpServer;  // always enabled
-}
-
-}  // namespace
-
 CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
-    : QTreeView(parent), session_(std::make_unique<CatalogSession>(dataDirectory)) {
+    : QTreeView(parent), session_(std::make_unique<session::CatalogSession>(dataDirectory)) {
     setObjectName(QStringLiteral("clientView"));
     setHeaderHidden(true);
     setRootIsDecorated(true);
@@ -65,10 +26,16 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     setFrameShape(QFrame::StyledPanel);
     setIconSize(QSize(16, 16));
 
-    auto fetcher = std::make_unique<FtpDataFetcher>(session_->Settings());
+    auto fetcher = std::make_unique<session::FtpDataFetcher>(session_->Settings());
     fetcher_ = fetcher.get();
     fetcher_->SetOnFinished([this] {
         if (!NetworkBusy()) emit Idle();
+    });
+    fetcher_->SetOnBusy([](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
     });
     session_->SetFetcher(std::move(fetcher));
     model_ = new CatalogModel(Catalog().Tree(), this);
@@ -90,7 +57,7 @@ CClientView::~CClientView() {
 }
 
 void CClientView::InitialUpdate() {
-    CatalogSession::Hooks hooks;
+    session::CatalogSession::Hooks hooks;
     hooks.openOptions = [this] { ShowOptions(); };
     hooks.expandRoot = [this] {
         if (catalog::TreeItem* root = Catalog().Tree().RootItem()) expand(model_->IndexOf(root));
@@ -109,14 +76,15 @@ void CClientView::SelectItem(const catalog::TreeItem* item) {
     if (index.isValid()) scrollTo(index);
 }
 
-int CClientView::SelectedKind() const { return catalog::SelectedKind(SelectedItem()); }
+catalog::SelectionKind CClientView::SelectedKind() const {
+    return catalog::SelectedKind(SelectedItem());
+}
 
-bool CClientView::RuleAllows(Rule rule) const {
-    if (rule == Rule::Always) return true;
-    const catalog::TreeItem* item = SelectedItem();
-    if (!catalog::IsCommandEnabled(CommandFor(rule), item)) return false;
+bool CClientView::RuleAllows(catalog::CatalogCommand rule) const {
+    using C = catalog::CatalogCommand;
+    if (!catalog::IsCommandEnabled(rule, SelectedItem())) return false;
     // The Download dispatch can only do what a handler exists for.
-    if (rule == Rule::Download && SelectedKind() == 1 && commands_ &&
+    if (rule == C::Download && SelectedKind() == catalog::SelectionKind::SiteFile && commands_ &&
         !commands_->HasHandler(Effect::DownloadSiteFile))
         return false;
     return true;
@@ -255,12 +223,12 @@ void CClientView::currentChanged(const QModelIndex& current, const QModelIndex& 
 void CClientView::Download() {
     // Keys and stale buttons can reach here; a priced item is never
     // downloaded without being bought.
-    if (!RuleAllows(Rule::Download)) return;
+    if (!RuleAllows(catalog::CatalogCommand::Download)) return;
     switch (SelectedKind()) {
-        case 0:
+        case catalog::SelectionKind::CatalogItem:
             DownloadCatalogItem();
             break;
-        case 1:
+        case catalog::SelectionKind::SiteFile:
             if (catalog::TreeItem* item = SelectedItem()) DownloadSiteFile(item);
             break;
         default:
@@ -270,7 +238,7 @@ void CClientView::Download() {
 
 void CClientView::DownloadCatalogItem() {
     const catalog::TreeItem* item = SelectedItem();
-    if (!item || !item->Entry() || !RuleAllows(Rule::Download)) return;
+    if (!item || !item->Entry() || !RuleAllows(catalog::CatalogCommand::Download)) return;
     bool quit = false;
     session_->DownloadCatalogItem(item, &quit);
     if (quit) emit QuitRequested();

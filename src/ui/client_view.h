@@ -8,8 +8,9 @@
 #include <memory>
 
 #include "catalog/catalog_services.h"
+#include "catalog/command_rules.h"
 #include "ftpsites/site_browser_view.h"
-#include "ui/catalog_session.h"
+#include "session/catalog_session.h"
 #include "ui/command_table.h"
 
 namespace catalog {
@@ -18,11 +19,13 @@ class TreeItem;
 namespace ftpsites {
 class SiteBrowser;
 }
+namespace session {
+class FtpDataFetcher;
+}
 
 namespace ui {
 
 class CatalogModel;
-class FtpDataFetcher;
 class ReadProgressDialog;
 
 class CClientView : public QTreeView,
@@ -37,7 +40,7 @@ public:
     explicit CClientView(const std::string& dataDirectory, QWidget* parent = nullptr);
     ~CClientView() override;
 
-    CatalogSession& Session() { return *session_; }
+    session::CatalogSession& Session() { return *session_; }
     catalog::Catalog& Catalog() { return session_->Catalog(); }
     CatalogModel* Model() const { return model_; }
     ReadProgressDialog* Progress() const { return progress_; }
@@ -49,10 +52,9 @@ public:
     // The caret item, or null.
     catalog::TreeItem* SelectedItem() const;
     void SelectItem(const catalog::TreeItem* item);
-    // 1 FTPFILE, 2 map file, 3 FTPDIR, 4 FTP site, 0 anything else.
-    int SelectedKind() const;
-    // Whether the selection meets an enable rule.
-    bool RuleAllows(Rule rule) const;
+    catalog::SelectionKind SelectedKind() const;
+    // Whether the selection meets a command's enable rule.
+    bool RuleAllows(catalog::CatalogCommand rule) const;
 
     // Installs the handlers of the commands the view carries out.
     void InstallHandlers(CommandTable& commands);
@@ -111,9 +113,9 @@ private:
     void Save();
     void NotYet(const char* what);
 
-    std::unique_ptr<CatalogSession> session_;
+    std::unique_ptr<session::CatalogSession> session_;
     std::unique_ptr<ftpsites::SiteBrowser> sites_;
-    FtpDataFetcher* fetcher_;  // owned by the session
+    session::FtpDataFetcher* fetcher_;  // owned by the session
     int listings_ = 0;
     CatalogModel* model_;
     ReadProgressDialog* progress_;

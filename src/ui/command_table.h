@@ -17,6 +17,8 @@
 #include <map>
 #include <vector>
 
+#include "catalog/command_rules.h"
+
 class QAction;
 class QWidget;
 
@@ -61,24 +63,6 @@ enum class Effect {
     NextPane,  // F6 and Shift+F6: no handler, no effect
 };
 
-// Which enable rule of the selection applies to a command.
-enum class Rule {
-    Always,
-    Download,
-    ItemProperties,
-    Edit,
-    NewFolder,
-    Add,
-    Delete,
-    NewDataFile,
-    Upload,
-    UploadFile,
-    UpdateMapFile,
-    OpenSite,
-    Refresh,
-    CloseSite,
-};
-
 enum class ToolImage {
     None,
     Save,
@@ -98,12 +82,12 @@ struct CommandDef {
     const char* prompt;  // status-bar prompt (fly-by help)
     const char* tip;     // tool tip; "" when the id has no toolbar button
     Effect effect;
-    Rule rule;
+    catalog::CatalogCommand rule;  // the enable rule of the selection
     std::vector<QKeySequence> keys;
     ToolImage image = ToolImage::None;
 };
 
-// Every command id of the main window, in id order of the original table.
+// Every command id of the main window.
 const std::vector<CommandDef>& CommandDefs();
 const CommandDef* FindCommand(int id);
 
@@ -129,7 +113,7 @@ public:
 
     // Enables every command from its handler and its rule; `allows` answers
     // whether a rule is met by the current selection.
-    void UpdateEnabled(const std::function<bool(Rule)>& allows);
+    void UpdateEnabled(const std::function<bool(catalog::CatalogCommand)>& allows);
 
 signals:
     // Emitted when a command with a handler has been run.

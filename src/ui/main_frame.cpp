@@ -15,11 +15,11 @@
 #include <memory>
 
 #include "platform/prompt.h"
+#include "session/help_manual.h"
 #include "ui/about_box.h"
 #include "ui/client_view.h"
 #include "ui/command_ids.h"
 #include "ui/command_table.h"
-#include "ui/help_manual.h"
 #include "ui/status_panes.h"
 #include "ui/tool_images.h"
 #include "ui/tree_printer.h"
@@ -147,8 +147,8 @@ void CMainFrame::InstallFrameHandlers() {
         AboutBox about(this);
         about.exec();
     });
-    commands_->SetHandler(Effect::HelpTopics, [] { HelpManual::Open("index.html"); });
-    commands_->SetHandler(Effect::HelpIndex, [] { HelpManual::Open("keys.html"); });
+    commands_->SetHandler(Effect::HelpTopics, [] { session::HelpManual::Open("index.html"); });
+    commands_->SetHandler(Effect::HelpIndex, [] { session::HelpManual::Open("keys.html"); });
     commands_->SetHandler(Effect::Print, [this] { PrintCatalog(); });
     commands_->SetHandler(Effect::PrintSetup, [this] {
         QPageSetupDialog setup(&printer(), this);
@@ -173,24 +173,27 @@ void CMainFrame::PrintCatalog() {
 }
 
 void CMainFrame::UpdateCommands() {
-    commands_->UpdateEnabled([this](Rule rule) { return view_->RuleAllows(rule); });
+    commands_->UpdateEnabled(
+        [this](catalog::CatalogCommand rule) { return view_->RuleAllows(rule); });
     commands_->Action(cmd::kViewToolbar)->setChecked(toolBar_->isVisible() || !isVisible());
     panes_->SetSelectedKind(view_->SelectedKind());
 }
 
 int CMainFrame::ContextMenuId() const {
+    using K = catalog::SelectionKind;
     switch (view_->SelectedKind()) {
-        case 4:
+        case K::Site:
             return cmd::kMenuSite;
-        case 1:
+        case K::SiteFile:
             return cmd::kMenuSiteFile;
-        case 3:
+        case K::SiteDirectory:
             return cmd::kMenuSiteDir;
-        case 2:
+        case K::MapFile:
             return cmd::kMenuMapFile;
-        default:
-            return cmd::kMenuCatalog;
+        case K::CatalogItem:
+            break;
     }
+    return cmd::kMenuCatalog;
 }
 
 QMenu* CMainFrame::BuildContextMenu() {

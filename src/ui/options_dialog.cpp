@@ -24,7 +24,7 @@ QLineEdit* Edit(QWidget* parent, const std::string& text, const char* name) {
 
 }  // namespace
 
-OptionsDialog::OptionsDialog(const AmbitSettings& current, QWidget* parent)
+OptionsDialog::OptionsDialog(const session::AmbitSettings& current, QWidget* parent)
     : QDialog(parent), base_(current) {
     setWindowTitle(QStringLiteral("Options"));
     setObjectName(QStringLiteral("optionsDialog"));
@@ -37,7 +37,7 @@ OptionsDialog::OptionsDialog(const AmbitSettings& current, QWidget* parent)
     deleteConfirmation_->setObjectName(QStringLiteral("deleteConfirmation"));
     // A first-time user gets the safe choice whatever was stored.
     deleteConfirmation_->setChecked(current.deleteConfirmation != 0 ||
-                                    current.email == kPlaceholderEmail);
+                                    current.email == session::kPlaceholderEmail);
     lastItem_ = new QCheckBox(QStringLiteral("Cache Site Info?"), this);
     lastItem_->setObjectName(QStringLiteral("lastItem"));
     lastItem_->setChecked(current.lastItem != 0);
@@ -82,8 +82,8 @@ OptionsDialog::OptionsDialog(const AmbitSettings& current, QWidget* parent)
     layout->addWidget(buttons);
 }
 
-AmbitSettings OptionsDialog::Result() const {
-    AmbitSettings s = base_;
+session::AmbitSettings OptionsDialog::Result() const {
+    session::AmbitSettings s = base_;
     s.email = email_->text().toStdString();
     s.downloadDir = downloadDir_->text().toStdString();
     s.deleteConfirmation = deleteConfirmation_->isChecked() ? 1 : 0;
@@ -94,7 +94,7 @@ AmbitSettings OptionsDialog::Result() const {
 }
 
 void OptionsDialog::accept() {
-    if (email_->text().toStdString() == kPlaceholderEmail) {
+    if (email_->text().toStdString() == session::kPlaceholderEmail) {
         platform::CurrentPrompt().Message("Please enter your real e-mail address.");
         email_->setFocus();
         email_->selectAll();

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "ui/ambit_settings.h"
+#include "session/ambit_settings.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -16,10 +16,10 @@ namespace ui {
 class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit OptionsDialog(const AmbitSettings& current, QWidget* parent = nullptr);
+    explicit OptionsDialog(const session::AmbitSettings& current, QWidget* parent = nullptr);
 
     // The edited settings; meaningful after the dialog was accepted.
-    AmbitSettings Result() const;
+    session::AmbitSettings Result() const;
 
     QLineEdit* EmailEdit() const { return email_; }
     QLineEdit* DownloadDirEdit() const { return downloadDir_; }
@@ -34,7 +34,7 @@ public slots:
     void accept() override;
 
 private:
-    AmbitSettings base_;
+    session::AmbitSettings base_;
     QLineEdit* email_;
     QLineEdit* downloadDir_;
     QCheckBox* deleteConfirmation_;

@@ -10,7 +10,6 @@ namespace ui {
 class SplashDialog : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kTimerId = 500;
     static constexpr int kDefaultMs = 2000;
 
     explicit SplashDialog(int durationMs = kDefaultMs, QWidget* parent = nullptr);

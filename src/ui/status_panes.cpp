@@ -39,8 +39,9 @@ QLabel* StatusPanes::AddPane(QStatusBar* bar, const QString& widest, const char*
     return label;
 }
 
-void StatusPanes::SetSelectedKind(int kind) {
-    connection_->setText(kind != 0 ? QStringLiteral("FTP") : QStringLiteral("MFTP"));
+void StatusPanes::SetSelectedKind(catalog::SelectionKind kind) {
+    connection_->setText(kind != catalog::SelectionKind::CatalogItem ? QStringLiteral("FTP")
+                                                                     : QStringLiteral("MFTP"));
 }
 
 QString StatusPanes::ConnectionText() const { return connection_->text(); }

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include "catalog/command_rules.h"
+
 class QLabel;
 class QStatusBar;
 
@@ -16,8 +18,8 @@ class StatusPanes : public QObject {
 public:
     explicit StatusPanes(QStatusBar* bar);
 
-    // Shows "FTP" for a selected kind other than 0, else "MFTP".
-    void SetSelectedKind(int kind);
+    // Shows "MFTP" for a catalog item, "FTP" for anything of a site or map file.
+    void SetSelectedKind(catalog::SelectionKind kind);
     QString ConnectionText() const;
 
     // Reads the lock keys' state again and updates their panes.

@@ -1,14 +1,16 @@
 // Each picture is a small drawing routine in a 16 x 16 grid; the icon holds
-// it rendered at 16, 24 and 32 pixels so toolbars and trees on dense screens
-// get a sharp copy instead of a blown-up one.
+// it rendered at 16, 24, 32 and 48 pixels so toolbars and trees on dense
+// screens get a sharp copy instead of a blown-up one.
 #include "ui/tool_images.h"
 
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
 #include <QRadialGradient>
 #include <functional>
+#include <initializer_list>
 
+#include "catalog/tree_item.h"
 #include "ui/command_table.h"
 
 namespace ui {
@@ -43,16 +45,15 @@ void Pen(QPainter& p, const QColor& c, double width = 1.0) {
     p.setPen(QPen(c, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 }
 
+// A closed outline through `points`, drawn with the current pen and brush.
+void Polygon(QPainter& p, std::initializer_list<QPointF> points) {
+    p.drawPolygon(QPolygonF(QList<QPointF>(points)));
+}
+
 void ClosedFolder(QPainter& p) {
     Pen(p, kFolderEdge, 0.8);
     p.setBrush(kFolderFill.darker(110));
-    QPainterPath tab;
-    tab.moveTo(1.5, 4);
-    tab.lineTo(1.5, 2.5);
-    tab.lineTo(6, 2.5);
-    tab.lineTo(7.5, 4);
-    tab.closeSubpath();
-    p.drawPath(tab);
+    Polygon(p, {{1.5, 4}, {1.5, 2.5}, {6, 2.5}, {7.5, 4}});
     QLinearGradient g(0, 4, 0, 14);
     g.setColorAt(0, kFolderFill.lighter(115));
     g.setColorAt(1, kFolderFill);
@@ -72,33 +73,15 @@ void OpenFolder(QPainter& p) {
     g.setColorAt(0, kFolderFill.lighter(120));
     g.setColorAt(1, kFolderFill);
     p.setBrush(g);
-    QPainterPath front;
-    front.moveTo(1.5, 13.5);
-    front.lineTo(4, 7);
-    front.lineTo(15, 7);
-    front.lineTo(12.5, 13.5);
-    front.closeSubpath();
-    p.drawPath(front);
+    Polygon(p, {{1.5, 13.5}, {4, 7}, {15, 7}, {12.5, 13.5}});
 }
 
 void Page(QPainter& p, bool lines) {
     Pen(p, QColor(0x60, 0x60, 0x68), 0.8);
     p.setBrush(Qt::white);
-    QPainterPath page;
-    page.moveTo(3, 1.5);
-    page.lineTo(10, 1.5);
-    page.lineTo(13, 4.5);
-    page.lineTo(13, 14.5);
-    page.lineTo(3, 14.5);
-    page.closeSubpath();
-    p.drawPath(page);
+    Polygon(p, {{3, 1.5}, {10, 1.5}, {13, 4.5}, {13, 14.5}, {3, 14.5}});
     p.setBrush(QColor(0xdd, 0xdd, 0xe4));
-    QPainterPath fold;
-    fold.moveTo(10, 1.5);
-    fold.lineTo(10, 4.5);
-    fold.lineTo(13, 4.5);
-    fold.closeSubpath();
-    p.drawPath(fold);
+    Polygon(p, {{10, 1.5}, {10, 4.5}, {13, 4.5}});
     if (lines) {
         Pen(p, kBlue.lighter(130), 0.8);
         for (double y : {6.5, 8.5, 10.5, 12.5}) p.drawLine(QPointF(5, y), QPointF(11, y));
@@ -133,31 +116,14 @@ void Plus(QPainter& p, QPointF c, double half, const QColor& color) {
 }
 
 void Arrow(QPainter& p, bool down, const QColor& color) {
-    QPainterPath a;
-    if (down) {
-        a.moveTo(6, 1.5);
-        a.lineTo(10, 1.5);
-        a.lineTo(10, 6.5);
-        a.lineTo(13, 6.5);
-        a.lineTo(8, 11.5);
-        a.lineTo(3, 6.5);
-        a.lineTo(6, 6.5);
-    } else {
-        a.moveTo(6, 11.5);
-        a.lineTo(10, 11.5);
-        a.lineTo(10, 6.5);
-        a.lineTo(13, 6.5);
-        a.lineTo(8, 1.5);
-        a.lineTo(3, 6.5);
-        a.lineTo(6, 6.5);
-    }
-    a.closeSubpath();
+    // The arrow points down into the tray or up out of it.
+    const double tip = down ? 11.5 : 1.5, tail = down ? 1.5 : 11.5;
     Pen(p, color.darker(150), 0.8);
     QLinearGradient g(3, 0, 13, 0);
     g.setColorAt(0, color.lighter(140));
     g.setColorAt(1, color);
     p.setBrush(g);
-    p.drawPath(a);
+    Polygon(p, {{6, tail}, {10, tail}, {10, 6.5}, {13, 6.5}, {8, tip}, {3, 6.5}, {6, 6.5}});
     Pen(p, kInk, 1.2);
     p.drawLine(QPointF(2, 14.2), QPointF(14, 14.2));
     p.drawLine(QPointF(2, 12.5), QPointF(2, 14.2));
@@ -166,15 +132,8 @@ void Arrow(QPainter& p, bool down, const QColor& color) {
 
 void Floppy(QPainter& p) {
     Pen(p, QColor(0x1b, 0x2a, 0x4a), 0.8);
-    QPainterPath body;
-    body.moveTo(1.5, 1.5);
-    body.lineTo(13, 1.5);
-    body.lineTo(14.5, 3);
-    body.lineTo(14.5, 14.5);
-    body.lineTo(1.5, 14.5);
-    body.closeSubpath();
     p.setBrush(QColor(0x33, 0x4e, 0x86));
-    p.drawPath(body);
+    Polygon(p, {{1.5, 1.5}, {13, 1.5}, {14.5, 3}, {14.5, 14.5}, {1.5, 14.5}});
     p.setBrush(Qt::white);
     p.drawRect(QRectF(3.5, 1.5, 9, 5.5));
     Pen(p, kBlue.lighter(140), 0.6);
@@ -197,12 +156,7 @@ void Pencil(QPainter& p) {
     p.setBrush(QColor(0xe8, 0x8c, 0x9c));
     p.drawRect(QRectF(4, -1.7, 2, 3.4));
     p.setBrush(QColor(0xf1, 0xdc, 0xb0));
-    QPainterPath tip;
-    tip.moveTo(-5, -1.7);
-    tip.lineTo(-8, 0);
-    tip.lineTo(-5, 1.7);
-    tip.closeSubpath();
-    p.drawPath(tip);
+    Polygon(p, {{-5, -1.7}, {-8, 0}, {-5, 1.7}});
     p.restore();
 }
 
@@ -213,27 +167,11 @@ void Hourglass(QPainter& p) {
     p.drawRect(QRectF(3, 13.4, 10, 1.6));
     Pen(p, QColor(0x50, 0x60, 0x70), 0.7);
     p.setBrush(QColor(0xe6, 0xf2, 0xff));
-    QPainterPath glass;
-    glass.moveTo(4, 2.6);
-    glass.lineTo(12, 2.6);
-    glass.lineTo(8.6, 8);
-    glass.lineTo(12, 13.4);
-    glass.lineTo(4, 13.4);
-    glass.lineTo(7.4, 8);
-    glass.closeSubpath();
-    p.drawPath(glass);
+    Polygon(p, {{4, 2.6}, {12, 2.6}, {8.6, 8}, {12, 13.4}, {4, 13.4}, {7.4, 8}});
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0xe0, 0xb0, 0x40));
-    QPainterPath sand;
-    sand.moveTo(5.5, 4.2);
-    sand.lineTo(10.5, 4.2);
-    sand.lineTo(8, 7.6);
-    sand.closeSubpath();
-    sand.moveTo(8, 10);
-    sand.lineTo(11, 13.2);
-    sand.lineTo(5, 13.2);
-    sand.closeSubpath();
-    p.drawPath(sand);
+    Polygon(p, {{5.5, 4.2}, {10.5, 4.2}, {8, 7.6}});
+    Polygon(p, {{8, 10}, {11, 13.2}, {5, 13.2}});
 }
 
 void MapServer(QPainter& p) {
@@ -311,15 +249,15 @@ QIcon ToolIcon(ToolImage image) { return MakeIcon(ToolDrawing(image)); }
 
 QIcon TreeIcon(int index) {
     switch (index) {
-        case kClosedFolder:
+        case catalog::kImageFolderClosed:
             return MakeIcon(ClosedFolder);
-        case kOpenFolder:
+        case catalog::kImageFolderOpen:
             return MakeIcon(OpenFolder);
-        case kItemImage:
+        case catalog::kImageItem:
             return MakeIcon([](QPainter& p) { Page(p, true); });
-        case kMapServerImage:
+        case catalog::kImageMapServer:
             return MakeIcon(MapServer);
-        case kBusyImage:
+        case catalog::kImageBusy:
             return MakeIcon(Hourglass);
         default:
             return QIcon();

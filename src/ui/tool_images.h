@@ -11,16 +11,8 @@ namespace ui {
 
 enum class ToolImage;
 
-// Indexes of the tree's images.
-enum TreeImage {
-    kClosedFolder = 0,
-    kOpenFolder = 1,
-    kItemImage = 2,
-    kMapServerImage = 3,
-    kBusyImage = 4
-};
-
 QIcon ToolIcon(ToolImage image);
+// The picture of a catalog::TreeImage index; an empty icon for others.
 QIcon TreeIcon(int index);
 QIcon AppIcon();
 

@@ -181,9 +181,9 @@ TEST(EnableRules, FollowTheSelectedItem) {
     TreeItem* file = f.Insert("/All/FTP Sites/open/d/f", "", "FTPFILE");
     // Listed, but the server had nothing to show.
     TreeItem* emptySite = f.Insert("/All/FTP Sites/empty", "FTPSITE", "/pub");
-    emptySite->Entry()->MapFileId = kStateListed;
+    SetState(*emptySite->Entry(), ListingState::Listed);
     TreeItem* emptyDir = f.Insert("/All/FTP Sites/open/e", "", "FTPDIR");
-    emptyDir->Entry()->MapFileId = kStateListed;
+    SetState(*emptyDir->Entry(), ListingState::Listed);
     TreeItem* map = f.Insert("/All/MapFiles/m", "LOCALARF", "/m.amb");
     map->Entry()->Address = "host";
     TreeItem* mapNoPath = f.Insert("/All/MapFiles/n", "LOCALARF", "");
@@ -220,13 +220,13 @@ TEST(EnableRules, FollowTheSelectedItem) {
         for (TreeItem* t : r.disabled)
             EXPECT_FALSE(IsCommandEnabled(r.command, t)) << (t ? t->Text() : "nothing");
     }
-    EXPECT_EQ(SelectedKind(file), 1);
-    EXPECT_EQ(SelectedKind(map), 2);
-    EXPECT_EQ(SelectedKind(dir), 3);
-    EXPECT_EQ(SelectedKind(openSite), 4);
-    EXPECT_EQ(SelectedKind(free), 0);
-    EXPECT_EQ(SelectedKind(plain), 0);
-    EXPECT_EQ(SelectedKind(none), 0);
+    EXPECT_EQ(SelectedKind(file), SelectionKind::SiteFile);
+    EXPECT_EQ(SelectedKind(map), SelectionKind::MapFile);
+    EXPECT_EQ(SelectedKind(dir), SelectionKind::SiteDirectory);
+    EXPECT_EQ(SelectedKind(openSite), SelectionKind::Site);
+    EXPECT_EQ(SelectedKind(free), SelectionKind::CatalogItem);
+    EXPECT_EQ(SelectedKind(plain), SelectionKind::CatalogItem);
+    EXPECT_EQ(SelectedKind(none), SelectionKind::CatalogItem);
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ TEST_F(RealServerTest, OpeningASiteListsItsDirectoriesFilesAndLinks) {
             << name;  // lookup after sorting
 
     const catalog::CEntry& site = *site_->Entry();
-    EXPECT_EQ(site.MapFileId, kStateListed);
+    EXPECT_EQ(StateOf(site), ListingState::Listed);
     EXPECT_EQ(site.Date, "OUTSITE");
     EXPECT_EQ(site.Path, "/");  // learned from PWD
     EXPECT_EQ(site_->Image(), catalog::kImageFolderClosed);
@@ -92,7 +92,7 @@ TEST_F(RealServerTest, DirectoriesAreListedOnceUntilRefreshed) {
     TreeItem* pub = Child(site_, "pub");
     ASSERT_TRUE(browser_.ListDirectory(pub));
     EXPECT_EQ(Children(pub), std::vector<std::string>{"f inner.txt"});
-    EXPECT_EQ(pub->Entry()->MapFileId, kStateListed);
+    EXPECT_EQ(StateOf(*pub->Entry()), ListingState::Listed);
     EXPECT_EQ(Child(pub, "inner.txt")->Entry()->Location, "/All/FTP Sites/Local/pub/inner.txt");
 
     files_.Write("pub/added.txt", "new\n");
@@ -100,7 +100,7 @@ TEST_F(RealServerTest, DirectoriesAreListedOnceUntilRefreshed) {
     EXPECT_EQ(Children(pub), std::vector<std::string>{"f inner.txt"});
     ASSERT_TRUE(browser_.Refresh(pub));
     EXPECT_EQ(Children(pub), (std::vector<std::string>{"f added.txt", "f inner.txt"}));
-    EXPECT_EQ(pub->Entry()->MapFileId, kStateListed);
+    EXPECT_EQ(StateOf(*pub->Entry()), ListingState::Listed);
 
     // A directory reached through a link, and one with a blank in its name.
     TreeItem* latest = Child(site_, "latest");
@@ -123,7 +123,7 @@ TEST_F(RealServerTest, CloseSiteRemovesItsChildrenAndAReopenConnectsAgain) {
     ASSERT_TRUE(browser_.ListDirectory(Child(site_, "pub")));
     browser_.CloseSite(Child(Child(site_, "pub"), "inner.txt"));  // from deep inside
     EXPECT_FALSE(site_->HasChildren());
-    EXPECT_EQ(site_->Entry()->MapFileId, kStateClosed);
+    EXPECT_EQ(StateOf(*site_->Entry()), ListingState::Closed);
     EXPECT_FALSE(SiteBrowser::IsConnected(site_));
 
     ASSERT_TRUE(browser_.OpenSite(site_));
@@ -138,7 +138,7 @@ TEST_F(RealServerTest, AFailedLoginIsShownAndTheNextAttemptConnectsAgain) {
     ASSERT_EQ(prompt_.Messages().size(), 1u);
     EXPECT_EQ(prompt_.Messages()[0].rfind("login attempt\n530", 0), 0u) << prompt_.Messages()[0];
     EXPECT_FALSE(bad->HasChildren());
-    EXPECT_EQ(bad->Entry()->MapFileId, kStateUnlisted);
+    EXPECT_EQ(StateOf(*bad->Entry()), ListingState::Unlisted);
     EXPECT_EQ(bad->Image(), catalog::kImageFolderClosed);
     EXPECT_FALSE(SiteBrowser::IsConnected(bad));
     EXPECT_TRUE(view_.expanded.empty());
@@ -164,8 +164,8 @@ TEST_F(RealServerTest, BadStoredPasswordAndRefusedConnectionAreReported) {
     const std::string& m = prompt_.Messages()[1];
     EXPECT_NE(m.find('\n'), std::string::npos) << m;
     EXPECT_NE(m.find("refused"), std::string::npos) << m;
-    EXPECT_EQ(site_->Entry()->MapFileId, kStateUnlisted);
-    EXPECT_EQ(other->Entry()->MapFileId, kStateUnlisted);
+    EXPECT_EQ(StateOf(*site_->Entry()), ListingState::Unlisted);
+    EXPECT_EQ(StateOf(*other->Entry()), ListingState::Unlisted);
 }
 
 // Scripted server: listings no real server sends, and one that stalls.
@@ -223,7 +223,7 @@ TEST_F(ScriptedServerTest, ASecondListingOnTheSameSiteIsRefusedWhileOneRuns) {
     bool refusedShown = false, busyMarked = false;
     QTimer::singleShot(0, [&] {
         busyMarked = SiteBrowser::IsListing(other) && site->Entry()->Date == "INSITE";
-        EXPECT_EQ(slow->Image(), kImageBusy);
+        EXPECT_EQ(slow->Image(), catalog::kImageBusy);
         EXPECT_TRUE(browser_.ListDirectory(other)) << ::testing::PrintToString(prompt_.Messages());
         refusedShown =
             prompt_.Messages().size() == 1 &&
@@ -238,7 +238,7 @@ TEST_F(ScriptedServerTest, ASecondListingOnTheSameSiteIsRefusedWhileOneRuns) {
     EXPECT_TRUE(busyMarked);
     EXPECT_TRUE(refusedShown);
     EXPECT_FALSE(site->HasChildren());
-    EXPECT_EQ(site->Entry()->MapFileId, kStateClosed);
+    EXPECT_EQ(StateOf(*site->Entry()), ListingState::Closed);
     EXPECT_EQ(site->Entry()->Date, "OUTSITE");
     EXPECT_FALSE(SiteBrowser::IsListing(site));
     EXPECT_EQ(view_.maxDepth, 1);
@@ -268,7 +268,7 @@ TEST_F(ScriptedServerTest, AServerThatStopsAnsweringMidListingTimesOut) {
     EXPECT_NE(m.find("Timed out"), std::string::npos) << m;
     EXPECT_FALSE(slow->HasChildren());
     // Nothing was listed, so the directory can be tried again.
-    EXPECT_EQ(slow->Entry()->MapFileId, kStateUnlisted);
+    EXPECT_EQ(StateOf(*slow->Entry()), ListingState::Unlisted);
     EXPECT_EQ(site->Entry()->Date, "OUTSITE");
     EXPECT_FALSE(SiteBrowser::IsListing(site));
     EXPECT_EQ(slow->Image(), catalog::kImageFolderClosed);
@@ -289,9 +289,29 @@ TEST_F(ScriptedServerTest, WhatAFailedListingBroughtIsShownInOrder) {
     ASSERT_EQ(prompt_.Messages().size(), 1u);
     EXPECT_NE(prompt_.Messages()[0].find("--"), std::string::npos) << prompt_.Messages()[0];
     EXPECT_EQ(Children(site), (std::vector<std::string>{"d Z", "d a", "f A.txt", "f b.txt"}));
-    EXPECT_EQ(site->Entry()->MapFileId, kStateListed);
+    EXPECT_EQ(StateOf(*site->Entry()), ListingState::Listed);
     EXPECT_EQ(site->Entry()->Date, "OUTSITE");
     ASSERT_EQ(view_.expanded.size(), 1u);
+}
+
+// A directory the server will not enter (forbidden, or deleted since it
+// was listed) must not get the current directory's listing below it.
+TEST_F(ScriptedServerTest, ADirectoryTheServerRefusesToEnterStaysEmpty) {
+    ListingScript script;
+    script.listings["/"] = Line('d', "gone") + Line('-', "top.txt");
+    ASSERT_TRUE(StartListingServer(script)) << listingServer_->Error();
+    TreeItem* site = AddSite("Scripted", "anonymous", "me@example.org");
+    ASSERT_TRUE(browser_.OpenSite(site));
+    TreeItem* gone = Child(site, "gone");
+    ASSERT_NE(gone, nullptr);
+
+    browser_.ListDirectory(gone);
+    EXPECT_FALSE(gone->HasChildren()) << ::testing::PrintToString(Children(gone));
+    EXPECT_EQ(StateOf(*gone->Entry()), ListingState::Unlisted);
+    EXPECT_EQ(gone->Image(), catalog::kImageFolderClosed);
+    EXPECT_FALSE(SiteBrowser::IsListing(site));
+    for (const std::string& m : prompt_.Messages())
+        EXPECT_NE(m.find("550"), std::string::npos) << m;
 }
 
 TEST_F(ScriptedServerTest, DeletingTheSiteDuringItsListingIsSurvived) {

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include "file_size_limit.h"
@@ -23,11 +24,10 @@ std::string RandomBytes(size_t n, unsigned seed) {
     return s;
 }
 
+// "code context--text" of the last failure.
 std::string ErrorInfo() {
-    int code = 0;
-    std::string context, text;
-    FtpClient::GetErrorInfo(code, context, text);
-    return std::to_string(code) + " " + context + "--" + text;
+    FtpFailure f = FtpErrorRecord::Take();
+    return std::to_string(f.code) + " " + f.context + "--" + f.text;
 }
 
 class RealServer : public ::testing::Test {
@@ -41,70 +41,65 @@ protected:
         return std::make_unique<FtpClient>(server->Host(), server->Port(), server->User(),
                                            server->Password());
     }
+    // Runs steps on a fresh connection; a failure shows what the client recorded.
+    void Session(const std::function<void(FtpClient&)>& steps) {
+        try {
+            steps(*Connect());
+        } catch (const CWinsockErr&) {
+            FAIL() << ErrorInfo();
+        }
+    }
 
     testsupport::TempDir root;
     testsupport::TempDir local;
     std::unique_ptr<testsupport::FtpServer> server;
 };
 
-TEST_F(RealServer, LogsInAndMovesBetweenDirectories) {
-    try {
-        auto client = Connect();
-        EXPECT_EQ(client->CurrentDir(), "/");
-        EXPECT_TRUE(client->ChangeDir("pub/sub"));
-        EXPECT_EQ(client->CurrentDir(), "/pub/sub");
-        EXPECT_TRUE(client->ChangeDir("/pub"));
-        EXPECT_EQ(client->CurrentDir(), "/pub");
-        EXPECT_NE(client->System().find("UNIX"), std::string::npos);
-        EXPECT_TRUE(client->Quit());
-    } catch (const CWinsockErr&) {
-        FAIL() << ErrorInfo();
-    }
-}
-
-TEST_F(RealServer, ListsAndNamesTheFilesOfADirectory) {
+TEST_F(RealServer, MovesBetweenDirectoriesAndListsThem) {
     root.Write("pub/readme.txt", "hello\n");
     root.Write("pub/b.zip", std::string(1234, 'z'));
-    try {
-        auto client = Connect();
+    Session([&](FtpClient& c) {
+        EXPECT_EQ(c.CurrentDir(), "/");
         std::string text;
-        ASSERT_TRUE(client->List(text, "/pub"));
+        ASSERT_TRUE(c.List(text, "/pub"));
         EXPECT_NE(text.find("readme.txt"), std::string::npos);
         EXPECT_NE(text.find(" 1234 "), std::string::npos);
         EXPECT_NE(text.find("sub"), std::string::npos);
-        ASSERT_TRUE(client->ChangeDir("pub"));
-        ASSERT_TRUE(client->NameList(text));
+        ASSERT_TRUE(c.ChangeDir("pub"));
+        ASSERT_TRUE(c.NameList(text));
         EXPECT_NE(text.find("b.zip"), std::string::npos);
         // The same connection serves listing after listing.
-        for (int i = 0; i < 5; ++i) ASSERT_TRUE(client->List(text));
+        for (int i = 0; i < 5; ++i) ASSERT_TRUE(c.List(text));
         EXPECT_NE(text.find("readme.txt"), std::string::npos);
-    } catch (const CWinsockErr&) {
-        FAIL() << ErrorInfo();
-    }
+        EXPECT_EQ(c.CurrentDir(), "/pub");
+        EXPECT_TRUE(c.ChangeDir("sub"));
+        EXPECT_EQ(c.CurrentDir(), "/pub/sub");
+        EXPECT_TRUE(c.ChangeDir("/pub"));
+        EXPECT_EQ(c.CurrentDir(), "/pub");
+        EXPECT_NE(c.System().find("UNIX"), std::string::npos);
+        EXPECT_TRUE(c.Quit());
+    });
 }
 
 TEST_F(RealServer, BinaryDownloadsAndUploadsKeepEveryByte) {
     const size_t sizes[] = {0, 1, 4097, 262145, 3 * 1024 * 1024 + 17};
-    try {
-        auto client = Connect();
+    Session([&](FtpClient& c) {
         unsigned seed = 1;
         for (size_t size : sizes) {
             std::string name = "f" + std::to_string(size) + ".bin";
             std::string content = RandomBytes(size, seed++);
             root.Write("pub/" + name, content);
             std::int64_t bytes = 0;
-            ASSERT_TRUE(client->Get("/pub/" + name, local.File(name), bytes, true)) << name;
+            ASSERT_TRUE(c.Get("/pub/" + name, local.File(name), bytes, true)) << name;
             EXPECT_EQ(bytes, static_cast<std::int64_t>(size));
             ASSERT_EQ(local.Read(name), content) << name;
 
             bytes = 0;
-            ASSERT_TRUE(client->Put(local.File(name), "/pub/up-" + name, bytes, true)) << name;
+            ASSERT_TRUE(c.Put(local.File(name), "/pub/up-" + name, bytes, true)) << name;
             EXPECT_EQ(bytes, static_cast<std::int64_t>(size));
             ASSERT_EQ(root.Read("pub/up-" + name), content) << name;
         }
-    } catch (const CWinsockErr&) {
-        FAIL() << ErrorInfo();
-    }
+    });
 }
 
 TEST_F(RealServer, AsciiTransfersUseLinefeedsOnDiskAndCrLfOnTheWire) {
@@ -113,19 +108,16 @@ TEST_F(RealServer, AsciiTransfersUseLinefeedsOnDiskAndCrLfOnTheWire) {
     std::string lines;
     for (int i = 0; i < 20000; ++i) lines += "line " + std::to_string(i) + "\n";
     root.Write("pub/text.txt", lines);
-    try {
-        auto client = Connect();
+    Session([&](FtpClient& c) {
         std::int64_t bytes = 0;
-        ASSERT_TRUE(client->Get("/pub/text.txt", local.File("text.txt"), bytes, false));
+        ASSERT_TRUE(c.Get("/pub/text.txt", local.File("text.txt"), bytes, false));
         EXPECT_EQ(local.Read("text.txt"), lines);
         EXPECT_EQ(bytes, static_cast<std::int64_t>(lines.size() + 20000));  // counted on the wire
 
         bytes = 0;
-        ASSERT_TRUE(client->Put(local.File("text.txt"), "/pub/back.txt", bytes, false));
+        ASSERT_TRUE(c.Put(local.File("text.txt"), "/pub/back.txt", bytes, false));
         EXPECT_EQ(root.Read("pub/back.txt"), lines);
-    } catch (const CWinsockErr&) {
-        FAIL() << ErrorInfo();
-    }
+    });
 }
 
 TEST_F(RealServer, RefusedDownloadReportsTheServerAndKeepsTheLocalFile) {

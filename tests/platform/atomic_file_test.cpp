@@ -1,11 +1,13 @@
-// Replacing files must never leave a half-written file behind.
+// Replacing a file must never leave a half-written or unsynced file in its
+// place, nor a temporary file beside it.
 #include "platform/atomic_file.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
+#include <functional>
 
+#include "failing_sync.h"
 #include "file_size_limit.h"
 #include "temp_dir.h"
 
@@ -17,42 +19,56 @@ size_t EntriesIn(const std::string& dir) {
     return n;
 }
 
-TEST(AtomicFile, ReplacesContentAndLeavesNoTemporaryFile) {
-    testsupport::TempDir dir;
-    dir.Write("a.amb", "old");
-    std::string big(300000, 'x');  // larger than the writer's buffer
-    ASSERT_TRUE(platform::WriteFileAtomically(dir.File("a.amb"), big));
-    EXPECT_EQ(dir.Read("a.amb"), big);
-    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
-}
-
-TEST(AtomicFile, FailedWriteKeepsOldFileAndReportsWhy) {
-    testsupport::TempDir dir;
-    dir.Write("a.amb", "the old catalog");
-    std::string error;
-    {
-        testsupport::FileSizeLimit limit(1000);
-        EXPECT_FALSE(
-            platform::WriteFileAtomically(dir.File("a.amb"), std::string(5000, 'y'), &error));
+TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFileAndSaysWhy) {
+    const std::string big(300000, 'x');  // larger than the writer's buffer
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string& path, std::string* error)> write;
+        const char* why;  // in the error; nullptr for success
+    };
+    const Case cases[] = {
+        {"success", [&](auto& p, auto* e) { return platform::WriteFileAtomically(p, big, e); },
+         nullptr},
+        {"disk full",
+         [&](auto& p, auto* e) {
+             testsupport::FileSizeLimit limit(1000);
+             return platform::WriteFileAtomically(p, big, e);
+         },
+         "write failed"},
+        {"sync fails",
+         [&](auto& p, auto* e) {
+             testsupport::FailingSync failing;
+             bool ok = platform::WriteFileAtomically(p, big, e);
+             EXPECT_EQ(failing.Calls(), 1);
+             return ok;
+         },
+         "sync failed"},
+        {"never committed",
+         [&](auto& p, auto*) {
+             platform::AtomicFileWriter w(p);
+             EXPECT_TRUE(w.Open());
+             w.Write("partial");
+             return false;
+         },
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::TempDir dir;
+        dir.Write("a.amb", "the old catalog");
+        std::string error;
+        EXPECT_EQ(c.write(dir.File("a.amb"), &error), c.why == nullptr);
+        EXPECT_EQ(dir.Read("a.amb"), c.why ? "the old catalog" : big);
+        EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+        if (c.why && *c.why) {
+            EXPECT_NE(error.find("a.amb"), std::string::npos) << error;
+            EXPECT_NE(error.find(c.why), std::string::npos) << error;
+        }
     }
-    EXPECT_EQ(dir.Read("a.amb"), "the old catalog");
-    EXPECT_NE(error.find("a.amb"), std::string::npos);
-    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
-    error.clear();
+    std::string error;
+    testsupport::TempDir dir;
     EXPECT_FALSE(platform::WriteFileAtomically(dir.File("no/such/a.amb"), "x", &error));
     EXPECT_FALSE(error.empty());
-}
-
-TEST(AtomicFile, UncommittedWriterLeavesTargetAlone) {
-    testsupport::TempDir dir;
-    dir.Write("a.amb", "keep");
-    {
-        platform::AtomicFileWriter w(dir.File("a.amb"));
-        ASSERT_TRUE(w.Open());
-        w.Write("partial");
-    }
-    EXPECT_EQ(dir.Read("a.amb"), "keep");
-    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Unpacking downloaded archives: ordinary archives come out whole, hostile
 // ones never write outside the target folder, and damaged ones are reported.
-// The archives are made here with libarchive's writer, which stores entry
-// names exactly as given, hostile ones included.
+// Besides recorded archives of other tools, archives are made here with
+// libarchive's writer, which stores entry names exactly as given.
 #include "platform/zip_extract.h"
 
 #include <archive.h>
@@ -10,7 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "temp_dir.h"
 
@@ -50,32 +52,82 @@ std::string MakeZip(const std::string& path, const std::vector<Item>& items) {
     return path;
 }
 
-TEST(ZipExtract, OrdinaryArchiveComesOutWhole) {
-    testsupport::TempDir dir;
-    std::string big(300000, '\0');
-    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + i / 251);
-    std::string zip =
-        MakeZip(dir.File("setup.zip"), {
-                                           {"readme.txt", "hello\n"},
-                                           {"bin/", "", AE_IFDIR},
-                                           {"bin/tool", "#!/bin/sh\n", AE_IFREG, "", 0755},
-                                           {"data/deep/big.bin", big},
-                                           {"empty.txt", ""},
-                                           {"./dot/name.txt", "dotted"},
-                                           {"bin/tool-link", "", AE_IFLNK, "tool"},
-                                       });
-    auto r = platform::ExtractZip(zip, dir.Path());
-    EXPECT_TRUE(r.Complete()) << r.error;
-    EXPECT_EQ(r.extracted, 7);
-    EXPECT_EQ(dir.Read("readme.txt"), "hello\n");
-    EXPECT_EQ(dir.Read("data/deep/big.bin"), big);
-    EXPECT_EQ(fs::file_size(dir.File("empty.txt")), 0u);
-    EXPECT_EQ(dir.Read("dot/name.txt"), "dotted");
-    EXPECT_EQ(fs::read_symlink(dir.File("bin/tool-link")), "tool");
-    auto perms = fs::status(dir.File("bin/tool")).permissions();
-    EXPECT_NE(perms & fs::perms::owner_exec, fs::perms::none);
-    EXPECT_EQ(fs::status(dir.File("readme.txt")).permissions() & fs::perms::owner_exec,
-              fs::perms::none);
+// Archives made by other tools (data/: Python's zipfile stored and
+// deflated, Info-ZIP with links kept): what each must give, and which of
+// its entries must be refused.
+TEST(ZipExtract, ArchivesOfOtherToolsComeOutWholeAndHostileEntriesStayOut) {
+    const std::string pattern = [] {
+        std::string s;
+        for (int i = 0; i < 400; ++i)
+            for (int b = 0; b < 256; ++b) s += static_cast<char>(b);
+        return s;
+    }();
+    struct Case {
+        const char* zip;
+        std::map<std::string, std::string> files;  // content, or "-> target" for a link
+        std::vector<std::string> skipped;
+        std::vector<std::string> executables;  // every other file is not
+    };
+    const Case cases[] = {
+        {"stored.zip",
+         {{"readme.txt", "hello\n"},
+          {"empty.txt", ""},
+          {"dot/name.txt", "dotted"},
+          {"docs/manual.txt",
+           [] {
+               std::string s;
+               for (int i = 0; i < 100; ++i) s += "chapter one\n";
+               return s;
+           }()}},
+         {},
+         {}},
+        {"deflated.zip",
+         {{"tool/run.sh", "#!/bin/sh\necho run\n"},
+          {"tool/data.bin", pattern},
+          {"tool/run-link", "-> run.sh"}},
+         {},
+         {"tool/run.sh"}},
+        {"infozip.zip",
+         {{"pkg/info.txt", "info\n"},
+          {"pkg/bin/start", "#!/bin/sh\n"},
+          {"pkg/start-link", "-> bin/start"}},
+         {},
+         {"pkg/bin/start"}},
+        {"dotdot.zip", {{"good.txt", "good"}}, {"../escaped.txt", "sub/../../escaped2.txt"}, {}},
+        {"absolute.zip", {{"good.txt", "good"}}, {"/tmp/ambit-absolute.txt"}, {}},
+        {"symlink.zip", {{"good.txt", "good"}, {"inside", "-> ."}}, {"up-link", "abs-link"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.zip);
+        testsupport::TempDir dir;
+        const std::string target = dir.File("target");
+        fs::create_directories(target);
+        auto r = platform::ExtractZip(std::string(AMBIT_TEST_DATA_DIR "/") + c.zip, target);
+        EXPECT_TRUE(r.archiveRead) << r.error;
+        EXPECT_EQ(r.Complete(), c.skipped.empty()) << r.error;
+        EXPECT_EQ(r.skipped, c.skipped);
+        EXPECT_TRUE(r.failed.empty());
+        for (const auto& [name, content] : c.files) {
+            if (content.starts_with("-> "))
+                EXPECT_EQ(fs::read_symlink(dir.File("target/" + name)), content.substr(3)) << name;
+            else
+                EXPECT_TRUE(dir.Read("target/" + name) == content) << name;
+        }
+        for (const auto& [name, content] : c.files) {
+            if (content.starts_with("-> ")) continue;
+            bool exec = std::ranges::find(c.executables, name) != c.executables.end();
+            EXPECT_EQ(fs::status(dir.File("target/" + name)).permissions() & fs::perms::owner_exec,
+                      exec ? fs::perms::owner_exec : fs::perms::none)
+                << name;
+        }
+        // Nothing outside the target folder, nothing through a link.
+        for (const auto& e : fs::recursive_directory_iterator(dir.Path())) {
+            std::string p = e.path().string();
+            EXPECT_EQ(p.find("escaped"), std::string::npos) << p;
+            EXPECT_EQ(p.rfind(target, 0), 0u) << p;
+        }
+        EXPECT_FALSE(fs::exists("/tmp/ambit-absolute.txt"));
+    }
 }
 
 // Each hostile entry is refused and every harmless entry beside it still

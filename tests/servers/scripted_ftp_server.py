@@ -1,7 +1,7 @@
 #!/usr/bin/python3
-"""A scripted FTP server for tests, in the manner of curl's test server: it
-accepts one control connection on 127.0.0.1 and plays a script of exact
-replies and faults, recording every byte line the client sends.
+"""A scripted FTP server for tests: it accepts one control connection on
+127.0.0.1 and plays a script of exact replies and faults, recording every
+byte line the client sends.
 
     scripted_ftp_server.py SCRIPT.json TRANSCRIPT
 
@@ -26,7 +26,8 @@ object with one key:
 
 After the script it records lines until the client hangs up. The transcript
 holds one JSON string per line: each command line as received (CR LF
-included), "DATA ..." entries and "EOF".
+included; a valid PORT line as "PORT h1,h2,h3,h4,<port>"), "DATA ..."
+entries and "EOF".
 
     scripted_ftp_server.py --hostile FAULT
 
@@ -67,14 +68,29 @@ class Session:
         line, self.buf = self.buf.split(b"\n", 1)
         line += b"\n"
         text = line.decode("latin-1")
-        self.record(text)
-        if text.startswith("PORT "):
-            try:
-                parts = [int(p) for p in text[5:].strip().split(",")]
-                self.port_addr = ("%d.%d.%d.%d" % tuple(parts[:4]), parts[4] * 256 + parts[5])
-            except (ValueError, IndexError):
-                self.port_addr = None
+        self.port_addr = self.parse_port(text) if text.startswith("PORT ") else self.port_addr
+        self.record(self.normalised(text))
         return text
+
+    @staticmethod
+    def parse_port(text):
+        try:
+            parts = [int(p) for p in text[5:].rstrip("\r\n").split(",")]
+        except ValueError:
+            return None
+        if len(parts) != 6 or any(p < 0 or p > 255 for p in parts) or parts[4:] == [0, 0]:
+            return None
+        return ("%d.%d.%d.%d" % tuple(parts[:4]), parts[4] * 256 + parts[5])
+
+    def normalised(self, text):
+        """A well-formed PORT line with its run-time port bytes replaced by
+        "<port>", so a test can compare the whole transcript; anything else
+        (a malformed PORT included) is recorded as received."""
+        if not text.startswith("PORT ") or self.parse_port(text) is None:
+            return text
+        body = text[5:].rstrip("\r\n")
+        address = body.rsplit(",", 2)[0]
+        return "PORT " + address + ",<port>" + text[5 + len(body):]
 
     def step(self, step):
         if "send" in step:

@@ -2,6 +2,9 @@
 // comes back the same way, one JSON string per line.
 #include "scripted_ftp_server.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <algorithm>
 #include <cstdio>
 
 namespace testsupport {
@@ -22,55 +25,6 @@ std::string JsonString(const std::string& text) {
     }
     return out + "\"";
 }
-
-namespace {
-
-// Reads one JSON string literal starting at text[i] (the opening quote).
-std::string ParseJsonString(const std::string& text, size_t& i) {
-    std::string out;
-    ++i;
-    while (i < text.size() && text[i] != '"') {
-        char c = text[i++];
-        if (c != '\\') {
-            out += c;
-            continue;
-        }
-        char e = text[i++];
-        switch (e) {
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 'b':
-                out += '\b';
-                break;
-            case 'f':
-                out += '\f';
-                break;
-            case 'u': {
-                unsigned code = static_cast<unsigned>(std::stoul(text.substr(i, 4), nullptr, 16));
-                i += 4;
-                if (code < 0x100) {
-                    out += static_cast<char>(code);
-                } else {  // not produced by Latin-1 text; keep it visible
-                    out += '?';
-                }
-                break;
-            }
-            default:
-                out += e;
-        }
-    }
-    ++i;
-    return out;
-}
-
-}  // namespace
 
 ScriptedFtpServer::ScriptedFtpServer() = default;
 ScriptedFtpServer::~ScriptedFtpServer() = default;
@@ -139,12 +93,14 @@ std::vector<std::string> ScriptedFtpServer::Transcript() {
     std::vector<std::string> lines;
     if (!process_) return lines;
     if (!process_->WaitForExit(20)) process_->Stop();
+    // One JSON string per line; the server wrote bytes as Latin-1 characters.
     std::string text = dir_.Read("transcript");
-    size_t i = 0;
-    while ((i = text.find('"', i)) != std::string::npos) {
-        lines.push_back(ParseJsonString(text, i));
-        i = text.find('\n', i);
-        if (i == std::string::npos) break;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = std::min(text.find('\n', start), text.size());
+        QByteArray line = QByteArray::fromStdString("[" + text.substr(start, end - start) + "]");
+        lines.push_back(
+            QJsonDocument::fromJson(line).array().at(0).toString().toLatin1().toStdString());
+        start = end + 1;
     }
     return lines;
 }

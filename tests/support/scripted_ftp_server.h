@@ -1,7 +1,8 @@
 // A scripted FTP server for tests (tests/servers/scripted_ftp_server.py):
 // one control connection on 127.0.0.1 that gets exactly the replies and
 // faults the test writes down, and a transcript of every line the client
-// sent, CR LF included, to check afterwards.
+// sent, CR LF included, to check afterwards (a PORT line's run-time port
+// reads "<port>", so whole transcripts compare).
 //
 //     testsupport::ScriptedFtpServer server;
 //     server.Send("220 ready\r\n").Expect("USER").Send("331 pw?\r\n")

@@ -1,9 +1,11 @@
 // The post-transfer actions as argument vectors handed to the launcher (a
 // recording one: there is no desktop to open files in), the Unzip action on
-// real archives, and the download-log entry with its eleven fields.
+// real archives, and the download-log entry with its eleven fields in a
+// file only its owner can read.
 #include "transfer/post_transfer_action.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -114,7 +116,7 @@ TEST_F(Associations, LookupsCreateNoKeysAndTakeTheExtensionFromTheName) {
     EXPECT_EQ(keys, (std::vector<std::string>{".zip", "ZipArchive"}));
 }
 
-TEST(DownloadLog, EntryHasElevenFieldsInOrder) {
+TEST(DownloadLog, EntryHasElevenFieldsInOrderInAPrivateFile) {
     transfer::DownloadLogEntry e;
     e.displayName = "tool.zip";
     e.host = "ftp.example.org";
@@ -133,6 +135,18 @@ TEST(DownloadLog, EntryHasElevenFieldsInOrder) {
     EXPECT_EQ(transfer::DownloadLog::Format(e),
               "tool.zip$$ftp.example.org$$/home/u/dl/tool.zip$$OpenW$$01/05/26-09:07$$123456$$"
               "viewer --x$$/pub/tool.zip$$ftp$$ABCDEFGHIJKLMNOP$$10.65$$");
+
+    // The log holds scrambled passwords: only its owner may read it, even
+    // under a permissive umask.
+    testsupport::TempDir dir;
+    mode_t saved = ::umask(022);
+    std::string error;
+    ASSERT_TRUE(transfer::DownloadLog::Append(e, dir.File("system/ambit.log"), &error)) << error;
+    ASSERT_TRUE(transfer::DownloadLog::Append(e, dir.File("system/ambit.log"), &error)) << error;
+    ::umask(saved);
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.File("system/ambit.log").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 }  // namespace

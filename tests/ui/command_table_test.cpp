@@ -40,7 +40,9 @@ TEST(CommandTable, CommandsRunOnlyWithAHandlerAndTheirRule) {
     table.SetHandler(Effect::Save, [&] { ++saved; });
     table.SetHandler(Effect::Download, [&] { ++downloads; });
     bool downloadAllowed = false;
-    auto rule = [&](ui::Rule r) { return r != ui::Rule::Download || downloadAllowed; };
+    auto rule = [&](catalog::CatalogCommand r) {
+        return r != catalog::CatalogCommand::Download || downloadAllowed;
+    };
     table.UpdateEnabled(rule);
 
     EXPECT_TRUE(table.Action(57603)->isEnabled());

@@ -13,11 +13,11 @@
 #include "catalog_finder.h"
 #include "ftp_server.h"
 #include "scripted_ftp_server.h"
+#include "session/ftp_data_fetcher.h"
 #include "ui/catalog_model.h"
 #include "ui/client_view.h"
 #include "ui/command_ids.h"
 #include "ui/command_table.h"
-#include "ui/ftp_data_fetcher.h"
 #include "ui/main_frame.h"
 #include "ui/options_dialog.h"
 #include "ui_test_env.h"
@@ -65,7 +65,7 @@ protected:
 // data file is fetched.
 class FirstStartTest : public FirstDataFileTest {
 protected:
-    FirstStartTest() : FirstDataFileTest(ui::kPlaceholderEmail) {}
+    FirstStartTest() : FirstDataFileTest(session::kPlaceholderEmail) {}
 };
 
 TEST_F(FirstStartTest, FetchesTheCatalogAndStartsANewIndex) {
@@ -121,7 +121,7 @@ TEST_F(FirstDataFileTest, UpdateMapFileUsesTheServerOfTheSettings) {
     env.StoreKnownUser();
     Start();  // no ambit.amb: answered No
     // The user points the settings at another path on the server.
-    ui::AmbitSettings s = frame->View()->Session().Settings();
+    session::AmbitSettings s = frame->View()->Session().Settings();
     s.serverPath = "/pub/Ambit/Games.amb";
     ASSERT_TRUE(frame->View()->Session().ApplySettings(s));
     frame->Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
@@ -130,7 +130,7 @@ TEST_F(FirstDataFileTest, UpdateMapFileUsesTheServerOfTheSettings) {
     EXPECT_EQ(FindPath(Tree(), "/All/Read me first"), nullptr)
         << "first.amb was not what was fetched";
 
-    ui::FtpDataFetcher fetcher(s);
+    session::FtpDataFetcher fetcher(s);
     std::string host, path;
     fetcher.Resolve("127.0.0.1", "/pub/Ambit/Utilitie.amb", &host, &path);
     EXPECT_EQ(path, "/pub/Ambit/Utilitie.amb");
@@ -145,7 +145,7 @@ TEST_F(FirstDataFileTest, AFailedFetchIsReportedAndChangesNothing) {
     ASSERT_TRUE(server.Started()) << server.Error();
     env.StoreKnownUser();
     Start();
-    ui::AmbitSettings s = frame->View()->Session().Settings();
+    session::AmbitSettings s = frame->View()->Session().Settings();
     s.serverPath = "/pub/Ambit/missing.amb";
     ASSERT_TRUE(frame->View()->Session().ApplySettings(s));
     size_t before = Tree().ItemCount();

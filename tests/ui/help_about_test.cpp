@@ -11,8 +11,8 @@
 #include <set>
 #include <sstream>
 
+#include "session/help_manual.h"
 #include "ui/about_box.h"
-#include "ui/help_manual.h"
 #include "ui/splash_dialog.h"
 #include "ui_test_env.h"
 
@@ -24,20 +24,20 @@ const std::string kManual = std::string(AMBIT_SOURCE_DIR) + "/docs/manual";
 TEST(Help, OpensThePageInTheBrowserOrSaysWhyNot) {
     uitest::UiTestEnv env;
     // No manual anywhere the program looks: the user is told.
-    for (const std::string& dir : ui::HelpManual::SearchDirectories())
+    for (const std::string& dir : session::HelpManual::SearchDirectories())
         ASSERT_FALSE(fs::exists(dir + "/keys.html"));
-    EXPECT_FALSE(ui::HelpManual::Open("keys.html"));
+    EXPECT_FALSE(session::HelpManual::Open("keys.html"));
     ASSERT_EQ(env.prompt.Messages().size(), 1u);
     EXPECT_NE(env.prompt.Messages()[0].find("keys.html"), std::string::npos);
 
     fs::copy(kManual, env.DataDir() + "/docs");
-    EXPECT_TRUE(ui::HelpManual::Open("keys.html"));
+    EXPECT_TRUE(session::HelpManual::Open("keys.html"));
     ASSERT_EQ(env.launcher.Started().size(), 1u);
     EXPECT_EQ(env.launcher.Started()[0],
               (std::vector<std::string>{"xdg-open", env.DataDir() + "/docs/keys.html"}));
 
     env.launcher.FailWith("xdg-open: not found");
-    EXPECT_FALSE(ui::HelpManual::Open("index.html"));
+    EXPECT_FALSE(session::HelpManual::Open("index.html"));
     EXPECT_NE(env.prompt.Messages().back().find("xdg-open: not found"), std::string::npos);
 
     // The About box's web button goes the same way, and says so when it fails.

@@ -1,8 +1,6 @@
-// What every test of the main window needs: a fresh data directory, Windows
-// directory and registry file in a temporary directory (through the same
-// environment variables the program reads), a scripted prompt and a
-// recording launcher, all restored when the test ends. Also bounded waits
-// for a modal dialog to appear, so a test can answer it.
+// What every test of the main window needs: the session's environment
+// (see session_test_env.h) and bounded waits for a modal dialog to appear,
+// so a test can answer it.
 #pragma once
 
 #include <QApplication>
@@ -10,59 +8,15 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
-#include <cstdlib>
 #include <functional>
 #include <memory>
-#include <string>
 #include <utility>
 
-#include "platform/launcher.h"
-#include "platform/paths.h"
-#include "platform/prompt.h"
-#include "platform/registry_db.h"
-#include "temp_dir.h"
-#include "ui/ambit_settings.h"
-#include "ui/settings_store.h"
+#include "session_test_env.h"
 
 namespace uitest {
 
-class UiTestEnv {
-public:
-    UiTestEnv() : scopedPrompt_(&prompt) {
-        previousLauncher_ = platform::SetLauncher(&launcher);
-        setenv("AMBIT_DATA_DIR", DataDir().c_str(), 1);
-        setenv("AMBIT_WINDIR", dir.File("windows").c_str(), 1);
-        setenv("AMBIT_REGISTRY", dir.File("registry.sqlite3").c_str(), 1);
-        platform::RegistryDb::CloseShared();
-        platform::MakeDirectories(DataDir());
-    }
-    ~UiTestEnv() {
-        platform::SetLauncher(previousLauncher_);
-        platform::RegistryDb::CloseShared();
-        unsetenv("AMBIT_MAP_SERVER");
-        unsetenv("AMBIT_FTP_PORT");
-    }
-
-    std::string DataDir() const { return dir.File("data"); }
-
-    // Settings of a user who has been here before: a real address, so
-    // start-up does not open the Options dialog.
-    void StoreKnownUser() {
-        ui::SettingsStore::SelectApplicationKey();
-        ui::AmbitSettings s = ui::AmbitSettings::Defaults(DataDir());
-        s.email = "reader@example.org";
-        ui::SettingsStore::Save(s);
-        ui::SettingsStore::MarkStarted();
-    }
-
-    testsupport::TempDir dir;
-    platform::ScriptedPrompt prompt;
-    platform::RecordingLauncher launcher;
-
-private:
-    platform::ScopedPrompt scopedPrompt_;
-    platform::Launcher* previousLauncher_;
-};
+using UiTestEnv = sessiontest::SessionTestEnv;
 
 // Runs `act` on the first modal widget (dialog or popup menu) that appears
 // while the caller's code runs; gives up after timeoutMs. Returns a flag

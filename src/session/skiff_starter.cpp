@@ -1,10 +1,10 @@
-#include "ui/skiff_starter.h"
+#include "session/skiff_starter.h"
 
 #include "platform/launcher.h"
 #include "platform/paths.h"
 #include "platform/prompt.h"
 
-namespace ui {
+namespace session {
 
 std::string SkiffStarter::ProgramPath() const {
     std::string exe = platform::ExecutableDirectory();
@@ -55,4 +55,4 @@ bool SkiffStarter::Start(const std::vector<std::string>& fields) const {
     return true;
 }
 
-}  // namespace ui
+}  // namespace session

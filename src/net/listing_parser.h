@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace ftpsites {
+namespace net {
 
 enum class ListedKind { Directory, File, Link };
 
@@ -37,6 +37,10 @@ public:
     // One line without its line end; false when the line names no entry.
     bool ParseLine(std::string_view line, ListedLine& out) const;
 
+    // One line in the Unix long form only ("ls -l" columns); false for any
+    // other form. skiff reads a file's size from this form alone.
+    bool ParseUnixLine(std::string_view line, ListedLine& out) const;
+
     // True for the "total N" header that "ls -l" writes before a directory's
     // entries (never for a name that merely contains the word).
     static bool IsTotalLine(std::string_view line);
@@ -50,7 +54,6 @@ public:
     static constexpr size_t kMaxLineLength = 4096;
 
 private:
-    bool ParseUnixLine(std::string_view line, ListedLine& out) const;
     bool ParseDosLine(std::string_view line, ListedLine& out) const;
     std::string YearForTimeOfDay(std::string_view month) const;
 
@@ -58,4 +61,4 @@ private:
     int currentMonth_;
 };
 
-}  // namespace ftpsites
+}  // namespace net

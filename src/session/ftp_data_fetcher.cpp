@@ -1,13 +1,12 @@
-#include "ui/ftp_data_fetcher.h"
+#include "session/ftp_data_fetcher.h"
 
-#include <QApplication>
 #include <cstdint>
 
 #include "catalog/catalog.h"
 #include "net/ftp_client.h"
 #include "platform/prompt.h"
 
-namespace ui {
+namespace session {
 
 void FtpDataFetcher::Resolve(const std::string& host, const std::string& remotePath,
                              std::string* realHost, std::string* realPath) const {
@@ -40,7 +39,7 @@ bool FtpDataFetcher::Fetch(const std::string& host, const std::string& remotePat
     Resolve(host, remotePath, &realHost, &realPath);
     running_ = true;
     abortRequested_ = false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (onBusy_) onBusy_(true);
     bool received = false;
     std::string failure;
     try {
@@ -70,7 +69,7 @@ bool FtpDataFetcher::Fetch(const std::string& host, const std::string& remotePat
         failure = context + "\n" + text;
     }
     running_ = false;
-    QApplication::restoreOverrideCursor();
+    if (onBusy_) onBusy_(false);
     // Shown last: a message box runs an event loop of its own.
     if (!failure.empty() && !abortRequested_) platform::CurrentPrompt().Message(failure);
     if (onFinished_) onFinished_();
@@ -83,4 +82,4 @@ void FtpDataFetcher::Abort() {
     if (active_) active_->Abort();
 }
 
-}  // namespace ui
+}  // namespace session

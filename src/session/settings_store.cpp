@@ -1,10 +1,10 @@
-#include "ui/settings_store.h"
+#include "session/settings_store.h"
 
 #include "store/registry_application.h"
 #include "store/registry_number.h"
 #include "store/registry_string.h"
 
-namespace ui {
+namespace session {
 
 void SettingsStore::SelectApplicationKey() {
     store::SetCompanyKey(store::kDefaultCompanyKey);
@@ -37,4 +37,4 @@ bool SettingsStore::StartedBefore() { return store::RegistryNumber(kStartedBefor
 
 void SettingsStore::MarkStarted() { store::RegistryNumber(kStartedBefore).Set(1); }
 
-}  // namespace ui
+}  // namespace session

@@ -10,11 +10,11 @@
 #include <functional>
 
 #include "catalog/catalog_services.h"
-#include "ui/ambit_settings.h"
+#include "session/ambit_settings.h"
 
 class FtpClient;
 
-namespace ui {
+namespace session {
 
 class FtpDataFetcher : public catalog::DataFileFetcher {
 public:
@@ -33,6 +33,10 @@ public:
     void Abort();
     // Called whenever a fetch has ended, however it ended.
     void SetOnFinished(std::function<void()> f) { onFinished_ = std::move(f); }
+    // Called with true when a fetch starts waiting on the network and with
+    // false when it stops, before any message: the window shows a wait
+    // cursor meanwhile.
+    void SetOnBusy(std::function<void(bool)> f) { onBusy_ = std::move(f); }
 
     // Where a request really goes (see above).
     void Resolve(const std::string& host, const std::string& remotePath, std::string* realHost,
@@ -44,6 +48,7 @@ private:
     bool running_ = false;
     bool abortRequested_ = false;
     std::function<void()> onFinished_;
+    std::function<void(bool)> onBusy_;
 };
 
-}  // namespace ui
+}  // namespace session

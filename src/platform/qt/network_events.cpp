@@ -3,7 +3,7 @@
 // fires and switched on again only when the layer asks (Reenable), which is
 // what the old re-enabling rules did: recv re-arms reads, a blocked send
 // arms writes.
-#include "platform/qt/notify_window.h"
+#include "platform/qt/network_events.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -20,18 +20,18 @@
 
 namespace platform {
 
-NotifyWindow* NotifyWindow::Instance() {
-    static NotifyWindow* window = nullptr;  // never destroyed, like the hidden window
-    if (!window) {
+NetworkEvents* NetworkEvents::Instance() {
+    static NetworkEvents* events = nullptr;  // never destroyed: sockets may outlive main
+    if (!events) {
         if (!QCoreApplication::instance()) return nullptr;
-        window = new NotifyWindow();
+        events = new NetworkEvents();
     }
-    return window;
+    return events;
 }
 
-NotifyWindow::NotifyWindow() : object_(new QObject()) { object_->setObjectName("WendsWindow"); }
+NetworkEvents::NetworkEvents() : object_(new QObject()) { object_->setObjectName("NetworkEvents"); }
 
-void NotifyWindow::Select(int fd, int mask) {
+void NetworkEvents::Select(int fd, int mask) {
     Watch& w = watches_[fd];
     w.mask = mask;
     if (!w.reader) {
@@ -49,12 +49,12 @@ void NotifyWindow::Select(int fd, int mask) {
     EnableReader(w);
 }
 
-void NotifyWindow::EnableReader(Watch& w) {
+void NetworkEvents::EnableReader(Watch& w) {
     bool wanted = (w.mask & (kEventRead | kEventClose | kEventAccept)) != 0;
     w.reader->setEnabled(wanted && !w.connecting && !w.ended);
 }
 
-void NotifyWindow::WatchConnect(int fd) {
+void NetworkEvents::WatchConnect(int fd) {
     auto it = watches_.find(fd);
     if (it == watches_.end()) return;
     it->second.connecting = true;
@@ -62,7 +62,7 @@ void NotifyWindow::WatchConnect(int fd) {
     it->second.writer->setEnabled(true);
 }
 
-void NotifyWindow::Reenable(int fd, int event) {
+void NetworkEvents::Reenable(int fd, int event) {
     auto it = watches_.find(fd);
     if (it == watches_.end()) return;
     Watch& w = it->second;
@@ -73,7 +73,7 @@ void NotifyWindow::Reenable(int fd, int event) {
     }
 }
 
-void NotifyWindow::Forget(int fd) {
+void NetworkEvents::Forget(int fd) {
     auto it = watches_.find(fd);
     if (it == watches_.end()) return;
     Bury(it->second.reader);
@@ -84,7 +84,7 @@ void NotifyWindow::Forget(int fd) {
 // A notifier may be forgotten from inside its own activated signal (a
 // handler closes the socket); deleting it there would pull the object out
 // from under the signal, so it waits until the dispatch has returned.
-void NotifyWindow::Bury(QSocketNotifier* n) {
+void NetworkEvents::Bury(QSocketNotifier* n) {
     if (!n) return;
     n->setEnabled(false);
     QObject::disconnect(n, nullptr, object_, nullptr);
@@ -94,7 +94,7 @@ void NotifyWindow::Bury(QSocketNotifier* n) {
         delete n;
 }
 
-void NotifyWindow::Deliver(unsigned message, std::intptr_t handle, int event, int error) {
+void NetworkEvents::Deliver(unsigned message, std::intptr_t handle, int event, int error) {
     ++dispatching_;
     if (procedure_) procedure_(message, handle, event, error);
     if (--dispatching_ == 0) {
@@ -103,7 +103,7 @@ void NotifyWindow::Deliver(unsigned message, std::intptr_t handle, int event, in
     }
 }
 
-void NotifyWindow::OnReadable(int fd) {
+void NetworkEvents::OnReadable(int fd) {
     auto it = watches_.find(fd);
     if (it == watches_.end()) return;
     Watch& w = it->second;
@@ -133,7 +133,7 @@ void NotifyWindow::OnReadable(int fd) {
         Deliver(kSocketMessage, fd, kEventRead, 0);
 }
 
-void NotifyWindow::OnWritable(int fd) {
+void NetworkEvents::OnWritable(int fd) {
     auto it = watches_.find(fd);
     if (it == watches_.end()) return;
     Watch& w = it->second;
@@ -196,7 +196,7 @@ LookupResult RunLookup(const std::string& host, bool reverse, int* error) {
 
 }  // namespace
 
-std::intptr_t NotifyWindow::StartLookup(const std::string& host, bool reverse) {
+std::intptr_t NetworkEvents::StartLookup(const std::string& host, bool reverse) {
     std::intptr_t task = nextTask_++;
     pendingLookups_[task] = true;
     QObject* receiver = object_;
@@ -210,14 +210,14 @@ std::intptr_t NotifyWindow::StartLookup(const std::string& host, bool reverse) {
     return task;
 }
 
-void NotifyWindow::DeliverLookup(std::intptr_t task, int error, LookupResult result) {
+void NetworkEvents::DeliverLookup(std::intptr_t task, int error, LookupResult result) {
     if (!pendingLookups_.erase(task)) return;  // cancelled meanwhile
     lookupResults_[task] = std::move(result);
     Deliver(kLookupMessage, task, 0, error);
     lookupResults_.erase(task);  // not taken: nobody wanted it any more
 }
 
-LookupResult NotifyWindow::TakeLookupResult(std::intptr_t task) {
+LookupResult NetworkEvents::TakeLookupResult(std::intptr_t task) {
     auto it = lookupResults_.find(task);
     if (it == lookupResults_.end()) return {};
     LookupResult r = std::move(it->second);
@@ -225,6 +225,6 @@ LookupResult NotifyWindow::TakeLookupResult(std::intptr_t task) {
     return r;
 }
 
-void NotifyWindow::CancelLookup(std::intptr_t task) { pendingLookups_.erase(task); }
+void NetworkEvents::CancelLookup(std::intptr_t task) { pendingLookups_.erase(task); }
 
 }  // namespace platform

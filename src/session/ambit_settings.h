@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace ui {
+namespace session {
 
 // An address nobody has, so the program can tell that the user has not
 // entered theirs yet (".invalid" can never resolve).
@@ -33,4 +33,4 @@ struct AmbitSettings {
     bool operator==(const AmbitSettings&) const = default;
 };
 
-}  // namespace ui
+}  // namespace session

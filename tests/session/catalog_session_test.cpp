@@ -1,22 +1,16 @@
-// Start-up settings, the download hand-over to skiff and the Options
-// dialog's round trip through the registry file, without a main window.
-#include "ui/catalog_session.h"
+// Start-up settings and the download hand-over to skiff, without a window.
+#include "session/catalog_session.h"
 
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QTest>
 #include <filesystem>
 #include <fstream>
 
 #include "catalog/catalog.h"
-#include "store/registry_number.h"
+#include "session/settings_store.h"
+#include "session_test_env.h"
 #include "store/registry_string.h"
 #include "store/scramble.h"
-#include "ui/options_dialog.h"
-#include "ui/settings_store.h"
-#include "ui_test_env.h"
 
 namespace {
 
@@ -33,27 +27,27 @@ catalog::CEntry Entry(const std::string& name, const std::string& path) {
 }
 
 TEST(Settings, DefaultsArePlantedAndEditsComeBack) {
-    uitest::UiTestEnv env;
-    ui::SettingsStore::SelectApplicationKey();
-    ui::AmbitSettings first = ui::SettingsStore::Load(env.DataDir());
-    EXPECT_EQ(first, ui::AmbitSettings::Defaults(env.DataDir()));
-    EXPECT_EQ(store::RegistryString("email").Get(), ui::kPlaceholderEmail)
+    sessiontest::SessionTestEnv env;
+    session::SettingsStore::SelectApplicationKey();
+    session::AmbitSettings first = session::SettingsStore::Load(env.DataDir());
+    EXPECT_EQ(first, session::AmbitSettings::Defaults(env.DataDir()));
+    EXPECT_EQ(store::RegistryString("email").Get(), session::kPlaceholderEmail)
         << "the default is stored";
-    EXPECT_FALSE(ui::SettingsStore::StartedBefore());
+    EXPECT_FALSE(session::SettingsStore::StartedBefore());
 
-    ui::AmbitSettings edited = first;
+    session::AmbitSettings edited = first;
     edited.email = "me@example.org";
     edited.deleteConfirmation = 0;
     edited.serverAddress = "maps.example.org";
-    ui::SettingsStore::Save(edited);
-    ui::SettingsStore::MarkStarted();
+    session::SettingsStore::Save(edited);
+    session::SettingsStore::MarkStarted();
     platform::RegistryDb::CloseShared();
-    EXPECT_EQ(ui::SettingsStore::Load(env.DataDir()), edited);
-    EXPECT_TRUE(ui::SettingsStore::StartedBefore());
+    EXPECT_EQ(session::SettingsStore::Load(env.DataDir()), edited);
+    EXPECT_TRUE(session::SettingsStore::StartedBefore());
 }
 
 TEST(Settings, MapServerComesFromTheSettingsUnlessItIsTheBuiltInOne) {
-    ui::AmbitSettings s = ui::AmbitSettings::Defaults("/data");
+    session::AmbitSettings s = session::AmbitSettings::Defaults("/data");
     setenv("AMBIT_MAP_SERVER", "127.0.0.1", 1);
     EXPECT_EQ(s.MapServer(), "127.0.0.1")
         << "the stored default is the built-in server, which the variable moves";
@@ -65,15 +59,15 @@ TEST(Settings, MapServerComesFromTheSettingsUnlessItIsTheBuiltInOne) {
 }
 
 TEST(Settings, AnUnreadableRegistryIsReportedAndStartUpGoesOn) {
-    uitest::UiTestEnv env;
+    sessiontest::SessionTestEnv env;
     // A directory where the registry file should be: nothing can be read.
     fs::create_directories(env.dir.File("registry.sqlite3"));
-    ui::CatalogSession session(env.DataDir());
+    session::CatalogSession session(env.DataDir());
     session.InitialUpdate({});
     ASSERT_FALSE(env.prompt.Messages().empty());
     EXPECT_EQ(env.prompt.Messages()[0].rfind("Your settings could not be read: ", 0), 0u)
         << env.prompt.Messages()[0];
-    EXPECT_EQ(session.Settings().email, ui::kPlaceholderEmail);
+    EXPECT_EQ(session.Settings().email, session::kPlaceholderEmail);
     EXPECT_NE(session.Catalog().Tree().RootItem(), nullptr);
 }
 
@@ -90,8 +84,8 @@ TEST(Download, TheNewVersionQuestionAndTheCommandLine) {
         {"Ambit Setup", "/pub/ambit12.zip", false},
     };
     for (const VersionCase& c : cases) {
-        uitest::UiTestEnv env;
-        ui::CatalogSession session(env.DataDir());
+        sessiontest::SessionTestEnv env;
+        session::CatalogSession session(env.DataDir());
         env.prompt.Answer(false);
         bool quit = true;
         catalog::CEntry e = Entry(c.name, c.path);
@@ -102,15 +96,16 @@ TEST(Download, TheNewVersionQuestionAndTheCommandLine) {
         ASSERT_EQ(env.launcher.Started().size(), 1u);
         // The placeholder address is the password until the user gives theirs.
         EXPECT_EQ(env.launcher.Started()[0][1], "files.example.org$$" + c.path + "$$ftp$$" +
-                                                    store::Scramble(ui::kPlaceholderEmail) + "$$" +
-                                                    env.DataDir() + "/dl/sub/file.bin$$0$$N$$");
+                                                    store::Scramble(session::kPlaceholderEmail) +
+                                                    "$$" + env.DataDir() +
+                                                    "/dl/sub/file.bin$$0$$N$$");
         EXPECT_TRUE(fs::is_directory(env.DataDir() + "/dl/sub"));
     }
 }
 
 TEST(Download, APathThatWouldBreakTheCommandLineIsRefused) {
-    uitest::UiTestEnv env;
-    ui::CatalogSession session(env.DataDir());
+    sessiontest::SessionTestEnv env;
+    session::CatalogSession session(env.DataDir());
     bool quit = false;
     EXPECT_FALSE(session.DownloadItem(Entry("Odd", "/pub/a$$b.zip"), env.DataDir() + "/a.zip",
                                       false, &quit));
@@ -132,9 +127,9 @@ TEST(Download, APathThatWouldBreakTheCommandLineIsRefused) {
 TEST(Download, AnOverLongStoredAddressIsRefusedWithAMessage) {
     // Settings written before the Options field was limited can hold more
     // than the transfer program's command line can carry scrambled.
-    uitest::UiTestEnv env;
-    ui::CatalogSession session(env.DataDir());
-    ui::AmbitSettings s = session.Settings();
+    sessiontest::SessionTestEnv env;
+    session::CatalogSession session(env.DataDir());
+    session::AmbitSettings s = session.Settings();
     s.email = std::string(255, 'a');
     ASSERT_TRUE(session.ApplySettings(s));
     EXPECT_FALSE(session.DownloadItem(Entry("Big", "/pub/big.zip"), env.DataDir() + "/big.zip",
@@ -142,45 +137,6 @@ TEST(Download, AnOverLongStoredAddressIsRefusedWithAMessage) {
     EXPECT_TRUE(env.launcher.Started().empty());
     ASSERT_EQ(env.prompt.Messages().size(), 1u);
     EXPECT_NE(env.prompt.Messages()[0].find("Please shorten it in Options"), std::string::npos);
-
-    // The field itself takes no more than can be scrambled.
-    ui::OptionsDialog dialog(session.Settings());
-    EXPECT_EQ(dialog.EmailEdit()->maxLength(), static_cast<int>(store::kMaxScrambleText));
-    dialog.EmailEdit()->clear();
-    QTest::keyClicks(dialog.EmailEdit(), QString(300, QLatin1Char('b')));
-    EXPECT_EQ(dialog.EmailEdit()->text().size(), static_cast<int>(store::kMaxScrambleText));
-}
-
-TEST(Options, OkWritesEverySettingAndCancelNothing) {
-    uitest::UiTestEnv env;
-    ui::CatalogSession session(env.DataDir());
-    ui::SettingsStore::SelectApplicationKey();
-    ui::OptionsDialog dialog(session.Settings());
-    dialog.EmailEdit()->setText(QStringLiteral("me@example.org"));
-    dialog.DownloadDirEdit()->setText(QStringLiteral("/srv/downloads"));
-    dialog.DeleteConfirmationBox()->setChecked(false);
-    dialog.LastItemBox()->setChecked(false);
-    dialog.ServerAddressEdit()->setText(QStringLiteral("maps.example.org"));
-    dialog.ServerPathEdit()->setText(QStringLiteral("/catalog/first.amb"));
-    dialog.accept();
-    ASSERT_EQ(dialog.result(), QDialog::Accepted);
-    ASSERT_TRUE(session.ApplySettings(dialog.Result()));
-
-    platform::RegistryDb::CloseShared();
-    EXPECT_EQ(store::RegistryString("email").Get(), "me@example.org");
-    EXPECT_EQ(store::RegistryString("download dir").Get(), "/srv/downloads");
-    EXPECT_EQ(store::RegistryNumber("delete confirmation").Get(), 0u);
-    EXPECT_EQ(store::RegistryNumber("last item").Get(), 0u);
-    EXPECT_EQ(store::RegistryString("server address").Get(), "maps.example.org");
-    EXPECT_EQ(store::RegistryString("server path").Get(), "/catalog/first.amb");
-    EXPECT_EQ(session.Settings().serverPath, "/catalog/first.amb");
-
-    ui::OptionsDialog again(session.Settings());
-    EXPECT_FALSE(again.DeleteConfirmationBox()->isChecked())
-        << "a real address keeps the stored choice";
-    again.EmailEdit()->setText(QStringLiteral("other@example.org"));
-    again.reject();
-    EXPECT_EQ(session.Settings().email, "me@example.org");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The stand-in for the hidden window that received socket notifications and
-// name-lookup replies. Sockets are watched with QSocketNotifier and the
+// Socket readiness and name-lookup replies, delivered to the network layer
+// as notifications. Sockets are watched with QSocketNotifier and the
 // readiness the kernel reports is turned into the one-shot events the
 // network layer was written for: a read event is not repeated until the
 // socket has been read again, a write event comes only after a send that
@@ -12,7 +12,7 @@
 // posted back to the event loop and delivered like a notification.
 //
 // Every notification goes to one procedure installed by the network layer,
-// which looks up who owns the handle, as the window procedure did.
+// which looks up who owns the handle.
 #pragma once
 
 #include <cstdint>
@@ -47,7 +47,7 @@ struct LookupResult {
     std::vector<std::uint32_t> addresses;
 };
 
-class NotifyWindow {
+class NetworkEvents {
 public:
     // For kSocketMessage: handle = socket, event = one NotifyEvent, error =
     // an errno value or 0. For kLookupMessage: handle = task, event = 0,
@@ -55,9 +55,9 @@ public:
     using Procedure =
         std::function<void(unsigned message, std::intptr_t handle, int event, int error)>;
 
-    // The process's window, created on first use. Null when there is no
+    // The process's instance, created on first use. Null when there is no
     // QCoreApplication (nothing could ever deliver a notification).
-    static NotifyWindow* Instance();
+    static NetworkEvents* Instance();
 
     void SetProcedure(Procedure procedure) { procedure_ = std::move(procedure); }
 
@@ -75,7 +75,7 @@ public:
     // Starts a lookup of host (a name, or with reverse set a dotted address
     // whose name is wanted). Returns the task handle its reply will carry.
     std::intptr_t StartLookup(const std::string& host, bool reverse);
-    // The result of a finished lookup, removed from the window. Empty if the
+    // The result of a finished lookup, removed from here. Empty if the
     // task is unknown (cancelled or already taken).
     LookupResult TakeLookupResult(std::intptr_t task);
     // Forgets a lookup; its reply is dropped when it comes.
@@ -93,7 +93,7 @@ private:
         QSocketNotifier* writer = nullptr;
     };
 
-    NotifyWindow();
+    NetworkEvents();
     void OnReadable(int fd);
     void OnWritable(int fd);
     void Deliver(unsigned message, std::intptr_t handle, int event, int error);

@@ -4,17 +4,17 @@
 #include <gtest/gtest.h>
 
 #include "catalog/catalog.h"
+#include "session/catalog_session.h"
+#include "session_test_env.h"
 #include "store/scramble.h"
 #include "transfer/transfer_command.h"
-#include "ui/catalog_session.h"
-#include "ui_test_env.h"
 
 namespace {
 
 TEST(SkiffCommand, SkiffReadsWhatTheMainWindowWrites) {
-    uitest::UiTestEnv env;
+    sessiontest::SessionTestEnv env;
     env.StoreKnownUser();
-    ui::CatalogSession session(env.DataDir());
+    session::CatalogSession session(env.DataDir());
     session.InitialUpdate({});  // reads the stored address
 
     catalog::CEntry item;

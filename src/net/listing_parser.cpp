@@ -3,13 +3,13 @@
 // read, because otherwise their names come out wrong: lines without a group
 // column, and the "MM-DD-YY  HH:MMPM  <DIR>|size  name" form of DOS-style
 // servers. Anything else is cut by the nine-column rule without validation.
-#include "ftpsites/listing_parser.h"
+#include "net/listing_parser.h"
 
 #include <array>
 #include <cctype>
 #include <ctime>
 
-namespace ftpsites {
+namespace net {
 
 namespace {
 
@@ -255,4 +255,4 @@ bool ListingParser::TargetListingIsDirectory(std::string_view listing,
     return !(namesTarget && only.kind != ListedKind::Directory);
 }
 
-}  // namespace ftpsites
+}  // namespace net

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "catalog/catalog.h"
-#include "ui/ambit_settings.h"
-#include "ui/skiff_starter.h"
+#include "session/ambit_settings.h"
+#include "session/skiff_starter.h"
 
-namespace ui {
+namespace session {
 
 class CatalogSession {
 public:
@@ -78,4 +78,4 @@ private:
     SkiffStarter skiff_;
 };
 
-}  // namespace ui
+}  // namespace session

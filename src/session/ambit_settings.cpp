@@ -1,9 +1,9 @@
-#include "ui/ambit_settings.h"
+#include "session/ambit_settings.h"
 
 #include "catalog/catalog.h"
 #include "platform/paths.h"
 
-namespace ui {
+namespace session {
 
 AmbitSettings AmbitSettings::Defaults(const std::string& dataDir) {
     AmbitSettings s;
@@ -30,4 +30,4 @@ std::string AmbitSettings::MapPath() const {
     return Blank(serverPath) ? std::string(catalog::kFirstDataFilePath) : serverPath;
 }
 
-}  // namespace ui
+}  // namespace session

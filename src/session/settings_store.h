@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "ui/ambit_settings.h"
+#include "session/ambit_settings.h"
 
-namespace ui {
+namespace session {
 
 class SettingsStore {
 public:
@@ -34,4 +34,4 @@ public:
     static void MarkStarted();
 };
 
-}  // namespace ui
+}  // namespace session

@@ -1,4 +1,4 @@
-#include "ui/catalog_session.h"
+#include "session/catalog_session.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,12 +7,12 @@
 #include "catalog/catalog_tree.h"
 #include "platform/paths.h"
 #include "platform/prompt.h"
+#include "session/settings_store.h"
 #include "store/registry_application.h"
 #include "store/registry_errors.h"
 #include "store/scramble.h"
-#include "ui/settings_store.h"
 
-namespace ui {
+namespace session {
 namespace {
 
 std::string Upper(std::string s) {
@@ -186,4 +186,4 @@ bool CatalogSession::CloseCatalog() {
     return true;
 }
 
-}  // namespace ui
+}  // namespace session

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace ui {
+namespace session {
 
 class SkiffStarter {
 public:
@@ -31,4 +31,4 @@ private:
     std::string dataDirectory_;
 };
 
-}  // namespace ui
+}  // namespace session

@@ -1,10 +1,10 @@
-#include "ui/help_manual.h"
+#include "session/help_manual.h"
 
 #include "platform/launcher.h"
 #include "platform/paths.h"
 #include "platform/prompt.h"
 
-namespace ui {
+namespace session {
 
 std::vector<std::string> HelpManual::SearchDirectories() {
     std::vector<std::string> dirs;
@@ -42,4 +42,4 @@ bool HelpManual::Open(const std::string& page) {
     return true;
 }
 
-}  // namespace ui
+}  // namespace session

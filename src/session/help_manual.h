@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace ui {
+namespace session {
 
 class HelpManual {
 public:
@@ -19,4 +19,4 @@ public:
     static bool Open(const std::string& page);
 };
 
-}  // namespace ui
+}  // namespace session

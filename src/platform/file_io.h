@@ -1,0 +1,28 @@
+// The two steps every writer of a durable file takes: writing a whole block
+// to a descriptor and syncing it before it is renamed into place. They live
+// here once so each writer gets the EINTR retry and the short-write loop
+// right, and so a test can make the sync fail and see the save abort.
+#pragma once
+
+#include <cstddef>
+
+namespace platform {
+
+// Writes all size bytes, retrying after EINTR and after short writes.
+// Returns 0, or the errno of the write that failed.
+int WriteAll(int fd, const void* data, std::size_t size);
+
+enum class SyncScope {
+    kFile,        // the file behind fd (fsync)
+    kFileSystem,  // the whole file system holding fd (syncfs)
+};
+
+// Makes what was written durable. Returns 0, or the errno of the failure.
+int Sync(int fd, SyncScope scope);
+
+// Replaces what Sync does (nullptr restores the real sync); returns the
+// function that was installed. For tests that need a sync to fail.
+using SyncFunction = int (*)(int fd, SyncScope scope);
+SyncFunction SetSyncFunction(SyncFunction function);
+
+}  // namespace platform

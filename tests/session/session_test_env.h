@@ -1,0 +1,58 @@
+// What every test of the main program's logic needs: a fresh data
+// directory, Windows directory and registry file in a temporary directory
+// (through the same environment variables the program reads), a scripted
+// prompt and a recording launcher, all restored when the test ends.
+#pragma once
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/launcher.h"
+#include "platform/paths.h"
+#include "platform/prompt.h"
+#include "platform/registry_db.h"
+#include "session/ambit_settings.h"
+#include "session/settings_store.h"
+#include "temp_dir.h"
+
+namespace sessiontest {
+
+class SessionTestEnv {
+public:
+    SessionTestEnv() : scopedPrompt_(&prompt) {
+        previousLauncher_ = platform::SetLauncher(&launcher);
+        setenv("AMBIT_DATA_DIR", DataDir().c_str(), 1);
+        setenv("AMBIT_WINDIR", dir.File("windows").c_str(), 1);
+        setenv("AMBIT_REGISTRY", dir.File("registry.sqlite3").c_str(), 1);
+        platform::RegistryDb::CloseShared();
+        platform::MakeDirectories(DataDir());
+    }
+    ~SessionTestEnv() {
+        platform::SetLauncher(previousLauncher_);
+        platform::RegistryDb::CloseShared();
+        unsetenv("AMBIT_MAP_SERVER");
+        unsetenv("AMBIT_FTP_PORT");
+    }
+
+    std::string DataDir() const { return dir.File("data"); }
+
+    // Settings of a user who has been here before: a real address, so
+    // start-up does not open the Options dialog.
+    void StoreKnownUser() {
+        session::SettingsStore::SelectApplicationKey();
+        session::AmbitSettings s = session::AmbitSettings::Defaults(DataDir());
+        s.email = "reader@example.org";
+        session::SettingsStore::Save(s);
+        session::SettingsStore::MarkStarted();
+    }
+
+    testsupport::TempDir dir;
+    platform::ScriptedPrompt prompt;
+    platform::RecordingLauncher launcher;
+
+private:
+    platform::ScopedPrompt scopedPrompt_;
+    platform::Launcher* previousLauncher_;
+};
+
+}  // namespace sessiontest
