@@ -40,7 +40,7 @@ const std::vector<HostileFault>& HostileFaults() {
         {"list_550", kWorks, kFails},
         {"list_150_never_connects", kTimesOut, kTimesOut},
         {"list_other_address_first", kWorks, kWorks},
-        {"list_endless", kFails, kFails},
+        {"list_endless", kFails, kFails, kHostileFileSize, true},
         {"list_huge_size", kWorks, kWorks},
         {"list_negative_size", kWorks, kWorks},
         {"list_nonnumeric_size", kWorks, kWorks},

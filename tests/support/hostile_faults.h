@@ -27,6 +27,7 @@ struct HostileFault {
     Outcome skiff;
     Outcome browser;
     size_t received = kHostileFileSize;  // what skiff's download holds when it works
+    bool bulk = false;  // tens of megabytes go over the loopback first: no time bound
 };
 
 // Test names show the fault.

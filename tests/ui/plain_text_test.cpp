@@ -1,5 +1,5 @@
 // Text from servers, data files and logs reaches message boxes, labels and
-// tool tips of both programs; markup in it must show as the characters it
+// tool tips; markup in it must show as the characters it
 // is (an <img> pointing at /dev/zero would otherwise be loaded). Also the
 // save question's three answers, where Escape and closing keep the work.
 #include <gtest/gtest.h>
@@ -14,7 +14,6 @@
 
 #include "catalog/catalog_tree.h"
 #include "platform/gui/message_box_prompt.h"
-#include "transfer/what_to_do_dialog.h"
 #include "ui/catalog_model.h"
 #include "ui/read_progress_dialog.h"
 #include "ui_test_env.h"
@@ -87,11 +86,6 @@ TEST(PlainText, SaveQuestionAnswers) {
 }
 
 TEST(PlainText, DialogLabelsAndToolTipsShowMarkupAsText) {
-    transfer::WhatToDoDialog ask(kHostileName, "");
-    ask.show();
-    ExpectPlainLabels(&ask, "what to do");
-    ask.reject();
-
     ui::ReadProgressDialog progress;
     progress.Begin("Reading " + kHostileName, 10);
     ExpectPlainLabels(&progress, "reading");
