@@ -192,7 +192,7 @@ TEST(CatalogSave, ChildlessFolderKeepsItsFileNameWhenRenamed) {
 TEST(CatalogSave, FolderNamesWithLineEndsOrColonsKeepTheirItems) {
     const std::pair<std::string, std::string> cases[] = {
         {"Two\rLines", "Two Lines"}, {"Two\nLines", "Two Lines"},
-        {"Two\r\n", "Two"},          {"a:b", "a;b"},
+        {"Two\r\n", "Two  "},        {"a:b", "a;b"},
         {"Tab\there", "Tab\there"},
     };
     for (const auto& [name, shown] : cases) {
