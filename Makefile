@@ -1,5 +1,5 @@
 # make run   - install what is missing, build, start ambit against the demo map server
-# make test  - install what is missing, build, run every test, then again with sanitizers
+# make test  - install what is missing, check the formatting, build, run every test, then again with sanitizers
 # make bench - build optimised and run the benchmarks under bench/
 # make fuzz  - build the fuzz targets with clang and run each FUZZ_SECONDS (300)
 SHELL := /bin/bash
@@ -8,7 +8,7 @@ CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: all deps build build-asan test test-plain test-asan fuzz fuzz-smoke run bench format clean
+.PHONY: all deps build build-asan test test-plain test-asan fuzz fuzz-smoke run bench format format-check clean
 
 all: build
 
@@ -39,7 +39,7 @@ fuzz-smoke: deps
 
 # All suites run; the target fails if any fails. The plain suite's summary
 # comes first, then the fuzz smoke's, the sanitizer suite's closes the output.
-test: deps
+test: deps format-check
 	@status=0; \
 	$(MAKE) --no-print-directory test-plain || status=1; \
 	$(MAKE) --no-print-directory fuzz-smoke || status=1; \
@@ -56,6 +56,10 @@ bench: deps
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+# Fails, naming the files, when a tracked source is not as `make format` leaves it.
+format-check:
+	clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
 
 clean:
 	rm -rf build build-asan build-bench build-fuzz

@@ -104,15 +104,6 @@ bool SpawnLauncher::Start(const std::vector<std::string>& argv, std::string* err
     return true;
 }
 
-bool RecordingLauncher::Start(const std::vector<std::string>& argv, std::string* error) {
-    if (!failure_.empty()) {
-        if (error) *error = failure_;
-        return false;
-    }
-    started_.push_back(argv);
-    return true;
-}
-
 Launcher& CurrentLauncher() { return gCurrent ? *gCurrent : gDefault; }
 
 Launcher* SetLauncher(Launcher* l) {

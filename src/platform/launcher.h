@@ -26,19 +26,6 @@ public:
     bool Start(const std::vector<std::string>& argv, std::string* error = nullptr) override;
 };
 
-// Records what would have been started (tests; there is no desktop to open a file in).
-class RecordingLauncher : public Launcher {
-public:
-    bool Start(const std::vector<std::string>& argv, std::string* error = nullptr) override;
-    const std::vector<std::vector<std::string>>& Started() const { return started_; }
-    // Makes the next Start calls fail with this message ("" to succeed again).
-    void FailWith(std::string message) { failure_ = std::move(message); }
-
-private:
-    std::vector<std::vector<std::string>> started_;
-    std::string failure_;
-};
-
 // The process-wide launcher; a SpawnLauncher unless one is installed.
 Launcher& CurrentLauncher();
 // Installs l (not owned; nullptr restores the default). Returns the previous one.

@@ -1,11 +1,9 @@
 // The one way the program asks the user something or tells them something.
 // The GUI programs install a message-box implementation; tests install
-// ScriptedPrompt, which answers from a script and records what was shown.
+// one that answers from a script and records what was shown.
 #pragma once
 
-#include <deque>
 #include <string>
-#include <vector>
 
 namespace platform {
 
@@ -30,31 +28,7 @@ Prompt& CurrentPrompt();
 // Installs p (not owned; nullptr restores the default). Returns the previous one.
 Prompt* SetPrompt(Prompt* p);
 
-class ScriptedPrompt : public Prompt {
-public:
-    // Answers are taken in order; when the script runs out the answer is No.
-    // A save question takes Yes as Save and No as Discard.
-    void Answer(bool yes) { answers_.push_back(yes ? kYes : kNo); }
-    void AnswerCancel() { answers_.push_back(kCancel); }
-    bool AskYesNo(const std::string& text) override;
-    SaveAnswer AskSaveChanges(const std::string& text) override;
-    void Message(const std::string& text) override;
-
-    // Everything shown, in order, questions and messages alike.
-    const std::vector<std::string>& Shown() const { return shown_; }
-    const std::vector<std::string>& Questions() const { return questions_; }
-    const std::vector<std::string>& Messages() const { return messages_; }
-    size_t UnusedAnswers() const { return answers_.size(); }
-
-private:
-    enum Reply { kYes, kNo, kCancel };
-    Reply Next(const std::string& question);
-
-    std::deque<Reply> answers_;
-    std::vector<std::string> shown_, questions_, messages_;
-};
-
-// Installs a prompt for the lifetime of a scope (tests).
+// Installs a prompt for the lifetime of a scope.
 class ScopedPrompt {
 public:
     explicit ScopedPrompt(Prompt* p) : previous_(SetPrompt(p)) {}

@@ -2,8 +2,8 @@
 
 #include "platform/desktop_default_app.h"
 #include "platform/registry_db.h"
+#include "platform/string_printf.h"
 #include "store/registry_key.h"
-#include "transfer/string_printf.h"
 
 namespace transfer {
 
@@ -43,10 +43,11 @@ std::string FileAssociation::CutCommand(const std::string& command) {
 
 std::string FileAssociation::FromRegistry(const std::string& extension) {
     if (extension.empty()) return "";
-    std::string type = DefaultText(StringPrintf("SOFTWARE\\Classes\\%s", extension.c_str()));
+    std::string type =
+        DefaultText(platform::StringPrintf("SOFTWARE\\Classes\\%s", extension.c_str()));
     if (type.empty()) return "";
-    return CutCommand(
-        DefaultText(StringPrintf("SOFTWARE\\Classes\\%s\\shell\\open\\command", type.c_str())));
+    return CutCommand(DefaultText(
+        platform::StringPrintf("SOFTWARE\\Classes\\%s\\shell\\open\\command", type.c_str())));
 }
 
 std::string FileAssociation::Suggestion(const std::string& localPath) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "transfer/string_printf.h"
+#include "platform/string_printf.h"
 
 namespace transfer {
 namespace {
@@ -15,12 +15,12 @@ std::string TimeLeftText(double rate, int64_t remaining) {
     if (estimate < 0) return "Estimated Time Left: Calculating";
     // Beyond 68 years the estimate means nothing anyway; capped, it fits an int.
     int seconds = estimate >= INT_MAX ? INT_MAX : static_cast<int>(estimate);
-    if (seconds < 60) return StringPrintf("Estimated Time Left: %d seconds", seconds);
+    if (seconds < 60) return platform::StringPrintf("Estimated Time Left: %d seconds", seconds);
     if (seconds <= 3600)
-        return StringPrintf("Estimated Time Left: %d minutes and %d seconds", seconds / 60,
-                            seconds % 60);
-    return StringPrintf("Estimated Time Left: %d hours and %d minutes", seconds / 3600,
-                        (seconds % 3600) / 60);
+        return platform::StringPrintf("Estimated Time Left: %d minutes and %d seconds",
+                                      seconds / 60, seconds % 60);
+    return platform::StringPrintf("Estimated Time Left: %d hours and %d minutes", seconds / 3600,
+                                  (seconds % 3600) / 60);
 }
 
 }  // namespace
@@ -35,17 +35,17 @@ ProgressTexts ProgressTexts::Compute(const ProgressInput& in) {
     const long long totalK = in.totalSize / 1024;
     if (in.bytesDone > 0) {
         if (in.totalSize < in.bytesDone)
-            t.bytesText = StringPrintf("Received %lld of Unknown ", doneK);
+            t.bytesText = platform::StringPrintf("Received %lld of Unknown ", doneK);
         else if (in.isDownload)
-            t.bytesText =
-                StringPrintf("Received %lld of %lld K \nAverage Transfer Rate: %4.1f K per second.",
-                             doneK, totalK, rate / 1024.0);
+            t.bytesText = platform::StringPrintf(
+                "Received %lld of %lld K \nAverage Transfer Rate: %4.1f K per second.", doneK,
+                totalK, rate / 1024.0);
         else
-            t.bytesText = StringPrintf("Sent %lld of %lld K", doneK, totalK);
+            t.bytesText = platform::StringPrintf("Sent %lld of %lld K", doneK, totalK);
     } else if (in.isResume) {
         t.setBytesText = false;
     } else {
-        t.bytesText = StringPrintf("Connecting to: %s", in.host.c_str());
+        t.bytesText = platform::StringPrintf("Connecting to: %s", in.host.c_str());
     }
 
     const int64_t hundredth = in.totalSize / 100;
@@ -55,13 +55,13 @@ ProgressTexts ProgressTexts::Compute(const ProgressInput& in) {
         if (thirteenth != 0)
             t.iconStep = static_cast<int>(std::clamp<int64_t>(in.bytesDone / thirteenth, 0, 13));
     }
-    t.percentText = StringPrintf("%d%%", t.percent);
-    t.title = StringPrintf("%s-%d%%", in.displayName.c_str(), t.percent);
+    t.percentText = platform::StringPrintf("%d%%", t.percent);
+    t.title = platform::StringPrintf("%s-%d%%", in.displayName.c_str(), t.percent);
     return t;
 }
 
 std::string ProgressTexts::IconResource(int step) {
-    return StringPrintf(":/transfer/icons/progress-%02d.png", std::clamp(step, 0, 13));
+    return platform::StringPrintf(":/transfer/icons/progress-%02d.png", std::clamp(step, 0, 13));
 }
 
 }  // namespace transfer

@@ -23,6 +23,7 @@
 #include "net/ftp_client.h"
 #include "net/listing_parser.h"
 #include "platform/prompt.h"
+#include "platform/string_printf.h"
 #include "store/registry_application.h"
 #include "store/scramble.h"
 #include "transfer/download_log.h"
@@ -31,7 +32,6 @@
 #include "transfer/order_flow.h"
 #include "transfer/post_transfer_action.h"
 #include "transfer/progress_texts.h"
-#include "transfer/string_printf.h"
 #include "transfer/what_to_do_dialog.h"
 
 // Resources of a static library are registered by hand, outside any namespace.
@@ -152,7 +152,7 @@ std::optional<int> TransferDialog::Initialize(const std::string& argument) {
         platform::CurrentPrompt().Message("The password passed to skiff cannot be used: " + why);
         return 1;
     }
-    SetText(kCaption, StringPrintf("Transferring: %s", command_.displayName.c_str()));
+    SetText(kCaption, platform::StringPrintf("Transferring: %s", command_.displayName.c_str()));
 
     if (command_.localPath.find('.') != std::string::npos)
         openWith_ = FileAssociation::Suggestion(command_.localPath);
@@ -304,7 +304,7 @@ int TransferDialog::Download() {
         platform::CurrentPrompt().Message(refusal);
         return 1;
     }
-    SetText(kBytes, StringPrintf("Connecting to: %s", command_.host.c_str()));
+    SetText(kBytes, platform::StringPrintf("Connecting to: %s", command_.host.c_str()));
     client_ = std::make_unique<FtpClient>(command_.host, command_.user, password_);
     if (aborted_) return 0;
 
@@ -372,7 +372,7 @@ int TransferDialog::Upload() {
     }
     totalSize_ = static_cast<std::int64_t>(st.st_size);
 
-    SetText(kBytes, StringPrintf("Connecting to: %s", command_.host.c_str()));
+    SetText(kBytes, platform::StringPrintf("Connecting to: %s", command_.host.c_str()));
     bytesDone_ = 0;
     client_ = std::make_unique<FtpClient>(command_.host, command_.user, password_);
     if (aborted_) return 0;

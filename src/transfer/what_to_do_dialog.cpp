@@ -12,8 +12,8 @@
 
 #include "platform/command_words.h"
 #include "platform/prompt.h"
+#include "platform/string_printf.h"
 #include "transfer/post_transfer_action.h"
-#include "transfer/string_printf.h"
 
 namespace transfer {
 namespace {
@@ -108,7 +108,7 @@ WhatToDoDialog::Control WhatToDoDialog::DefaultFor(const std::string& fileName) 
 void WhatToDoDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     prompt_->setText(QString::fromStdString(
-        StringPrintf("What would you like to do with %s?", fileName_.c_str())));
+        platform::StringPrintf("What would you like to do with %s?", fileName_.c_str())));
     QPushButton* def = Button(DefaultFor(fileName_));
     for (const auto& [c, b] : buttons_) b->setDefault(b == def);
     def->setFocus();

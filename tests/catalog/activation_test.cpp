@@ -10,6 +10,7 @@
 #include "catalog_test_util.h"
 #include "platform/atomic_file.h"
 #include "platform/prompt.h"
+#include "scripted_prompt.h"
 #include "temp_dir.h"
 
 namespace catalog {

@@ -13,6 +13,7 @@
 #include "catalog_test_util.h"
 #include "file_size_limit.h"
 #include "platform/prompt.h"
+#include "scripted_prompt.h"
 #include "temp_dir.h"
 
 namespace catalog {
@@ -60,17 +61,9 @@ TreeItem* At(Catalog& c, std::initializer_list<const char*> path) {
 
 TEST(CatalogSave, SavedCatalogReadsBackIntoTheSameTree) {
     Fixture f;
-    f.dir.Write("ambit.amb",
-                std::string("%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"07/17/96\"\r\n") +
-                    "CNAME=/All/Tools:Tools.amb:ftp.tools.com\r\n"
-                    "/All/Readme:Read me::ftp.a.com:/pub/readme.txt:07/01/96:100:[default]\r\n"
-                    "/All/Deep/er/x:d:12.50:h:/p:::C:\\dl\r\n"
-                    "/All/FTP Sites/Mirror:FTPSITE:ABCDEFGHIJKLMNOP:ftp.m.com:/pub:::anonymous");
-    f.dir.Write("Tools.amb",
-                std::string(kHeader) +
-                    "CNAME=/All/Tools/Sub:Sub.amb:\n"
-                    "/All/Tools/zip:Packer:0.00:ftp.tools.com:/pub/zip.zip:::[default]\n");
-    f.dir.Write("Sub.amb", std::string(kHeader) + "/All/Tools/Sub/inner:i:::::: \n");
+    // A main file with CRLF line ends and no final one, two folder files.
+    for (const char* name : {"ambit.amb", "Tools.amb", "Sub.amb"})
+        f.dir.Write(name, catalogtest::ReadTestData(std::string("saved/") + name));
     auto first = f.OpenAll();
     std::string before = Dump(first->Tree());
     EXPECT_NE(before.find("inner"), std::string::npos);
@@ -222,6 +215,7 @@ TEST(CatalogSave, DeletingEveryChildOfAReadFolderIsSaved) {
     c->Tree().DeleteSubtree(tools->Child(0), true);
     ASSERT_TRUE(c->SaveCatalog());
     auto back = f.OpenAll();
+    ASSERT_NE(At(*back, {"Tools"}), nullptr);
     EXPECT_EQ(At(*back, {"Tools"})->ChildCount(), 0) << "the deleted item came back";
 }
 

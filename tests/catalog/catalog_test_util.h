@@ -1,7 +1,11 @@
-// Helpers for the catalog tests: a readable dump of a tree, and a header
-// line to start data files with.
+// Helpers for the catalog tests: a readable dump of a tree, a header line
+// to start data files with, and the recorded files under data/.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "catalog/catalog_tree.h"
@@ -9,6 +13,15 @@
 namespace catalogtest {
 
 inline const char* kHeader = "%Internet Ambit Data File %ver=\"1.0\"\n";
+
+// The bytes of a recorded file under tests/catalog/data.
+inline std::string ReadTestData(const std::string& name) {
+    std::ifstream in(std::string(AMBIT_TEST_DATA_DIR) + "/" + name, std::ios::binary);
+    if (!in) ADD_FAILURE() << "no recorded file " << name;
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
 
 // One line per item, indented by depth: text, then the entry's Location
 // for items that carry one ("-" for plain folders).

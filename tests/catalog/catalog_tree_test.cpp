@@ -139,21 +139,45 @@ TEST(CatalogTree, BulkInsertInRandomOrderEndsSortedAndAnnouncedCompletely) {
     ASSERT_EQ(big->ChildCount(), 5001);
     for (int i = 1; i < big->ChildCount(); ++i)
         ASSERT_FALSE(TextLess(big->Child(i)->Text(), big->Child(i - 1)->Text()));
+    ASSERT_NE(tree.FindChild(tree.RootItem(), "New"), nullptr);
     EXPECT_EQ(tree.FindChild(tree.RootItem(), "New")->ChildCount(), 500);
     EXPECT_EQ(tree.ItemCount(), 1u + 1u + 5001u + 1u + 500u * 2u);
 }
 
-TEST(CatalogTree, CopiesNeverCarryASiteConnection) {
-    CEntry site = Item("/All/FTP Sites/s");
+// Copies take every stored field and never the site connection; an entry
+// that differs from a sibling in any one field is not taken for a twin.
+TEST(CatalogTree, CopiesTakeEveryFieldAndTwinsDifferInNone) {
+    CEntry site = Item("/All/FTP Sites/s", 7);
     site.Description = "FTPSITE";
+    site.Address = "a", site.Path = "p", site.DownloadDir = "u", site.Price = "pw";
+    site.Size = "1", site.Date = "d";
     site.SiteClient = std::make_unique<SiteConnection>();
-    CEntry copy(site);
-    EXPECT_EQ(copy.SiteClient, nullptr);
-    EXPECT_EQ(copy.Location, site.Location);
+    CEntry copy(site), assigned;
+    assigned = site;
+    for (const CEntry* c : {&copy, &assigned}) {
+        EXPECT_EQ(c->SiteClient, nullptr);
+        EXPECT_EQ(c->Name + c->Description + c->Address + c->Path + c->DownloadDir + c->Location +
+                      c->Price + c->Size + c->Date + std::to_string(c->MapFileId),
+                  "sFTPSITEapu/All/FTP Sites/spw1d7");
+    }
     CatalogTree tree;
     TreeItem* t = tree.InsertEntry(site);
     EXPECT_EQ(t->Entry()->SiteClient, nullptr);
     EXPECT_NE(site.SiteClient, nullptr);
+
+    EXPECT_EQ(tree.InsertEntryIfNew(CEntry(site)), nullptr);
+    std::string CEntry::*texts[] = {&CEntry::Description, &CEntry::Address, &CEntry::Path,
+                                    &CEntry::DownloadDir, &CEntry::Price,   &CEntry::Size,
+                                    &CEntry::Date};
+    for (std::string CEntry::*field : texts) {
+        CEntry other(site);
+        other.*field += "x";
+        const std::string changed = other.*field;
+        EXPECT_NE(tree.InsertEntryIfNew(std::move(other)), nullptr) << changed;
+    }
+    CEntry otherId(site);
+    otherId.MapFileId = 8;
+    EXPECT_NE(tree.InsertEntryIfNew(std::move(otherId)), nullptr);
 }
 
 TEST(CatalogTree, VeryDeepPathsDoNotExhaustTheStack) {

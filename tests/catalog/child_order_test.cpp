@@ -103,6 +103,7 @@ TEST(ChildOrder, ABigAppendedRunIsAnnouncedOnceAndFoundThroughEveryChange) {
     EXPECT_EQ(shadow.notifications, 1);
     EXPECT_EQ(Texts(big), names);
     ExpectAllFound(tree, big);
+    ASSERT_NE(tree.FindChild(big, "dup"), nullptr);
     EXPECT_EQ(tree.FindChild(big, "dup")->Row(), 100);
 
     // Inserting by path walks into the existing folder, never a twin of it.
@@ -114,6 +115,7 @@ TEST(ChildOrder, ABigAppendedRunIsAnnouncedOnceAndFoundThroughEveryChange) {
     EXPECT_EQ(x->Parent(), tree.FindChild(big, "n13"));
     EXPECT_EQ(tree.ItemCount(), count + 1);
     // And an entry already there is not loaded twice.
+    ASSERT_TRUE(tree.FindChild(big, "n1") && tree.FindChild(big, "n1")->Entry());
     CEntry same = *tree.FindChild(big, "n1")->Entry();
     same.Location = "/All/Big/n1";
     tree.FindChild(big, "n1")->Entry()->Location = same.Location;
@@ -124,6 +126,7 @@ TEST(ChildOrder, ABigAppendedRunIsAnnouncedOnceAndFoundThroughEveryChange) {
 
     // Removals and additions keep the lookup right.
     tree.DeleteSubtree(tree.FindChild(big, "dup"), true);
+    ASSERT_NE(tree.FindChild(big, "dup"), nullptr);
     EXPECT_EQ(tree.FindChild(big, "dup")->Row(), big->ChildCount() - 1);
     tree.DeleteEntriesWithId(0, big->Child(0));  // every leaf that carries an entry
     EXPECT_EQ(big->ChildCount(), 2000);

@@ -9,6 +9,7 @@
 #include "catalog/source_table.h"
 #include "catalog_test_util.h"
 #include "platform/prompt.h"
+#include "scripted_prompt.h"
 #include "temp_dir.h"
 
 namespace catalog {

@@ -10,6 +10,7 @@
 #include "catalog/line_reader.h"
 #include "catalog_test_util.h"
 #include "platform/prompt.h"
+#include "scripted_prompt.h"
 #include "temp_dir.h"
 
 namespace catalog {
@@ -17,6 +18,7 @@ namespace {
 
 using catalogtest::Dump;
 using catalogtest::kHeader;
+using catalogtest::ReadTestData;
 
 std::string ReadInto(const std::string& content, Catalog& c) {
     std::istringstream in(content);
@@ -24,31 +26,28 @@ std::string ReadInto(const std::string& content, Catalog& c) {
     return Dump(c.Tree());
 }
 
-TEST(ReaderRobustness, LineEndsAndAMissingFinalNewlineReadTheSame) {
+// Recorded files: one catalog with three kinds of line ends, and files
+// that are no data file at all (empty, blank, no header, unquoted version).
+TEST(ReaderRobustness, LineEndsReadTheSameAndHeaderlessFilesAreRejectedWhole) {
     platform::ScriptedPrompt prompt;
     platform::ScopedPrompt scoped(&prompt);
-    std::string lf =
-        std::string(kHeader) + "CNAME=/All/T:T.amb:h\n/All/T/a:d:::::: x\n\n#c\n/All/b:d:::::: y\n";
-    std::string crlf;
-    for (char ch : lf) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-    std::string noFinal = lf.substr(0, lf.size() - 1);
-    Catalog a("/nonexistent"), b("/nonexistent"), c("/nonexistent");
-    std::string expected = ReadInto(lf, a);
-    EXPECT_EQ(ReadInto(crlf, b), expected);
-    EXPECT_EQ(ReadInto(noFinal, c), expected);
-    EXPECT_EQ(c.Tree().FindChild(c.Tree().RootItem(), "b")->Entry()->DownloadDir, " y");
-    EXPECT_TRUE(prompt.Shown().empty());
-}
-
-TEST(ReaderRobustness, EmptyAndHeaderlessFilesAreRejectedWhole) {
-    platform::ScriptedPrompt prompt;
-    platform::ScopedPrompt scoped(&prompt);
-    for (std::string content : {std::string(), std::string("\n"), std::string("/All/x:d:::::: \n"),
-                                std::string("%ver=1.0\n/All/x:d:::::: \n")}) {
+    Catalog lf("/nonexistent");
+    const std::string expected = ReadInto(ReadTestData("line_ends/lf.amb"), lf);
+    const TreeItem* b = lf.Tree().FindChild(lf.Tree().RootItem(), "b");
+    ASSERT_TRUE(b && b->Entry());
+    EXPECT_EQ(b->Entry()->DownloadDir, " y");
+    for (const char* file : {"line_ends/crlf.amb", "line_ends/no_final_newline.amb"}) {
         Catalog c("/nonexistent");
-        std::istringstream in(content);
-        EXPECT_FALSE(c.ReadDataFile(in, "", 0));
-        EXPECT_EQ(c.Tree().ItemCount(), 0u);
+        EXPECT_EQ(ReadInto(ReadTestData(file), c), expected) << file;
+    }
+    EXPECT_TRUE(prompt.Shown().empty());
+
+    for (const char* file : {"rejected/empty.amb", "rejected/blank_line.amb",
+                             "rejected/no_header.amb", "rejected/unquoted_version.amb"}) {
+        Catalog c("/nonexistent");
+        std::istringstream in(ReadTestData(file));
+        EXPECT_FALSE(c.ReadDataFile(in, "", 0)) << file;
+        EXPECT_EQ(c.Tree().ItemCount(), 0u) << file;
     }
     EXPECT_EQ(prompt.Questions().size(), 4u);
 }

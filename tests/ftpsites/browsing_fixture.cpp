@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 
 #include "catalog/c_entry.h"
 #include "platform/registry_db.h"
@@ -86,9 +87,12 @@ std::vector<std::string> BrowsingTest::Children(const catalog::TreeItem* item) {
 }
 
 catalog::TreeItem* BrowsingTest::Child(const catalog::TreeItem* item, const std::string& text) {
+    // Thrown rather than null: gtest reports the exception as this test's
+    // failure, where using a null child would crash the whole run.
+    if (!item) throw std::runtime_error("no item to look for \"" + text + "\" in");
     for (int r = 0; r < item->ChildCount(); ++r)
         if (item->Child(r)->Text() == text) return item->Child(r);
-    return nullptr;
+    throw std::runtime_error("no child \"" + text + "\" below \"" + item->Text() + "\"");
 }
 
 }  // namespace ftpsites::test

@@ -15,6 +15,7 @@
 #include "ftpsites/site_browser.h"
 #include "ftpsites/site_browser_view.h"
 #include "platform/prompt.h"
+#include "scripted_prompt.h"
 #include "server_process.h"
 #include "temp_dir.h"
 
@@ -56,6 +57,7 @@ protected:
 
     // The children's texts and kinds ("d" or "f") of an item, in tree order.
     static std::vector<std::string> Children(const catalog::TreeItem* item);
+    // Throws when there is no such child, which fails the test.
     static catalog::TreeItem* Child(const catalog::TreeItem* item, const std::string& text);
 
     testsupport::TempDir dir_;

@@ -228,6 +228,8 @@ TEST_F(ScriptedServerTest, ASecondListingOnTheSameSiteIsRefusedWhileOneRuns) {
         refusedShown =
             prompt_.Messages().size() == 1 &&
             prompt_.Messages()[0] == "This site is currently retrieving another directory";
+        // Refused, so not marked listed: the next activation lists it.
+        EXPECT_NE(StateOf(*other->Entry()), ListingState::Listed);
         // Refresh is refused too, and keeps what is shown.
         EXPECT_FALSE(browser_.Refresh(site));
         EXPECT_EQ(Children(site).size(), 2u);

@@ -11,6 +11,8 @@
 #include "platform/paths.h"
 #include "platform/prompt.h"
 #include "platform/registry_db.h"
+#include "recording_launcher.h"
+#include "scripted_prompt.h"
 #include "session/ambit_settings.h"
 #include "session/settings_store.h"
 #include "temp_dir.h"

@@ -1,4 +1,4 @@
-// The two password dialogs, driven offscreen: what OK does with each kind
+// The password dialog in both its forms, driven offscreen: what OK does with each kind
 // of input, the messages shown, and the length limit that keeps text
 // within what can be scrambled.
 #include <gtest/gtest.h>
@@ -10,8 +10,8 @@
 #include <QTimer>
 
 #include "platform/prompt.h"
-#include "store/gui/choose_password_dialog.h"
-#include "store/gui/enter_password_dialog.h"
+#include "scripted_prompt.h"
+#include "store/gui/password_dialog.h"
 #include "store/gui/scramble_length_validator.h"
 #include "store/scramble.h"
 
@@ -27,10 +27,10 @@ void PressOk(QDialog& d) {
     d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
 }
 
-TEST(EnterPasswordDialog, EmptyPasswordIsRefusedAnyOtherIsHandedOver) {
+TEST(PasswordDialog, EnteringRefusesAnEmptyPasswordAndHandsOverAnyOther) {
     platform::ScriptedPrompt prompt;
     platform::ScopedPrompt scope(&prompt);
-    EnterPasswordDialog d;
+    PasswordDialog d(PasswordDialog::Purpose::Enter);
     d.show();
     ASSERT_NE(Field(d, "password"), nullptr);
     EXPECT_EQ(Field(d, "password")->echoMode(), QLineEdit::Password);
@@ -47,10 +47,10 @@ TEST(EnterPasswordDialog, EmptyPasswordIsRefusedAnyOtherIsHandedOver) {
     EXPECT_EQ(prompt.Messages().size(), 1u);
 }
 
-TEST(ChoosePasswordDialog, ShortThenDifferentPasswordsAreRefusedInThatOrder) {
+TEST(PasswordDialog, ChoosingRefusesShortThenDifferentPasswordsInThatOrder) {
     platform::ScriptedPrompt prompt;
     platform::ScopedPrompt scope(&prompt);
-    ChoosePasswordDialog d;
+    PasswordDialog d(PasswordDialog::Purpose::Choose);
     d.show();
 
     struct Case {
@@ -81,18 +81,18 @@ TEST(ChoosePasswordDialog, ShortThenDifferentPasswordsAreRefusedInThatOrder) {
     }
 }
 
-TEST(ChoosePasswordDialog, AskReturnsNothingOnCancel) {
+TEST(PasswordDialog, AskReturnsNothingOnCancel) {
     QTimer::singleShot(0, [] {
         for (auto* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<ChoosePasswordDialog*>(w)) d->reject();
+            if (auto* d = qobject_cast<PasswordDialog*>(w)) d->reject();
     });
-    EXPECT_EQ(ChoosePasswordDialog::Ask(), std::nullopt);
+    EXPECT_EQ(PasswordDialog::Ask(PasswordDialog::Purpose::Choose), std::nullopt);
 }
 
 // Typing or pasting cannot make a field's text longer than Scramble takes,
 // counted in bytes, so no field can end the process.
 TEST(ScrambleLengthValidator, FieldsStopAtTheScrambleLimitInBytes) {
-    ChoosePasswordDialog d;
+    PasswordDialog d(PasswordDialog::Purpose::Choose);
     QLineEdit* field = Field(d, "password");
     field->setText(QString(300, 'x'));
     EXPECT_EQ(field->text().size(), static_cast<int>(store::kMaxScrambleText));

@@ -12,6 +12,8 @@
 #include "platform/desktop_default_app.h"
 #include "platform/launcher.h"
 #include "platform/prompt.h"
+#include "recording_launcher.h"
+#include "scripted_prompt.h"
 #include "skiff_environment.h"
 #include "store/registry_key.h"
 #include "store/registry_string.h"

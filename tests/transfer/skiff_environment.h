@@ -14,6 +14,8 @@
 
 #include "platform/launcher.h"
 #include "platform/prompt.h"
+#include "recording_launcher.h"
+#include "scripted_prompt.h"
 #include "temp_dir.h"
 #include "transfer/transfer_dialog.h"
 

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "platform/prompt.h"
+#include "scripted_prompt.h"
 #include "transfer/post_transfer_action.h"
 
 namespace {

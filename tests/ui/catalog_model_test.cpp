@@ -83,7 +83,9 @@ TEST_F(CatalogModelTest, InsertionsByPathAndInBulk) {
     ExpectInStep();
     QModelIndex all = model.index(0, 0);
     EXPECT_EQ(model.rowCount(model.index(2, 0, all)), 100);
-    EXPECT_EQ(model.ItemAt(model.index(0, 0, model.index(0, 0, all)))->Text(), "a0");
+    const TreeItem* first = model.ItemAt(model.index(0, 0, model.index(0, 0, all)));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Text(), "a0");
 }
 
 TEST_F(CatalogModelTest, RemovalsMovesRenamesAndResets) {

@@ -15,7 +15,7 @@ namespace {
 
 using ui::Effect;
 
-TEST(CommandTable, IdsAndKeysAreUniqueAndPopupsLeadToTheirEffects) {
+TEST(CommandTable, IdsAndKeysAreUniqueAndToolbarButtonsHaveImages) {
     std::set<int> ids;
     std::set<QKeySequence> keys;
     for (const ui::CommandDef& s : ui::CommandDefs()) {
@@ -25,12 +25,10 @@ TEST(CommandTable, IdsAndKeysAreUniqueAndPopupsLeadToTheirEffects) {
     }
     for (int id : ui::ToolbarIds()) {
         if (!id) continue;
-        EXPECT_NE(ui::FindCommand(id)->image, ui::ToolImage::None) << id;
+        const ui::CommandDef* def = ui::FindCommand(id);
+        ASSERT_NE(def, nullptr) << id;
+        EXPECT_NE(def->image, ui::ToolImage::None) << id;
     }
-    EXPECT_EQ(ui::FindCommand(32858)->effect, Effect::DownloadCatalogItem);
-    EXPECT_EQ(ui::FindCommand(32859)->effect, Effect::DownloadSiteFile);
-    EXPECT_EQ(ui::FindCommand(32843)->effect, Effect::FetchFirstDataFile);
-    EXPECT_EQ(ui::FindCommand(32842)->effect, Effect::DeleteItem);
 }
 
 TEST(CommandTable, CommandsRunOnlyWithAHandlerAndTheirRule) {

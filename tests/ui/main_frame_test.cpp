@@ -56,6 +56,13 @@ protected:
         frame->View()->InitialUpdate();
     }
 
+    // A later start of a known user over the demo catalog.
+    void StartDemo() {
+        env.StoreKnownUser();
+        CopyDemoCatalog();
+        Start();
+    }
+
     ui::CClientView* View() { return frame->View(); }
     catalog::CatalogTree& Tree() { return View()->Catalog().Tree(); }
     TreeItem* Item(const std::string& path) { return FindPath(Tree(), path); }
@@ -113,9 +120,7 @@ TEST_F(MainFrameTest, FirstStartAsksForADataFileAndTheRealAddress) {
 }
 
 TEST_F(MainFrameTest, LaterStartReadsAmbitAmbWithoutAQuestion) {
-    env.StoreKnownUser();
-    CopyDemoCatalog();
-    Start();
+    StartDemo();
     EXPECT_TRUE(env.prompt.Shown().empty());
     EXPECT_EQ(uitest::ChildTexts(Tree().RootItem()),
               (std::vector<std::string>{"Ambit", "Documents", "FTP Sites", "Games", "Read me first",
@@ -124,9 +129,7 @@ TEST_F(MainFrameTest, LaterStartReadsAmbitAmbWithoutAQuestion) {
 }
 
 TEST_F(MainFrameTest, CloseAsksToSaveOnlyAfterAChange) {
-    env.StoreKnownUser();
-    CopyDemoCatalog();
-    Start();
+    StartDemo();
     EXPECT_TRUE(frame->close());
     EXPECT_TRUE(env.prompt.Questions().empty()) << "nothing changed, nothing asked";
 
@@ -181,51 +184,65 @@ TEST_F(MainFrameTest, SaveFailureKeepsTheWindowOpenWhenTheUserSaysSo) {
 struct EnableCase {
     const char* what;
     TreeItem* item;
+    int menu;  // the context menu of the selection
     std::vector<int> enabled;
     std::vector<int> disabled;
 };
 
-TEST_F(MainFrameTest, EachKindOfSelectionEnablesItsCommands) {
-    env.StoreKnownUser();
-    CopyDemoCatalog();
-    Start();
+TEST_F(MainFrameTest, EachKindOfSelectionEnablesItsCommandsAndPicksItsMenu) {
+    StartDemo();
     // Loading the Games folder makes the priced item exist.
     View()->Catalog().LoadFolderContents(Item("/All/Games"));
     using namespace ui::cmd;
     const std::vector<EnableCase> cases = {
         {"free item",
          Item("/All/Read me first"),
+         kMenuCatalog,
          {kDownloadTool, kDownloadMenu, kDownloadCatalogItem, kSave, kUpdateMapFile},
          {kUploadTool, kUploadFile, kCloseSiteMenu, kCopy, kTransferLog}},
         {"priced item",
          Item("/All/Games/Word ladder"),
+         kMenuCatalog,
          {kSave},
          {kDownloadTool, kDownloadMenu, kDownloadCatalogItem}},
-        {"folder entry", Item("/All/Games"), {kSave}, {kDownloadTool, kUploadTool}},
-        {"FTP Sites folder", Item("/All/FTP Sites"), {kSave}, {kDownloadTool, kCloseSiteMenu}},
-        {"closed site", Item("/All/Ambit"), {kSave}, {kDownloadTool, kCloseSiteMenu}},
+        {"folder entry", Item("/All/Games"), kMenuCatalog, {kSave}, {kDownloadTool, kUploadTool}},
+        {"FTP Sites folder",
+         Item("/All/FTP Sites"),
+         kMenuCatalog,
+         {kSave},
+         {kDownloadTool, kCloseSiteMenu}},
+        {"closed site", Item("/All/Ambit"), kMenuSite, {kSave}, {kDownloadTool, kCloseSiteMenu}},
         {"site directory",
          AddEntry("/All/FTP Sites/Demo server/pub", "", "FTPDIR"),
+         kMenuSiteDir,
          {kSave},
          {kDownloadTool, kDownloadCatalogItem}},
         {"site file",
          AddEntry("/All/FTP Sites/Demo server/pub/a.txt", "", "FTPFILE"),
+         kMenuSiteFile,
          {kSave},
          {kDownloadCatalogItem, kDownloadTool}},
         {"map file",
          AddEntry("/All/MapFiles/Shareware", "LOCALARF", "/maps/share.amb"),
+         kMenuMapFile,
          {kAddMapFile},
          {kDownloadSiteFile, kUploadFile}},
         {"map file content",
          AddEntry("/All/MapFiles/Shareware/Tool", "From a map", "/pub/tool.zip", 44),
+         kMenuCatalog,
          {kDownloadCatalogItem},
          {kAddMapFile}},
-        {"nothing", nullptr, {kSave, kUpdateMapFile}, {kDownloadTool, kDownloadCatalogItem}},
+        {"nothing",
+         nullptr,
+         kMenuCatalog,
+         {kSave, kUpdateMapFile},
+         {kDownloadTool, kDownloadCatalogItem}},
     };
     for (const EnableCase& c : cases) {
         ASSERT_TRUE(c.item || std::string(c.what) == "nothing") << c.what;
         View()->SelectItem(c.item);
         frame->UpdateCommands();
+        EXPECT_EQ(frame->ContextMenuId(), c.menu) << c.what;
         for (int id : c.enabled) EXPECT_TRUE(Action(id)->isEnabled()) << c.what << ": " << id;
         for (int id : c.disabled) EXPECT_FALSE(Action(id)->isEnabled()) << c.what << ": " << id;
     }
@@ -246,9 +263,7 @@ TEST_F(MainFrameTest, CommandsFollowChildrenArrivingUnderTheSelection) {
 }
 
 TEST_F(MainFrameTest, RightClickSelectsThenTheMenuOfThatKindRunsTheChoice) {
-    env.StoreKnownUser();
-    CopyDemoCatalog();
-    Start();
+    StartDemo();
     QModelIndex readMe = View()->Model()->IndexOf(Item("/All/Read me first"));
     QRect rect = View()->visualRect(readMe);
     ASSERT_TRUE(rect.isValid());
@@ -290,9 +305,7 @@ TEST_F(MainFrameTest, RightClickSelectsThenTheMenuOfThatKindRunsTheChoice) {
 }
 
 TEST_F(MainFrameTest, KeyboardMenusOpenTheSelectionsMenuAtTheTreeCorner) {
-    env.StoreKnownUser();
-    CopyDemoCatalog();
-    Start();
+    StartDemo();
     // The window system turns the menu key into a keyboard context-menu
     // event for the focus widget; the offscreen platform does not, so the
     // test sends what the X11 and Wayland platforms send.
@@ -324,9 +337,7 @@ TEST_F(MainFrameTest, KeyboardMenusOpenTheSelectionsMenuAtTheTreeCorner) {
 }
 
 TEST_F(MainFrameTest, ActivationByKind) {
-    env.StoreKnownUser();
-    CopyDemoCatalog();
-    Start();
+    StartDemo();
     // A folder entry without children reads its contents file, and Enter
     // then opens it.
     TreeItem* games = Item("/All/Games");
@@ -357,9 +368,7 @@ TEST_F(MainFrameTest, ActivationByKind) {
 }
 
 TEST_F(MainFrameTest, NewVersionDownloadClosesTheProgramAfterTheSaveQuestion) {
-    env.StoreKnownUser();
-    CopyDemoCatalog();
-    Start();
+    StartDemo();
     TreeItem* setup = AddEntry("/All/Ambit Setup", "The new version", "/pub/ambit12.exe");
     View()->Catalog().SetChanged();
     View()->SelectItem(setup);

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-namespace transfer {
+namespace platform {
 
 template <typename... Args>
 std::string StringPrintf(const char* format, Args... args) {
@@ -17,4 +17,4 @@ std::string StringPrintf(const char* format, Args... args) {
     return out;
 }
 
-}  // namespace transfer
+}  // namespace platform
