@@ -1,5 +1,5 @@
-// Zip extraction into a fresh temporary directory, bounded to a few
-// megabytes: whatever the archive holds, nothing lands outside it.
+// Zip extraction into a fresh temporary directory, bounded to one
+// megabyte: whatever the archive holds, nothing lands outside it.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 0 && ::write(fd, data, size) != static_cast<ssize_t>(size)) std::abort();
     ::close(fd);
 
-    platform::ExtractZip(archive, target, 4 * 1024 * 1024);
+    platform::ExtractZip(archive, target, 1024 * 1024);
 
     for (const auto& e : fs::directory_iterator(base))
         if (e.path() != archive && e.path() != target) __builtin_trap();
