@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "catalog/catalog_tree.h"
+#include "catalog/map_files.h"
 #include "platform/paths.h"
 #include "platform/prompt.h"
 #include "session/settings_store.h"
@@ -67,8 +68,7 @@ void CatalogSession::InitialUpdate(const Hooks& hooks) {
     catalog_.InsertRootItems(catalog::MapServerAddress(), store::Scramble(kPlaceholderEmail));
     LoadSettingsAndCatalog(hooks);
     if (hooks.expandRoot) hooks.expandRoot();
-    // Step 9, the MapFiles folder, comes with map files; step 10, the
-    // offer to resume interrupted purchases, with resume records.
+    catalog::MapFiles(catalog_).BuildMapFilesFolder();
     if (hooks.buildMapFiles) hooks.buildMapFiles();
     if (hooks.offerResume) hooks.offerResume();
 }
@@ -114,6 +114,7 @@ void CatalogSession::FetchAsFirstStart() {
     // before; the fetched file starts a new one.
     RemoveFile(catalog_.DataPath(catalog::kIndexFile));
     RemoveFile(catalog_.DataPath(catalog::kSourceTableFile));
+    catalog_.ForgetSources();
     catalog_.SetChanged();
 }
 
@@ -184,6 +185,10 @@ bool CatalogSession::CloseCatalog() {
     if (catalog::TreeItem* root = catalog_.Tree().RootItem())
         catalog_.Tree().DeleteSubtree(root, true);
     return true;
+}
+
+int CatalogSession::OfferResume(const ResumeOffer::AskPassword& askPassword) {
+    return ResumeOffer(skiff_, askPassword).Run();
 }
 
 }  // namespace session

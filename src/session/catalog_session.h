@@ -12,6 +12,7 @@
 
 #include "catalog/catalog.h"
 #include "session/ambit_settings.h"
+#include "session/resume_offer.h"
 #include "session/skiff_starter.h"
 
 namespace session {
@@ -22,8 +23,8 @@ public:
     struct Hooks {
         std::function<void()> openOptions;    // step 7: the e-mail address is still the placeholder
         std::function<void()> expandRoot;     // step 8
-        std::function<void()> buildMapFiles;  // step 9: comes with map files
-        std::function<void()> offerResume;    // step 10: comes with resume records
+        std::function<void()> buildMapFiles;  // step 9, after the MapFiles folder is built
+        std::function<void()> offerResume;    // step 10: interrupted purchases
     };
 
     explicit CatalogSession(std::string dataDirectory);
@@ -61,6 +62,11 @@ public:
                       bool* installAndQuit);
     // The Download command for an ordinary item: to LocalPathFor, binary.
     bool DownloadCatalogItem(const catalog::TreeItem* item, bool* installAndQuit);
+
+    // Offers every interrupted purchase for resuming (ResumeOffer); the
+    // window supplies how the billing password is asked for. Returns how
+    // many transfers were started.
+    int OfferResume(const ResumeOffer::AskPassword& askPassword);
 
     // The close check: asks to save a changed catalog, then deletes the
     // tree. False (nothing deleted) when saving failed and the user chose

@@ -8,7 +8,9 @@
 #include "catalog/tree_item.h"
 #include "ftpsites/site_browser.h"
 #include "session/ftp_data_fetcher.h"
+#include "store/gui/password_dialog.h"
 #include "ui/catalog_model.h"
+#include "ui/map_file_commands.h"
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
 
@@ -44,6 +46,7 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     Catalog().SetProgress(progress_);
     Catalog().SetActivationHandler(this);
     sites_ = std::make_unique<ftpsites::SiteBrowser>(Catalog().Tree(), this);
+    mapFiles_ = std::make_unique<MapFileCommands>(*this);
 }
 
 CClientView::~CClientView() {
@@ -62,6 +65,7 @@ void CClientView::InitialUpdate() {
     hooks.expandRoot = [this] {
         if (catalog::TreeItem* root = Catalog().Tree().RootItem()) expand(model_->IndexOf(root));
     };
+    hooks.offerResume = [this] { OfferResume(); };
     session_->InitialUpdate(hooks);
     if (!currentIndex().isValid() && Catalog().Tree().RootItem())
         setCurrentIndex(model_->IndexOf(Catalog().Tree().RootItem()));
@@ -94,6 +98,7 @@ void CClientView::InstallHandlers(CommandTable& commands) {
     commands_ = &commands;
     commands.SetHandler(Effect::Save, [this] { Save(); });
     commands.SetHandler(Effect::Options, [this] { ShowOptions(); });
+    commands.SetHandler(Effect::ResumeTransfer, [this] { OfferResume(); });
     commands.SetHandler(Effect::Download, [this] { Download(); });
     commands.SetHandler(Effect::DownloadCatalogItem, [this] { DownloadCatalogItem(); });
     commands.SetHandler(Effect::FetchFirstDataFile, [this] { FetchFirstDataFile(); });
@@ -107,6 +112,7 @@ void CClientView::InstallHandlers(CommandTable& commands) {
     commands.SetHandler(Effect::CloseSite, [this] {
         if (catalog::TreeItem* item = SelectedItem()) sites_->CloseSite(item);
     });
+    mapFiles_->Install(commands);
 }
 
 void CClientView::ActivateItem(int requestCode) {
@@ -126,7 +132,14 @@ void CClientView::ActivateItem(int requestCode) {
 
 void CClientView::ShowOptions() {
     OptionsDialog dialog(session_->Settings(), this);
+    dialog.SetCardSupportNote({Catalog().ContentDateText(), Catalog().ContentDate()});
     if (dialog.exec() == QDialog::Accepted) session_->ApplySettings(dialog.Result());
+}
+
+int CClientView::OfferResume() {
+    return session_->OfferResume([this] {
+        return store::gui::PasswordDialog::Ask(store::gui::PasswordDialog::Purpose::Enter, this);
+    });
 }
 
 bool CClientView::CloseCatalog() { return session_->CloseCatalog(); }
@@ -137,7 +150,7 @@ void CClientView::ListDirectory(catalog::TreeItem* item) { sites_->ListDirectory
 
 void CClientView::DownloadSiteFile(catalog::TreeItem*) { NotYet("Downloading files of FTP sites"); }
 
-void CClientView::OpenMapFile(catalog::TreeItem*) { NotYet("Map files"); }
+void CClientView::OpenMapFile(catalog::TreeItem* item) { mapFiles_->Open(item); }
 
 void CClientView::ShowItemProperties(catalog::TreeItem*) { NotYet("The Item Properties dialog"); }
 

@@ -26,6 +26,7 @@ class FtpDataFetcher;
 namespace ui {
 
 class CatalogModel;
+class MapFileCommands;
 class ReadProgressDialog;
 
 class CClientView : public QTreeView,
@@ -65,6 +66,10 @@ public:
 
     // The Options dialog; after OK the settings are written and used.
     void ShowOptions();
+
+    // Offers the interrupted purchases for resuming (at start-up and on
+    // "Resume Transfer"); returns how many transfers were started.
+    int OfferResume();
 
     // The exit check. False when the window must stay open.
     bool CloseCatalog();
@@ -120,6 +125,7 @@ private:
     CatalogModel* model_;
     ReadProgressDialog* progress_;
     CommandTable* commands_ = nullptr;
+    std::unique_ptr<MapFileCommands> mapFiles_;
 };
 
 }  // namespace ui
