@@ -1,11 +1,14 @@
 # make run   - install what is missing, build, start ambit against the demo map server
 # make test  - install what is missing, check the formatting, build, run every test, then again with sanitizers
 # make bench - build optimised and run every benchmark under bench/ (one "figure:" line per goal)
+# make fuzz  - build the fuzz targets with clang and run each FUZZ_SECONDS (300)
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build build-asan test test-plain test-asan run bench format format-check clean
+FUZZ_SECONDS ?= 300
+
+.PHONY: all deps build build-asan test test-plain test-asan fuzz fuzz-smoke run bench format format-check clean
 
 all: build
 
@@ -26,11 +29,20 @@ test-plain: build
 test-asan: build-asan
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
-# Both suites run; the target fails if either fails. The plain suite's
-# summary comes first, the sanitizer suite's summary closes the output.
+fuzz: deps
+	@JOBS=$(JOBS) fuzz/run $(FUZZ_SECONDS)
+
+# Every fuzz target for 15 seconds, all at once: a smoke test that the
+# targets build and survive their seeds.
+fuzz-smoke: deps
+	@JOBS=6 fuzz/run 15
+
+# All suites run; the target fails if any fails. The plain suite's summary
+# comes first, then the fuzz smoke's, the sanitizer suite's closes the output.
 test: deps format-check
 	@status=0; \
 	$(MAKE) --no-print-directory test-plain || status=1; \
+	$(MAKE) --no-print-directory fuzz-smoke || status=1; \
 	$(MAKE) --no-print-directory test-asan || status=1; \
 	exit $$status
 
@@ -55,4 +67,4 @@ format-check:
 	clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-asan build-bench
+	rm -rf build build-asan build-bench build-fuzz

@@ -24,6 +24,16 @@ inline constexpr const char* kDefaultDownloadDir = "[default]";
 // MapFileId of entries shown from a map file below its map-file item.
 inline constexpr int kMapFileContentId = 44;
 
+// Listing state of a site or directory. It lives in the entry's MapFileId,
+// which entries of live sites have no other use for. The command rules read
+// it too: a listing may be empty and still leave the site open.
+enum class ListingState : int {
+    Unlisted = 0,        // never listed, or the last connect failed
+    Listed = 22000,      // listed (or being listed): opening only expands
+    Refreshing = 22223,  // children removed, to be listed again
+    Closed = 1100,       // the site was closed
+};
+
 enum class EntryKind {
     Folder,   // Path "HEADER": its contents may live in a data file of their own
     FtpSite,  // Description "FTPSITE"
@@ -85,6 +95,13 @@ public:
     int MapFileId = 0;
     std::unique_ptr<SiteConnection> SiteClient;
 };
+
+inline ListingState StateOf(const CEntry& entry) {
+    return static_cast<ListingState>(entry.MapFileId);
+}
+inline void SetState(CEntry& entry, ListingState state) {
+    entry.MapFileId = static_cast<int>(state);
+}
 
 // Kind of an entry; see EntryKind for the order of the tests.
 EntryKind KindOf(const CEntry& entry);

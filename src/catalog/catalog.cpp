@@ -335,7 +335,6 @@ std::vector<std::pair<int, std::string>> Catalog::ListSources() const {
 }
 
 bool Catalog::FetchFirstDataFile() {
-    changed_ = true;
     return FetchDataFile(MapServerAddress(), kFirstDataFilePath, 1);
 }
 
@@ -347,7 +346,8 @@ std::string Catalog::FetchedFilePath(const std::string& remotePath, int mode) co
 }
 
 bool Catalog::FetchDataFile(const std::string& host, const std::string& remotePath, int mode) {
-    changed_ = true;
+    // Only a file that arrived changes the tree; a failed fetch must not
+    // bring up the save question for nothing.
     std::string local = FetchedFilePath(remotePath, mode);
     if (local.empty()) {
         // The path comes from a data file; it must not name a file

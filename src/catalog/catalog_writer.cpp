@@ -110,8 +110,10 @@ void CatalogWriter::ReserveNames() {
 
 std::string CatalogWriter::ContentsFileName(const TreeItem* folder) {
     std::string base = Stem(folder->Text(), kNameChars);
+    // The folder line must name exactly the file written: its field has no
+    // room for a line end or a colon, and the name none for a '/'.
     for (char& c : base)
-        if (c == '/' || c == '\0') c = '_';
+        if (c == '/' || c == ':' || static_cast<unsigned char>(c) < 0x20) c = '_';
     if (base.empty()) base = "folder";
     std::string name = base + ".amb";
     // Many folders of one name (every "Older" below its own parent): go on

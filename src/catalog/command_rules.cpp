@@ -18,6 +18,10 @@ bool IsCommandEnabled(CatalogCommand command, const TreeItem* selected) {
     const bool plainFolder = selected && !e;
     const EntryKind k = e ? e->Kind() : EntryKind::Item;
     const bool fromMapFile = e && e->MapFileId == kMapFileContentId;
+    // An empty listing leaves no children, yet the site is open and the
+    // directory can be listed again.
+    const bool listed = e && (k == EntryKind::FtpSite || k == EntryKind::FtpDir) &&
+                        (selected->HasChildren() || StateOf(*e) == ListingState::Listed);
     switch (command) {
         case CatalogCommand::Download:
             return e && k != EntryKind::Folder && k != EntryKind::FtpSite &&
@@ -40,15 +44,15 @@ bool IsCommandEnabled(CatalogCommand command, const TreeItem* selected) {
             return e && IsSiteOrRemote(k);
         case CatalogCommand::UploadFile:
             return e && (k == EntryKind::FtpDir || k == EntryKind::FtpFile ||
-                         (k == EntryKind::FtpSite && selected->HasChildren()));
+                         (k == EntryKind::FtpSite && listed));
         case CatalogCommand::UpdateMapFile:
             return e && k == EntryKind::MapFile && !e->Address.empty() && !e->Path.empty();
         case CatalogCommand::OpenSite:
             return plainFolder || (selected && !selected->HasChildren());
         case CatalogCommand::Refresh:
-            return plainFolder || (selected && selected->HasChildren());
+            return plainFolder || (selected && selected->HasChildren()) || listed;
         case CatalogCommand::CloseSite:
-            return e && k == EntryKind::FtpSite && selected->HasChildren();
+            return k == EntryKind::FtpSite && listed;
         case CatalogCommand::AddFtpServer:
         case CatalogCommand::AddServer:
         case CatalogCommand::FetchMapFile:

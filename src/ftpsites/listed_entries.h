@@ -15,21 +15,9 @@ using net::ListedKind;
 using net::ListedLine;
 using net::ListingParser;
 
-// Listing state of a site or directory. It lives in the entry's MapFileId,
-// which entries of live sites have no other use for.
-enum class ListingState : int {
-    Unlisted = 0,        // never listed, or the last connect failed
-    Listed = 22000,      // listed (or being listed): opening only expands
-    Refreshing = 22223,  // children removed, to be listed again
-    Closed = 1100,       // the site was closed
-};
-
-inline ListingState StateOf(const catalog::CEntry& entry) {
-    return static_cast<ListingState>(entry.MapFileId);
-}
-inline void SetState(catalog::CEntry& entry, ListingState state) {
-    entry.MapFileId = static_cast<int>(state);
-}
+using catalog::ListingState;
+using catalog::SetState;
+using catalog::StateOf;
 
 // A site's Date holds "INSITE" while one of its listings runs, and
 // "OUTSITE" otherwise.

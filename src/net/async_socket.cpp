@@ -82,8 +82,21 @@ void AsyncSocket::OnNotify(unsigned, std::intptr_t, Notification note) {
 // second caller cannot take over the data connection.
 void AsyncSocket::Accept() {
     if (!IsClosed() && accepted_ < 0) {
-        int fd = accept4(socket_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        sockaddr_in from{};
+        socklen_t length = sizeof from;
+        int fd = accept4(socket_, reinterpret_cast<sockaddr*>(&from), &length,
+                         SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) Fail("Async accept", FromErrno(errno));
+        if (!acceptOnlyFrom_.empty()) {
+            char text[INET_ADDRSTRLEN] = {};
+            inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
+            if (from.sin_family != AF_INET || acceptOnlyFrom_ != text) {
+                ::close(fd);
+                // As accept would on Windows: the next connection is reported.
+                Events()->Reenable(socket_, kAccept);
+                return;
+            }
+        }
         accepted_ = fd;
         AddHandler(fd, this, kSocketHandler);
         if (!IsClosed()) Events()->Select(fd, eventMask_ & ~kAccept);
@@ -203,6 +216,16 @@ std::string AsyncSocket::LocalAddress() {
     sockaddr_in sa{};
     socklen_t len = sizeof sa;
     if (getsockname(socket_, reinterpret_cast<sockaddr*>(&sa), &len) != 0)
+        Fail("Get socket info", FromErrno(errno));
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &sa.sin_addr, text, sizeof text);
+    return text;
+}
+
+std::string AsyncSocket::PeerAddress() {
+    sockaddr_in sa{};
+    socklen_t len = sizeof sa;
+    if (getpeername(socket_, reinterpret_cast<sockaddr*>(&sa), &len) != 0)
         Fail("Get socket info", FromErrno(errno));
     char text[INET_ADDRSTRLEN] = {};
     inet_ntop(AF_INET, &sa.sin_addr, text, sizeof text);

@@ -61,6 +61,8 @@ public:
     // prepare the socket first.
     int LocalPort();
     std::string LocalAddress();
+    // The IPv4 address of the connected peer ("Get socket info" on failure).
+    std::string PeerAddress();
 
     // Closes the socket (and an accepted one) unless already closed here.
     void Close();
@@ -78,6 +80,9 @@ protected:
     int accepted_ = -1;
     int state_ = 0;
     bool hasPeer_ = false;  // connected, or a connection accepted
+    // When set, a connection from any other address is closed at once and
+    // the socket goes on waiting for the right one.
+    std::string acceptOnlyFrom_;
     BoundedWait wait_;
 
 private:

@@ -30,11 +30,11 @@ void BoundedWait::Round(const std::string& operation) {
     using namespace std::chrono;
     const duration<double> limit(TimeoutSeconds());
     duration<double> idle = steady_clock::now() - last_;
-    if (idle >= limit) WinsockUser::Fail(operation, 10060);
+    if (idle >= limit) WinsockUser::Fail(operation, kTimedOut);
     if (!timer_->isActive()) {
         double ms = std::ceil((limit - idle).count() * 1000.0) + 1;
         timer_->start(static_cast<int>(std::min(ms, 2.0e9)));
     }
     WinsockUser::PumpOneMessage();
-    if (steady_clock::now() - last_ >= limit) WinsockUser::Fail(operation, 10060);
+    if (steady_clock::now() - last_ >= limit) WinsockUser::Fail(operation, kTimedOut);
 }

@@ -13,6 +13,9 @@ class QTimer;
 
 class BoundedWait {
 public:
+    // The socket layer's error for a wait that timed out.
+    static constexpr int kTimedOut = 10060;
+
     BoundedWait();
     ~BoundedWait();
     BoundedWait(const BoundedWait&) = delete;

@@ -5,8 +5,10 @@
 #include "net/ftp_client.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,18 +18,21 @@
 
 #include "net/ascii_line_ends.h"
 #include "net/ftp_data_socket.h"
+#include "net/ftp_reply_reader.h"
 #include "platform/file_io.h"
 
 namespace {
 
-// A reply line longer than this (an endless line) is refused rather than
-// gathered without bound; so is a multi-line reply longer in total.
-constexpr std::size_t kMaxReplyLine = 64 * 1024;
-constexpr std::size_t kMaxReply = 1024 * 1024;
-
+// A reply code is three digits, the first 1 to 5 (RFC 959, 4.2); anything
+// else ("000", "999", letters) is a protocol error, not a reply to act on.
 bool IsReplyCode(const std::string& code) {
-    return code.size() == 3 && code[0] >= '0' && code[0] <= '9' && code[1] >= '0' &&
+    return code.size() == 3 && code[0] >= '1' && code[0] <= '5' && code[1] >= '0' &&
            code[1] <= '9' && code[2] >= '0' && code[2] <= '9';
+}
+
+bool IsRegularFile(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // A local file of a download: removed again if it was created for a
@@ -110,54 +115,30 @@ void FtpClient::GetErrorInfo(int& code, std::string& context, std::string& text)
     text = std::move(failure.text);
 }
 
-std::string FtpClient::ReadLine() {
-    std::size_t end;
-    while ((end = pending_.find('\n')) == std::string::npos && !IsClosed()) {
-        if (pending_.size() > kMaxReplyLine) {
-            pending_.clear();
-            FailFtp(kFtpInvalidReply, "Invalid reply", "reply line too long");
+std::string FtpClient::GetReply(std::string& code) {
+    code.clear();
+    std::string replyCode, text, why;
+    for (;;) {
+        if (IsClosed()) return "transfer aborted";
+        switch (reader_.Next(replyCode, text, why)) {
+            case FtpReplyReader::Result::kReply:
+                code = replyCode;
+                return text;
+            case FtpReplyReader::Result::kInvalid:
+                FailFtp(kFtpInvalidReply, "Invalid reply", why);
+            case FtpReplyReader::Result::kNeedMore:
+                break;
         }
         char buffer[4097];
         int n = Read(buffer, sizeof buffer);
-        if (IsClosed()) break;
+        if (IsClosed()) return "transfer aborted";
         if (n == 0) {
-            std::string partial = pending_;
-            pending_.clear();
+            std::string partial = reader_.Pending();
+            reader_.Clear();
             FailFtp(kFtpClosedUnexpectedly, "reading reply from FTP server", partial);
         }
-        pending_.append(buffer, static_cast<std::size_t>(n));
+        reader_.Feed(buffer, static_cast<std::size_t>(n));
     }
-    if (IsClosed()) return "";
-    std::string line = pending_.substr(0, end);
-    pending_.erase(0, end + 1);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
-}
-
-std::string FtpClient::GetReply(std::string& code) {
-    code.clear();
-    std::string line = IsClosed() ? std::string() : ReadLine();
-    if (IsClosed()) return "transfer aborted";
-    if (line.size() < 4) FailFtp(kFtpInvalidReply, "Invalid reply", "");
-    std::string replyCode = line.substr(0, 3);
-    std::string text = line.substr(4);
-    if (line[3] == '-') {
-        const std::string last = replyCode + " ";
-        for (;;) {
-            line = ReadLine();
-            if (IsClosed()) return "transfer aborted";
-            bool final = line.compare(0, 4, last) == 0;
-            text += '\n';
-            text += line.compare(0, 3, replyCode) == 0
-                        ? line.substr(std::min<std::size_t>(4, line.size()))
-                        : line;
-            if (final) break;
-            if (text.size() > kMaxReply)
-                FailFtp(kFtpInvalidReply, "Invalid reply", "reply too long");
-        }
-    }
-    code = replyCode;
-    return text;
 }
 
 void FtpClient::SendCommand(const std::string& verb, const std::string& argument,
@@ -165,7 +146,15 @@ void FtpClient::SendCommand(const std::string& verb, const std::string& argument
     if (argument.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
         FailFtp(kFtpInvalidArgument, context, "a name holds a line break", EINVAL);
     std::string line = verb;
-    if (hasArgument) line += " " + argument;
+    if (hasArgument) {
+        line += ' ';
+        // The control connection speaks Telnet: a 0xFF byte in a name is sent
+        // twice, or the server would take it for a Telnet command (IAC).
+        for (char c : argument) {
+            line += c;
+            if (static_cast<unsigned char>(c) == 0xFF) line += c;
+        }
+    }
     line += "\r\n";
     if (line.size() > kMaxCommandLine)
         FailFtp(kFtpInvalidArgument, context, "command line too long", EINVAL);
@@ -173,14 +162,16 @@ void FtpClient::SendCommand(const std::string& verb, const std::string& argument
 }
 
 bool FtpClient::Expect(std::initializer_list<const char*> codes, const std::string& context,
-                       std::string* replyText) {
+                       std::string* replyText, std::string* replyCode) {
     std::string code;
     std::string text = GetReply(code);
     if (replyText) *replyText = text;
+    if (replyCode) *replyCode = code;
     for (const char* expected : codes)
         if (code == expected) return true;
     if (code.empty() && text == "transfer aborted") return false;
-    FailFtp(IsReplyCode(code) ? std::atoi(code.c_str()) : kFtpInvalidReply, context, text);
+    if (!IsReplyCode(code)) FailFtp(kFtpInvalidReply, context, code + " " + text);
+    FailFtp(std::atoi(code.c_str()), context, text);
 }
 
 bool FtpClient::Command(const std::string& verb, const std::string& argument,
@@ -200,7 +191,13 @@ bool FtpClient::Command(const std::string& verb, std::initializer_list<const cha
 
 bool FtpClient::Login(const std::string& user, const std::string& password) {
     if (!Expect({"220"}, "trying to connect")) return false;
-    if (!Command("USER", user, {"331"}, "login attempt")) return false;
+    if (IsClosed()) return false;
+    SendCommand("USER", user, "login attempt");
+    std::string code;
+    if (!Expect({"331", "230"}, "login attempt", nullptr, &code)) return false;
+    // A server that needs no password logs the user in at once (RFC 959
+    // allows 230 to USER); sending PASS then would be refused.
+    if (code == "230") return true;
     return Command("PASS", password, {"230"}, "login attempt");
 }
 
@@ -264,12 +261,33 @@ bool FtpClient::Transfer(const char* verb, const std::function<void(std::string_
     if (IsClosed()) return false;
     SendCommand(verb, path, openContext, !path.empty());
     if (!Expect({"125", "150"}, openContext)) return false;
-    Received r = ReceiveData(*this, *data, [&receive](const char* p, int n) {
-        receive(std::string_view(p, static_cast<std::size_t>(n)));
+    // A listing is bounded however the caller keeps it: a server sending
+    // without end fails the transfer instead of eating memory.
+    std::size_t bytes = 0, lines = 0;
+    Received r = ReceiveData(*this, *data, [&receive, &bytes, &lines](const char* p, int n) {
+        const std::size_t size = static_cast<std::size_t>(n);
+        bytes += size;
+        lines += static_cast<std::size_t>(std::count(p, p + size, '
+'));
+        if (bytes > kMaxListingBytes || lines > kMaxListingLines) return false;
+        receive(std::string_view(p, size));
         return true;
     });
+    if (r == Received::kSinkFailed) {
+        // Too long to be a listing: the data connection closes, the server's
+        // reply to that keeps the control connection in step for the next
+        // command, and the site stays usable.
+        data.reset();
+        try {
+            std::string code;
+            GetReply(code);
+        } catch (const CWinsockErr&) {
+            FtpErrorRecord::Clear();
+        }
+        FailFtp(kFtpListingTooLong, endContext, "");
+    }
     if (r != Received::kEnd) return false;
-    return Expect({"226"}, endContext);
+    return Expect({"226", "250"}, endContext);
 }
 
 bool FtpClient::List(std::string& text, const std::string& path) {
@@ -301,13 +319,18 @@ bool FtpClient::Get(const std::string& remote, const std::string& local, std::in
     // leaves it as it was.
     DownloadFile file;
     file.path = local;
-    file.fd = ::open(local.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // Only a regular file is ever written: a link planted at the path is not
+    // followed, and a FIFO or device neither blocks the open nor is written.
+    const int flags = O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    file.fd = ::open(local.c_str(), flags | O_CREAT | O_EXCL, 0644);
     if (file.fd >= 0)
         file.created = true;
     else if (errno == EEXIST)
-        file.fd = ::open(local.c_str(), O_WRONLY | O_CLOEXEC);
+        file.fd = ::open(local.c_str(), flags);
     if (file.fd < 0)
         FailFtp(kFtpLocalErrnoBase + errno, "opening local file for download", "", errno);
+    if (!IsRegularFile(file.fd))
+        FailFtp(kFtpAccessDenied, "opening local file for download", "", EACCES);
 
     if (!Command(binary ? "TYPE I" : "TYPE A", {"200"}, "setting type for download")) return false;
     if (!Port(*data)) return false;
@@ -345,7 +368,7 @@ bool FtpClient::Get(const std::string& remote, const std::string& local, std::in
         GetReply(code);
         FailFtp(kFtpWriteFailed, "downloading file", "", writeError);
     }
-    bool ok = Expect({"226"}, "downloading file");
+    bool ok = Expect({"226", "250"}, "downloading file");
     return ok;
 }
 
@@ -353,9 +376,12 @@ bool FtpClient::Put(const std::string& local, const std::string& remote, std::in
                     bool binary) {
     if (IsClosed()) return false;
     auto data = std::make_unique<FtpDataSocket>(*this);
-    FileCloser file{::open(local.c_str(), O_RDONLY | O_CLOEXEC)};
+    // Without blocking: a FIFO would wait for a writer that never comes.
+    FileCloser file{::open(local.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
     if (file.fd < 0)
         FailFtp(kFtpLocalErrnoBase + errno, "opening local file for upload", "", errno);
+    if (!IsRegularFile(file.fd))
+        FailFtp(kFtpAccessDenied, "opening local file for upload", "", EACCES);
 
     if (!Command(binary ? "TYPE I" : "TYPE A", {"200"}, "setting type for upload")) return false;
     if (!Port(*data)) return false;
@@ -390,10 +416,14 @@ bool FtpClient::Put(const std::string& local, const std::string& remote, std::in
             int error = LastError();
             data.reset();
             std::string code, text;
-            try {
-                text = GetReply(code);
-            } catch (const CWinsockErr&) {
-                code.clear();
+            // A data connection that never came has used up the wait: the
+            // user is not made to wait a second time-out for a reply.
+            if (error != BoundedWait::kTimedOut) {
+                try {
+                    text = GetReply(code);
+                } catch (const CWinsockErr&) {
+                    code.clear();
+                }
             }
             if (IsReplyCode(code) && code[0] != '2')
                 FailFtp(std::atoi(code.c_str()), "uploading file", text);
@@ -412,7 +442,7 @@ bool FtpClient::Put(const std::string& local, const std::string& remote, std::in
         GetReply(code);
         FailFtp(kFtpLocalErrnoBase + readError, "uploading file", "", readError);
     }
-    return Expect({"226"}, "uploading file");
+    return Expect({"226", "250"}, "uploading file");
 }
 
 bool FtpClient::GetMany(const std::vector<std::string>& remote,

@@ -22,6 +22,7 @@
 
 #include "net/client_socket.h"
 #include "net/ftp_error_record.h"
+#include "net/ftp_reply_reader.h"
 
 class FtpDataSocket;
 
@@ -35,6 +36,10 @@ public:
     static constexpr int kBlockSize = 256 * 1024;
     // Longest command line sent, CR LF included; longer ones are refused.
     static constexpr std::size_t kMaxCommandLine = 512;
+    // A listing larger than either bound is refused (kFtpListingTooLong)
+    // rather than read into memory without end.
+    static constexpr std::size_t kMaxListingBytes = 64 * 1024 * 1024;
+    static constexpr std::size_t kMaxListingLines = 1000 * 1000;
 
     // Connects to host on FtpPort() and logs in.
     FtpClient(const std::string& host, const std::string& user, const std::string& password);
@@ -98,7 +103,6 @@ public:
                                      const std::string& replyText, int localErrno = 0);
 
 private:
-    std::string ReadLine();
     // Formats "verb argument" and sends it with CR LF. An argument holding a
     // CR or LF, or a line over kMaxCommandLine, is refused
     // (kFtpInvalidArgument).
@@ -106,7 +110,7 @@ private:
                      const std::string& context, bool hasArgument = true);
     // Reads a reply and checks its code. false after an abort.
     bool Expect(std::initializer_list<const char*> codes, const std::string& context,
-                std::string* replyText = nullptr);
+                std::string* replyText = nullptr, std::string* replyCode = nullptr);
     bool Command(const std::string& verb, const std::string& argument,
                  std::initializer_list<const char*> codes, const std::string& context,
                  std::string* replyText = nullptr);
@@ -116,5 +120,5 @@ private:
                   const std::string& path, const char* openContext, const char* endContext);
 
     FtpDataSocket* data_ = nullptr;
-    std::string pending_;  // control input after the last line read
+    FtpReplyReader reader_;  // control input after the last reply read
 };

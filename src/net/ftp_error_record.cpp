@@ -39,8 +39,12 @@ FtpFailure FtpErrorRecord::Take() {
     return failure;
 }
 
+int FtpErrorRecord::PeekCode() { return Last().code; }
+
 std::string FtpErrorRecord::Text(int code, const std::string& replyText, int localErrno) {
     switch (code) {
+        case kFtpListingTooLong:
+            return "The listing is too long to be shown (more than 64 MB or a million lines)";
         case kFtpWrongNameCount:
             return "Incorrect number of filenames";
         case kFtpWriteFailed:
@@ -48,7 +52,9 @@ std::string FtpErrorRecord::Text(int code, const std::string& replyText, int loc
         case kFtpClosedUnexpectedly:
             return "File closed unexpectedly";
         case kFtpInvalidReply:
-            return "Invalid server returncode";
+            // What the server said helps more than the bare verdict.
+            return replyText.empty() ? "Invalid server returncode"
+                                     : "Invalid server returncode: " + replyText;
         case kFtpFileNotFound:
             return "File or path not found";
         case kFtpAccessDenied:

@@ -10,7 +10,8 @@
 #include <string>
 
 enum FtpErrorCode : int {
-    kFtpNoError = 0,  // the last failure was one of the socket layer
+    kFtpNoError = 0,           // the last failure was one of the socket layer
+    kFtpListingTooLong = 995,  // a listing past FtpClient's bounds
     kFtpWrongNameCount = 996,
     kFtpWriteFailed = 997,
     kFtpClosedUnexpectedly = 998,
@@ -42,6 +43,9 @@ public:
     static void Clear();
     // The last failure; the FTP part of the record is cleared.
     static FtpFailure Take();
+    // The code of the recorded FTP failure (kFtpNoError for none), left in
+    // the record: a caller may decide to go on after a server's refusal.
+    static int PeekCode();
     // The text shown for a failure with this code.
     static std::string Text(int code, const std::string& replyText, int localErrno);
 };

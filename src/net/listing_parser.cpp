@@ -241,16 +241,19 @@ bool ListingParser::TargetListingIsDirectory(std::string_view listing,
         if (nl == std::string_view::npos) break;
         start = nl + 1;
     }
-    // Servers without a "total" header: a file's listing is the one line of
-    // the file itself; anything else listed is a directory's contents.
+    // Servers without a "total" header: a file's listing holds the line of
+    // the file itself (some servers list the link that led there beside it);
+    // anything else listed is a directory's contents.
     std::vector<ListedLine> entries = Parse(listing);
     if (entries.empty()) return false;
-    if (entries.size() > 1) return true;
-    const ListedLine& only = entries.front();
     std::string_view base = target;
     while (base.size() > 1 && base.back() == '/') base.remove_suffix(1);
     size_t slash = base.rfind('/');
     if (slash != std::string_view::npos) base = base.substr(slash + 1);
+    for (const ListedLine& e : entries)
+        if (e.kind == ListedKind::File && (e.name == target || e.name == base)) return false;
+    if (entries.size() > 1) return true;
+    const ListedLine& only = entries.front();
     bool namesTarget = only.name == target || only.name == base;
     return !(namesTarget && only.kind != ListedKind::Directory);
 }

@@ -11,6 +11,10 @@ public:
         std::fprintf(stderr, "%s [answered No]\n", text.c_str());
         return false;
     }
+    SaveAnswer AskSaveChanges(const std::string& text) override {
+        std::fprintf(stderr, "%s [answered Discard]\n", text.c_str());
+        return SaveAnswer::kDiscard;
+    }
     void Message(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
 };
 

@@ -7,11 +7,17 @@
 
 namespace platform {
 
+// The answers to a question about unsaved work. Cancel is what Escape and
+// closing the question give, so no single key press throws work away.
+enum class SaveAnswer { kSave, kDiscard, kCancel };
+
 class Prompt {
 public:
     virtual ~Prompt() = default;
     // A question with Yes and No; true for Yes.
     virtual bool AskYesNo(const std::string& text) = 0;
+    // A question with Save, Discard and Cancel.
+    virtual SaveAnswer AskSaveChanges(const std::string& text) = 0;
     // A message with an OK button.
     virtual void Message(const std::string& text) = 0;
 };

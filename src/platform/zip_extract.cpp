@@ -4,6 +4,7 @@
 #include <archive_entry.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -79,9 +80,16 @@ void Note(ZipExtractResult& r, std::vector<std::string>& list, const std::string
     if (r.error.empty()) r.error = "\"" + name + "\": " + why;
 }
 
+// How many more bytes extraction may write.
+struct Budget {
+    std::uint64_t left = 0;
+    bool exhausted = false;
+};
+
 // Copies the current entry's data into a new file; on any failure the
 // partial file is removed so that no truncated file looks complete.
-bool ExtractFile(archive* a, int dir, const std::string& base, mode_t perm, std::string* why) {
+bool ExtractFile(archive* a, int dir, const std::string& base, mode_t perm, Budget& budget,
+                 std::string* why) {
     Fd out(
         ::openat(dir, base.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!out.ok()) {
@@ -106,6 +114,13 @@ bool ExtractFile(archive* a, int dir, const std::string& base, mode_t perm, std:
             ::unlinkat(dir, base.c_str(), 0);
             return false;
         }
+        if (size > budget.left) {
+            budget.exhausted = true;
+            *why = "the archive expands to more than the free space allows";
+            ::unlinkat(dir, base.c_str(), 0);
+            return false;
+        }
+        budget.left -= size;
         if (int err = WriteAll(out.get(), block, size)) {
             *why = std::strerror(err);
             ::unlinkat(dir, base.c_str(), 0);
@@ -158,11 +173,29 @@ bool SafeLinkTarget(const std::string& clean, const std::string& target) {
     return true;
 }
 
-ZipExtractResult ExtractZip(const std::string& archivePath, const std::string& targetDir) {
+ZipExtractResult ExtractZip(const std::string& archivePath, const std::string& targetDir,
+                            std::uint64_t maxBytes) {
     ZipExtractResult result;
     Fd root(::open(targetDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!root.ok()) {
         result.error = "Could not open the folder " + targetDir + ": " + std::strerror(errno);
+        return result;
+    }
+    Budget budget;
+    budget.left = maxBytes;
+    if (budget.left == 0) {
+        struct statvfs fs {};
+        if (::fstatvfs(root.get(), &fs) != 0) {
+            result.error =
+                "Could not find the free space of " + targetDir + ": " + std::strerror(errno);
+            return result;
+        }
+        budget.left = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize / 10 * 9;
+    }
+    // The archive itself may lie in the target folder: no entry replaces it.
+    struct stat self {};
+    if (::stat(archivePath.c_str(), &self) != 0) {
+        result.error = "Could not open the archive " + archivePath + ": " + std::strerror(errno);
         return result;
     }
     archive* a = archive_read_new();
@@ -234,11 +267,14 @@ ZipExtractResult ExtractZip(const std::string& archivePath, const std::string& t
             continue;
         }
         const std::string& base = parts.back();
+        struct stat there {};
+        const bool exists = ::fstatat(dir.get(), base.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0;
+        if (exists && there.st_dev == self.st_dev && there.st_ino == self.st_ino) {
+            Note(result, result.skipped, name, "it would replace the archive being unzipped");
+            continue;
+        }
         if (type == AE_IFLNK) {
-            struct stat st {};
-            if (::fstatat(dir.get(), base.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                !S_ISDIR(st.st_mode))
-                ::unlinkat(dir.get(), base.c_str(), 0);
+            if (exists && !S_ISDIR(there.st_mode)) ::unlinkat(dir.get(), base.c_str(), 0);
             if (::symlinkat(archive_entry_symlink(entry), dir.get(), base.c_str()) == 0)
                 ++result.extracted;
             else
@@ -247,10 +283,17 @@ ZipExtractResult ExtractZip(const std::string& archivePath, const std::string& t
         }
         mode_t perm = archive_entry_perm(entry) & 0777;
         perm = ((perm == 0 ? 0644 : perm) | 0600) & ~umask;
-        if (ExtractFile(a, dir.get(), base, perm, &why))
+        if (ExtractFile(a, dir.get(), base, perm, budget, &why)) {
             ++result.extracted;
-        else
-            Note(result, result.failed, name, why);
+            continue;
+        }
+        Note(result, result.failed, name, why);
+        if (budget.exhausted) {
+            result.error = "Unzipping " + archivePath + " was stopped at \"" + name +
+                           "\": the archive expands to more than the free space of " + targetDir +
+                           " allows.";
+            break;
+        }
     }
     archive_read_free(a);
     return result;

@@ -25,10 +25,14 @@ struct ZipExtractResult {
 };
 
 // Extracts every entry of the archive at archivePath into targetDir (which
-// must exist). Existing files of the same name are replaced. Regular files
-// keep their permission bits except set-user-id, set-group-id and sticky;
-// devices, FIFOs and sockets are skipped.
-ZipExtractResult ExtractZip(const std::string& archivePath, const std::string& targetDir);
+// must exist). Existing files of the same name are replaced, except the
+// archive itself. Regular files keep their permission bits except
+// set-user-id, set-group-id and sticky; devices, FIFOs and sockets are
+// skipped. Extraction stops with a message once the files written would
+// pass maxBytes, by default nine tenths of the free space of targetDir, so
+// that an archive that expands without end cannot fill the disk.
+ZipExtractResult ExtractZip(const std::string& archivePath, const std::string& targetDir,
+                            std::uint64_t maxBytes = 0);
 
 // The verdict on one entry name, exposed for tests: true when the name is
 // relative, has no ".." component and is not empty after removing "." and

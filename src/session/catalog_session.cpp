@@ -128,8 +128,19 @@ bool CatalogSession::DownloadItem(const catalog::CEntry& entry, const std::strin
     if (installAndQuit) *installAndQuit = false;
     platform::MakeDirectories(platform::FileActions::DirectoryOf(localPath));
     const std::string install = SiteTransfers::OfferNewVersion(entry.Name, entry.Path) ? "Y" : "N";
-    bool started = skiff_.Start({entry.Address, entry.Path, "ftp", store::Scramble(settings_.email),
-                                 localPath, ascii ? "0" : "1", install});
+
+    // The address may come from a settings file written before the Options
+    // field was limited; refuse it here rather than end the program.
+    std::string password, why;
+    if (!store::TryScramble(settings_.email, password, &why)) {
+        platform::CurrentPrompt().Message(
+            "Your e-mail address cannot be passed to the transfer "
+            "program. " +
+            why + " Please shorten it in Options.");
+        return false;
+    }
+    bool started = skiff_.Start(
+        {entry.Address, entry.Path, "ftp", password, localPath, ascii ? "0" : "1", install});
     if (started && install == "Y" && installAndQuit) *installAndQuit = true;
     return started;
 }
@@ -144,13 +155,20 @@ bool CatalogSession::DownloadCatalogItem(const catalog::TreeItem* item, bool* in
 }
 
 bool CatalogSession::CloseCatalog() {
-    if (catalog_.Changed() &&
-        platform::CurrentPrompt().AskYesNo(
-            "You have made changes to your tree, would you like to save them?") &&
-        !catalog_.SaveCatalog() &&
-        !platform::CurrentPrompt().AskYesNo(
-            "Your changes could not be saved. Quit anyway and lose them?")) {
-        return false;
+    if (catalog_.Changed()) {
+        switch (platform::CurrentPrompt().AskSaveChanges(
+            "You have made changes to your tree, would you like to save them?")) {
+            case platform::SaveAnswer::kCancel:
+                return false;
+            case platform::SaveAnswer::kSave:
+                if (!catalog_.SaveCatalog() &&
+                    !platform::CurrentPrompt().AskYesNo(
+                        "Your changes could not be saved. Quit anyway and lose them?"))
+                    return false;
+                break;
+            case platform::SaveAnswer::kDiscard:
+                break;
+        }
     }
     if (catalog::TreeItem* root = catalog_.Tree().RootItem())
         catalog_.Tree().DeleteSubtree(root, true);

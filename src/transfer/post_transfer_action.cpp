@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/file_actions.h"
 #include "platform/prompt.h"
@@ -27,8 +29,12 @@ std::string PostTransferAction::LogName(int code) {
     }
 }
 
-void PostTransferAction::Run(int code, const std::string& localPath, const std::string& openWith) {
+void PostTransferAction::Run(int code, const std::string& received, const std::string& openWith) {
     using platform::FileActions;
+    // A bare name would be looked up in $PATH and start another program.
+    std::error_code ec;
+    std::string absolute = std::filesystem::absolute(received, ec).string();
+    const std::string& localPath = ec || absolute.empty() ? received : absolute;
     switch (code) {
         case kActionExecute:
             // Every plain download ends here by default, and most received

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 
@@ -28,6 +29,7 @@
 #include "transfer/desktop_notification.h"
 #include "transfer/download_log.h"
 #include "transfer/file_association.h"
+#include "transfer/local_file.h"
 #include "transfer/order_flow.h"
 #include "transfer/post_transfer_action.h"
 #include "transfer/progress_texts.h"
@@ -134,6 +136,9 @@ TransferDialog::TransferDialog(QWidget* parent) : QDialog(parent), exit_(ExitPro
 TransferDialog::~TransferDialog() = default;
 
 std::optional<int> TransferDialog::Initialize(const std::string& argument) {
+    // Past a file-size limit a write then fails with EFBIG and a message,
+    // instead of the signal ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Both programs must read and write the same settings tree.
     store::SetCompanyKey(store::kDefaultCompanyKey);
     if (argument.empty()) {
@@ -295,18 +300,39 @@ void TransferDialog::StartWork() {
 int TransferDialog::Download() {
     WaitCursor cursor;
     bytesDone_ = 0;
+    std::string refusal = LocalFile::DownloadRefusal(command_.localPath);
+    if (!refusal.empty()) {
+        platform::CurrentPrompt().Message(refusal);
+        return 1;
+    }
     SetText(kBytes, platform::StringPrintf("Connecting to: %s", command_.host.c_str()));
     client_ = std::make_unique<FtpClient>(command_.host, command_.user, password_);
     if (aborted_) return 0;
 
+    // The size only feeds the progress texts: a server that refuses LIST on
+    // a file still gets asked for the file, with the size unknown.
     std::string listing;
-    if (!client_->List(listing, command_.remotePath)) return 0;
-    totalSize_ = SizeFromListing(listing);
+    try {
+        if (!client_->List(listing, command_.remotePath)) return 0;
+        totalSize_ = SizeFromListing(listing);
+    } catch (const CFtpObjError&) {
+        // Only a server's refusal leaves the connection in step for RETR.
+        const int code = FtpErrorRecord::PeekCode();
+        if (aborted_ || code < 400 || code > 599) throw;
+        FtpErrorRecord::Clear();
+        totalSize_ = 0;
+    }
 
     StartProgressTimer();
     inProgress_ = true;
-    bool ok = client_->Get(command_.remotePath, command_.localPath, bytesDone_, command_.isBinary);
+    bool ok = client_->Get(command_.remotePath, LocalFile::PartPath(command_.localPath), bytesDone_,
+                           command_.isBinary);
     if (!ok || aborted_) return 0;
+    std::string error;
+    if (!LocalFile::Commit(command_.localPath, &error)) {
+        platform::CurrentPrompt().Message(error);
+        return 1;
+    }
 
     UpdateProgress();
     Pause(500);
@@ -327,7 +353,6 @@ int TransferDialog::Download() {
     entry.remotePath = command_.remotePath;
     entry.user = command_.user;
     entry.scrambledPassword = command_.scrambledPassword;
-    std::string error;
     // The file has arrived; a log that cannot take the entry is worth
     // telling, but it is no failure of the transfer.
     if (!DownloadLog::Append(entry, DownloadLog::Path(), &error))
@@ -340,18 +365,25 @@ int TransferDialog::Download() {
 }
 
 int TransferDialog::Upload() {
-    SetText(kBytes, platform::StringPrintf("Connecting to: %s", command_.host.c_str()));
-    bytesDone_ = 0;
-    client_ = std::make_unique<FtpClient>(command_.host, command_.user, password_);
-    if (aborted_) return 0;
-
+    // The local file is checked before connecting: a folder would have the
+    // server store an empty file over the remote one.
     struct stat st {};
     if (::stat(command_.localPath.c_str(), &st) != 0 ||
         ::access(command_.localPath.c_str(), R_OK) != 0) {
         int e = errno;
         FtpClient::FailFtp(1000 + e, "opening local file for upload", "", e);
     }
+    std::string refusal = LocalFile::UploadRefusal(command_.localPath);
+    if (!refusal.empty()) {
+        platform::CurrentPrompt().Message(refusal);
+        return 1;
+    }
     totalSize_ = static_cast<std::int64_t>(st.st_size);
+
+    SetText(kBytes, platform::StringPrintf("Connecting to: %s", command_.host.c_str()));
+    bytesDone_ = 0;
+    client_ = std::make_unique<FtpClient>(command_.host, command_.user, password_);
+    if (aborted_) return 0;
 
     StartProgressTimer();
     inProgress_ = true;

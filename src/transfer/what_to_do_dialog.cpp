@@ -32,6 +32,8 @@ WhatToDoDialog::WhatToDoDialog(const std::string& fileName, const std::string& o
     setWindowTitle("What would you like to do with the file?");
 
     prompt_ = new QLabel(this);
+    // The file name comes from a server.
+    prompt_->setTextFormat(Qt::PlainText);
     prompt_->setWordWrap(true);
 
     auto makeButton = [this](Control id, const char* text, int code) {

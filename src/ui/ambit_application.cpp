@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 
 #include "platform/gui/message_box_prompt.h"
@@ -14,6 +15,9 @@
 namespace ui {
 
 int AmbitApplication::Run(int argc, char** argv) {
+    // Past a file-size limit a save then fails with a message instead of
+    // the signal ending the program and losing the tree.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Internet Ambit"));
     QApplication::setApplicationDisplayName(QStringLiteral("Internet Ambit"));

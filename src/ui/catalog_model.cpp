@@ -3,6 +3,7 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <QMimeData>
+#include <QTextDocument>
 
 #include "catalog/catalog_tree.h"
 #include "catalog/edit_rules.h"
@@ -73,7 +74,9 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
             if (!e || e->IsFolder() || e->Description.empty() || e->Description == catalog::kNone ||
                 e->IsFtpSite() || e->IsMapFile())
                 return QVariant();
-            return QString::fromStdString(e->Description);
+            // A tool tip takes anything that looks like markup as rich text;
+            // the description comes from a data file.
+            return Qt::convertFromPlainText(QString::fromStdString(e->Description));
         }
         default:
             return QVariant();

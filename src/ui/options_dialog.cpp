@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "platform/prompt.h"
+#include "store/gui/scramble_length_validator.h"
 
 namespace ui {
 namespace {
@@ -29,6 +30,8 @@ OptionsDialog::OptionsDialog(const session::AmbitSettings& current, QWidget* par
     setObjectName(QStringLiteral("optionsDialog"));
 
     email_ = Edit(this, current.email, "email");
+    // The address travels scrambled to the transfer program.
+    store::gui::LimitForScrambling(email_);
     downloadDir_ = Edit(this, current.downloadDir, "downloadDir");
     deleteConfirmation_ = new QCheckBox(QStringLiteral("Prompt before deletion?"), this);
     deleteConfirmation_->setObjectName(QStringLiteral("deleteConfirmation"));

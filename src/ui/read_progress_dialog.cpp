@@ -12,6 +12,8 @@ ReadProgressDialog::ReadProgressDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("gettingData"));
     setModal(false);
     text_ = new QLabel(this);
+    // The text names a server's file.
+    text_->setTextFormat(Qt::PlainText);
     bar_ = new QProgressBar(this);
     bar_->setRange(0, 100);
     bar_->setMinimumWidth(320);

@@ -30,6 +30,7 @@ StatusPanes::StatusPanes(QStatusBar* bar) : QObject(bar) {
 
 QLabel* StatusPanes::AddPane(QStatusBar* bar, const QString& widest, const char* name) {
     auto* label = new QLabel(bar);
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(QString::fromLatin1(name));
     label->setAlignment(Qt::AlignCenter);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);

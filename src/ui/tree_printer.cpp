@@ -37,20 +37,23 @@ int TreePrinter::Print(QPrinter& printer) const {
 
     QPainter painter;
     if (!painter.begin(&printer)) return 0;
+    // Everything is measured in the printer's own pixels: fonts in points
+    // already are, so the lengths below are points turned into pixels too.
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const double scale = printer.resolution() / 96.0;  // lay out in screen pixels
-    painter.scale(scale, scale);
-    const double width = page.width() / scale;
-    const double height = page.height() / scale;
+    const double perPoint = printer.resolution() / 72.0;
+    const double width = page.width();
+    const double height = page.height();
 
     QFont body = view_.font();
     body.setPointSizeF(10);
     QFont heading = body;
     heading.setBold(true);
     heading.setPointSizeF(12);
-    const double line = QFontMetricsF(body).height() * 1.25;
-    const double indent = 18;
-    const double top = QFontMetricsF(heading).height() * 2;
+    const double line = QFontMetricsF(body, &printer).height() * 1.25;
+    const double indent = 14 * perPoint;
+    const int iconSize = static_cast<int>(12 * perPoint);
+    const double iconRoom = 17 * perPoint;
+    const double top = QFontMetricsF(heading, &printer).height() * 2;
     const double bottom = height - line * 1.5;
     const QString title = QStringLiteral("Internet Ambit catalog, printed %1")
                               .arg(QDate::currentDate().toString(Qt::ISODate));
@@ -74,10 +77,11 @@ int TreePrinter::Print(QPrinter& printer) const {
         const Row& row = rows[i];
         const double x = row.depth * indent;
         QIcon icon = qvariant_cast<QIcon>(row.index.data(Qt::DecorationRole));
-        if (!icon.isNull()) icon.paint(&painter, QRect(int(x), int(y + (line - 16) / 2), 16, 16));
+        if (!icon.isNull())
+            icon.paint(&painter, QRect(int(x), int(y + (line - iconSize) / 2), iconSize, iconSize));
         painter.setFont(body);
-        painter.drawText(QRectF(x + 22, y, width - x - 22, line), Qt::AlignLeft | Qt::AlignVCenter,
-                         row.index.data().toString());
+        painter.drawText(QRectF(x + iconRoom, y, width - x - iconRoom, line),
+                         Qt::AlignLeft | Qt::AlignVCenter, row.index.data().toString());
         y += line;
     }
     painter.end();

@@ -82,6 +82,13 @@ TEST(Activation, MissingOrInvalidFolderFileOffersAFetchFromTheMapServer) {
     EXPECT_TRUE(f.fetcher.requests.empty());
     EXPECT_FALSE(f.catalog.Changed());
 
+    // A fetch that fails changes nothing, so closing asks nothing.
+    f.prompt.Answer(true);
+    f.catalog.ActivateItem(f.Insert("/All/Gone", "NONE", "HEADER", "Gone.amb"));
+    EXPECT_EQ(f.fetcher.requests, std::vector<std::string>{"127.0.0.1/pub/Ambit/Gone.amb"});
+    EXPECT_FALSE(f.catalog.Changed());
+    f.fetcher.requests.clear();
+
     f.prompt.Answer(true);
     f.catalog.ActivateItem(tools);
     EXPECT_EQ(f.fetcher.requests, std::vector<std::string>{"127.0.0.1/pub/Ambit/Tools.amb"});
@@ -161,6 +168,11 @@ TEST(EnableRules, FollowTheSelectedItem) {
     TreeItem* openSite = f.Insert("/All/FTP Sites/open", "FTPSITE", "/pub");
     TreeItem* dir = f.Insert("/All/FTP Sites/open/d", "", "FTPDIR");
     TreeItem* file = f.Insert("/All/FTP Sites/open/d/f", "", "FTPFILE");
+    // Listed, but the server had nothing to show.
+    TreeItem* emptySite = f.Insert("/All/FTP Sites/empty", "FTPSITE", "/pub");
+    SetState(*emptySite->Entry(), ListingState::Listed);
+    TreeItem* emptyDir = f.Insert("/All/FTP Sites/open/e", "", "FTPDIR");
+    SetState(*emptyDir->Entry(), ListingState::Listed);
     TreeItem* map = f.Insert("/All/MapFiles/m", "LOCALARF", "/m.amb");
     map->Entry()->Address = "host";
     TreeItem* mapNoPath = f.Insert("/All/MapFiles/n", "LOCALARF", "");
@@ -182,11 +194,11 @@ TEST(EnableRules, FollowTheSelectedItem) {
         {C::Delete, {plain, folder, free, closedSite, map}, {none, dir, file, fromMap}},
         {C::GetNewDataFile, {folder, free, map}, {none, plain, closedSite, dir, file}},
         {C::Upload, {closedSite, openSite, dir, file}, {none, plain, folder, free}},
-        {C::UploadFile, {openSite, dir, file}, {none, plain, closedSite, free}},
+        {C::UploadFile, {openSite, emptySite, dir, file}, {none, plain, closedSite, free}},
         {C::UpdateMapFile, {map}, {none, mapNoPath, free, folder}},
         {C::OpenSite, {plain, closedSite, free}, {none, openSite, dir}},
-        {C::Refresh, {plain, openSite, dir}, {none, closedSite, file}},
-        {C::CloseSite, {openSite}, {none, closedSite, plain, dir}},
+        {C::Refresh, {plain, openSite, dir, emptySite, emptyDir}, {none, closedSite, file}},
+        {C::CloseSite, {openSite, emptySite}, {none, closedSite, plain, dir, emptyDir}},
         {C::AddFtpServer, {none, file, fromMap}, {}},
         {C::FetchMapFile, {none, plain}, {}},
     };

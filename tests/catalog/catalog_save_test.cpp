@@ -180,6 +180,32 @@ TEST(CatalogSave, ChildlessFolderKeepsItsFileNameWhenRenamed) {
     EXPECT_EQ(f.dir.Read("Tools.amb"), std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
 }
 
+// A folder name with characters that its line cannot hold still saves its
+// items into the file that line names.
+TEST(CatalogSave, FolderNamesWithLineEndsOrColonsKeepTheirItems) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Two\rLines", "Two Lines"}, {"Two\nLines", "Two Lines"},
+        {"Two\r\n", "Two  "},        {"a:b", "a;b"},
+        {"Tab\there", "Tab\there"},
+    };
+    for (const auto& [name, shown] : cases) {
+        SCOPED_TRACE(shown);
+        Fixture f;
+        f.dir.Write("ambit.amb", std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n");
+        f.dir.Write("Tools.amb", std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
+        auto c = f.OpenAll();
+        TreeItem* tools = At(*c, {"Tools"});
+        c->Tree().SetItemText(tools, name);
+        tools->Entry()->Name = name;
+        tools->Entry()->Location = "/All/" + name;
+        ASSERT_TRUE(c->SaveCatalog());
+        auto back = f.OpenAll();
+        TreeItem* folder = At(*back, {shown.c_str()});
+        ASSERT_NE(folder, nullptr) << Dump(back->Tree());
+        EXPECT_EQ(folder->ChildCount(), 1) << Dump(back->Tree());
+    }
+}
+
 TEST(CatalogSave, DeletingEveryChildOfAReadFolderIsSaved) {
     Fixture f;
     f.dir.Write("ambit.amb", std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n");

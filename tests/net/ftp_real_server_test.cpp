@@ -7,12 +7,14 @@
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 
 #include "file_size_limit.h"
 #include "ftp_server.h"
 #include "net/ftp_client.h"
+#include "real_ftp_server.h"
 #include "temp_dir.h"
 
 namespace {
@@ -205,6 +207,34 @@ TEST_F(RealServer, FullDiskDuringADownloadIsReportedAndTheConnectionStaysUsable)
     std::string listing;
     EXPECT_TRUE(client->List(listing, "/pub"));
     EXPECT_NE(listing.find("big.bin"), std::string::npos);
+}
+
+// The daemons of the field, anonymous: pure-ftpd logs the user in with 230
+// to USER, and both end transfers in their own words; the file arrives whole.
+TEST(RealDaemons, AnonymousLoginListingAndDownload) {
+    using testsupport::RealFtpServer;
+    for (RealFtpServer::Kind kind :
+         {RealFtpServer::Kind::kVsftpd, RealFtpServer::Kind::kPureFtpd}) {
+        SCOPED_TRACE(RealFtpServer::Name(kind));
+        RealFtpServer server(kind);
+        ASSERT_GT(server.Port(), 0) << server.Error();
+        const std::string content = RandomBytes(300 * 1024 + 7, 5);
+        std::ofstream(server.Root() + "/data.bin", std::ios::binary) << content;
+        testsupport::TempDir local;
+        try {
+            FtpClient client("127.0.0.1", server.Port(), "anonymous", "reader@example.org");
+            std::string listing;
+            ASSERT_TRUE(client.List(listing, server.SitePath()));
+            EXPECT_NE(listing.find("data.bin"), std::string::npos) << listing;
+            std::int64_t bytes = 0;
+            std::string remote =
+                server.SitePath() == "/" ? "/data.bin" : server.SitePath() + "/data.bin";
+            ASSERT_TRUE(client.Get(remote, local.File("data.bin"), bytes, true));
+            EXPECT_TRUE(local.Read("data.bin") == content);
+        } catch (const CWinsockErr&) {
+            ADD_FAILURE() << ErrorInfo();
+        }
+    }
 }
 
 }  // namespace

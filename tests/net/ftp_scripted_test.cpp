@@ -153,18 +153,29 @@ TEST(ScriptedFtpFailures, AreRecordedWithCodeContextAndText) {
                             "File closed unexpectedly"};
     const FtpFailure invalid{kFtpInvalidReply, "Invalid reply", "Invalid server returncode"};
     const Case cases[] = {
-        {"USER answered with 230",
-         [](Server& s) { s.Send("220 hi\r\n").Expect("USER").Send("230 already in\r\n"); },
-         false,
-         {230, "login attempt", "230 already in"},
-         {"USER u\r\n", "EOF"}},
         {"short reply", [](Server& s) { s.Send("22\r\n"); }, false, invalid, {"EOF"}},
         {"garbage code",
          [](Server& s) { s.Send(std::string("\x01\xff\x00 garbage\r\n", 13)); },
          false,
-         {kFtpInvalidReply, "trying to connect", "Invalid server returncode"},
+         {kFtpInvalidReply, "trying to connect",
+          std::string("Invalid server returncode: \x01\xff\x00 garbage", 38)},
          {"EOF"}},
-        {"endless line", [](Server& s) { s.SendForever("x"); }, false, invalid, {}},
+        // No code starts with 0 or with 6 to 9: never taken for a socket failure.
+        {"code 000",
+         [](Server& s) { s.Send("000 what is this\r\n"); },
+         false,
+         {kFtpInvalidReply, "trying to connect", "Invalid server returncode: 000 what is this"},
+         {"EOF"}},
+        {"code 999 to USER",
+         [](Server& s) { s.Send("220 hi\r\n").Expect("USER").Send("999 odd\r\n"); },
+         false,
+         {kFtpInvalidReply, "login attempt", "Invalid server returncode: 999 odd"},
+         {"USER u\r\n", "EOF"}},
+        {"endless line",
+         [](Server& s) { s.SendForever("x"); },
+         false,
+         {kFtpInvalidReply, "Invalid reply", "Invalid server returncode: reply line too long"},
+         {}},
         {"refusing greeting",
          [](Server& s) { s.Send("421 too many users\r\n"); },
          false,
@@ -247,6 +258,43 @@ TEST_F(ScriptedFtp, SilentServerTimesOutWithTheSocketLayersError) {
     FtpFailure f = FtpErrorRecord::Take();
     EXPECT_EQ(f.code, 10060);
     EXPECT_EQ(f.text, "Timed out");
+}
+
+// Replies RFC 959 allows that are easy to refuse by mistake: 230 to USER (no
+// password needed) and 250 at the end of a transfer. A 0xFF byte in a name
+// goes out doubled, as Telnet asks.
+TEST_F(ScriptedFtp, RepliesTheRfcAllowsAndTelnetEscapes) {
+    server.Send("220 hi\r\n").Expect("USER").Send("230 Anonymous user logged in\r\n");
+    server.Expect("CWD").Send("250 ok\r\n");
+    Transfer(server, "RETR").DataConnect().Send("150 ok\r\n").DataSend("abc").DataClose();
+    server.Send("250 file sent\r\n");
+    server.Expect("PORT").Send("200 ok\r\n").Expect("LIST").DataConnect().Send("150 ok\r\n");
+    server.DataSend("-rw-r--r-- 1 o g 3 Dec  6 20:00 f\r\n").DataClose().Send("250 listed\r\n");
+    FtpClient& c = Connect();
+    EXPECT_TRUE(c.ChangeDir("caf\xff"));
+    EXPECT_TRUE(c.Get("f", local.File("f"), bytes, true));
+    EXPECT_EQ(local.Read("f"), "abc");
+    std::string listing;
+    EXPECT_TRUE(c.List(listing));
+    EXPECT_EQ(Transcript(), (Lines{"USER u\r\n", "CWD caf\xff\xff\r\n", "TYPE I\r\n", kPort,
+                                   "RETR f\r\n", kPort, "LIST\r\n", "EOF"}));
+}
+
+// A data connection that never comes for STOR costs one time-out, not a
+// second one on the control connection afterwards.
+TEST_F(ScriptedFtp, AnUploadWhoseDataConnectionNeverComesWaitsOneTimeOut) {
+    setenv("AMBIT_NET_TIMEOUT", "0.5", 1);
+    local.Write("up.bin", "data");
+    server.LoginSteps();
+    Transfer(server, "STOR").Send("150 go ahead\r\n").WaitEof();
+    FtpClient& c = Connect();
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(c.Put(local.File("up.bin"), "up.bin", bytes, true), CWinsockErr);
+    auto waited = std::chrono::steady_clock::now() - start;
+    unsetenv("AMBIT_NET_TIMEOUT");
+    EXPECT_GE(waited, std::chrono::milliseconds(450));
+    EXPECT_LT(waited, std::chrono::milliseconds(950));
+    EXPECT_EQ(FtpErrorRecord::Take().code, 10060);
 }
 
 }  // namespace

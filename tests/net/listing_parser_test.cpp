@@ -137,6 +137,11 @@ TEST(ListingParser, LinkTargetKindFromItsListing) {
                                                  "docs/totals.txt"));
     EXPECT_FALSE(parser.TargetListingIsDirectory(
         "-rw-r--r-- 1 a b 1 Jul 1 2001 docs/totals.txt\r\n", "docs/totals.txt"));
+    // vsftpd lists the link that led to a file beside the file itself.
+    EXPECT_FALSE(parser.TargetListingIsDirectory(
+        "lrwxrwxrwx 1 0 0 10 Dec 06 20:00 link.txt -> readme.txt\r\n"
+        "-rw-r--r-- 1 0 0 6 Dec 06 20:00 readme.txt\r\n",
+        "readme.txt"));
     // Nothing listed proves no directory.
     EXPECT_FALSE(parser.TargetListingIsDirectory("", "gone"));
 }

@@ -187,6 +187,39 @@ TEST(ZipExtract, ExistingLinksAreNotFollowed) {
     EXPECT_EQ(dir.Read("target/ok.txt"), "ok");
 }
 
+// The archive being unzipped is never replaced, by a file or a link of
+// its own name, and an archive that expands past the allowed size stops
+// with a message and no partial file.
+TEST(ZipExtract, NeitherTheArchiveNorTheDiskIsOverrun) {
+    testsupport::TempDir dir;
+    for (mode_t type : {AE_IFREG, AE_IFLNK}) {
+        std::string zip = MakeZip(dir.File("self.zip"),
+                                  {{"self.zip", "replaced", type, "elsewhere"}, {"ok.txt", "ok"}});
+        std::string before = dir.Read("self.zip");
+        auto r = platform::ExtractZip(zip, dir.Path());
+        EXPECT_EQ(r.skipped, std::vector<std::string>{"self.zip"});
+        EXPECT_FALSE(fs::is_symlink(zip));
+        EXPECT_EQ(dir.Read("self.zip"), before);
+        EXPECT_EQ(dir.Read("ok.txt"), "ok");
+    }
+
+    const std::string zeros(4 * 1024 * 1024, '\0');  // compresses to almost nothing
+    std::string bomb =
+        MakeZip(dir.File("bomb.zip"),
+                {{"small.txt", "small"}, {"zeros.bin", zeros}, {"after.txt", "never reached"}});
+    fs::create_directories(dir.File("out"));
+    auto r = platform::ExtractZip(bomb, dir.File("out"), 1024 * 1024);
+    EXPECT_FALSE(r.Complete());
+    EXPECT_EQ(r.failed, std::vector<std::string>{"zeros.bin"});
+    EXPECT_NE(r.error.find("free space"), std::string::npos) << r.error;
+    EXPECT_EQ(dir.Read("out/small.txt"), "small");
+    EXPECT_FALSE(fs::exists(dir.File("out/zeros.bin")));
+    EXPECT_FALSE(fs::exists(dir.File("out/after.txt")));
+    // Unbounded by hand, the free space of the folder decides: it fits.
+    auto whole = platform::ExtractZip(bomb, dir.File("out"));
+    EXPECT_TRUE(whole.Complete()) << whole.error;
+}
+
 TEST(ZipExtract, DamagedOrMissingArchiveIsReported) {
     testsupport::TempDir dir;
     auto missing = platform::ExtractZip(dir.File("none.zip"), dir.Path());

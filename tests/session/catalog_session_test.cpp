@@ -124,6 +124,21 @@ TEST(Download, APathThatWouldBreakTheCommandLineIsRefused) {
               std::string::npos);
 }
 
+TEST(Download, AnOverLongStoredAddressIsRefusedWithAMessage) {
+    // Settings written before the Options field was limited can hold more
+    // than the transfer program's command line can carry scrambled.
+    sessiontest::SessionTestEnv env;
+    session::CatalogSession session(env.DataDir());
+    session::AmbitSettings s = session.Settings();
+    s.email = std::string(255, 'a');
+    ASSERT_TRUE(session.ApplySettings(s));
+    EXPECT_FALSE(session.DownloadItem(Entry("Big", "/pub/big.zip"), env.DataDir() + "/big.zip",
+                                      false, nullptr));
+    EXPECT_TRUE(env.launcher.Started().empty());
+    ASSERT_EQ(env.prompt.Messages().size(), 1u);
+    EXPECT_NE(env.prompt.Messages()[0].find("Please shorten it in Options"), std::string::npos);
+}
+
 }  // namespace
 
 namespace {

@@ -2,13 +2,27 @@
 
 namespace platform {
 
-bool ScriptedPrompt::AskYesNo(const std::string& text) {
-    shown_.push_back(text);
-    questions_.push_back(text);
-    if (answers_.empty()) return false;
-    bool a = answers_.front();
+ScriptedPrompt::Reply ScriptedPrompt::Next(const std::string& question) {
+    shown_.push_back(question);
+    questions_.push_back(question);
+    if (answers_.empty()) return kNo;
+    Reply a = answers_.front();
     answers_.pop_front();
     return a;
+}
+
+bool ScriptedPrompt::AskYesNo(const std::string& text) { return Next(text) == kYes; }
+
+SaveAnswer ScriptedPrompt::AskSaveChanges(const std::string& text) {
+    switch (Next(text)) {
+        case kYes:
+            return SaveAnswer::kSave;
+        case kNo:
+            return SaveAnswer::kDiscard;
+        case kCancel:
+            break;
+    }
+    return SaveAnswer::kCancel;
 }
 
 void ScriptedPrompt::Message(const std::string& text) {

@@ -14,8 +14,11 @@ namespace platform {
 class ScriptedPrompt : public Prompt {
 public:
     // Answers are taken in order; when the script runs out the answer is No.
-    void Answer(bool yes) { answers_.push_back(yes); }
+    // A save question takes Yes as Save and No as Discard.
+    void Answer(bool yes) { answers_.push_back(yes ? kYes : kNo); }
+    void AnswerCancel() { answers_.push_back(kCancel); }
     bool AskYesNo(const std::string& text) override;
+    SaveAnswer AskSaveChanges(const std::string& text) override;
     void Message(const std::string& text) override;
 
     // Everything shown, in order, questions and messages alike.
@@ -25,7 +28,10 @@ public:
     size_t UnusedAnswers() const { return answers_.size(); }
 
 private:
-    std::deque<bool> answers_;
+    enum Reply { kYes, kNo, kCancel };
+    Reply Next(const std::string& question);
+
+    std::deque<Reply> answers_;
     std::vector<std::string> shown_, questions_, messages_;
 };
 

@@ -15,8 +15,11 @@
 #include "recording_launcher.h"
 #include "scripted_prompt.h"
 #include "skiff_environment.h"
+#include "store/registry_key.h"
+#include "store/registry_string.h"
 #include "temp_dir.h"
 #include "transfer/download_log.h"
+#include "transfer/file_association.h"
 
 namespace {
 
@@ -43,11 +46,15 @@ TEST_F(Recording, EachActionStartsItsArgumentVector) {
                             "\"/opt/My Tools/viewer\" --new-window; reboot");
     PostTransferAction::Run(transfer::kActionOpenWith, file, "   ");  // nothing to start
     PostTransferAction::Run(4711, file, "x");                         // unknown code: nothing
+    // A bare name (an empty download directory gives one) must not be
+    // looked up in $PATH.
+    PostTransferAction::Run(transfer::kActionExecute, "ls", "");
 
     std::vector<Argv> expected = {
         {file},
         {platform::PlainTextEditor(), file},
         {"/opt/My Tools/viewer", "--new-window;", "reboot", file},
+        {std::filesystem::current_path().string() + "/ls"},
     };
     EXPECT_EQ(launcher_.Started(), expected);
     EXPECT_TRUE(scripted_.Shown().empty());
@@ -107,6 +114,37 @@ TEST_F(Recording, UnzipOfAHostileArchive) {
     EXPECT_NE(said.find("../../outside.txt"), std::string::npos) << said;
     // The folder still opens.
     EXPECT_EQ(launcher_.Started(), (std::vector<Argv>{{"xdg-open", dir.File("dl")}}));
+}
+
+class Associations : public skifftest::SkiffEnvironment {};
+
+// Looking up a received file's association only reads the settings file,
+// and only the file name's own extension counts.
+TEST_F(Associations, LookupsCreateNoKeysAndTakeTheExtensionFromTheName) {
+    const std::string classes = "SOFTWARE\\Classes";
+    store::RegistryString(store::kLocalMachine, classes + "\\.zip", "").Set("ZipArchive");
+    store::RegistryString(store::kLocalMachine, classes + "\\ZipArchive\\shell\\open\\command", "")
+        .Set("/usr/bin/unpacker %1");
+    const std::pair<std::string, std::string> cases[] = {
+        {"/home/u/dl/tool.zip", "/usr/bin/unpacker "},
+        {"/home/u/.local/share/tool", ""},
+        {"/home/u/dl/notes.unheardof", ""},
+        {"/home/u/dl/archive.tar.gz", ""},
+    };
+    for (const auto& [path, expected] : cases)
+        EXPECT_EQ(
+            transfer::FileAssociation::FromRegistry(transfer::FileAssociation::ExtensionOf(path)),
+            expected)
+            << path;
+    EXPECT_EQ(transfer::FileAssociation::ExtensionOf("/home/u/.local/share/tool"), "");
+    std::vector<std::string> keys;
+    store::RegistryKey parent(store::kLocalMachine, classes);
+    for (std::uint32_t i = 0;; ++i) {
+        std::string name = parent.EnumSubKey(i);
+        if (name.empty()) break;
+        keys.push_back(name);
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{".zip", "ZipArchive"}));
 }
 
 TEST(DownloadLog, EntryHasElevenFieldsInOrderInAPrivateFile) {

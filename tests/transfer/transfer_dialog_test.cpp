@@ -194,13 +194,14 @@ TEST_F(SkiffScripted, ListingWithoutSizeShowsUnknownTexts) {
     EXPECT_EQ(server_.Transcript(), Transcript("/data.bin", {"EOF"}));
 }
 
-// Abort while the data is still coming: the partial file stays, and there
-// is no action and no log entry.
+// Abort while the data is still coming: the earlier copy stays, the partial
+// data beside it, and there is no action and no log entry.
 TEST_F(SkiffScripted, AbortInTheMiddleKeepsThePartialFileAndLogsNothing) {
     ListThenRetr("-rw-r--r--   1 owner group   1000000 Dec  6 20:00 big.bin\r\n")
         .DataSendBytes(100000)
         .WaitEof();
     Start();
+    local_.Write("big.bin", "the earlier copy");
     std::int64_t seenTotal = 0;
     std::string seenText;
     int code = RunSkiff(Argument("127.0.0.1", "/big.bin", "u", "p", local_.File("big.bin"), "1"),
@@ -218,7 +219,8 @@ TEST_F(SkiffScripted, AbortInTheMiddleKeepsThePartialFileAndLogsNothing) {
     EXPECT_EQ(code, 0);
     EXPECT_EQ(seenTotal, 1000000);
     EXPECT_TRUE(seenText.starts_with("Received 97 of 976 K \nAverage Transfer Rate: ")) << seenText;
-    EXPECT_EQ(local_.Read("big.bin"), testsupport::ScriptedFtpServer::PatternBytes(100000));
+    EXPECT_EQ(local_.Read("big.bin"), "the earlier copy");
+    EXPECT_EQ(local_.Read("big.bin.part"), testsupport::ScriptedFtpServer::PatternBytes(100000));
     EXPECT_TRUE(prompt_.Shown().empty());
     EXPECT_TRUE(launcher_.Started().empty());
     EXPECT_FALSE(fs::exists(LogPath()));

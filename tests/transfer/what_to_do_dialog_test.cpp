@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
@@ -74,6 +75,22 @@ TEST(WhatToDoDialog, OpenWithNeedsAProgramWhichBrowseFillsQuoted) {
     EXPECT_EQ(startedFrom, (std::vector<std::string>{"/opt/a$$b/view", "\"/opt/My Viewer/view\""}));
     EXPECT_EQ(code, transfer::kActionOpenWith);
     EXPECT_EQ(d.OpenWith(), "\"/opt/My Viewer/view\"");
+}
+
+// The name comes from a server: markup in it is shown as the characters it
+// is, never loaded (an <img> of /dev/zero would read forever).
+TEST(WhatToDoDialog, TheFileNameIsShownAsPlainText) {
+    const std::string name = "<img src=\"&#47;dev&#47;zero\">.zip";
+    WhatToDoDialog d(name, "");
+    QString shown;
+    Qt::TextFormat format = Qt::AutoText;
+    RunWith(d, [&] {
+        shown = d.PromptLabel()->text();
+        format = d.PromptLabel()->textFormat();
+        d.reject();
+    });
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(shown.toStdString(), "What would you like to do with " + name + "?");
 }
 
 }  // namespace

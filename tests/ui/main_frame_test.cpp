@@ -147,6 +147,20 @@ TEST_F(MainFrameTest, CloseAsksToSaveOnlyAfterAChange) {
     EXPECT_NE(text.find("/All/Games/Chess:A chess program"), std::string::npos);
 }
 
+TEST_F(MainFrameTest, CancelInTheSaveQuestionKeepsTheWindowAndTheChanges) {
+    env.StoreKnownUser();
+    Start();
+    AddEntry("/All/Mine/Notes", "My notes", "/pub/notes.txt");
+    View()->Catalog().SetChanged();
+    env.prompt.AnswerCancel();
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_NE(Item("/All/Mine/Notes"), nullptr);
+    EXPECT_TRUE(View()->Catalog().Changed());
+    env.prompt.Answer(false);  // Discard
+    EXPECT_TRUE(frame->close());
+}
+
 TEST_F(MainFrameTest, SaveFailureKeepsTheWindowOpenWhenTheUserSaysSo) {
     env.StoreKnownUser();
     Start();

@@ -6,11 +6,13 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QTest>
 
 #include "session/catalog_session.h"
 #include "session/settings_store.h"
 #include "store/registry_number.h"
 #include "store/registry_string.h"
+#include "store/scramble.h"
 #include "ui_test_env.h"
 
 namespace {
@@ -45,6 +47,18 @@ TEST(Options, OkWritesEverySettingAndCancelNothing) {
     again.EmailEdit()->setText(QStringLiteral("other@example.org"));
     again.reject();
     EXPECT_EQ(session.Settings().email, "me@example.org");
+}
+
+// The address travels scrambled to skiff: the field takes no more than
+// can be scrambled.
+TEST(Options, TheAddressFieldTakesNoMoreThanCanBeScrambled) {
+    uitest::UiTestEnv env;
+    session::CatalogSession session(env.DataDir());
+    ui::OptionsDialog dialog(session.Settings());
+    EXPECT_EQ(dialog.EmailEdit()->maxLength(), static_cast<int>(store::kMaxScrambleText));
+    dialog.EmailEdit()->clear();
+    QTest::keyClicks(dialog.EmailEdit(), QString(300, QLatin1Char('b')));
+    EXPECT_EQ(dialog.EmailEdit()->text().size(), static_cast<int>(store::kMaxScrambleText));
 }
 
 }  // namespace

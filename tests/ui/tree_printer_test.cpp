@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QPrinter>
+#include <QProcess>
 #include <QTreeView>
 
 #include "catalog/catalog.h"
@@ -53,6 +54,30 @@ TEST(TreePrinter, PrintsTheVisibleRowsOverAsManyPagesAsNeeded) {
     int pages = print("expanded.pdf");
     EXPECT_GE(pages, 4) << "302 rows do not fit on a few pages";
     EXPECT_LE(pages, 12);
+
+    // Read back as laid out: every row on a line of its own, whole, in
+    // order, the folder's items indented below it.
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"),
+               {QStringLiteral("-layout"), QString::fromStdString(dir.File("expanded.pdf")),
+                QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000)) << "pdftotext (poppler-utils) is needed";
+    std::vector<std::string> lines;
+    for (const QString& l : QString::fromUtf8(text.readAllStandardOutput()).split('\n'))
+        if (!l.trimmed().isEmpty()) lines.push_back(l.toStdString());
+    std::vector<std::string> items;
+    size_t folderIndent = std::string::npos, itemIndent = std::string::npos;
+    for (const std::string& l : lines) {
+        size_t at = l.find_first_not_of(" \f");
+        if (l.compare(at, std::string::npos, "Folder") == 0) folderIndent = at;
+        if (l.compare(at, 5, "Item ") != 0) continue;
+        items.push_back(l.substr(at));
+        if (itemIndent == std::string::npos) itemIndent = at;
+    }
+    ASSERT_EQ(items.size(), 300u) << "rows overlap or are cut";
+    for (int i = 0; i < 300; ++i) EXPECT_EQ(items[size_t(i)], "Item " + std::to_string(1000 + i));
+    ASSERT_NE(folderIndent, std::string::npos);
+    EXPECT_GT(itemIndent, folderIndent);
 }
 
 }  // namespace

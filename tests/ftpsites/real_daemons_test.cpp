@@ -1,0 +1,80 @@
+// Live browsing of the same site served by pyftpdlib, vsftpd and pure-ftpd:
+// each logs in its own way (pure-ftpd answers USER with 230) and lists links
+// its own way (vsftpd lists a file link's target beside the link), and the
+// tree must come out the same from all three.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "browsing_fixture.h"
+#include "ftp_server.h"
+#include "real_ftp_server.h"
+
+namespace ftpsites::test {
+namespace {
+
+using testsupport::RealFtpServer;
+
+enum class Daemon { kPyftpdlib, kVsftpd, kPureFtpd };
+
+class RealDaemonTest : public BrowsingTest, public ::testing::WithParamInterface<Daemon> {
+protected:
+    // Starts the daemon over docs/, tools/, readme.txt and the links
+    // link.txt -> readme.txt and latest -> docs; returns the site's path.
+    std::string Serve() {
+        std::string root;
+        if (GetParam() == Daemon::kPyftpdlib) {
+            root = files_.Path();
+        } else {
+            daemon_ = std::make_unique<RealFtpServer>(GetParam() == Daemon::kVsftpd
+                                                          ? RealFtpServer::Kind::kVsftpd
+                                                          : RealFtpServer::Kind::kPureFtpd);
+            root = daemon_->Root();
+        }
+        for (const char* dir : {"docs", "tools"})
+            std::filesystem::create_directories(root + "/" + dir);
+        std::ofstream(root + "/readme.txt") << "hello\n";
+        std::ofstream(root + "/docs/guide.txt") << "guide\n";
+        EXPECT_EQ(::symlink("readme.txt", (root + "/link.txt").c_str()), 0);
+        EXPECT_EQ(::symlink("docs", (root + "/latest").c_str()), 0);
+        if (GetParam() == Daemon::kPyftpdlib) {
+            pyftpd_ = std::make_unique<testsupport::FtpServer>(root);
+            EXPECT_TRUE(pyftpd_->Started()) << pyftpd_->Error();
+            UsePort(pyftpd_->Port());
+            return "";
+        }
+        EXPECT_GT(daemon_->Port(), 0) << daemon_->Error();
+        UsePort(daemon_->Port());
+        return daemon_->SitePath() == "/" ? "" : daemon_->SitePath();
+    }
+
+    testsupport::TempDir files_;
+    std::unique_ptr<testsupport::FtpServer> pyftpd_;
+    std::unique_ptr<RealFtpServer> daemon_;
+};
+
+TEST_P(RealDaemonTest, AnonymousSiteListsLinksAsWhatTheyPointAt) {
+    std::string path = Serve();
+    if (HasFailure()) return;
+    catalog::TreeItem* site = AddSite("Daemon", "anonymous", "reader@example.org", path);
+    ASSERT_TRUE(browser_.OpenSite(site));
+    EXPECT_TRUE(prompt_.Shown().empty()) << prompt_.Shown()[0];
+    EXPECT_EQ(Children(site), (std::vector<std::string>{"d docs", "d latest", "d tools",
+                                                        "f link.txt", "f readme.txt"}));
+    browser_.CloseSite(site);
+}
+
+std::string DaemonName(const ::testing::TestParamInfo<Daemon>& info) {
+    static const char* const names[] = {"pyftpdlib", "vsftpd", "pureftpd"};
+    return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Daemons, RealDaemonTest,
+                         ::testing::Values(Daemon::kPyftpdlib, Daemon::kVsftpd, Daemon::kPureFtpd),
+                         DaemonName);
+
+}  // namespace
+}  // namespace ftpsites::test
