@@ -267,8 +267,7 @@ bool FtpClient::Transfer(const char* verb, const std::function<void(std::string_
     Received r = ReceiveData(*this, *data, [&receive, &bytes, &lines](const char* p, int n) {
         const std::size_t size = static_cast<std::size_t>(n);
         bytes += size;
-        lines += static_cast<std::size_t>(std::count(p, p + size, '
-'));
+        lines += static_cast<std::size_t>(std::count(p, p + size, '\n'));
         if (bytes > kMaxListingBytes || lines > kMaxListingLines) return false;
         receive(std::string_view(p, size));
         return true;
