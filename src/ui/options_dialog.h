@@ -8,6 +8,7 @@
 #include "session/ambit_settings.h"
 
 class QCheckBox;
+class QFileDialog;
 class QLineEdit;
 class QPushButton;
 
@@ -29,11 +30,16 @@ public:
     QLineEdit* ServerPathEdit() const { return serverPath_; }
     QPushButton* BillingButton() const { return billing_; }
     QPushButton* EraseInfoButton() const { return erase_; }
+    QPushButton* BrowseButton() const { return browse_; }
+    // The folder chooser Browse opened, while it is open.
+    QFileDialog* FolderChooser() const { return chooser_; }
 
 public slots:
     void accept() override;
 
 private:
+    void Browse();
+
     session::AmbitSettings base_;
     QLineEdit* email_;
     QLineEdit* downloadDir_;
@@ -43,6 +49,8 @@ private:
     QLineEdit* serverPath_;
     QPushButton* billing_;
     QPushButton* erase_;
+    QPushButton* browse_;
+    QFileDialog* chooser_ = nullptr;
 };
 
 }  // namespace ui

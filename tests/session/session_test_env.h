@@ -42,7 +42,7 @@ public:
     // start-up does not open the Options dialog.
     void StoreKnownUser() {
         session::SettingsStore::SelectApplicationKey();
-        session::AmbitSettings s = session::AmbitSettings::Defaults(DataDir());
+        session::AmbitSettings s = session::AmbitSettings::Defaults();
         s.email = "reader@example.org";
         session::SettingsStore::Save(s);
         session::SettingsStore::MarkStarted();

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "session/catalog_session.h"
 #include "session/settings_store.h"
@@ -45,6 +48,26 @@ TEST(Options, OkWritesEverySettingAndCancelNothing) {
     again.EmailEdit()->setText(QStringLiteral("other@example.org"));
     again.reject();
     EXPECT_EQ(session.Settings().email, "me@example.org");
+}
+
+// Browse starts at the nearest folder that exists (the default one is only
+// made by the first download) and puts the chosen folder in the field.
+TEST(Options, BrowseStartsAtAnExistingFolderAndFillsTheField) {
+    uitest::UiTestEnv env;
+    session::CatalogSession session(env.DataDir());
+    ui::OptionsDialog dialog(session.Settings());
+    const QString base = QString::fromStdString(env.dir.Path());
+    QDir(base).mkpath(QStringLiteral("chosen"));
+    dialog.DownloadDirEdit()->setText(base + QStringLiteral("/not/yet/there"));
+    dialog.BrowseButton()->click();
+    QFileDialog* chooser = dialog.FolderChooser();
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_EQ(chooser->directory().absolutePath(), QDir(base).absolutePath());
+    dialog.BrowseButton()->click();
+    EXPECT_EQ(dialog.FolderChooser(), chooser) << "one chooser at a time";
+    chooser->selectFile(base + QStringLiteral("/chosen"));
+    chooser->accept();
+    EXPECT_EQ(dialog.DownloadDirEdit()->text(), base + QStringLiteral("/chosen"));
 }
 
 }  // namespace
