@@ -39,7 +39,8 @@ namespace {
 // would otherwise leave them with no sign of anything.
 void StartOrTell(const std::vector<std::string>& argv) {
     std::string error;
-    if (!platform::CurrentLauncher().Start(argv, &error)) platform::CurrentPrompt().Message(error);
+    if (!platform::CurrentLauncher().Start(argv, &error))
+        platform::CurrentPrompt().Warning(platform::StartFailureText(argv, error));
 }
 
 }  // namespace

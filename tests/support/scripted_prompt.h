@@ -17,16 +17,19 @@ public:
     void Answer(bool yes) { answers_.push_back(yes); }
     bool AskYesNo(const std::string& text) override;
     void Message(const std::string& text) override;
+    // Recorded among the messages too, and also on its own.
+    void Warning(const std::string& text) override;
 
     // Everything shown, in order, questions and messages alike.
     const std::vector<std::string>& Shown() const { return shown_; }
     const std::vector<std::string>& Questions() const { return questions_; }
     const std::vector<std::string>& Messages() const { return messages_; }
+    const std::vector<std::string>& Warnings() const { return warnings_; }
     size_t UnusedAnswers() const { return answers_.size(); }
 
 private:
     std::deque<bool> answers_;
-    std::vector<std::string> shown_, questions_, messages_;
+    std::vector<std::string> shown_, questions_, messages_, warnings_;
 };
 
 }  // namespace platform

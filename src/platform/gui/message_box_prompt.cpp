@@ -17,4 +17,12 @@ void MessageBoxPrompt::Message(const std::string& text) {
                              QString::fromStdString(text));
 }
 
+void MessageBoxPrompt::Warning(const std::string& text) {
+    // Plain text: the message carries paths and program output.
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
+                    QString::fromStdString(text), QMessageBox::Ok, parent_);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
 }  // namespace platform

@@ -14,6 +14,7 @@ public:
     void SetParent(QWidget* parent) { parent_ = parent; }
     bool AskYesNo(const std::string& text) override;
     void Message(const std::string& text) override;
+    void Warning(const std::string& text) override;
 
 private:
     QWidget* parent_;
