@@ -23,6 +23,7 @@
 #include "ui/status_panes.h"
 #include "ui/tool_images.h"
 #include "ui/tree_printer.h"
+#include "ui/window_layout_keeper.h"
 
 namespace ui {
 
@@ -63,7 +64,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent) : QMainWind
         connect(view_->model(), signal, updateSoon_, qOverload<>(&QTimer::start));
     connect(view_->model(), &QAbstractItemModel::modelReset, updateSoon_,
             qOverload<>(&QTimer::start));
-    resize(640, 480);
+    WindowLayoutKeeper::RestoreWindow(*this);
     UpdateCommands();
 
     // The splash shows while the window is being put together, as the
@@ -251,6 +252,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     closing_ = true;
+    WindowLayoutKeeper::Save(*this, *view_);
     event->accept();
 }
 
