@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QMap>
 
+#include "catalog/c_entry.h"
 #include "catalog/catalog_tree_observer.h"
 
 namespace catalog {
@@ -51,7 +52,7 @@ public:
 private:
     // The icon shows the item's image normally and its selected image when
     // the row is selected, as the tree's two image indexes intend.
-    QIcon IconFor(int image, int selectedImage) const;
+    QIcon IconFor(int image, int selectedImage, catalog::EntryKind kind) const;
 
     catalog::CatalogTree& tree_;
     std::vector<QIcon> images_;
