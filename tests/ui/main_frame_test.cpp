@@ -272,8 +272,8 @@ TEST_F(MainFrameTest, RightClickSelectsThenTheMenuOfThatKindRunsTheChoice) {
     QTest::mouseRelease(viewport, Qt::RightButton, {}, rect.center());
 
     EXPECT_TRUE(*chose);
-    EXPECT_EQ(shown, (std::vector<std::string>{"Down&load", "&Properties", "&Add", "&Edit",
-                                               "&Delete", "&New Folder"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Down&load", "&Properties", "&Add\tCtrl+N", "&Edit",
+                                               "&Delete\tDel", "&New Folder"}));
     ASSERT_EQ(env.launcher.Started().size(), 1u);
     const auto& argv = env.launcher.Started()[0];
     ASSERT_EQ(argv.size(), 2u);
