@@ -247,12 +247,13 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // Kept before the exit check, which may let the catalog go.
+    if (!closing_) WindowLayoutKeeper::Save(*this, *view_);
     if (!closing_ && !view_->CloseCatalog()) {
         event->ignore();
         return;
     }
     closing_ = true;
-    WindowLayoutKeeper::Save(*this, *view_);
     event->accept();
 }
 

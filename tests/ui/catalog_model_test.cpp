@@ -163,6 +163,8 @@ TEST_F(CatalogModelTest, SitesDirectoriesAndMapFilesHavePicturesOfTheirOwn) {
             .pixmap(32, mode)
             .toImage();
     };
+    // Listing a directory gives it the folder images, as the site browser does.
+    tree.SetItemImages(kinds[2].item, catalog::kImageFolderClosed, catalog::kImageFolderOpen);
     for (size_t i = 0; i < std::size(kinds); ++i) {
         SCOPED_TRACE(kinds[i].name);
         ASSERT_NE(kinds[i].item, nullptr);
