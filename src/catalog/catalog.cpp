@@ -9,6 +9,7 @@
 #include "catalog/catalog_writer.h"
 #include "catalog/data_file_format.h"
 #include "catalog/line_reader.h"
+#include "catalog/map_files.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
 #include "platform/prompt.h"
@@ -22,11 +23,9 @@ constexpr const char* kMissingFolderFileQuestion = "I couldn't find that data fi
 // clang-format on
 constexpr const char* kReadingText = "Reading Data File:";
 
-bool EndsWithDataExtension(const std::string& name) {
-    if (name.size() < 3) return false;
-    std::string_view tail(name.data() + name.size() - 3, 3);
-    return tail == "amb" || tail == "AMB";
-}
+bool IsMergedId(int id) { return id >= 1 && id <= SourceTable::kLastMergedId; }
+
+}  // namespace
 
 // A contents file is named by a folder line; only a plain name in the data
 // directory is accepted, never a path leading elsewhere.
@@ -34,7 +33,15 @@ bool IsPlainFileName(const std::string& name) {
     return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
 }
 
-}  // namespace
+// A data file's name ends in ".amb" in any letter case; a name that merely
+// ends in those letters ("Roast Lamb") is an ordinary item.
+bool EndsWithDataExtension(const std::string& name) {
+    if (name.size() < 4) return false;
+    std::string tail = name.substr(name.size() - 4);
+    for (char& c : tail)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return tail == ".amb";
+}
 
 std::string DefaultMapServerAddress() { return "map.internet-ambit.invalid"; }
 
@@ -98,6 +105,16 @@ bool Catalog::ReadDataFile(const std::string& path, const std::string& prefix, i
     return ReadDataFile(in, prefix, mapFileId);
 }
 
+bool Catalog::MergeDataFile(const std::string& path, int mapFileId) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return false;
+    std::int64_t length = static_cast<std::int64_t>(in.tellg());
+    in.seekg(0);
+    if (ReadStream(in, length, "", mapFileId, ReadMode::MergeNew)) return true;
+    if (OfferFetch(kInvalidFileQuestion)) FetchFirstDataFile();
+    return false;
+}
+
 bool Catalog::ReadStream(std::istream& in, std::int64_t length, const std::string& prefix,
                          int mapFileId, ReadMode mode) {
     if (mapFileId != 0) currentMergedId_ = mapFileId;
@@ -106,7 +123,9 @@ bool Catalog::ReadStream(std::istream& in, std::int64_t length, const std::strin
     if (!lines.Next(line)) line = {};
     // A folder's contents file is part of the catalog already read; its
     // header (written without a date) must not wipe the catalog's date.
-    if (mode == ReadMode::Merge) {
+    // Nor may a map file's contents, shown beside the catalog, or the next
+    // save would lose the catalog's own date.
+    if (mode != ReadMode::FolderContents && mapFileId != kMapFileContentId) {
         contentDateText_ = HeaderValue(line, kContentDateKey);
         contentDate_ = 0;
         if (!contentDateText_.empty())
@@ -116,6 +135,7 @@ bool Catalog::ReadStream(std::istream& in, std::int64_t length, const std::strin
 
     if (progress_) progress_->Begin(kReadingText, length > 0 ? length / 10 : 0);
     const bool skipKnown = mode != ReadMode::Merge;
+    const bool anyId = mode == ReadMode::MergeNew;
     CatalogTree::BulkInsert bulk(tree_);
     std::int64_t total = 0, shown = 0;
     while (lines.Next(line)) {
@@ -128,7 +148,7 @@ bool Catalog::ReadStream(std::istream& in, std::int64_t length, const std::strin
         std::optional<CEntry> entry = ParseDataLine(line, prefix);
         if (!entry) continue;
         if (mapFileId != 0) entry->MapFileId = mapFileId;
-        TreeItem* item = skipKnown ? tree_.InsertEntryIfNew(std::move(*entry))
+        TreeItem* item = skipKnown ? tree_.InsertEntryIfNew(std::move(*entry), anyId)
                                    : tree_.InsertEntry(std::move(*entry));
         if (newFolders_ && item && item->Entry()->IsFolder()) newFolders_->push_back(item);
     }
@@ -248,14 +268,16 @@ bool Catalog::SaveCatalog() {
 }
 
 bool Catalog::RemoveMergedEntries(int id) {
+    // Entries of earlier sessions lost their id when they were saved; the
+    // index names them. No index yet means nothing of this file was saved.
+    const std::string indexPath = DataPath(kIndexFile);
     std::string index;
-    if (!platform::ReadWholeFile(DataPath(kIndexFile), index)) {
+    if (!platform::ReadWholeFile(indexPath, index) && platform::FileExists(indexPath)) {
         platform::CurrentPrompt().Message("Could not open local file");
         return false;
     }
     const std::string key = std::to_string(id);
     std::vector<std::string> paths;
-    std::string kept;
     size_t pos = 0;
     while (pos < index.size()) {
         size_t end = index.find('\n', pos);
@@ -267,21 +289,34 @@ bool Catalog::RemoveMergedEntries(int id) {
             std::string_view path = line.substr(colon + 1);
             if (!path.empty() && path.back() == '\r') path.remove_suffix(1);
             paths.emplace_back(path);
-        } else {
-            kept.append(line);
-            kept += '\n';
         }
     }
-    // The temporary copy the rewrite goes through stands where tr.dat stood.
-    std::string error;
-    if (!platform::WriteFileAtomically(DataPath(kIndexFile), kept, &error)) {
-        platform::CurrentPrompt().Message(error);
-        return false;
+    // Again until nothing goes: a folder of the file's that its removal
+    // emptied goes too. Id 44 is the contents of opened map files, never a
+    // merged file.
+    for (size_t removed = 1; removed > 0 && tree_.RootItem();) {
+        removed = 0;
+        if (IsMergedId(id)) removed += tree_.DeleteEntriesWithId(id, tree_.RootItem());
+        if (!paths.empty()) removed += tree_.DeleteEntriesAt(paths, tree_.RootItem());
     }
-    size_t removed = id == currentMergedId_ ? tree_.DeleteEntriesWithId(id, tree_.RootItem())
-                                            : tree_.DeleteEntriesAt(paths, tree_.RootItem());
-    if (removed > 0) changed_ = true;
+    pendingRemovals_.insert(id);
+    changed_ = true;
     return true;
+}
+
+void Catalog::ForgetSources() {
+    sources_ = SourceTable();
+    pendingRemovals_.clear();
+}
+
+std::vector<std::pair<int, std::string>> Catalog::ListSources() const {
+    std::vector<std::string> lines;
+    sources_.ListLines(lines);
+    std::vector<int> slots = sources_.ListedSlots();
+    std::vector<std::pair<int, std::string>> out;
+    for (size_t i = 0; i < slots.size() && i < lines.size(); ++i)
+        if (!pendingRemovals_.count(slots[i])) out.emplace_back(slots[i], lines[i]);
+    return out;
 }
 
 bool Catalog::FetchFirstDataFile() {
@@ -292,19 +327,35 @@ bool Catalog::FetchFirstDataFile() {
 std::string Catalog::FetchedFilePath(const std::string& remotePath, int mode) const {
     if (mode != 2) return DataPath(kFetchedDataFile);
     std::string name = NameFromLocation(remotePath);
-    if (!IsPlainFileName(name)) name = kFetchedDataFile;
+    if (!IsPlainFileName(name)) return std::string();
     return platform::JoinPath(DataPath(kMapFilesDirectory), name);
 }
 
 bool Catalog::FetchDataFile(const std::string& host, const std::string& remotePath, int mode) {
     changed_ = true;
-    if (!fetcher_) return false;
     std::string local = FetchedFilePath(remotePath, mode);
+    if (local.empty()) {
+        // The path comes from a data file; it must not name a file
+        // outside the MapFiles directory, nor the directory itself.
+        platform::CurrentPrompt().Message("The map file cannot be fetched: its path \"" +
+                                          remotePath + "\" does not end in a file name.");
+        return false;
+    }
+    if (!fetcher_) return false;
     if (mode == 2) platform::MakeDirectories(DataPath(kMapFilesDirectory));
     if (!fetcher_->Fetch(host, remotePath, local)) return false;
-    if (mode != 2) ReadDataFile(local, "", 0);
+    if (mode == 2)
+        MapFiles(*this).AddMapFile(local);
+    else
+        MergeDataFile(local, 0);
     changed_ = true;
     return true;
+}
+
+bool Catalog::FetchDataFileFor(const TreeItem* item) {
+    if (!item || !item->Entry()) return false;
+    if (item->Entry()->IsFolder()) return FetchFolderFile(*item->Entry());
+    return FetchFirstDataFile();
 }
 
 }  // namespace catalog

@@ -9,7 +9,9 @@
 #include <ctime>
 #include <istream>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalog/c_entry.h"
@@ -30,6 +32,13 @@ inline constexpr const char* kMapServerSiteName = "Ambit";
 // The built-in map server: $AMBIT_MAP_SERVER, else DefaultMapServerAddress().
 std::string MapServerAddress();
 std::string DefaultMapServerAddress();
+// Not empty, no "/", not "." or "..": a name read from a data file must be
+// this before it names a local file.
+bool IsPlainFileName(const std::string& name);
+
+// A name ending in ".amb" in any letter case: activating such an item, or
+// asking for its properties, fetches the first data file.
+bool EndsWithDataExtension(const std::string& name);
 
 class Catalog {
 public:
@@ -57,6 +66,15 @@ public:
     const std::string& ContentDateText() const { return contentDateText_; }
     std::time_t ContentDate() const { return contentDate_; }
     SourceTable& Sources() { return sources_; }
+    // Forgets every merged source and pending removal: the catalog they
+    // described is gone (a first data file fetched afresh).
+    void ForgetSources();
+    // The sources the "Map  Info:" list shows: slot number and line, in
+    // slot order, leaving out those removed since the last save.
+    std::vector<std::pair<int, std::string>> ListSources() const;
+    // Merged ids whose entries were removed since the last save; their
+    // index lines and sources go with the next save.
+    const std::set<int>& PendingRemovals() const { return pendingRemovals_; }
 
     // Start-up: the root folder "All" and the map server's site below it.
     TreeItem* InsertRootItems(const std::string& mapServerAddress,
@@ -72,6 +90,11 @@ public:
     // was read.
     bool ReadDataFile(std::istream& in, const std::string& prefix, int mapFileId);
     bool ReadDataFile(const std::string& path, const std::string& prefix, int mapFileId);
+    // Merges a data file into the main catalog under `mapFileId`, leaving
+    // out every entry the tree already holds at the same place with the
+    // same texts (whatever its id), so merging a file again adds nothing
+    // twice. False when nothing was read.
+    bool MergeDataFile(const std::string& path, int mapFileId);
 
     // Activation of the selected item (double click, Enter).
     void ActivateItem(TreeItem* item);
@@ -87,8 +110,10 @@ public:
     // when everything was written; problems are reported through the
     // prompt and returned.
     bool SaveCatalog();
-    // Removes the entries of merged file `id` from the tree and its lines
-    // from the index.
+    // Removes the entries of merged file `id` from the tree: those that
+    // still carry the id and those the index names for it. The index
+    // lines go with the next save, so an unsaved removal leaves the files
+    // on disk consistent.
     bool RemoveMergedEntries(int id);
 
     // Fetches the map server's first data file into the tree.
@@ -96,15 +121,20 @@ public:
     // mode 1: into the tree (through temp.amb); mode 2: into the MapFiles
     // directory (the caller adds it as a map file). True when received.
     bool FetchDataFile(const std::string& host, const std::string& remotePath, int mode);
-    // Where FetchDataFile puts a file of the given mode.
+    // Where FetchDataFile puts a file of the given mode; empty when a mode-2
+    // path does not end in a plain file name.
     std::string FetchedFilePath(const std::string& remotePath, int mode) const;
+    // Gets a new data file for the selected item: a folder's contents file,
+    // else the map server's first data file.
+    bool FetchDataFileFor(const TreeItem* item);
 
 private:
     friend class CatalogWriter;
     // Merge: a file joining the catalog. FolderContents: a folder's own
     // contents file, which leaves the content date alone and skips entries
     // the folder already holds.
-    enum class ReadMode { Merge, FolderContents };
+    // MergeNew: Merge, leaving out entries the tree holds already.
+    enum class ReadMode { Merge, MergeNew, FolderContents };
     enum class LoadResult { Loaded, Missing, Invalid };
     bool ReadStream(std::istream& in, std::int64_t length, const std::string& prefix, int mapFileId,
                     ReadMode mode);
@@ -120,6 +150,7 @@ private:
     ReadProgress* progress_ = nullptr;
     bool changed_ = false;
     int currentMergedId_ = 0;
+    std::set<int> pendingRemovals_;
     std::string contentDateText_;
     std::time_t contentDate_ = 0;
     // While LoadAllFolders runs: folder entries the reads bring in.

@@ -9,6 +9,7 @@
 
 #include "catalog/catalog.h"
 #include "catalog/data_file_format.h"
+#include "catalog/download_target.h"
 #include "catalog/line_reader.h"
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
@@ -151,6 +152,11 @@ bool CatalogTool::CheckFile(const std::string& file) {
                 int fields = FieldCount(line, LineKind::Item);
                 if (fields < 8)
                     warn(number, "item line has " + std::to_string(fields) + " of 8 fields");
+                std::optional<CEntry> e = ParseDataLine(line, "");
+                if (e && e->Kind() == EntryKind::Item) {
+                    std::string problem = DownloadTargetResolver::Problem(*e);
+                    if (!problem.empty()) warn(number, problem);
+                }
                 break;
             }
         }

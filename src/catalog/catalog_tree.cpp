@@ -298,16 +298,21 @@ TreeItem* CatalogTree::InsertEntry(CEntry&& entry) {
     return InsertItem(parent, text, std::move(owned));
 }
 
-TreeItem* CatalogTree::InsertEntryIfNew(CEntry&& entry) {
+TreeItem* CatalogTree::InsertEntryIfNew(CEntry&& entry, bool anyId) {
     TreeItem* parent = ResolveParent(entry.Location);
-    if (HasEqualChild(parent, entry)) return nullptr;
+    if (HasEqualChild(parent, entry, anyId)) return nullptr;
     return InsertEntry(std::move(entry));
 }
 
-bool CatalogTree::HasEqualChild(const TreeItem* parent, const CEntry& entry) const {
-    auto equal = [&entry](const TreeItem* c) {
+bool CatalogTree::HasEqualChild(const TreeItem* parent, const CEntry& entry, bool anyId) const {
+    auto equal = [&entry, anyId](const TreeItem* c) {
         const CEntry* e = c->entry_.get();
-        return e && c->text_ == entry.Name && e->SameFields(entry);
+        if (!e || c->text_ != entry.Name) return false;
+        if (e->MapFileId == entry.MapFileId) return e->SameFields(entry);
+        if (!anyId) return false;
+        CEntry probe(entry);  // rare: only same-named siblings get here
+        probe.MapFileId = e->MapFileId;
+        return e->SameFields(probe);
     };
     auto& kids = parent->children_;
     if (parent->customOrder_) {

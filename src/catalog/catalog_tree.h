@@ -73,8 +73,10 @@ public:
     // Like InsertEntry, but when the folder already held an entry equal in
     // every text and id before the current bulk insert, inserts nothing
     // and returns null (loading a folder's file into a folder that gained
-    // some of its entries from elsewhere).
-    TreeItem* InsertEntryIfNew(CEntry&& entry);
+    // some of its entries from elsewhere). With `anyId` the ids need not
+    // be equal: a file merged again must not add a copy of what an
+    // earlier merge brought under another id.
+    TreeItem* InsertEntryIfNew(CEntry&& entry, bool anyId = false);
     // Forgets the parent remembered from the last InsertEntry.
     void ForgetRememberedParent();
 
@@ -154,7 +156,7 @@ private:
     void MergePending(TreeItem* parent, Pending& pending, bool notify);
     std::vector<size_t> MergePositions(const TreeItem* parent,
                                        const std::vector<std::unique_ptr<TreeItem>>& added) const;
-    bool HasEqualChild(const TreeItem* parent, const CEntry& entry) const;
+    bool HasEqualChild(const TreeItem* parent, const CEntry& entry, bool anyId) const;
     static void IndexRemove(TreeItem* parent, TreeItem* child);
     static void IndexAdd(TreeItem* parent, TreeItem* child);
     static void ChildrenGone(TreeItem* parent);

@@ -5,6 +5,7 @@
 #include "catalog/catalog_writer.h"
 
 #include <algorithm>
+#include <set>
 #include <unordered_set>
 
 #include "catalog/catalog.h"
@@ -149,7 +150,9 @@ void CatalogWriter::AppendItems(std::string& out, const std::vector<TreeItem*>& 
             } else {
                 AppendItemLine(out, CatalogTree::ItemPath(t), *e, kind == EntryKind::FtpSite);
             }
-            if (e->MapFileId != 0)
+            // Only merged files: sites and their directories keep their
+            // listing state in the same field.
+            if (e->MapFileId >= 1 && e->MapFileId <= SourceTable::kLastMergedId)
                 indexLines_.push_back(std::to_string(e->MapFileId) + ":" +
                                       CatalogTree::ItemPath(t));
         }
@@ -176,13 +179,37 @@ bool CatalogWriter::WriteIndex() {
     bool exists = platform::ReadWholeFile(catalog_.DataPath(kIndexFile), index);
     if (!index.empty() && index.back() != '\n') index += '\n';
     std::unordered_set<std::string> present;
+    const std::set<int>& removed = catalog_.PendingRemovals();
+    bool added = false;
+    if (!removed.empty()) {
+        // The lines of files removed since the last save go first, so a
+        // slot given to a new file meanwhile keeps only the new lines.
+        std::string kept;
+        size_t pos = 0;
+        while (pos < index.size()) {
+            size_t end = index.find('\n', pos);
+            std::string line = index.substr(pos, end - pos);
+            pos = end + 1;
+            size_t colon = line.find(':');
+            int id = 0;
+            if (colon != std::string::npos && colon > 0 && colon < 4 &&
+                line.find_first_not_of("0123456789") == colon)
+                id = std::stoi(line.substr(0, colon));
+            if (id != 0 && removed.count(id)) {
+                added = true;  // the file changes
+                continue;
+            }
+            kept += line;
+            kept += '\n';
+        }
+        index.swap(kept);
+    }
     size_t pos = 0;
     while (pos < index.size()) {
         size_t end = index.find('\n', pos);
         present.insert(index.substr(pos, end - pos));
         pos = end + 1;
     }
-    bool added = false;
     for (const std::string& line : indexLines_) {
         if (!present.insert(line).second) continue;
         index += line;
@@ -215,13 +242,17 @@ bool CatalogWriter::Save() {
         if (!WriteFile(job.file, ChildrenOf(job.folder), false)) return Report();
     }
     if (!WriteIndex()) return Report();
+    SourceTable sources = catalog_.Sources();
+    for (int id : catalog_.PendingRemovals()) sources.MarkDeleted(id);
     if (batch.Begin(kSourceTableFile)) {
-        batch.Write(catalog_.Sources().Serialize());
+        batch.Write(sources.Serialize());
         if (!batch.End()) return Report();
     } else {
         return Report();
     }
     if (!batch.Commit()) return Report();
+    catalog_.Sources() = sources;
+    catalog_.pendingRemovals_.clear();
     for (const FolderJob& job : jobs_) {
         CEntry* e = job.folder->Entry();
         tree.SetContentsLoaded(job.folder, true);

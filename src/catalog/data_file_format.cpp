@@ -59,7 +59,7 @@ std::optional<std::time_t> ParseContentDate(std::string_view text) {
     int month = Number2(text, 0), day = Number2(text, 3), yy = Number2(text, 6);
     if (month < 1 || month > 12 || day < 1 || day > 31 || yy < 0) return std::nullopt;
     std::tm tm{};
-    tm.tm_year = (yy < 70 ? 2000 + yy : 1900 + yy) - 1900;
+    tm.tm_year = FullYear(yy) - 1900;
     tm.tm_mon = month - 1;
     tm.tm_mday = day;
     tm.tm_isdst = -1;

@@ -30,6 +30,9 @@ bool ValidateHeader(std::string_view firstLine);
 // 00-69 are 2000-2069. Nothing when the text is not such a date.
 std::optional<std::time_t> ParseContentDate(std::string_view text);
 
+// The year of a two-digit year by the rule above (70 -> 1970, 69 -> 2069).
+constexpr int FullYear(int yy) { return yy < 70 ? 2000 + yy : 1900 + yy; }
+
 // The header line with its "\n"; the content date is added when not empty.
 std::string FormatHeader(const std::string& contentDateText);
 

@@ -71,7 +71,7 @@ bool SourceTable::Save(const std::string& directory) const {
 
 int SourceTable::Add(const std::string& first, const std::string& second, const std::string& third,
                      const std::string& fifth) {
-    for (int i = 1; i < kSlots; ++i) {
+    for (int i = 1; i <= kLastMergedId; ++i) {
         Source& s = slots_[static_cast<size_t>(i)];
         if (!s.deleted && !s.neverUsed) continue;
         // Texts that go into hosts.dat must keep its line structure.
@@ -98,6 +98,19 @@ void SourceTable::ListLines(std::vector<std::string>& out) const {
         if (s.neverUsed || s.deleted) continue;
         out.push_back(s.first + '\t' + s.second + '\t' + s.third);
     }
+}
+
+std::vector<int> SourceTable::ListedSlots() const {
+    std::vector<int> slots;
+    for (int i = 1; i < kSlots; ++i) {
+        const Source& s = slots_[static_cast<size_t>(i)];
+        if (!s.neverUsed && !s.deleted) slots.push_back(i);
+    }
+    return slots;
+}
+
+void SourceTable::MarkDeleted(int slot) {
+    if (slot >= 1 && slot < kSlots) slots_[static_cast<size_t>(slot)].deleted = true;
 }
 
 bool SourceTable::MarkDeleted(const std::string& first, const std::string& second) {

@@ -2,6 +2,8 @@
 // because an estimate could not be stored.
 #include "ftpsites/site_speed.h"
 
+#include <cstdio>
+
 #include "store/registry_errors.h"
 #include "store/registry_number.h"
 
@@ -29,6 +31,19 @@ SiteSpeed::Values SiteSpeed::Add(Values current, std::uint64_t bytes, std::uint6
     std::uint64_t m = current.milliseconds + milliseconds;
     while (b > kLimit || m > kLimit) b /= 2, m /= 2;
     return Values{static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(m)};
+}
+
+std::string SiteSpeed::EstimateText(std::int32_t bytes, std::int32_t milliseconds, long long size) {
+    if (milliseconds == 0) return {};
+    if (milliseconds < 1) return "FIRST CONNECT";
+    const long long rate = bytes / milliseconds;  // kilobytes per second
+    const long long seconds = rate != 0 ? (size / 1000) / rate : milliseconds;
+    char text[48];
+    if (seconds > 60)
+        std::snprintf(text, sizeof text, "%lld:%lld", seconds / 60, seconds % 60);
+    else
+        std::snprintf(text, sizeof text, "%lld seconds", seconds);
+    return text;
 }
 
 void SiteSpeed::Record(const std::string& host, std::uint64_t bytes, std::uint64_t milliseconds) {

@@ -30,6 +30,13 @@ public:
     // ignored: the values are only an estimate.
     static void Record(const std::string& host, std::uint64_t bytes, std::uint64_t milliseconds);
 
+    // The Item Properties estimate for a file of `size` bytes from the two
+    // values as stored (32-bit numbers, so a value past 2^31 reads
+    // negative): "" when nothing was measured yet, "%d:%d" (minutes,
+    // seconds) above a minute, else "%d seconds", and "FIRST CONNECT" for
+    // a time value below 1.
+    static std::string EstimateText(std::int32_t bytes, std::int32_t milliseconds, long long size);
+
     // The totals after adding a measurement (exposed for tests).
     static Values Add(Values current, std::uint64_t bytes, std::uint64_t milliseconds);
 };

@@ -400,6 +400,20 @@ RegStatus RegistryDb::QueryValue(KeyId key, std::string_view name, std::uint32_t
     return RegStatus::Ok;
 }
 
+RegStatus RegistryDb::Upsert(KeyId key, std::string_view name, std::uint32_t type,
+                             std::string_view data) {
+    Statement up(db_,
+                 "INSERT INTO registry_values(key, name, type, data) VALUES (?1, ?2, ?3, ?4) "
+                 "ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data");
+    if (!up.Prepared()) return FailSql("cannot write a value");
+    up.Bind(1, key);
+    up.BindText(2, name);
+    up.Bind(3, type);
+    up.BindBlob(4, data);
+    if (up.Step() != SQLITE_DONE) return FailSql("cannot write a value");
+    return RegStatus::Ok;
+}
+
 RegStatus RegistryDb::SetValue(KeyId key, std::string_view name, std::uint32_t type,
                                std::string_view data, bool durable) {
     bool written = false;
@@ -431,15 +445,7 @@ RegStatus RegistryDb::SetValueIfAbsent(KeyId key, std::string_view name, std::ui
             return t.Commit() ? RegStatus::Ok : RegStatus::Failed;
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) return FailSql("cannot read a value");
     }
-    Statement up(db_,
-                 "INSERT INTO registry_values(key, name, type, data) VALUES (?1, ?2, ?3, ?4) "
-                 "ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data");
-    if (!up.Prepared()) return FailSql("cannot write a value");
-    up.Bind(1, key);
-    up.BindText(2, name);
-    up.Bind(3, type);
-    up.BindBlob(4, data);
-    if (up.Step() != SQLITE_DONE) return FailSql("cannot write a value");
+    if (Upsert(key, name, type, data) != RegStatus::Ok) return RegStatus::Failed;
     if (!t.Commit()) return RegStatus::Failed;
     written = true;
     return RegStatus::Ok;
@@ -457,6 +463,42 @@ RegStatus RegistryDb::DeleteValue(KeyId key, std::string_view name) {
     if (del.Step() != SQLITE_DONE) return FailSql("cannot delete a value");
     if (sqlite3_changes(db_) == 0) return RegStatus::NotFound;
     return t.Commit() ? RegStatus::Ok : RegStatus::Failed;
+}
+
+RegStatus RegistryDb::IncrementNumber(KeyId key, std::string_view name, bool durable,
+                                      std::uint32_t& value) {
+    if (!Open()) return RegStatus::Failed;
+    error_.clear();
+    Transaction t(*this, durable);
+    if (!t.Begun()) return RegStatus::Failed;
+    bool exists = false;
+    if (!KeyExists(key, exists)) return RegStatus::Failed;
+    if (!exists) return Fail("the key was deleted while open");
+    Statement s(db_, "SELECT type, data FROM registry_values WHERE key = ?1 AND name = ?2");
+    if (!s.Prepared()) return FailSql("cannot read a value");
+    s.Bind(1, key);
+    s.BindText(2, name);
+    int rc = s.Step();
+    std::uint32_t current = 0;
+    if (rc == SQLITE_ROW) {
+        std::string data = s.Bytes(1);
+        if (static_cast<std::uint32_t>(s.Int(0)) != kNumber || data.size() != 4) {
+            error_ = path_ + ": the value \"" + std::string(name) + "\" is not a number";
+            return RegStatus::WrongType;
+        }
+        for (int i = 3; i >= 0; --i)
+            current = current << 8 | static_cast<unsigned char>(data[static_cast<size_t>(i)]);
+    } else if (rc != SQLITE_DONE) {
+        return FailSql("cannot read a value");
+    }
+    std::uint32_t next = current + 1;
+    char bytes[4];
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(next >> (8 * i));
+    if (Upsert(key, name, kNumber, std::string_view(bytes, 4)) != RegStatus::Ok)
+        return RegStatus::Failed;
+    if (!t.Commit()) return RegStatus::Failed;
+    value = next;
+    return RegStatus::Ok;
 }
 
 }  // namespace platform

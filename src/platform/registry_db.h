@@ -22,6 +22,7 @@ enum class RegStatus {
     NoMoreItems,  // enumeration ran past the last subkey
     MoreData,     // the data or name is longer than the caller allows
     BadName,      // an empty, over-long or otherwise unusable key name
+    WrongType,    // the value exists with another type than the operation needs
     Failed,       // the file could not be opened, read or written (see LastError)
 };
 
@@ -85,6 +86,11 @@ public:
                                std::string_view data, std::size_t keepLimit, bool durable,
                                bool& written);
     RegStatus DeleteValue(KeyId key, std::string_view name);
+    // Adds one to a 32-bit number value (absent counts as 0) and hands back
+    // the new value; read and write are one transaction, so two programs
+    // counting at once never get the same number. WrongType when the value
+    // is not a 4-byte number.
+    RegStatus IncrementNumber(KeyId key, std::string_view name, bool durable, std::uint32_t& value);
 
 private:
     class Transaction;
@@ -96,6 +102,8 @@ private:
     bool KeyExists(KeyId key, bool& exists);
     RegStatus Lookup(KeyId base, std::string_view path, bool create, KeyId& key);
     bool Exec(const char* sql);
+    // Inserts or replaces one value, inside the caller's transaction.
+    RegStatus Upsert(KeyId key, std::string_view name, std::uint32_t type, std::string_view data);
 
     std::string path_;
     std::string error_;

@@ -1,10 +1,10 @@
 #include "session/catalog_session.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 #include "catalog/catalog_tree.h"
+#include "catalog/map_files.h"
+#include "platform/file_actions.h"
 #include "platform/paths.h"
 #include "platform/prompt.h"
 #include "session/settings_store.h"
@@ -14,20 +14,6 @@
 
 namespace session {
 namespace {
-
-std::string Upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
-    return s;
-}
-
-constexpr const char* kNewVersionQuestion =
-    "This is a new version of Ambit. Would you like me to download and install it? (I will have to "
-    "quit the program)";
-
-std::string AfterLastSlash(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
 
@@ -67,8 +53,7 @@ void CatalogSession::InitialUpdate(const Hooks& hooks) {
     catalog_.InsertRootItems(catalog::MapServerAddress(), store::Scramble(kPlaceholderEmail));
     LoadSettingsAndCatalog(hooks);
     if (hooks.expandRoot) hooks.expandRoot();
-    // Step 9, the MapFiles folder, comes with map files; step 10, the
-    // offer to resume interrupted purchases, with resume records.
+    catalog::MapFiles(catalog_).BuildMapFilesFolder();
     if (hooks.buildMapFiles) hooks.buildMapFiles();
     if (hooks.offerResume) hooks.offerResume();
 }
@@ -114,34 +99,35 @@ void CatalogSession::FetchAsFirstStart() {
     // before; the fetched file starts a new one.
     RemoveFile(catalog_.DataPath(catalog::kIndexFile));
     RemoveFile(catalog_.DataPath(catalog::kSourceTableFile));
+    catalog_.ForgetSources();
     catalog_.SetChanged();
 }
 
 bool CatalogSession::FetchFirstDataFile() { return catalog_.FetchFirstDataFile(); }
 
-std::string CatalogSession::LocalPathFor(const catalog::CEntry& entry) const {
-    const std::string defaultTag = catalog::kDefaultDownloadDir;
-    std::string dir = entry.DownloadDir;
-    if (dir.compare(0, defaultTag.size(), defaultTag) == 0)
-        dir = settings_.downloadDir + dir.substr(defaultTag.size());
-    return platform::JoinPath(dir, AfterLastSlash(entry.Path));
+catalog::DownloadTarget CatalogSession::TargetFor(const catalog::CEntry& entry) const {
+    return catalog::DownloadTargetResolver(settings_.downloadDir).Resolve(entry);
+}
+
+ItemProperties CatalogSession::PropertiesOf(const catalog::CEntry& entry) const {
+    ItemProperties p;
+    p.fileName = entry.Name;
+    p.address = entry.Address;
+    p.path = entry.Path;
+    p.description = entry.Description;
+    p.date = entry.Date;
+    p.size = entry.Size;
+    p.price = entry.Price;
+    p.saveAs = LocalPathFor(entry);
+    p.transferTime = SiteTransfers::TransferTime(entry.Address, entry.Size);
+    return p;
 }
 
 bool CatalogSession::DownloadItem(const catalog::CEntry& entry, const std::string& localPath,
                                   bool ascii, bool* installAndQuit) {
     if (installAndQuit) *installAndQuit = false;
-    size_t slash = localPath.rfind('/');
-    if (slash != std::string::npos && slash > 0)
-        platform::MakeDirectories(localPath.substr(0, slash));
-
-    std::string install = "N";
-    const std::string name = Upper(entry.Name);
-    const std::string path = Upper(entry.Path);
-    if (name.compare(0, 5, "AMBIT") == 0 && path.size() >= 3 &&
-        path.compare(path.size() - 3, 3, "EXE") == 0 &&
-        platform::CurrentPrompt().AskYesNo(kNewVersionQuestion))
-        install = "Y";
-
+    platform::MakeDirectories(platform::FileActions::DirectoryOf(localPath));
+    const std::string install = SiteTransfers::OfferNewVersion(entry.Name, entry.Path) ? "Y" : "N";
     bool started = skiff_.Start({entry.Address, entry.Path, "ftp", store::Scramble(settings_.email),
                                  localPath, ascii ? "0" : "1", install});
     if (started && install == "Y" && installAndQuit) *installAndQuit = true;
@@ -152,7 +138,9 @@ bool CatalogSession::DownloadCatalogItem(const catalog::TreeItem* item, bool* in
     if (installAndQuit) *installAndQuit = false;
     if (!item || !item->Entry()) return false;
     const catalog::CEntry& entry = *item->Entry();
-    return DownloadItem(entry, LocalPathFor(entry), false, installAndQuit);
+    catalog::DownloadTarget target = TargetFor(entry);
+    if (!target.insideDefault) return false;
+    return DownloadItem(entry, target.path, false, installAndQuit);
 }
 
 bool CatalogSession::CloseCatalog() {
@@ -167,6 +155,10 @@ bool CatalogSession::CloseCatalog() {
     if (catalog::TreeItem* root = catalog_.Tree().RootItem())
         catalog_.Tree().DeleteSubtree(root, true);
     return true;
+}
+
+int CatalogSession::OfferResume(const ResumeOffer::AskPassword& askPassword) {
+    return ResumeOffer(skiff_, askPassword).Run();
 }
 
 }  // namespace session

@@ -11,7 +11,10 @@
 #include <string>
 
 #include "catalog/catalog.h"
+#include "catalog/download_target.h"
 #include "session/ambit_settings.h"
+#include "session/resume_offer.h"
+#include "session/site_transfers.h"
 #include "session/skiff_starter.h"
 
 namespace session {
@@ -22,8 +25,8 @@ public:
     struct Hooks {
         std::function<void()> openOptions;    // step 7: the e-mail address is still the placeholder
         std::function<void()> expandRoot;     // step 8
-        std::function<void()> buildMapFiles;  // step 9: comes with map files
-        std::function<void()> offerResume;    // step 10: comes with resume records
+        std::function<void()> buildMapFiles;  // step 9, after the MapFiles folder is built
+        std::function<void()> offerResume;    // step 10: interrupted purchases
     };
 
     explicit CatalogSession(std::string dataDirectory);
@@ -50,8 +53,13 @@ public:
     bool FetchFirstDataFile();
 
     // Where a catalog item goes: its download directory ("[default]..."
-    // meaning the default download directory), then the file name of its Path.
-    std::string LocalPathFor(const catalog::CEntry& entry) const;
+    // meaning the default download directory), then the file name of its
+    // Path, kept below the default download directory unless the download
+    // directory plainly names another place.
+    catalog::DownloadTarget TargetFor(const catalog::CEntry& entry) const;
+    std::string LocalPathFor(const catalog::CEntry& entry) const { return TargetFor(entry).path; }
+    // What Item Properties shows for an ordinary catalog item.
+    ItemProperties PropertiesOf(const catalog::CEntry& entry) const;
 
     // Hands the download of a catalog item to skiff. `ascii` selects mode 0
     // over 1. Sets *installAndQuit when the user agreed to install a new
@@ -60,7 +68,29 @@ public:
     bool DownloadItem(const catalog::CEntry& entry, const std::string& localPath, bool ascii,
                       bool* installAndQuit);
     // The Download command for an ordinary item: to LocalPathFor, binary.
+    // Nothing is started (false) when that lies outside the default
+    // download directory: the user must see such a target first.
     bool DownloadCatalogItem(const catalog::TreeItem* item, bool* installAndQuit);
+
+    // Offers every interrupted purchase for resuming (ResumeOffer); the
+    // window supplies how the billing password is asked for. Returns how
+    // many transfers were started.
+    int OfferResume(const ResumeOffer::AskPassword& askPassword);
+
+    // Transfers of the files of open FTP sites.
+    SiteTransfers& SiteFiles() { return siteFiles_; }
+    const SkiffStarter& Skiff() const { return skiff_; }
+
+    // Buying a priced item, supplied by the purchase layer: starts the
+    // purchase of `entry` to `localPath`, true when it started. Until one
+    // is installed, nothing can be bought.
+    using PurchaseHook =
+        std::function<bool(const catalog::CEntry& entry, const std::string& localPath)>;
+    void SetPurchaseHook(PurchaseHook hook) { purchase_ = std::move(hook); }
+    bool CanPurchase() const { return static_cast<bool>(purchase_); }
+    bool Purchase(const catalog::CEntry& entry, const std::string& localPath) const {
+        return purchase_ && purchase_(entry, localPath);
+    }
 
     // The close check: asks to save a changed catalog, then deletes the
     // tree. False (nothing deleted) when saving failed and the user chose
@@ -76,6 +106,8 @@ private:
     catalog::Catalog catalog_;
     std::unique_ptr<catalog::DataFileFetcher> fetcher_;
     SkiffStarter skiff_;
+    SiteTransfers siteFiles_{skiff_, settings_};
+    PurchaseHook purchase_;
 };
 
 }  // namespace session

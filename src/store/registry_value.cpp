@@ -49,6 +49,18 @@ void RegistryValue::WriteIfAbsent(const void* bytes, std::uint32_t byteCount, st
         throw CRegistryESet();
 }
 
+std::uint32_t RegistryValue::IncrementNumber() {
+    std::uint32_t value = 0;
+    switch (RegistryDb::Shared().IncrementNumber(key_.Handle(), name_, FlushMode(), value)) {
+        case RegStatus::Ok:
+            return value;
+        case RegStatus::WrongType:
+            throw CRegistryEType();
+        default:
+            throw CRegistryESet();
+    }
+}
+
 void RegistryValue::DeleteValue() {
     if (RegistryDb::Shared().DeleteValue(key_.Handle(), name_) != RegStatus::Ok)
         throw CRegistryEDel();

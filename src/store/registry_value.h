@@ -33,6 +33,11 @@ public:
     // is already stored. Throws CRegistryESet when it cannot tell or write.
     void WriteIfAbsent(const void* bytes, std::uint32_t byteCount, std::uint32_t type);
 
+    // Adds one to this 32-bit number value (absent counts as 0) in one
+    // transaction and returns the new value. Throws CRegistryEType when the
+    // value has another type, CRegistryESet when it cannot be written.
+    std::uint32_t IncrementNumber();
+
     // Throws CRegistryEDel, also when there is no such value.
     void DeleteValue();
 

@@ -7,31 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "purchase/order_elements.h"
+
 namespace transfer {
 
-class OrderFile {
+// The element indexes come from purchase::OrderElements, shared with the writer.
+class OrderFile : public purchase::OrderElements {
 public:
-    // Element indices.
-    enum Element {
-        kHolderName = 0,
-        kHolderAddress = 1,
-        kHolderPhone = 2,
-        kCardType = 3,
-        kExpiry = 4,
-        kPriceCents = 5,
-        kScrambledCard = 6,
-        kHost = 7,
-        kItemName = 8,
-        kRemotePath = 9,
-        kLocalPath = 10,
-        kStoredName = 11,
-        kStoredAddress = 12,
-        kStoredPhone = 13,
-        kSalesTax = 14,
-        kResumeRecord = 15,
-    };
-    static constexpr int kPurchaseElements = 15;  // a resume adds kResumeRecord
-
     // What the purchase flow shows when the order cannot be read.
     static constexpr const char* kReadErrorMessage = "Error in pFile read";
 

@@ -1,12 +1,14 @@
 #include "transfer/post_transfer_action.h"
 
-#include <vector>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "platform/command_words.h"
-#include "platform/desktop_default_app.h"
-#include "platform/launcher.h"
+#include <cerrno>
+#include <cstring>
+
+#include "platform/file_actions.h"
 #include "platform/prompt.h"
-#include "platform/zip_extract.h"
 
 namespace transfer {
 
@@ -25,62 +27,45 @@ std::string PostTransferAction::LogName(int code) {
     }
 }
 
-std::string PostTransferAction::DirectoryOf(const std::string& localPath) {
-    size_t slash = localPath.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return localPath.substr(0, slash);
-}
-
-namespace {
-
-// Nothing waits for the started program, but a program the user chose that
-// could not be started at all (a mistyped Open With program, no text editor)
-// would otherwise leave them with no sign of anything.
-void StartOrTell(const std::vector<std::string>& argv) {
-    std::string error;
-    if (!platform::CurrentLauncher().Start(argv, &error))
-        platform::CurrentPrompt().Warning(platform::StartFailureText(argv, error));
-}
-
-}  // namespace
-
 void PostTransferAction::Run(int code, const std::string& localPath, const std::string& openWith) {
+    using platform::FileActions;
     switch (code) {
         case kActionExecute:
             // Every plain download ends here by default, and most received
             // files are not programs: as before, a file that cannot run is
             // quietly left alone.
-            platform::CurrentLauncher().Start({localPath});
+            FileActions::Execute(localPath);
             break;
-        case kActionUnzip: {
-            std::string dir = DirectoryOf(localPath);
-            platform::ZipExtractResult r = platform::ExtractZip(localPath, dir);
-            if (!r.Complete()) {
-                std::string text = "Not everything in " + localPath + " could be unzipped";
-                size_t missed = r.skipped.size() + r.failed.size();
-                if (missed > 0)
-                    text += " (" + std::to_string(missed) + (missed == 1 ? " entry" : " entries") +
-                            " left out)";
-                text += ": " + r.error;
-                platform::CurrentPrompt().Message(text);
-            }
-            StartOrTell({"xdg-open", dir});
+        case kActionUnzip:
+            FileActions::UnzipAndShow(localPath);
             break;
-        }
         case kActionOpenAsText:
-            StartOrTell({platform::PlainTextEditor(), localPath});
+            FileActions::OpenAsText(localPath);
             break;
-        case kActionOpenWith: {
-            std::vector<std::string> argv = platform::SplitCommandWords(openWith);
-            if (argv.empty()) break;
-            argv.push_back(localPath);
-            StartOrTell(argv);
+        case kActionOpenWith:
+            FileActions::OpenWith(openWith, localPath);
             break;
-        }
         default:
             break;  // Download Only
     }
+}
+
+void PostTransferAction::RunInstaller(const std::string& localPath) {
+    std::string error;
+    // Through a descriptor, so a link put in the file's place is not
+    // followed and what gets the execute bit is what is then started.
+    int fd = ::open(localPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        error = std::strerror(errno);
+    else if (!S_ISREG(st.st_mode))
+        error = "it is not a regular file";
+    else if (::fchmod(fd, (st.st_mode & 0777) | S_IXUSR) != 0)
+        error = std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    if (error.empty() && platform::FileActions::Execute(localPath, &error)) return;
+    platform::CurrentPrompt().Message("The new version was downloaded to " + localPath +
+                                      ", but its installer could not be started: " + error);
 }
 
 }  // namespace transfer

@@ -23,10 +23,6 @@ public:
     // "UnZip", "View", "OpenW"; "None" for anything else.
     static std::string LogName(int code);
 
-    // The directory part of a local path, without its final '/' ("/" for a
-    // file at the root, "." for a bare name).
-    static std::string DirectoryOf(const std::string& localPath);
-
     // Runs the action on the local file:
     //   Execute       the file itself
     //   Download Only nothing
@@ -38,6 +34,12 @@ public:
     // (damaged, unsafe entries, full disk) is reported through the prompt
     // before the folder opens.
     static void Run(int code, const std::string& localPath, const std::string& openWith);
+
+    // Execute for a new version the user agreed to install: a download
+    // arrives without execute permission, so the owner's is added first,
+    // and a failure to start is reported, since the main program has
+    // already quit and nothing else would tell the user.
+    static void RunInstaller(const std::string& localPath);
 };
 
 }  // namespace transfer

@@ -44,6 +44,8 @@ struct TransferCommand {
     std::string orderFilePath;  // form 2: the text after field 1 without its closing "$$", trimmed
 
     bool AskWhatToDo() const { return askFlag == "N"; }
+    // The new-version download: the user agreed to run what arrives.
+    bool InstallRequested() const { return askFlag == "Y"; }
 };
 
 // Parses the whole argument. Never fails: missing fields read as empty, as

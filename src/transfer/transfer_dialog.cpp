@@ -29,6 +29,7 @@
 #include "platform/string_printf.h"
 #include "store/registry_application.h"
 #include "store/scramble.h"
+#include "transfer/desktop_notification.h"
 #include "transfer/download_log.h"
 #include "transfer/file_association.h"
 #include "transfer/order_flow.h"
@@ -333,7 +334,10 @@ int TransferDialog::Download() {
     UpdateProgress();
     Pause(500);
     if (aborted_) return 0;
-    PostTransferAction::Run(actionCode_, command_.localPath, openWith_);
+    if (command_.InstallRequested())
+        PostTransferAction::RunInstaller(command_.localPath);
+    else
+        PostTransferAction::Run(actionCode_, command_.localPath, openWith_);
 
     DownloadLogEntry entry;
     entry.displayName = command_.displayName;
@@ -351,6 +355,10 @@ int TransferDialog::Download() {
     // telling, but it is no failure of the transfer.
     if (!DownloadLog::Append(entry, DownloadLog::Path(), &error))
         platform::CurrentPrompt().Message(error);
+    // Someone working in another window would not see the dialog go.
+    if (!isActiveWindow())
+        DesktopNotification::Send("Download finished",
+                                  command_.displayName + " has arrived in " + command_.localPath);
     return 0;
 }
 

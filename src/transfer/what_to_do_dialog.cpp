@@ -118,6 +118,14 @@ void WhatToDoDialog::ChooseOpenWith() {
             "Please enter an application to open the file with or select another option.");
         return;
     }
+    // The download log separates its fields with "$$"; a program text
+    // holding it would shift every later field of the entry.
+    if (edit_->text().contains(QStringLiteral("$$"))) {
+        platform::CurrentPrompt().Message(
+            "The program to open the file with cannot contain \"$$\", which the download log "
+            "uses to separate its fields. Choose the program with Browse or rename it.");
+        return;
+    }
     done(kActionOpenWith);
 }
 

@@ -8,9 +8,12 @@
 #include "catalog/tree_item.h"
 #include "ftpsites/site_browser.h"
 #include "session/ftp_data_fetcher.h"
+#include "store/gui/password_dialog.h"
 #include "ui/catalog_model.h"
+#include "ui/map_file_commands.h"
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
+#include "ui/transfer_commands.h"
 
 namespace ui {
 CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
@@ -38,12 +41,18 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
             QApplication::restoreOverrideCursor();
     });
     session_->SetFetcher(std::move(fetcher));
+    TransferCommands::Hooks hooks;
+    hooks.quit = [this] { emit QuitRequested(); };
+    hooks.note = [this](const QString& text) { emit Note(text); };
+    hooks.fetchFirstDataFile = [this] { FetchFirstDataFile(); };
+    transfers_ = std::make_unique<TransferCommands>(this, *session_, std::move(hooks));
     model_ = new CatalogModel(Catalog().Tree(), this);
     setModel(model_);
     progress_ = new ReadProgressDialog(this);
     Catalog().SetProgress(progress_);
     Catalog().SetActivationHandler(this);
     sites_ = std::make_unique<ftpsites::SiteBrowser>(Catalog().Tree(), this);
+    mapFiles_ = std::make_unique<MapFileCommands>(*this);
 }
 
 CClientView::~CClientView() {
@@ -62,6 +71,7 @@ void CClientView::InitialUpdate() {
     hooks.expandRoot = [this] {
         if (catalog::TreeItem* root = Catalog().Tree().RootItem()) expand(model_->IndexOf(root));
     };
+    hooks.offerResume = [this] { OfferResume(); };
     session_->InitialUpdate(hooks);
     if (!currentIndex().isValid() && Catalog().Tree().RootItem())
         setCurrentIndex(model_->IndexOf(Catalog().Tree().RootItem()));
@@ -94,8 +104,17 @@ void CClientView::InstallHandlers(CommandTable& commands) {
     commands_ = &commands;
     commands.SetHandler(Effect::Save, [this] { Save(); });
     commands.SetHandler(Effect::Options, [this] { ShowOptions(); });
+    commands.SetHandler(Effect::ResumeTransfer, [this] { OfferResume(); });
     commands.SetHandler(Effect::Download, [this] { Download(); });
     commands.SetHandler(Effect::DownloadCatalogItem, [this] { DownloadCatalogItem(); });
+    commands.SetHandler(Effect::DownloadSiteFile, [this] {
+        if (SelectedKind() == catalog::SelectionKind::SiteFile) DownloadSiteFile(SelectedItem());
+    });
+    commands.SetHandler(Effect::ItemProperties, [this] {
+        if (RuleAllows(catalog::CatalogCommand::ItemProperties)) ShowItemProperties(SelectedItem());
+    });
+    commands.SetHandler(Effect::Upload, [this] { transfers_->Upload(SelectedItem()); });
+    commands.SetHandler(Effect::TransferLog, [this] { transfers_->ShowTransferLog(); });
     commands.SetHandler(Effect::FetchFirstDataFile, [this] { FetchFirstDataFile(); });
     commands.SetHandler(Effect::Activate, [this] { ActivateItem(kEnterRequest); });
     commands.SetHandler(Effect::OpenSite, [this] {
@@ -107,6 +126,7 @@ void CClientView::InstallHandlers(CommandTable& commands) {
     commands.SetHandler(Effect::CloseSite, [this] {
         if (catalog::TreeItem* item = SelectedItem()) sites_->CloseSite(item);
     });
+    mapFiles_->Install(commands);
 }
 
 void CClientView::ActivateItem(int requestCode) {
@@ -126,7 +146,14 @@ void CClientView::ActivateItem(int requestCode) {
 
 void CClientView::ShowOptions() {
     OptionsDialog dialog(session_->Settings(), this);
+    dialog.SetCardSupportNote({Catalog().ContentDateText(), Catalog().ContentDate()});
     if (dialog.exec() == QDialog::Accepted) session_->ApplySettings(dialog.Result());
+}
+
+int CClientView::OfferResume() {
+    return session_->OfferResume([this] {
+        return store::gui::PasswordDialog::Ask(store::gui::PasswordDialog::Purpose::Enter, this);
+    });
 }
 
 bool CClientView::CloseCatalog() { return session_->CloseCatalog(); }
@@ -135,11 +162,13 @@ void CClientView::OpenSite(catalog::TreeItem* item) { sites_->OpenSite(item); }
 
 void CClientView::ListDirectory(catalog::TreeItem* item) { sites_->ListDirectory(item); }
 
-void CClientView::DownloadSiteFile(catalog::TreeItem*) { NotYet("Downloading files of FTP sites"); }
+void CClientView::DownloadSiteFile(catalog::TreeItem* item) { transfers_->DownloadSiteFile(item); }
 
-void CClientView::OpenMapFile(catalog::TreeItem*) { NotYet("Map files"); }
+void CClientView::OpenMapFile(catalog::TreeItem* item) { mapFiles_->Open(item); }
 
-void CClientView::ShowItemProperties(catalog::TreeItem*) { NotYet("The Item Properties dialog"); }
+void CClientView::ShowItemProperties(catalog::TreeItem* item) {
+    transfers_->ShowItemProperties(item);
+}
 
 void CClientView::ListingStarted(catalog::TreeItem* item) {
     ++listings_;
@@ -238,10 +267,12 @@ void CClientView::Download() {
 
 void CClientView::DownloadCatalogItem() {
     const catalog::TreeItem* item = SelectedItem();
-    if (!item || !item->Entry() || !RuleAllows(catalog::CatalogCommand::Download)) return;
-    bool quit = false;
-    session_->DownloadCatalogItem(item, &quit);
-    if (quit) emit QuitRequested();
+    // Only an ordinary item names a file by its Path; a site's file or a
+    // map file reached through a stale menu does not.
+    if (!item || !item->Entry() || SelectedKind() != catalog::SelectionKind::CatalogItem ||
+        !RuleAllows(catalog::CatalogCommand::Download))
+        return;
+    transfers_->DownloadCatalogItem(item);
 }
 
 void CClientView::FetchFirstDataFile() {

@@ -26,6 +26,8 @@ class FtpDataFetcher;
 namespace ui {
 
 class CatalogModel;
+class MapFileCommands;
+class TransferCommands;
 class ReadProgressDialog;
 
 class CClientView : public QTreeView,
@@ -65,6 +67,10 @@ public:
 
     // The Options dialog; after OK the settings are written and used.
     void ShowOptions();
+
+    // Offers the interrupted purchases for resuming (at start-up and on
+    // "Resume Transfer"); returns how many transfers were started.
+    int OfferResume();
 
     // The exit check. False when the window must stay open.
     bool CloseCatalog();
@@ -114,12 +120,14 @@ private:
     void NotYet(const char* what);
 
     std::unique_ptr<session::CatalogSession> session_;
+    std::unique_ptr<TransferCommands> transfers_;
     std::unique_ptr<ftpsites::SiteBrowser> sites_;
     session::FtpDataFetcher* fetcher_;  // owned by the session
     int listings_ = 0;
     CatalogModel* model_;
     ReadProgressDialog* progress_;
     CommandTable* commands_ = nullptr;
+    std::unique_ptr<MapFileCommands> mapFiles_;
 };
 
 }  // namespace ui

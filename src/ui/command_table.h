@@ -51,6 +51,8 @@ enum class Effect {
     Refresh,
     MergeMapFile,
     UpdateMapFileItem,
+    AddMapFile,  // fetch a map file from the map server into MapFiles
+    MapInfo,     // the "Map  Info:" dialog
     NewDataFileForItem,
     AddMapServer,
     Activate,

@@ -22,6 +22,7 @@
 #include "ui/command_table.h"
 #include "ui/status_panes.h"
 #include "ui/tool_images.h"
+#include "ui/transaction_log_dialog.h"
 #include "ui/tree_printer.h"
 #include "ui/window_layout_keeper.h"
 
@@ -99,12 +100,13 @@ void CMainFrame::BuildMenus() {
     AddMenu(nullptr, QStringLiteral("&Edit"), {cmd::kUndo, 0, cmd::kCut, cmd::kCopy, cmd::kPaste});
     QMenu* view =
         AddMenu(nullptr, QStringLiteral("&View"), {cmd::kViewToolbar, cmd::kViewStatusBar, 0});
-    AddMenu(view, QStringLiteral("Logs"), {cmd::kTransferLog, cmd::kPurchaseLog});
+    AddMenu(view, QStringLiteral("Logs"), {cmd::kTransferLog, cmd::kPurchaseLog, cmd::kMapInfo});
     view->addAction(commands_->Action(cmd::kOptions));
     AddMenu(nullptr, QStringLiteral("&Tools"),
             {cmd::kItemPropertiesMenu, cmd::kAddMenu, cmd::kEditMenu, cmd::kDeleteMenu,
              cmd::kDownloadMenu, cmd::kUploadMenu, cmd::kResumeTransfer, 0, cmd::kAddFtpServer,
-             cmd::kUpdateMapFile, cmd::kCloseSiteMenu});
+             cmd::kUpdateMapFile, cmd::kCloseSiteMenu, 0, cmd::kAddMapServer,
+             cmd::kNewDataFileForItem});
     AddMenu(nullptr, QStringLiteral("&Help"), {cmd::kAbout, cmd::kHelpTopics});
     for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar}) {
         commands_->Action(id)->setCheckable(true);
@@ -151,6 +153,7 @@ void CMainFrame::InstallFrameHandlers() {
     commands_->SetHandler(Effect::HelpTopics, [] { session::HelpManual::Open("index.html"); });
     commands_->SetHandler(Effect::HelpIndex, [] { session::HelpManual::Open("keys.html"); });
     commands_->SetHandler(Effect::Print, [this] { PrintCatalog(); });
+    commands_->SetHandler(Effect::PurchaseLog, [this] { ShowPurchaseLog(); });
     commands_->SetHandler(Effect::PrintSetup, [this] {
         QPageSetupDialog setup(&printer(), this);
         setup.exec();
@@ -171,6 +174,28 @@ void CMainFrame::PrintCatalog() {
     if (TreePrinter(*view_).Print(printer()) == 0)
         platform::CurrentPrompt().Message(
             "The catalog could not be printed: the printer did not accept it.");
+}
+
+void CMainFrame::PrintText(const PrintedText& text) {
+    QPrintDialog dialog(&printer(), this);
+    dialog.setWindowTitle(QStringLiteral("Print"));
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (TransactionPrinter::Print(printer(), text) == 0)
+        platform::CurrentPrompt().Message(
+            "The transactions could not be printed: the printer did not accept them.");
+}
+
+void CMainFrame::ShowPurchaseLog() {
+    std::vector<purchase::TransferRecord> records;
+    std::string error;
+    if (purchase::TransferRecords::ReadAll(purchase::TransferRecords::Path(), records, &error) ==
+        platform::StringArrayRead::kFailed) {
+        platform::CurrentPrompt().Message("The transaction log could not be read. " + error);
+        return;
+    }
+    TransactionLogDialog dialog(
+        std::move(records), [this](const PrintedText& text) { PrintText(text); }, this);
+    dialog.exec();
 }
 
 void CMainFrame::UpdateCommands() {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "ui/splash_dialog.h"
+#include "ui/transaction_printer.h"
 
 class QLabel;
 class QPrinter;
@@ -57,6 +58,10 @@ public:
     QPrinter& printer();
     // Ctrl+P: the print dialog, then the tree as shown.
     void PrintCatalog();
+    // The print dialog, then the purchase records' text.
+    void PrintText(const PrintedText& text);
+    // "Purchase Log": the Transaction Log over the transfer record file.
+    void ShowPurchaseLog();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

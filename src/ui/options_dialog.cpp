@@ -70,13 +70,11 @@ OptionsDialog::OptionsDialog(const session::AmbitSettings& current, QWidget* par
     billing_->setObjectName(QStringLiteral("billing"));
     erase_ = new QPushButton(QStringLiteral("Erase Info"), this);
     erase_->setObjectName(QStringLiteral("eraseInfo"));
-    // Billing information comes with purchasing; until then nothing can be
-    // stored or erased here.
-    for (QPushButton* b : {billing_, erase_}) {
-        b->setEnabled(false);
-        b->setAutoDefault(false);
-        b->setToolTip(QStringLiteral("Purchasing is not available in this version."));
-    }
+    // Billing edits go to the settings at once, whether or not Options
+    // ends with OK: they have their own password and their own dialog.
+    for (QPushButton* b : {billing_, erase_}) b->setAutoDefault(false);
+    connect(billing_, &QPushButton::clicked, this, [this] { BillingEditor(this, note_).Edit(); });
+    connect(erase_, &QPushButton::clicked, this, [this] { BillingEditor(this, note_).Erase(); });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->addButton(billing_, QDialogButtonBox::ActionRole);

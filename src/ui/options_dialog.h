@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include "session/ambit_settings.h"
+#include "ui/billing_editor.h"
 
 class QCheckBox;
 class QFileDialog;
@@ -18,6 +19,9 @@ class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
     explicit OptionsDialog(const session::AmbitSettings& current, QWidget* parent = nullptr);
+
+    // The catalog's note on credit-card support, shown by Billing.
+    void SetCardSupportNote(BillingEditor::CardSupportNote note) { note_ = std::move(note); }
 
     // The edited settings; meaningful after the dialog was accepted.
     session::AmbitSettings Result() const;
@@ -41,6 +45,7 @@ private:
     void Browse();
 
     session::AmbitSettings base_;
+    BillingEditor::CardSupportNote note_;
     QLineEdit* email_;
     QLineEdit* downloadDir_;
     QCheckBox* deleteConfirmation_;

@@ -8,6 +8,7 @@
 #include "catalog/catalog.h"
 #include "catalog/command_rules.h"
 #include "catalog_test_util.h"
+#include "directory_fetcher.h"
 #include "platform/atomic_file.h"
 #include "platform/prompt.h"
 #include "scripted_prompt.h"
@@ -17,24 +18,6 @@ namespace catalog {
 namespace {
 
 using catalogtest::kHeader;
-
-// Stands for the FTP client, which this layer cannot link: serves files
-// from a directory laid out like the map server's root.
-class DirectoryFetcher : public DataFileFetcher {
-public:
-    explicit DirectoryFetcher(std::string root) : root_(std::move(root)) {}
-    bool Fetch(const std::string& host, const std::string& remotePath,
-               const std::string& localPath) override {
-        requests.push_back(host + remotePath);
-        std::string content;
-        if (!platform::ReadWholeFile(root_ + remotePath, content)) return false;
-        return platform::WriteFileAtomically(localPath, content);
-    }
-    std::vector<std::string> requests;
-
-private:
-    std::string root_;
-};
 
 class RecordingHandler : public ActivationHandler {
 public:
@@ -50,7 +33,7 @@ struct Fixture {
     testsupport::TempDir data, server;
     platform::ScriptedPrompt prompt;
     platform::ScopedPrompt scoped{&prompt};
-    DirectoryFetcher fetcher{server.Path()};
+    testsupport::DirectoryFetcher fetcher{server.Path()};
     RecordingHandler handler;
     Catalog catalog{data.Path()};
 
@@ -125,16 +108,21 @@ TEST(Activation, FolderFileNamesNeverLeadOutOfTheDataDirectory) {
     EXPECT_NE(f.prompt.Questions()[0].find("couldn't find"), std::string::npos);
 }
 
-TEST(Activation, DataFileNamesFetchTheFirstDataFileInExactlyTwoLetterCases) {
+TEST(Activation, DataFileNamesFetchTheFirstDataFileOnceOver) {
     Fixture f;
     f.server.Write("pub/Ambit/first.amb", std::string(kHeader) + "/All/From server:d:::::: \n");
-    f.catalog.ActivateItem(f.Insert("/All/catalog.amb", "a catalog", "/x"));
-    f.catalog.ActivateItem(f.Insert("/All/CATALOG.AMB", "a catalog", "/x"));
-    f.catalog.ActivateItem(f.Insert("/All/catalog.Amb", "a catalog", "/x"));
-    EXPECT_EQ(f.fetcher.requests.size(), 2u);
+    // Every letter case of the extension counts; the letters alone do not.
+    for (const char* name : {"catalog.amb", "CATALOG.AMB", "catalog.Amb", "Roast Lamb", "amb"})
+        f.catalog.ActivateItem(f.Insert(std::string("/All/") + name, "a catalog", "/x"));
+    EXPECT_EQ(f.fetcher.requests.size(), 3u);
     EXPECT_EQ(f.fetcher.requests[0], "127.0.0.1/pub/Ambit/first.amb");
-    EXPECT_EQ(f.handler.calls, std::vector<std::string>{"properties catalog.Amb"});
-    EXPECT_NE(f.catalog.Tree().FindChild(f.catalog.Tree().RootItem(), "From server"), nullptr);
+    EXPECT_EQ(f.handler.calls,
+              (std::vector<std::string>{"properties Roast Lamb", "properties amb"}));
+    // Fetched three times, the file's entries are there once.
+    TreeItem* root = f.catalog.Tree().RootItem();
+    int copies = 0;
+    for (int i = 0; i < root->ChildCount(); ++i) copies += root->Child(i)->Text() == "From server";
+    EXPECT_EQ(copies, 1);
 }
 
 TEST(Activation, OtherKindsGoToTheMainWindow) {

@@ -97,6 +97,21 @@ TEST(AmbitCatalogTool, CheckReportsSuspiciousLinesAndRejectsInvalidFiles) {
 
     Result ok = RunTool(dir, {"check", dir.File("odd.amb")});
     EXPECT_EQ(ok.status, 0);
+
+    // Items that would be written outside the default download directory
+    // are named; the file stays valid.
+    dir.Write("targets.amb",
+              std::string(kHeader) +
+                  "/All/Up:d:0.00:h:/pub/run.desktop:::[default]/../../.config/autostart\n"
+                  "/All/Abs:d:0.00:h:/x.zip:::/home/u/.config/autostart\n"
+                  "/All/Fine:d:0.00:h:/x.zip:::[default]\\games\n");
+    Result targets = RunTool(dir, {"check", dir.File("targets.amb")});
+    EXPECT_EQ(targets.status, 0);
+    EXPECT_NE(targets.out.find("  line 2: item \"Up\" would be downloaded outside"),
+              std::string::npos)
+        << targets.out;
+    EXPECT_NE(targets.out.find("  line 3: item \"Abs\""), std::string::npos);
+    EXPECT_EQ(targets.out.find("line 4"), std::string::npos);
 }
 
 TEST(AmbitCatalogTool, PrintAndResaveRefuseADirectoryWithoutAValidCatalog) {

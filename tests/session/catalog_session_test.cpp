@@ -129,3 +129,28 @@ TEST(Download, APathThatWouldBreakTheCommandLineIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StartUp, MapFilesAreListedAndAFreshDataFileForgetsTheOldSources) {
+    sessiontest::SessionTestEnv env;
+    env.StoreKnownUser();
+    // ambit.amb is missing; what described the old catalog is still there.
+    std::ofstream(env.DataDir() + "/hosts.dat") << "old.amb:h:/p:0:old.amb\n";
+    std::ofstream(env.DataDir() + "/hdata.dat") << "1:/All/x\n";
+    fs::create_directories(env.DataDir() + "/MapFiles");
+    std::ofstream(env.DataDir() + "/MapFiles/m.amb") << "%Internet Ambit Data File %ver=\"1.0\"\n";
+    session::CatalogSession session(env.DataDir());
+    env.prompt.Answer(true);  // get one from the Internet (no server: it fails)
+    session.InitialUpdate({});
+    EXPECT_TRUE(session.Catalog().ListSources().empty());
+    ASSERT_TRUE(session.Catalog().SaveCatalog());
+    std::ifstream hosts(env.DataDir() + "/hosts.dat");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(hosts), {}), "");
+    const catalog::CatalogTree& tree = session.Catalog().Tree();
+    const catalog::TreeItem* maps = tree.FindChild(tree.RootItem(), "MapFiles");
+    ASSERT_NE(maps, nullptr);
+    EXPECT_NE(tree.FindChild(maps, "m.amb"), nullptr);
+}
+
+}  // namespace

@@ -2,98 +2,33 @@
 // lose nothing, each reads what the other stored, and a writer killed at
 // an arbitrary moment leaves a sound file holding every value it had been
 // told was stored.
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sqlite3.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "registry_fixture.h"
 #include "store/registry_number.h"
 #include "store/registry_string.h"
-
-extern char** environ;
 
 namespace {
 
 using namespace store;
 
-// A registry_worker with its standard output on a pipe. Every wait is
-// bounded; a worker still running when the object dies is killed.
-class Worker {
+// A registry_worker with its standard output on a pipe.
+class Worker : public testsupport::ChildProcess {
 public:
-    explicit Worker(std::vector<std::string> args) {
-        int fds[2];
-        if (::pipe(fds) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        args.insert(args.begin(), REGISTRY_WORKER);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, REGISTRY_WORKER, &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        fd_ = fds[0];
-    }
-    ~Worker() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (fd_ >= 0) ::close(fd_);
-    }
-
-    bool Started() const { return pid_ > 0; }
-
-    // Reads complete lines until `want` of them arrived in total or the
-    // output ended. False if nothing arrived for the timeout.
-    bool ReadLines(size_t want, int timeoutMs = 60000) {
-        while (lines_.size() < want && !eof_) {
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, timeoutMs) <= 0) return false;
-            char buf[4096];
-            ssize_t n = ::read(fd_, buf, sizeof buf);
-            if (n <= 0) {
-                eof_ = true;
-                break;
-            }
-            partial_.append(buf, static_cast<size_t>(n));
-            for (size_t nl; (nl = partial_.find('\n')) != std::string::npos;
-                 partial_.erase(0, nl + 1))
-                lines_.push_back(partial_.substr(0, nl));
-        }
-        return true;
-    }
-
-    // Reads to the end of output, then reaps the process; its exit status,
-    // or -1 after a signal or a timeout.
-    int Finish(int timeoutMs = 120000) {
-        if (!ReadLines(static_cast<size_t>(-1), timeoutMs)) return -1;
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-    void Kill() { ::kill(pid_, SIGKILL); }
-
-    const std::vector<std::string>& Lines() const { return lines_; }
+    explicit Worker(std::vector<std::string> args) : ChildProcess(WithProgram(std::move(args))) {}
 
 private:
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    bool eof_ = false;
-    std::string partial_;
-    std::vector<std::string> lines_;
+    static std::vector<std::string> WithProgram(std::vector<std::string> args) {
+        args.insert(args.begin(), REGISTRY_WORKER);
+        return args;
+    }
 };
 
 uint32_t StoredNumber(const std::string& subkey, unsigned long i) {

@@ -82,6 +82,35 @@ TEST_F(Recording, AMissingOpenerSaysWhatToInstall) {
     EXPECT_NE(said.find("Install the xdg-utils package"), std::string::npos) << said;
 }
 
+// The new version's installer arrives without execute permission: it gets
+// the owner's before it is started, and anything that keeps it from
+// starting is said, since the main program has already quit.
+TEST_F(Recording, TheInstallerIsMadeExecutableAndAFailureIsReported) {
+    testsupport::TempDir dir;
+    const std::string setup = dir.Write("Ambit11.exe", "#!/bin/sh\n");
+    std::filesystem::permissions(setup, std::filesystem::perms(0644));
+    std::filesystem::create_symlink(setup, dir.File("link.exe"));
+    struct Case {
+        std::string path;
+        std::string failure;  // what the launcher says, "" to succeed
+        bool started, told;
+    } cases[] = {
+        {setup, "", true, false},
+        {setup, "Permission denied", false, true},
+        {dir.File("gone.exe"), "", false, true},
+        {dir.File("link.exe"), "", false, true},  // a link is not followed
+    };
+    for (const Case& c : cases) {
+        launcher_.FailWith(c.failure);
+        const size_t started = launcher_.Started().size(), told = scripted_.Messages().size();
+        PostTransferAction::RunInstaller(c.path);
+        EXPECT_EQ(launcher_.Started().size() > started, c.started) << c.path;
+        EXPECT_EQ(scripted_.Messages().size() > told, c.told) << c.path;
+    }
+    using std::filesystem::perms;
+    EXPECT_EQ(std::filesystem::status(setup).permissions(), perms(0744));
+}
+
 // Extracts beside the file, says what was left out, then opens the folder.
 TEST_F(Recording, UnzipOfAHostileArchive) {
     testsupport::TempDir dir;

@@ -3,11 +3,11 @@
 // settings and log directories.
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <filesystem>
 
 #include "ftp_server.h"
 #include "skiff_environment.h"
+#include "skiff_process.h"
 
 namespace {
 
@@ -21,20 +21,8 @@ protected:
         SetEnv("QT_QPA_PLATFORM", "offscreen");
     }
 
-    // Runs skiff with the argument; the exit code, or -1 when it did not end
-    // within a minute (it is then killed).
     int Skiff(const std::string& argument) {
-        QProcess p;
-        p.setProgram(AMBIT_BINARY_DIR "/bin/skiff");
-        p.setArguments({QString::fromStdString(argument)});
-        p.start();
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished(5000);
-            return -1;
-        }
-        output_ = p.readAllStandardError().toStdString();
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -3;
+        return testsupport::RunSkiffProcess(argument, &output_);
     }
 
     testsupport::TempDir root_;

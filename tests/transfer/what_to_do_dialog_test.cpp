@@ -39,7 +39,8 @@ TEST(WhatToDoDialog, DefaultButtonFollowsTheLastThreeCharacters) {
     }
 }
 
-// Open With refuses an empty program; Browse fills the edit quoted (so the
+// Open With refuses an empty program and one holding "$$" (it would shift
+// the download log's fields); Browse fills the edit quoted (so the
 // blank stays inside the program name) and a cancelled Browse keeps it.
 TEST(WhatToDoDialog, OpenWithNeedsAProgramWhichBrowseFillsQuoted) {
     platform::ScriptedPrompt prompt;
@@ -53,19 +54,24 @@ TEST(WhatToDoDialog, OpenWithNeedsAProgramWhichBrowseFillsQuoted) {
         answers.pop_back();
         return a;
     });
-    bool stillOpen = false;
+    bool stillOpen = false, refusedSeparator = false;
     int code = RunWith(d, [&] {
         d.Button(WhatToDoDialog::kOpenWith)->click();
         stillOpen = d.isVisible();
+        d.SetOpenWith("/opt/a$$b/view");
+        d.Button(WhatToDoDialog::kOpenWith)->click();
+        refusedSeparator = d.isVisible();
         d.Button(WhatToDoDialog::kBrowse)->click();
         d.Button(WhatToDoDialog::kBrowse)->click();  // cancelled
         d.Button(WhatToDoDialog::kOpenWith)->click();
     });
     EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(prompt.Messages(),
-              std::vector<std::string>{
-                  "Please enter an application to open the file with or select another option."});
-    EXPECT_EQ(startedFrom, (std::vector<std::string>{"", "\"/opt/My Viewer/view\""}));
+    EXPECT_TRUE(refusedSeparator);
+    ASSERT_EQ(prompt.Messages().size(), 2u);
+    EXPECT_EQ(prompt.Messages()[0],
+              "Please enter an application to open the file with or select another option.");
+    EXPECT_NE(prompt.Messages()[1].find("cannot contain \"$$\""), std::string::npos);
+    EXPECT_EQ(startedFrom, (std::vector<std::string>{"/opt/a$$b/view", "\"/opt/My Viewer/view\""}));
     EXPECT_EQ(code, transfer::kActionOpenWith);
     EXPECT_EQ(d.OpenWith(), "\"/opt/My Viewer/view\"");
 }

@@ -184,8 +184,8 @@ TEST_F(MainFrameTest, EachKindOfSelectionEnablesItsCommandsAndPicksItsMenu) {
         {"free item",
          Item("/All/Read me first"),
          kMenuCatalog,
-         {kDownloadTool, kDownloadMenu, kDownloadCatalogItem, kSave, kUpdateMapFile},
-         {kUploadTool, kUploadFile, kCloseSiteMenu, kCopy, kTransferLog}},
+         {kDownloadTool, kDownloadMenu, kDownloadCatalogItem, kSave, kUpdateMapFile, kTransferLog},
+         {kUploadTool, kUploadFile, kCloseSiteMenu, kCopy}},
         {"priced item",
          Item("/All/Games/Word ladder"),
          kMenuCatalog,
@@ -206,13 +206,13 @@ TEST_F(MainFrameTest, EachKindOfSelectionEnablesItsCommandsAndPicksItsMenu) {
         {"site file",
          AddEntry("/All/FTP Sites/Demo server/pub/a.txt", "", "FTPFILE"),
          kMenuSiteFile,
-         {kSave},
-         {kDownloadCatalogItem, kDownloadTool}},
+         {kSave, kDownloadTool, kDownloadSiteFile},
+         {kAddMapFile}},
         {"map file",
          AddEntry("/All/MapFiles/Shareware", "LOCALARF", "/maps/share.amb"),
          kMenuMapFile,
          {kAddMapFile},
-         {kDownloadSiteFile, kUploadFile}},
+         {kUploadFile}},
         {"map file content",
          AddEntry("/All/MapFiles/Shareware/Tool", "From a map", "/pub/tool.zip", 44),
          kMenuCatalog,
@@ -344,12 +344,17 @@ TEST_F(MainFrameTest, ActivationByKind) {
               "I couldn't find that data file on your machine.\nWould you like me to get a new "
               "copy from the server?");
 
-    // An ordinary item would show Item Properties, which this version does
-    // not have: the status bar says so and nothing else happens.
+    // An ordinary item shows Item Properties; Cancel starts nothing.
     View()->SelectItem(Item("/All/Read me first"));
     QModelIndex readMe = View()->currentIndex();
+    QString shown;
+    auto answered = uitest::WhenModal([&](QWidget* w) {
+        shown = w->windowTitle();
+        w->close();
+    });
     QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, View()->visualRect(readMe).center());
-    EXPECT_TRUE(frame->statusBar()->currentMessage().contains(QStringLiteral("not available")));
+    EXPECT_TRUE(*answered);
+    EXPECT_EQ(shown, QStringLiteral("Item Properties"));
     EXPECT_TRUE(env.launcher.Started().empty());
 }
 

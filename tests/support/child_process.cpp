@@ -1,0 +1,66 @@
+#include "child_process.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace testsupport {
+
+ChildProcess::ChildProcess(std::vector<std::string> argv) {
+    int fds[2];
+    if (argv.empty() || ::pipe(fds) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    std::vector<char*> args;
+    for (auto& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    fd_ = fds[0];
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool ChildProcess::ReadLines(size_t want, int timeoutMs) {
+    while (lines_.size() < want && !eof_) {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, timeoutMs) <= 0) return false;
+        char buf[4096];
+        ssize_t n = ::read(fd_, buf, sizeof buf);
+        if (n <= 0) {
+            eof_ = true;
+            break;
+        }
+        partial_.append(buf, static_cast<size_t>(n));
+        for (size_t nl; (nl = partial_.find('\n')) != std::string::npos; partial_.erase(0, nl + 1))
+            lines_.push_back(partial_.substr(0, nl));
+    }
+    return true;
+}
+
+int ChildProcess::Finish(int timeoutMs) {
+    if (pid_ <= 0 || !ReadLines(static_cast<size_t>(-1), timeoutMs)) return -1;
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void ChildProcess::Kill() {
+    if (pid_ > 0) ::kill(pid_, SIGKILL);
+}
+
+}  // namespace testsupport
