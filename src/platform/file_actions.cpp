@@ -16,7 +16,8 @@ namespace {
 // sign of anything.
 void StartOrTell(const std::vector<std::string>& argv) {
     std::string error;
-    if (!CurrentLauncher().Start(argv, &error)) CurrentPrompt().Message(error);
+    if (!CurrentLauncher().Start(argv, &error))
+        CurrentPrompt().Warning(StartFailureText(argv, error));
 }
 
 }  // namespace

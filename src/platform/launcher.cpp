@@ -1,11 +1,16 @@
 #include "platform/launcher.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -104,6 +109,78 @@ bool SpawnLauncher::Start(const std::vector<std::string>& argv, std::string* err
     return true;
 }
 
+std::optional<std::string> ProgramOutput(const std::vector<std::string>& argv, std::size_t maxBytes,
+                                         int timeoutMs) {
+    if (argv.empty()) return std::nullopt;
+    const std::string program = FindProgram(argv[0]);
+    if (program.empty()) return std::nullopt;
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) return std::nullopt;
+    pid_t child = ::fork();
+    if (child < 0) {
+        ::close(out[0]);
+        ::close(out[1]);
+        return std::nullopt;
+    }
+    if (child == 0) {
+        int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0) {
+            ::dup2(null, 0);
+            ::dup2(null, 2);
+        }
+        ::dup2(out[1], 1);
+        ::execve(program.c_str(), args.data(), environ);
+        ::_exit(127);
+    }
+    ::close(out[1]);
+
+    std::string text;
+    bool inTime = true;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        deadline - std::chrono::steady_clock::now())
+                        .count();
+        if (left <= 0) {
+            inTime = false;
+            break;
+        }
+        pollfd p{out[0], POLLIN, 0};
+        int r = ::poll(&p, 1, static_cast<int>(left));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) {
+            inTime = r < 0 ? true : false;
+            break;
+        }
+        char buf[1024];
+        ssize_t n = ::read(out[0], buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        text.append(
+            buf, std::min(static_cast<std::size_t>(n), maxBytes - std::min(maxBytes, text.size())));
+    }
+    ::close(out[0]);
+    if (!inTime) ::kill(child, SIGKILL);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!inTime || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    return text;
+}
+
+std::string StartFailureText(const std::vector<std::string>& argv, const std::string& error) {
+    if (argv.empty() || argv[0] != "xdg-open" || !FindProgram(argv[0]).empty()) return error;
+    std::string text = error;
+    if (argv.size() > 1) text = "Could not open " + argv[1] + ". " + text;
+    return text +
+           " It opens files, folders and web pages with the desktop's programs. Install the "
+           "xdg-utils package (for example: sudo apt install xdg-utils) and try again.";
+}
+
 Launcher& CurrentLauncher() { return gCurrent ? *gCurrent : gDefault; }
 
 Launcher* SetLauncher(Launcher* l) {
@@ -130,6 +207,21 @@ bool ProcessRuns(pid_t pid, const std::string& name) {
     std::string c;
     if (!std::getline(comm, c)) return false;
     return c == name.substr(0, 15);
+}
+
+int OtherProcessesRunning(const std::string& name) {
+    DIR* proc = ::opendir("/proc");
+    if (!proc) return 0;
+    int count = 0;
+    const pid_t self = ::getpid();
+    while (dirent* d = ::readdir(proc)) {
+        char* end = nullptr;
+        long pid = std::strtol(d->d_name, &end, 10);
+        if (*end != '\0' || pid <= 0 || pid == self) continue;
+        if (ProcessRuns(static_cast<pid_t>(pid), name)) ++count;
+    }
+    ::closedir(proc);
+    return count;
 }
 
 }  // namespace platform

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/launcher.h"
+
 namespace platform {
 namespace {
 
@@ -24,6 +26,23 @@ std::string Ensured(const std::string& dir) {
 std::string XdgDirectory(const char* variable, const char* homeSuffix) {
     const char* home = std::getenv("HOME");
     return EnvOr(variable, std::string(home && *home ? home : "/tmp") + homeSuffix);
+}
+
+std::string DefaultDownloadDirectory() {
+    const char* home = std::getenv("HOME");
+    const std::string homeDir = home && *home ? home : "/tmp";
+    std::string folder;
+    // xdg-user-dir answers $HOME for a folder the user never set, which would
+    // scatter downloads over the home directory: that answer counts as none.
+    if (auto out = ProgramOutput({"xdg-user-dir", "DOWNLOAD"}, 4096, 2000)) {
+        std::string line = out->substr(0, out->find('\n'));
+        while (line.size() > 1 && line.back() == '/') line.pop_back();
+        std::string h = homeDir;
+        while (h.size() > 1 && h.back() == '/') h.pop_back();
+        if (line.starts_with('/') && line != h) folder = line;
+    }
+    if (folder.empty()) folder = XdgDirectory("XDG_DOWNLOAD_DIR", "/Downloads");
+    return JoinPath(folder, "Internet Ambit");
 }
 
 std::string JoinPath(const std::string& dir, const std::string& name) {

@@ -26,6 +26,11 @@ std::string TempDirectory();
 // XdgDirectory("XDG_CONFIG_HOME", "/.config").
 std::string XdgDirectory(const char* variable, const char* homeSuffix);
 
+// Where downloads go unless the user chose otherwise: the user's download
+// folder (`xdg-user-dir DOWNLOAD`, else $XDG_DOWNLOAD_DIR, else ~/Downloads)
+// followed by "/Internet Ambit". Not created here: only a download does that.
+std::string DefaultDownloadDirectory();
+
 // Joins two path pieces with exactly one "/" between them.
 std::string JoinPath(const std::string& dir, const std::string& name);
 

@@ -20,6 +20,8 @@ public:
     virtual SaveAnswer AskSaveChanges(const std::string& text) = 0;
     // A message with an OK button.
     virtual void Message(const std::string& text) = 0;
+    // A message about something that failed and what to do about it.
+    virtual void Warning(const std::string& text) { Message(text); }
 };
 
 // The process-wide prompt. Without one installed, questions are answered No

@@ -5,10 +5,10 @@
 
 namespace session {
 
-AmbitSettings AmbitSettings::Defaults(const std::string& dataDir) {
+AmbitSettings AmbitSettings::Defaults() {
     AmbitSettings s;
     s.email = kPlaceholderEmail;
-    s.downloadDir = platform::JoinPath(dataDir, "tmp");
+    s.downloadDir = platform::DefaultDownloadDirectory();
     s.deleteConfirmation = 1;
     s.lastItem = 1;
     s.serverAddress = catalog::DefaultMapServerAddress();

@@ -21,8 +21,8 @@ struct AmbitSettings {
     std::string serverAddress;
     std::string serverPath;
 
-    // The first start's values for a data directory.
-    static AmbitSettings Defaults(const std::string& dataDir);
+    // The first start's values.
+    static AmbitSettings Defaults();
 
     // The map server and path a fetch of the first data file uses: the
     // settings when they are filled in, else the built-in ones

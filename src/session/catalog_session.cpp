@@ -22,7 +22,7 @@ void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
 CatalogSession::CatalogSession(std::string dataDirectory)
     : dataDirectory_(std::move(dataDirectory)),
       windowsDirectory_(platform::WindowsDirectory()),
-      settings_(AmbitSettings::Defaults(dataDirectory_)),
+      settings_(AmbitSettings::Defaults()),
       catalog_(dataDirectory_),
       skiff_(dataDirectory_) {}
 
@@ -62,14 +62,14 @@ void CatalogSession::LoadSettingsAndCatalog(const Hooks& hooks) {
     bool startedBefore = true;
     try {
         SettingsStore::SelectApplicationKey();
-        settings_ = SettingsStore::Load(dataDirectory_);
+        settings_ = SettingsStore::Load();
         startedBefore = SettingsStore::StartedBefore();
     } catch (const store::CRegistryError&) {
         // Starting with nothing and no word would look like a lost catalog.
         platform::CurrentPrompt().Message(
             "Your settings could not be read: " + store::RegistryLastError() +
             "\nInternet Ambit starts with its default settings.");
-        settings_ = AmbitSettings::Defaults(dataDirectory_);
+        settings_ = AmbitSettings::Defaults();
     }
 
     std::string mainFile = catalog_.DataPath(catalog::kMainDataFile);

@@ -11,7 +11,7 @@ std::vector<std::string> HelpManual::SearchDirectories() {
     std::string exe = platform::ExecutableDirectory();
     if (!exe.empty()) {
         dirs.push_back(platform::JoinPath(exe, "docs"));
-        dirs.push_back(platform::JoinPath(exe, "../share/internet-ambit/docs"));
+        dirs.push_back(platform::JoinPath(exe, AMBIT_MANUAL_FROM_BINDIR));
     }
     dirs.push_back(platform::JoinPath(platform::DataDirectory(), "docs"));
     return dirs;
@@ -35,8 +35,9 @@ bool HelpManual::Open(const std::string& page) {
     }
     std::string error;
     if (!platform::CurrentLauncher().Start({"xdg-open", path}, &error)) {
-        platform::CurrentPrompt().Message("Could not open the user manual in your web browser: " +
-                                          error + "\nYou can open " + path + " yourself.");
+        platform::CurrentPrompt().Warning("Could not open the user manual in your web browser: " +
+                                          platform::StartFailureText({"xdg-open"}, error) +
+                                          "\nYou can open " + path + " yourself.");
         return false;
     }
     return true;

@@ -11,8 +11,8 @@ void SettingsStore::SelectApplicationKey() {
     store::SetApplication(store::kApplicationName, store::kApplicationVersion);
 }
 
-AmbitSettings SettingsStore::Load(const std::string& dataDirectory) {
-    const AmbitSettings d = AmbitSettings::Defaults(dataDirectory);
+AmbitSettings SettingsStore::Load() {
+    const AmbitSettings d = AmbitSettings::Defaults();
     AmbitSettings s;
     s.email = store::RegistryString(kEmail, d.email).Get();
     s.downloadDir = store::RegistryString(kDownloadDir, d.downloadDir).Get();

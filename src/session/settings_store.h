@@ -26,7 +26,7 @@ public:
 
     // Reads every setting, planting the default of a missing one. Throws
     // the registry's errors (a value of the wrong type: CRegistryEType).
-    static AmbitSettings Load(const std::string& dataDirectory);
+    static AmbitSettings Load();
     // Writes every setting in the Options dialog's order.
     static void Save(const AmbitSettings& settings);
 

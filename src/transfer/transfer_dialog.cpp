@@ -7,14 +7,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -22,6 +25,7 @@
 
 #include "net/ftp_client.h"
 #include "net/listing_parser.h"
+#include "platform/launcher.h"
 #include "platform/prompt.h"
 #include "platform/string_printf.h"
 #include "store/registry_application.h"
@@ -172,7 +176,26 @@ std::optional<int> TransferDialog::Initialize(const std::string& argument) {
     return std::nullopt;
 }
 
-int TransferDialog::Run() { return exec(); }
+QPoint TransferDialog::CascadePosition(const QRect& available, const QSize& window, int others) {
+    constexpr int kStep = 32;
+    const QPoint centred(std::max(available.left(), available.center().x() - window.width() / 2),
+                         std::max(available.top(), available.center().y() - window.height() / 2));
+    const int roomX = std::max(0, available.right() - window.width() - centred.x());
+    const int roomY = std::max(0, available.bottom() - window.height() - centred.y());
+    const int steps = std::max(1, std::min(roomX, roomY) / kStep + 1);
+    const int n = std::max(0, others) % steps;
+    return centred + QPoint(n * kStep, n * kStep);
+}
+
+int TransferDialog::Run() {
+    // Several transfers at once would otherwise open exactly on top of each
+    // other, hiding all but the last.
+    adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(CascadePosition(screen->availableGeometry(), frameGeometry().size(),
+                             platform::OtherProcessesRunning("skiff")));
+    return exec();
+}
 
 std::string TransferDialog::Text(Control id) const {
     switch (id) {

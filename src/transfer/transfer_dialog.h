@@ -54,6 +54,10 @@ public:
     // Returns the program's exit code.
     int Run();
 
+    // Where a transfer window goes when `others` are already open: a step
+    // down and right for each, starting over before it leaves the screen.
+    static QPoint CascadePosition(const QRect& available, const QSize& window, int others);
+
     // The transfer's state, for the purchase flow and for tests.
     const TransferCommand& Command() const { return command_; }
     int ActionCode() const { return actionCode_; }

@@ -49,9 +49,10 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
 void AboutBox::OpenWebAddress() {
     std::string error;
     if (!platform::CurrentLauncher().Start({"xdg-open", kWebAddress}, &error)) {
-        platform::CurrentPrompt().Message("Could not open " + std::string(kWebAddress) +
-                                          " in your web browser: " + error +
-                                          "\nOpen the address in your browser yourself.");
+        platform::CurrentPrompt().Warning(
+            "Could not open " + std::string(kWebAddress) +
+            " in your web browser: " + platform::StartFailureText({"xdg-open"}, error) +
+            "\nOpen the address in your browser yourself.");
     }
 }
 

@@ -11,6 +11,7 @@
 #include "ui/client_view.h"
 #include "ui/main_frame.h"
 #include "ui/tool_images.h"
+#include "ui/window_layout_keeper.h"
 
 namespace ui {
 
@@ -39,7 +40,10 @@ int AmbitApplication::Run(int argc, char** argv) {
     prompt.SetParent(&frame);
     frame.show();
     // Questions of the start-up belong over a visible window.
-    QTimer::singleShot(0, &frame, [&frame] { frame.View()->InitialUpdate(); });
+    QTimer::singleShot(0, &frame, [&frame] {
+        frame.View()->InitialUpdate();
+        WindowLayoutKeeper::RestoreOpenFolders(*frame.View());
+    });
     return app.exec();
 }
 

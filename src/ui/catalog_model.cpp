@@ -68,7 +68,8 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return QString::fromStdString(item->Text());
         case Qt::DecorationRole:
-            return IconFor(item->Image(), item->SelectedImage());
+            return IconFor(item->Image(), item->SelectedImage(),
+                           item->HasEntry() ? item->Entry()->Kind() : catalog::EntryKind::Folder);
         case Qt::ToolTipRole: {
             const catalog::CEntry* e = item->Entry();
             if (!e || e->IsFolder() || e->Description.empty() || e->Description == catalog::kNone ||
@@ -151,16 +152,29 @@ bool CatalogModel::dropMimeData(const QMimeData* data, Qt::DropAction action, in
     return dropHandler_(dragged, target);
 }
 
-QIcon CatalogModel::IconFor(int image, int selectedImage) const {
+QIcon CatalogModel::IconFor(int image, int selectedImage, catalog::EntryKind kind) const {
     auto valid = [this](int i) { return i >= 0 && i < static_cast<int>(images_.size()); };
     if (!valid(image)) return QIcon();
-    if (!valid(selectedImage) || selectedImage == image) return images_[static_cast<size_t>(image)];
-    int key = image * 16 + selectedImage;
+    auto isFolderImage = [](int i) {
+        return i == catalog::kImageFolderClosed || i == catalog::kImageFolderOpen;
+    };
+    // Sites, site directories and map files keep the folder images' roles
+    // (closed, open) but show pictures of their own.
+    const bool ownPicture =
+        isFolderImage(image) && isFolderImage(selectedImage) &&
+        (kind == catalog::EntryKind::FtpSite || kind == catalog::EntryKind::FtpDir ||
+         kind == catalog::EntryKind::MapFile);
+    if (!ownPicture && (!valid(selectedImage) || selectedImage == image))
+        return images_[static_cast<size_t>(image)];
+    const int key =
+        (ownPicture ? 1024 + static_cast<int>(kind) * 256 : 0) + image * 16 + selectedImage;
     auto it = icons_.find(key);
     if (it != icons_.end()) return *it;
+    const QIcon normal = ownPicture ? KindIcon(kind, image == catalog::kImageFolderOpen)
+                                    : images_[static_cast<size_t>(image)];
+    const QIcon selected = ownPicture ? KindIcon(kind, selectedImage == catalog::kImageFolderOpen)
+                                      : images_[static_cast<size_t>(selectedImage)];
     QIcon icon;
-    const QIcon& normal = images_[static_cast<size_t>(image)];
-    const QIcon& selected = images_[static_cast<size_t>(selectedImage)];
     for (int size : {16, 24, 32, 48}) {
         icon.addPixmap(normal.pixmap(size), QIcon::Normal);
         icon.addPixmap(selected.pixmap(size), QIcon::Selected);

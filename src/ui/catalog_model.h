@@ -9,6 +9,7 @@
 #include <QMap>
 #include <functional>
 
+#include "catalog/c_entry.h"
 #include "catalog/catalog_tree_observer.h"
 
 namespace catalog {
@@ -67,7 +68,7 @@ public:
 private:
     // The icon shows the item's image normally and its selected image when
     // the row is selected, as the tree's two image indexes intend.
-    QIcon IconFor(int image, int selectedImage) const;
+    QIcon IconFor(int image, int selectedImage, catalog::EntryKind kind) const;
     // The dragged item and the drop target a drop names, when the data
     // came from this model; false otherwise.
     bool DropItems(const QMimeData* data, Qt::DropAction action, const QModelIndex& parent,

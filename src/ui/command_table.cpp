@@ -81,7 +81,7 @@ std::vector<CommandDef> BuildDefs() {
         {cmd::kCloseSiteMenu, "&Close Site", kCloseSitePrompt, "", E::CloseSite, R::CloseSite, {}},
         {cmd::kCloseSitePopup, "&Close Site", kCloseSitePrompt, "", E::CloseSite, R::CloseSite, {}},
         {cmd::kOpenSite, "&Open Site", "Connect to the selected FTP site and list its files.", "", E::OpenSite, R::OpenSite, {}},
-        {cmd::kRefresh, "&Refresh", "List the selected directory again.", "", E::Refresh, R::Refresh, {}},
+        {cmd::kRefresh, "&Refresh", "List the selected directory again.", "", E::Refresh, R::Refresh, {K(Qt::Key_F5)}},
         {cmd::kMapInfo, "&Map Info", "List the map files merged into the catalog.", "", E::MapInfo, R::Always, {}},
         {cmd::kMergeMapFile, "&Merge ", "Merge the selected map file into the catalog.", "", E::MergeMapFile, R::Always, {}},
         {cmd::kUpdateMapFileItem, "&Update", "Get a new copy of the selected map file.", "", E::UpdateMapFileItem, R::UpdateMapFile, {}},
@@ -172,6 +172,19 @@ CommandTable::CommandTable(QWidget* window) : QObject(window) {
         connect(action, &QAction::triggered, this, [this, id = def.id] { Run(id); });
         actions_.insert(def.id, action);
         all_.append(action);
+    }
+    // A menu command whose key belongs to a key-only twin of the same effect
+    // shows that key after a tab, as menus show shortcuts, without binding
+    // it a second time (which would make the key ambiguous).
+    for (const CommandDef& def : CommandDefs()) {
+        if (!*def.text || !def.keys.empty() || def.effect == Effect::None) continue;
+        for (const CommandDef& twin : CommandDefs()) {
+            if (twin.effect != def.effect || twin.keys.empty()) continue;
+            QAction* action = actions_.value(def.id);
+            action->setText(action->text() + QLatin1Char('\t') +
+                            twin.keys.front().toString(QKeySequence::NativeText));
+            break;
+        }
     }
 }
 

@@ -25,6 +25,7 @@
 #include "ui/tool_images.h"
 #include "ui/transaction_log_dialog.h"
 #include "ui/tree_printer.h"
+#include "ui/window_layout_keeper.h"
 
 namespace ui {
 
@@ -65,7 +66,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent) : QMainWind
         connect(view_->model(), signal, updateSoon_, qOverload<>(&QTimer::start));
     connect(view_->model(), &QAbstractItemModel::modelReset, updateSoon_,
             qOverload<>(&QTimer::start));
-    resize(640, 480);
+    WindowLayoutKeeper::RestoreWindow(*this);
     UpdateCommands();
 
     // The splash shows while the window is being put together, as the
@@ -275,6 +276,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // Kept before the exit check, which may let the catalog go.
+    if (!closing_) WindowLayoutKeeper::Save(*this, *view_);
     if (!closing_ && !view_->CloseCatalog()) {
         event->ignore();
         return;

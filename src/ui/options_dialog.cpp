@@ -2,6 +2,9 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/paths.h"
 #include "platform/prompt.h"
 #include "store/gui/scramble_length_validator.h"
 
@@ -46,7 +50,14 @@ OptionsDialog::OptionsDialog(const session::AmbitSettings& current, QWidget* par
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("E-mail Address:"), email_);
-    form->addRow(QStringLiteral(" Default Download Directory:"), downloadDir_);
+    browse_ = new QPushButton(QStringLiteral("Br&owse..."), this);
+    browse_->setObjectName(QStringLiteral("browseDownloadDir"));
+    browse_->setAutoDefault(false);
+    connect(browse_, &QPushButton::clicked, this, &OptionsDialog::Browse);
+    auto* downloadRow = new QHBoxLayout;
+    downloadRow->addWidget(downloadDir_, 1);
+    downloadRow->addWidget(browse_);
+    form->addRow(QStringLiteral(" Default Download Directory:"), downloadRow);
     auto* checks = new QHBoxLayout;
     checks->addWidget(deleteConfirmation_);
     checks->addWidget(lastItem_);
@@ -78,6 +89,29 @@ OptionsDialog::OptionsDialog(const session::AmbitSettings& current, QWidget* par
     layout->addLayout(form);
     layout->addWidget(server);
     layout->addWidget(buttons);
+}
+
+// Window-modal rather than a blocking static call, so the dialog's own event
+// loop keeps running and the chooser can be driven like any other window.
+void OptionsDialog::Browse() {
+    if (chooser_) return;
+    // The folder may not exist yet (the default is created by the first
+    // download): start from its nearest existing parent.
+    QString start = downloadDir_->text().trimmed();
+    while (!start.isEmpty() && !platform::IsDirectory(start.toStdString())) {
+        const QString parent = QFileInfo(start).path();
+        start = parent == start ? QString() : parent;
+    }
+    if (start.isEmpty()) start = QDir::homePath();
+    chooser_ = new QFileDialog(this, QStringLiteral("Choose the download directory"), start);
+    chooser_->setObjectName(QStringLiteral("downloadDirChooser"));
+    chooser_->setFileMode(QFileDialog::Directory);
+    chooser_->setOption(QFileDialog::ShowDirsOnly);
+    chooser_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(chooser_, &QFileDialog::fileSelected, this,
+            [this](const QString& dir) { downloadDir_->setText(QDir::cleanPath(dir)); });
+    connect(chooser_, &QObject::destroyed, this, [this] { chooser_ = nullptr; });
+    chooser_->open();
 }
 
 session::AmbitSettings OptionsDialog::Result() const {

@@ -9,6 +9,7 @@
 #include "ui/billing_editor.h"
 
 class QCheckBox;
+class QFileDialog;
 class QLineEdit;
 class QPushButton;
 
@@ -33,11 +34,16 @@ public:
     QLineEdit* ServerPathEdit() const { return serverPath_; }
     QPushButton* BillingButton() const { return billing_; }
     QPushButton* EraseInfoButton() const { return erase_; }
+    QPushButton* BrowseButton() const { return browse_; }
+    // The folder chooser Browse opened, while it is open.
+    QFileDialog* FolderChooser() const { return chooser_; }
 
 public slots:
     void accept() override;
 
 private:
+    void Browse();
+
     session::AmbitSettings base_;
     BillingEditor::CardSupportNote note_;
     QLineEdit* email_;
@@ -48,6 +54,8 @@ private:
     QLineEdit* serverPath_;
     QPushButton* billing_;
     QPushButton* erase_;
+    QPushButton* browse_;
+    QFileDialog* chooser_ = nullptr;
 };
 
 }  // namespace ui

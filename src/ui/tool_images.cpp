@@ -50,7 +50,12 @@ void Polygon(QPainter& p, std::initializer_list<QPointF> points) {
     p.drawPolygon(QPolygonF(QList<QPointF>(points)));
 }
 
-void ClosedFolder(QPainter& p) {
+// Site directories share the folder's shape in their own colour, so a
+// directory on a server never passes for a catalog folder.
+const QColor kSiteDirFill(0x8e, 0xb4, 0xe3);
+const QColor kSiteDirEdge(0x2f, 0x55, 0x8a);
+
+void ClosedFolderIn(QPainter& p, const QColor& kFolderFill, const QColor& kFolderEdge) {
     Pen(p, kFolderEdge, 0.8);
     p.setBrush(kFolderFill.darker(110));
     Polygon(p, {{1.5, 4}, {1.5, 2.5}, {6, 2.5}, {7.5, 4}});
@@ -61,7 +66,7 @@ void ClosedFolder(QPainter& p) {
     p.drawRoundedRect(QRectF(1.5, 4, 13, 9.5), 1, 1);
 }
 
-void OpenFolder(QPainter& p) {
+void OpenFolderIn(QPainter& p, const QColor& kFolderFill, const QColor& kFolderEdge) {
     Pen(p, kFolderEdge, 0.8);
     p.setBrush(kFolderFill.darker(120));
     p.drawRoundedRect(QRectF(1.5, 2.5, 12, 11), 1, 1);
@@ -74,6 +79,46 @@ void OpenFolder(QPainter& p) {
     g.setColorAt(1, kFolderFill);
     p.setBrush(g);
     Polygon(p, {{1.5, 13.5}, {4, 7}, {15, 7}, {12.5, 13.5}});
+}
+
+void ClosedFolder(QPainter& p) { ClosedFolderIn(p, kFolderFill, kFolderEdge); }
+void OpenFolder(QPainter& p) { OpenFolderIn(p, kFolderFill, kFolderEdge); }
+
+// A server tower; its light is green while the site is open.
+void FtpSite(QPainter& p, bool open) {
+    Pen(p, QColor(0x30, 0x34, 0x3c), 0.8);
+    QLinearGradient g(3, 0, 13, 0);
+    g.setColorAt(0, QColor(0xe4, 0xe7, 0xec));
+    g.setColorAt(1, QColor(0xa9, 0xb0, 0xbb));
+    p.setBrush(g);
+    p.drawRoundedRect(QRectF(3.5, 1, 9, 14), 1.2, 1.2);
+    Pen(p, QColor(0x50, 0x56, 0x60), 0.7);
+    for (double y : {4.0, 6.5, 9.0}) p.drawLine(QPointF(5.5, y), QPointF(10.5, y));
+    p.setPen(Qt::NoPen);
+    p.setBrush(open ? kGreen : QColor(0x70, 0x70, 0x70));
+    p.drawEllipse(QPointF(8, 12.3), 1.1, 1.1);
+}
+
+// A map folded in three panels with a pin.
+void MapFile(QPainter& p) {
+    Pen(p, QColor(0x4a, 0x5a, 0x3a), 0.7);
+    const QColor panels[] = {QColor(0xd9, 0xe8, 0xc0), QColor(0xbf, 0xd8, 0x9c),
+                             QColor(0xd9, 0xe8, 0xc0)};
+    for (int i = 0; i < 3; ++i) {
+        const double x = 1 + i * 4.6;
+        p.setBrush(panels[i]);
+        // Neighbouring panels share an edge, so the folds zigzag.
+        Polygon(p, {{x, i % 2 ? 3.2 : 2.0},
+                    {x + 4.6, i % 2 ? 2.0 : 3.2},
+                    {x + 4.6, i % 2 ? 15.0 : 14.0},
+                    {x, i % 2 ? 14.0 : 15.0}});
+    }
+    Pen(p, kBlue, 0.9);
+    p.drawLine(QPointF(3, 11), QPointF(7, 8));
+    p.drawLine(QPointF(7, 8), QPointF(11, 10));
+    Pen(p, kRed.darker(130), 0.6);
+    p.setBrush(kRed);
+    p.drawEllipse(QPointF(11.5, 6), 1.8, 1.8);
 }
 
 void Page(QPainter& p, bool lines) {
@@ -259,6 +304,24 @@ QIcon TreeIcon(int index) {
             return MakeIcon(MapServer);
         case catalog::kImageBusy:
             return MakeIcon(Hourglass);
+        default:
+            return QIcon();
+    }
+}
+
+QIcon KindIcon(catalog::EntryKind kind, bool open) {
+    switch (kind) {
+        case catalog::EntryKind::FtpSite:
+            return MakeIcon([open](QPainter& p) { FtpSite(p, open); });
+        case catalog::EntryKind::FtpDir:
+            return MakeIcon([open](QPainter& p) {
+                if (open)
+                    OpenFolderIn(p, kSiteDirFill, kSiteDirEdge);
+                else
+                    ClosedFolderIn(p, kSiteDirFill, kSiteDirEdge);
+            });
+        case catalog::EntryKind::MapFile:
+            return MakeIcon(MapFile);
         default:
             return QIcon();
     }

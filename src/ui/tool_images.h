@@ -7,6 +7,8 @@
 #include <QIcon>
 #include <QPixmap>
 
+#include "catalog/c_entry.h"
+
 namespace ui {
 
 enum class ToolImage;
@@ -14,6 +16,11 @@ enum class ToolImage;
 QIcon ToolIcon(ToolImage image);
 // The picture of a catalog::TreeImage index; an empty icon for others.
 QIcon TreeIcon(int index);
+// The picture of an entry kind that has one of its own (FTP site, site
+// directory, map file) in its closed or open state; an empty icon for
+// other kinds. It replaces the folder pictures only, never the map
+// server's globe or the busy hourglass.
+QIcon KindIcon(catalog::EntryKind kind, bool open);
 QIcon AppIcon();
 
 // The splash screen's picture (title, version line, a globe of sites).

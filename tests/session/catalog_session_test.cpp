@@ -29,8 +29,8 @@ catalog::CEntry Entry(const std::string& name, const std::string& path) {
 TEST(Settings, DefaultsArePlantedAndEditsComeBack) {
     sessiontest::SessionTestEnv env;
     session::SettingsStore::SelectApplicationKey();
-    session::AmbitSettings first = session::SettingsStore::Load(env.DataDir());
-    EXPECT_EQ(first, session::AmbitSettings::Defaults(env.DataDir()));
+    session::AmbitSettings first = session::SettingsStore::Load();
+    EXPECT_EQ(first, session::AmbitSettings::Defaults());
     EXPECT_EQ(store::RegistryString("email").Get(), session::kPlaceholderEmail)
         << "the default is stored";
     EXPECT_FALSE(session::SettingsStore::StartedBefore());
@@ -39,15 +39,19 @@ TEST(Settings, DefaultsArePlantedAndEditsComeBack) {
     edited.email = "me@example.org";
     edited.deleteConfirmation = 0;
     edited.serverAddress = "maps.example.org";
+    edited.downloadDir = "/srv/my downloads";
     session::SettingsStore::Save(edited);
     session::SettingsStore::MarkStarted();
     platform::RegistryDb::CloseShared();
-    EXPECT_EQ(session::SettingsStore::Load(env.DataDir()), edited);
+    // A stored folder stays even when the desktop's download folder moves.
+    setenv("XDG_DOWNLOAD_DIR", "/moved", 1);
+    EXPECT_EQ(session::SettingsStore::Load(), edited);
+    unsetenv("XDG_DOWNLOAD_DIR");
     EXPECT_TRUE(session::SettingsStore::StartedBefore());
 }
 
 TEST(Settings, MapServerComesFromTheSettingsUnlessItIsTheBuiltInOne) {
-    session::AmbitSettings s = session::AmbitSettings::Defaults("/data");
+    session::AmbitSettings s = session::AmbitSettings::Defaults();
     setenv("AMBIT_MAP_SERVER", "127.0.0.1", 1);
     EXPECT_EQ(s.MapServer(), "127.0.0.1")
         << "the stored default is the built-in server, which the variable moves";

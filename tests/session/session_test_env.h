@@ -26,6 +26,10 @@ public:
         setenv("AMBIT_DATA_DIR", DataDir().c_str(), 1);
         setenv("AMBIT_WINDIR", dir.File("windows").c_str(), 1);
         setenv("AMBIT_REGISTRY", dir.File("registry.sqlite3").c_str(), 1);
+        // Downloads land in the test's directory, never the user's: no
+        // user-dirs file to read, and the variable names the folder.
+        setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
+        setenv("XDG_DOWNLOAD_DIR", dir.File("Downloads").c_str(), 1);
         platform::RegistryDb::CloseShared();
         platform::MakeDirectories(DataDir());
     }
@@ -34,15 +38,19 @@ public:
         platform::RegistryDb::CloseShared();
         unsetenv("AMBIT_MAP_SERVER");
         unsetenv("AMBIT_FTP_PORT");
+        unsetenv("XDG_DOWNLOAD_DIR");
+        unsetenv("XDG_CONFIG_HOME");
     }
 
     std::string DataDir() const { return dir.File("data"); }
+    // The first-run download directory under this environment.
+    std::string DownloadDir() const { return dir.File("Downloads/Internet Ambit"); }
 
     // Settings of a user who has been here before: a real address, so
     // start-up does not open the Options dialog.
     void StoreKnownUser() {
         session::SettingsStore::SelectApplicationKey();
-        session::AmbitSettings s = session::AmbitSettings::Defaults(DataDir());
+        session::AmbitSettings s = session::AmbitSettings::Defaults();
         s.email = "reader@example.org";
         session::SettingsStore::Save(s);
         session::SettingsStore::MarkStarted();

@@ -32,7 +32,7 @@ TEST(SkiffCommand, SkiffReadsWhatTheMainWindowWrites) {
         EXPECT_EQ(c.remotePath, item.Path);
         EXPECT_EQ(c.user, "ftp");
         EXPECT_EQ(store::Unscramble(c.scrambledPassword), "reader@example.org");
-        EXPECT_EQ(c.localPath, env.DataDir() + "/tmp/my files/grüße: v2.zip");
+        EXPECT_EQ(c.localPath, env.DownloadDir() + "/my files/grüße: v2.zip");
         EXPECT_TRUE(c.isDownload);
         EXPECT_EQ(c.isBinary, !ascii);
         EXPECT_TRUE(c.AskWhatToDo()) << "the user is asked what to do with the file";

@@ -30,4 +30,9 @@ void ScriptedPrompt::Message(const std::string& text) {
     messages_.push_back(text);
 }
 
+void ScriptedPrompt::Warning(const std::string& text) {
+    Message(text);
+    warnings_.push_back(text);
+}
+
 }  // namespace platform

@@ -20,11 +20,14 @@ public:
     bool AskYesNo(const std::string& text) override;
     SaveAnswer AskSaveChanges(const std::string& text) override;
     void Message(const std::string& text) override;
+    // Recorded among the messages too, and also on its own.
+    void Warning(const std::string& text) override;
 
     // Everything shown, in order, questions and messages alike.
     const std::vector<std::string>& Shown() const { return shown_; }
     const std::vector<std::string>& Questions() const { return questions_; }
     const std::vector<std::string>& Messages() const { return messages_; }
+    const std::vector<std::string>& Warnings() const { return warnings_; }
     size_t UnusedAnswers() const { return answers_.size(); }
 
 private:
@@ -32,7 +35,7 @@ private:
     Reply Next(const std::string& question);
 
     std::deque<Reply> answers_;
-    std::vector<std::string> shown_, questions_, messages_;
+    std::vector<std::string> shown_, questions_, messages_, warnings_;
 };
 
 }  // namespace platform

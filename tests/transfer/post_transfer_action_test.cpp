@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/desktop_default_app.h"
@@ -66,8 +67,26 @@ TEST_F(Recording, AProgramThatCannotStartIsReported) {
     PostTransferAction::Run(transfer::kActionOpenWith, "/home/u/dl/a.txt", "viewr");
     // The default action of every plain download stays quiet when the file is no program.
     PostTransferAction::Run(transfer::kActionExecute, "/home/u/dl/a.txt", "");
-    EXPECT_EQ(scripted_.Messages(),
+    EXPECT_EQ(scripted_.Warnings(),
               std::vector<std::string>{"Could not find the program \"viewr\"."});
+}
+
+// Without the desktop's opener, the folder of an unzipped file cannot open:
+// the warning names the folder and the package that brings the opener.
+TEST_F(Recording, AMissingOpenerSaysWhatToInstall) {
+    testsupport::TempDir dir;
+    const char* oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath ? oldPath : "";
+    setenv("PATH", dir.Path().c_str(), 1);
+    launcher_.FailWith("Could not find the program \"xdg-open\".");
+    skifftest::MakeZip(dir.File("a.zip"), {{"a.txt", "a"}});
+    PostTransferAction::Run(transfer::kActionUnzip, dir.File("a.zip"), "");
+    setenv("PATH", savedPath.c_str(), 1);
+    ASSERT_EQ(scripted_.Warnings().size(), 1u);
+    const std::string& said = scripted_.Warnings()[0];
+    EXPECT_EQ(said.rfind("Could not open " + dir.Path() + ". Could not find the program", 0), 0u)
+        << said;
+    EXPECT_NE(said.find("Install the xdg-utils package"), std::string::npos) << said;
 }
 
 // The new version's installer arrives without execute permission: it gets

@@ -162,7 +162,7 @@ TEST_F(BillingTest, CardSupportNoteComesFirst) {
 }
 
 TEST_F(BillingTest, OptionsCanEraseTheBillingInformation) {
-    ui::OptionsDialog options(session::AmbitSettings::Defaults(env_.DataDir()));
+    ui::OptionsDialog options(session::AmbitSettings::Defaults());
     ASSERT_TRUE(options.BillingButton()->isEnabled());
     ASSERT_TRUE(options.EraseInfoButton()->isEnabled());
     ASSERT_EQ(Full().Save("secret12"), 0);

@@ -138,4 +138,44 @@ TEST(CatalogModel, LargeLoadIntoAPopulatedTree) {
     EXPECT_EQ(catModel.rowCount(catModel.index(0, 0)), 8);
 }
 
+// Sites, site directories and map files must be told from catalog folders
+// at a glance, while the tree keeps the folder images' numbers for them.
+TEST_F(CatalogModelTest, SitesDirectoriesAndMapFilesHavePicturesOfTheirOwn) {
+    auto entry = [](const std::string& location, const char* path, const char* description) {
+        CEntry e = Item(location);
+        e.Path = path;
+        e.Description = description;
+        return e;
+    };
+    struct Kind {
+        const char* name;
+        TreeItem* item;
+    };
+    const Kind kinds[] = {
+        {"folder", tree.InsertEntry(entry("/All/Folder", "HEADER", "A folder"))},
+        {"site", tree.InsertEntry(entry("/All/Site", "/", "FTPSITE"))},
+        {"site directory", tree.InsertEntry(entry("/All/Site/pub", "FTPDIR", "x"))},
+        {"map file", tree.InsertEntry(entry("/All/Map", "/m.amb", "LOCALARF"))},
+    };
+    auto picture = [this](TreeItem* item, QIcon::Mode mode) {
+        return model.data(model.IndexOf(item), Qt::DecorationRole)
+            .value<QIcon>()
+            .pixmap(32, mode)
+            .toImage();
+    };
+    // Listing a directory gives it the folder images, as the site browser does.
+    tree.SetItemImages(kinds[2].item, catalog::kImageFolderClosed, catalog::kImageFolderOpen);
+    for (size_t i = 0; i < std::size(kinds); ++i) {
+        SCOPED_TRACE(kinds[i].name);
+        ASSERT_NE(kinds[i].item, nullptr);
+        EXPECT_EQ(kinds[i].item->Image(), catalog::kImageFolderClosed);
+        EXPECT_FALSE(picture(kinds[i].item, QIcon::Normal).isNull());
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_NE(picture(kinds[i].item, QIcon::Normal), picture(kinds[j].item, QIcon::Normal))
+                << "looks like the " << kinds[j].name;
+    }
+    EXPECT_NE(picture(kinds[1].item, QIcon::Normal), picture(kinds[1].item, QIcon::Selected))
+        << "an open site looks open";
+}
+
 }  // namespace

@@ -286,15 +286,15 @@ TEST_F(MainFrameTest, RightClickSelectsThenTheMenuOfThatKindRunsTheChoice) {
     QTest::mouseRelease(viewport, Qt::RightButton, {}, rect.center());
 
     EXPECT_TRUE(*chose);
-    EXPECT_EQ(shown, (std::vector<std::string>{"Down&load", "&Properties", "&Add", "&Edit",
-                                               "&Delete", "&New Folder"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Down&load", "&Properties", "&Add\tCtrl+N", "&Edit",
+                                               "&Delete\tDel", "&New Folder"}));
     ASSERT_EQ(env.launcher.Started().size(), 1u);
     const auto& argv = env.launcher.Started()[0];
     ASSERT_EQ(argv.size(), 2u);
     EXPECT_EQ(argv[1], "127.0.0.1$$/pub/files/readme.txt$$ftp$$" +
-                           store::Scramble("reader@example.org") + "$$" + env.DataDir() +
-                           "/tmp/readme.txt$$1$$N$$");
-    EXPECT_TRUE(fs::is_directory(env.DataDir() + "/tmp")) << "the download directory is made first";
+                           store::Scramble("reader@example.org") + "$$" + env.DownloadDir() +
+                           "/readme.txt$$1$$N$$");
+    EXPECT_TRUE(fs::is_directory(env.DownloadDir())) << "the download directory is made first";
 
     // A right click on empty space keeps the selection.
     View()->SelectItem(Item("/All/FTP Sites"));

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include "session/catalog_session.h"
@@ -59,6 +62,26 @@ TEST(Options, TheAddressFieldTakesNoMoreThanCanBeScrambled) {
     dialog.EmailEdit()->clear();
     QTest::keyClicks(dialog.EmailEdit(), QString(300, QLatin1Char('b')));
     EXPECT_EQ(dialog.EmailEdit()->text().size(), static_cast<int>(store::kMaxScrambleText));
+}
+
+// Browse starts at the nearest folder that exists (the default one is only
+// made by the first download) and puts the chosen folder in the field.
+TEST(Options, BrowseStartsAtAnExistingFolderAndFillsTheField) {
+    uitest::UiTestEnv env;
+    session::CatalogSession session(env.DataDir());
+    ui::OptionsDialog dialog(session.Settings());
+    const QString base = QString::fromStdString(env.dir.Path());
+    QDir(base).mkpath(QStringLiteral("chosen"));
+    dialog.DownloadDirEdit()->setText(base + QStringLiteral("/not/yet/there"));
+    dialog.BrowseButton()->click();
+    QFileDialog* chooser = dialog.FolderChooser();
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_EQ(chooser->directory().absolutePath(), QDir(base).absolutePath());
+    dialog.BrowseButton()->click();
+    EXPECT_EQ(dialog.FolderChooser(), chooser) << "one chooser at a time";
+    chooser->selectFile(base + QStringLiteral("/chosen"));
+    QMetaObject::invokeMethod(chooser, "accept", Qt::DirectConnection);
+    EXPECT_EQ(dialog.DownloadDirEdit()->text(), base + QStringLiteral("/chosen"));
 }
 
 }  // namespace

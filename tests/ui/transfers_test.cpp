@@ -97,7 +97,7 @@ protected:
     TreeItem* Item(const std::string& below) {
         return FindPath(Tree(), "/All/FTP Sites/Local/" + below);
     }
-    std::string DownloadDir() const { return env.DataDir() + "/tmp"; }
+    std::string DownloadDir() const { return env.DownloadDir(); }
     void Run(int command) { frame->Commands().Action(command)->trigger(); }
 
     // Selects `item`, runs the command and acts on the dialog it shows.

@@ -41,4 +41,12 @@ void MessageBoxPrompt::Message(const std::string& text) {
     Ask(parent_, QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
+void MessageBoxPrompt::Warning(const std::string& text) {
+    // Plain text: the message carries paths and program output.
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
+                    QString::fromStdString(text), QMessageBox::Ok, parent_);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
 }  // namespace platform

@@ -16,6 +16,7 @@ public:
     bool AskYesNo(const std::string& text) override;
     SaveAnswer AskSaveChanges(const std::string& text) override;
     void Message(const std::string& text) override;
+    void Warning(const std::string& text) override;
 
 private:
     QWidget* parent_;
