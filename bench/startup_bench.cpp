@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     const std::string dataDir = argv[1];
     // A returning user: no first-start question, no Options dialog.
     session::SettingsStore::SelectApplicationKey();
-    session::AmbitSettings settings = session::AmbitSettings::Defaults(dataDir);
+    session::AmbitSettings settings = session::AmbitSettings::Defaults();
     settings.email = "bench@example.org";
     session::SettingsStore::Save(settings);
     session::SettingsStore::MarkStarted();

@@ -49,6 +49,7 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     hooks.quit = [this] { emit QuitRequested(); };
     hooks.note = [this](const QString& text) { emit Note(text); };
     hooks.fetchFirstDataFile = [this] { FetchFirstDataFile(); };
+    hooks.editSite = [this](catalog::TreeItem* site) { editor_->EditSite(site); };
     transfers_ = std::make_unique<TransferCommands>(this, *session_, std::move(hooks));
     model_ = new CatalogModel(Catalog().Tree(), this);
     setModel(model_);
@@ -59,15 +60,15 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     mapFiles_ = std::make_unique<MapFileCommands>(*this);
 
     editor_ = new CatalogEditor(*session_, this);
-    CatalogEditor::Hooks hooks;
-    hooks.selected = [this] { return SelectedItem(); };
-    hooks.select = [this](catalog::TreeItem* item) { SelectItem(item); };
-    hooks.openSite = [this](catalog::TreeItem* item) {
+    CatalogEditor::Hooks editHooks;
+    editHooks.selected = [this] { return SelectedItem(); };
+    editHooks.select = [this](catalog::TreeItem* item) { SelectItem(item); };
+    editHooks.openSite = [this](catalog::TreeItem* item) {
         if (sites_->OpenSiteItem(item, true)) ExpandItem(item);
     };
-    hooks.closeSite = [this](catalog::TreeItem* item) { sites_->CloseSite(item); };
-    hooks.fetchFirstDataFile = [this] { FetchFirstDataFile(); };
-    editor_->SetHooks(std::move(hooks));
+    editHooks.closeSite = [this](catalog::TreeItem* item) { sites_->CloseSite(item); };
+    editHooks.fetchFirstDataFile = [this] { FetchFirstDataFile(); };
+    editor_->SetHooks(std::move(editHooks));
     connect(editor_, &CatalogEditor::Edited, this, &CClientView::SelectionChanged);
     model_->SetDropHandler([this](catalog::TreeItem* dragged, catalog::TreeItem* target) {
         return editor_->Drop(dragged, target);
