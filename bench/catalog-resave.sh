@@ -63,7 +63,7 @@ for lines in 100000 1000000; do
     read -r rt rm rc < <(measure "$TOOL" resave "$src" "$WORK/out-$lines") || bench_fail "ambit-catalog resave failed"
     printf '%-8s %-6s %9s %10s %10.1f %7s %8.1f %7s %11s\n' "$lines" "$files" "$rt" "$rc" \
         "$(awk -v k="$rm" 'BEGIN{print k/1024}')" "$at" "$(awk -v k="$am" 'BEGIN{print k/1024}')" "$ct" "$st"
-    # The resaved catalog must hold every item line of the original.
+    # The resaved catalog must hold every item line of the catalog it read.
     a=$(cat "$src"/*.amb | grep -vc -e '^%' -e '^CNAME=' || true)
     b=$(cat "$WORK/out-$lines"/*.amb | grep -vc -e '^%' -e '^CNAME=' || true)
     if [ "$a" != "$b" ]; then echo "item lines differ: $a before, $b after" >&2; status=1; fi
