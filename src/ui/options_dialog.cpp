@@ -110,7 +110,6 @@ void OptionsDialog::Browse() {
     chooser_->setAttribute(Qt::WA_DeleteOnClose);
     connect(chooser_, &QFileDialog::fileSelected, this,
             [this](const QString& dir) { downloadDir_->setText(QDir::cleanPath(dir)); });
-    connect(chooser_, &QObject::destroyed, this, [this] { chooser_ = nullptr; });
     chooser_->open();
 }
 

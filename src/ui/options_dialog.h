@@ -4,12 +4,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QFileDialog>
+#include <QPointer>
 
 #include "session/ambit_settings.h"
 #include "ui/billing_editor.h"
 
 class QCheckBox;
-class QFileDialog;
 class QLineEdit;
 class QPushButton;
 
@@ -55,7 +56,9 @@ private:
     QPushButton* billing_;
     QPushButton* erase_;
     QPushButton* browse_;
-    QFileDialog* chooser_ = nullptr;
+    // Cleared by Qt when the chooser closes (it deletes itself), also while
+    // this dialog is being destroyed.
+    QPointer<QFileDialog> chooser_;
 };
 
 }  // namespace ui

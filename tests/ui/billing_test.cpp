@@ -31,11 +31,14 @@ BillingInfo Full() { return testsupport::SampleBilling(); }
 std::shared_ptr<int> Steps(std::vector<Step> steps) {
     auto ran = std::make_shared<int>(0);
     auto next = std::make_shared<std::function<void(size_t)>>();
-    *next = [steps, ran, next](size_t i) {
+    // The step in flight holds the chain; the chain itself holds it weakly,
+    // or the two would keep each other alive after the last dialog.
+    std::weak_ptr<std::function<void(size_t)>> chain = next;
+    *next = [steps, ran, chain](size_t i) {
         if (i >= steps.size()) return;
-        uitest::WhenModal([steps, ran, next, i](QWidget* w) {
+        uitest::WhenModal([steps, ran, self = chain.lock(), i](QWidget* w) {
             ++*ran;
-            (*next)(i + 1);  // armed before this dialog closes
+            (*self)(i + 1);  // armed before this dialog closes
             steps[i](w);
         });
     };
