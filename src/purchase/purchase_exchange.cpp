@@ -100,11 +100,19 @@ bool ParseNumber(const std::string& text, std::uint32_t& number) {
     return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
+// The server connection being waited on, for AbortPurchaseExchange.
+ClientSocket* gServerSocket = nullptr;
+
 // One 32-bit number that a server sends on connection; the connection then
-// closes.
-std::uint32_t ReadServerNumber(const std::string& host, std::uint16_t port) {
+// closes. nullopt when Abort closed it meanwhile.
+std::optional<std::uint32_t> ReadServerNumber(const std::string& host, std::uint16_t port) {
     ClientSocket socket(InetAddress(host, port), AsyncSocket::kRead | AsyncSocket::kClose);
+    gServerSocket = &socket;
+    struct Forget {
+        ~Forget() { gServerSocket = nullptr; }
+    } forget;
     std::uint32_t number = socket.ReadLong();
+    if (socket.IsClosed()) return std::nullopt;
     socket.Close();
     return number;
 }
@@ -163,6 +171,10 @@ PurchaseServers PurchaseServers::FromEnvironment() {
     return servers;
 }
 
+void AbortPurchaseExchange() {
+    if (gServerSocket != nullptr) gServerSocket->Abort();
+}
+
 int ResultForSocketError(int lastError) {
     switch (lastError) {
         case kRefused:
@@ -219,15 +231,18 @@ ExchangeOutcome RunPurchaseExchange(const PurchaseServers& servers, const Exchan
     const std::vector<std::string>& e = order.elements;
     bool created = false;
     try {
-        std::uint32_t time = ReadServerNumber(servers.timeHost, servers.timePort);
-        outcome.ticket = ReadServerNumber(servers.commerceHost, servers.commercePort);
-        record.ticket = outcome.ticket;
+        std::optional<std::uint32_t> time = ReadServerNumber(servers.timeHost, servers.timePort);
+        if (!time) return outcome;
+        std::optional<std::uint32_t> ticket =
+            ReadServerNumber(servers.commerceHost, servers.commercePort);
+        if (!ticket) return outcome;
+        outcome.ticket = record.ticket = *ticket;
         // The address the delivery server sees this connection come from,
         // which is what it compares; the host name's address may be another
         // interface's (or 127.0.1.1).
         std::string address = request.LocalAddress();
         std::string block =
-            *PlainCardBlock(order.plainCard, address, time - kSecondsFrom1900To1970);
+            *PlainCardBlock(order.plainCard, address, *time - kSecondsFrom1900To1970);
         CipherPair cipher = EncryptCardBlock(block, DeliveryKey::BuiltIn());
         record.firstCipher = std::move(cipher.first);
         record.secondCipher = std::move(cipher.second);

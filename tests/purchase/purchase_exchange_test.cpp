@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <QJsonArray>
+#include <QTimer>
 #include <cctype>
 #include <fstream>
 #include <functional>
@@ -130,6 +131,7 @@ const Case kCases[] = {
     {"version too old", {"--code", "15"}, nullptr, 15, true, false},
     {"unknown code passes through", {"--code", "7"}, nullptr, 7, true, true},
     {"code 1 without the 0 byte", {"--auth-byte", "1"}, nullptr, 205, true, true},
+    {"code 1 then hang-up", {"--auth-byte", "-1"}, nullptr, 205, true, true},
     {"holder name of 256",
      {},
      [](auto& o, auto&) { Tweak(o, 0, std::string(256, 'N')); },
@@ -247,6 +249,30 @@ TEST_F(PurchaseExchangeTest, ResumeSendsItsRecordNumberAndCreatesNone) {
     EXPECT_EQ(requests[0]["request"].toObject()["kind"].toString(), "r");
     EXPECT_EQ(requests[0]["request"].toObject()["transaction"].toInt(), static_cast<int>(number));
     EXPECT_EQ(ResumeRecords::NextTransactionNumber(), number + 1);
+}
+
+// Abort while the time server keeps silent ends the wait at once, without
+// the socket layer's time-out.
+TEST_F(PurchaseExchangeTest, AbortEndsTheWaitForTheTimeServer) {
+    int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(silent, 1), 0);
+    socklen_t len = sizeof a;
+    ::getsockname(silent, reinterpret_cast<sockaddr*>(&a), &len);
+    testsupport::TestMerchant merchant({"--file", Dir().Write("sold.bin", "x")});
+    ASSERT_TRUE(merchant.Started()) << merchant.Error();
+    WinsockUser::Record("", 0);
+
+    QTimer::singleShot(50, [] { purchase::AbortPurchaseExchange(); });
+    auto outcome =
+        Run(merchant, Order(), [&](auto&, auto& servers) { servers.timePort = ntohs(a.sin_port); });
+    ::close(silent);
+    EXPECT_EQ(outcome.result, purchase::kSocketError);
+    EXPECT_EQ(WinsockUser::LastError(), 0) << WinsockUser::ErrorText();
+    EXPECT_TRUE(merchant.Events().empty());
 }
 
 // The block's layout, which the merchant parses by position.

@@ -26,7 +26,8 @@ Options:
   --price CENTS         the price the request must carry (default any)
   --code N              answer N whatever the checks say
   --second N            the reply's second value (default 0)
-  --auth-byte N         the byte after code 1 (default 0, which authorises)
+  --auth-byte N         the byte after code 1 (default 0, which authorises;
+                        -1: none, the merchant hangs up)
   --stop-after N        stop delivering after N chunks of 65536 bytes
   --hold                with --stop-after: keep both connections open until
                         the client goes, instead of closing them
@@ -117,7 +118,8 @@ class Merchant:
         conn.sendall(struct.pack(">Ii", code & 0xFFFFFFFF, self.args.second))
         if code != 1:
             return
-        conn.sendall(bytes([self.args.auth_byte]))
+        if self.args.auth_byte >= 0:
+            conn.sendall(bytes([self.args.auth_byte]))
         if self.args.auth_byte != 0:
             return
         self.deliver(conn, reader, request)
