@@ -32,23 +32,40 @@ namespace {
 
 constexpr const char* kCard = "4111111111111111";
 
-// A port on 127.0.0.1 where nothing listens: bound, then released.
-int RefusingPort() {
+using Change = std::function<void(purchase::ExchangeOrder&, purchase::PurchaseServers&)>;
+
+// A TCP socket on a free port of 127.0.0.1, listening or not.
+struct Loopback {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
+    std::uint16_t port = 0;
+    explicit Loopback(bool listening) {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&a), len) == 0 &&
+            (!listening || ::listen(fd, 1) == 0))
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+        port = ntohs(a.sin_port);
+    }
+    ~Loopback() { ::close(fd); }
+};
+
+Change Element(int element, std::string value) {
+    return [=](auto& order, auto&) { order.elements[element] = value; };
+}
+Change Card(std::string card) {
+    return [=](auto& order, auto&) { order.plainCard = card; };
+}
+// A server port where nothing listens: bound, then released.
+Change Refused(std::uint16_t purchase::PurchaseServers::*port) {
+    return [=](auto&, auto& servers) { servers.*port = Loopback(false).port; };
 }
 
 struct Case {
     const char* name;
     std::vector<std::string> merchantArgs;
-    std::function<void(purchase::ExchangeOrder&, purchase::PurchaseServers&)> change;
+    Change change;
     int result;
     bool delivered;    // the delivery server got a request
     bool keepsRecord;  // a resume record is left for the start-up offer
@@ -112,18 +129,10 @@ protected:
     int dataPort_ = 0;
 };
 
-void Tweak(purchase::ExchangeOrder& order, int element, std::string value) {
-    order.elements[element] = std::move(value);
-}
-
+using Servers = purchase::PurchaseServers;
 const Case kCases[] = {
     {"authorised", {"--price", "1000"}, nullptr, 1, true, true},
-    {"card with blanks and dashes",
-     {},
-     [](auto& o, auto&) { o.plainCard = "4111 1111-1111 1111"; },
-     1,
-     true,
-     true},
+    {"card with blanks and dashes", {}, Card("4111 1111-1111 1111"), 1, true, true},
     {"declined card", {"--card", "4000000000000002"}, nullptr, 5, true, false},
     {"declined by choice", {"--code", "5"}, nullptr, 5, true, false},
     {"price the server disputes", {"--price", "999"}, nullptr, 12, true, false},
@@ -132,52 +141,17 @@ const Case kCases[] = {
     {"unknown code passes through", {"--code", "7"}, nullptr, 7, true, true},
     {"code 1 without the 0 byte", {"--auth-byte", "1"}, nullptr, 205, true, true},
     {"code 1 then hang-up", {"--auth-byte", "-1"}, nullptr, 205, true, true},
-    {"holder name of 256",
-     {},
-     [](auto& o, auto&) { Tweak(o, 0, std::string(256, 'N')); },
-     204,
-     false,
-     false},
-    {"21 card digits",
-     {},
-     [](auto& o, auto&) { o.plainCard = "411111111111111111112"; },
-     204,
-     false,
-     false},
-    {"card type of 10", {}, [](auto& o, auto&) { Tweak(o, 3, "MASTERCARD"); }, 204, false, false},
-    {"remote path of 256",
-     {},
-     [](auto& o, auto&) { Tweak(o, 9, std::string(256, 'p')); },
-     204,
-     false,
-     false},
-    {"price that is no number",
-     {},
-     [](auto& o, auto&) { Tweak(o, 5, "10.00"); },
-     204,
-     false,
-     false},
-    {"time server refuses",
-     {},
-     [](auto&, auto& s) { s.timePort = static_cast<std::uint16_t>(RefusingPort()); },
-     301,
-     false,
-     false},
-    {"commerce server refuses",
-     {},
-     [](auto&, auto& s) { s.commercePort = static_cast<std::uint16_t>(RefusingPort()); },
-     301,
-     false,
-     false},
-    {"delivery server refuses",
-     {},
-     [](auto&, auto& s) { s.deliveryPort = static_cast<std::uint16_t>(RefusingPort()); },
-     301,
-     false,
-     true},
+    {"holder name of 256", {}, Element(0, std::string(256, 'N')), 204, false, false},
+    {"21 card digits", {}, Card("411111111111111111112"), 204, false, false},
+    {"card type of 10", {}, Element(3, "MASTERCARD"), 204, false, false},
+    {"remote path of 256", {}, Element(9, std::string(256, 'p')), 204, false, false},
+    {"price that is no number", {}, Element(5, "10.00"), 204, false, false},
+    {"time server refuses", {}, Refused(&Servers::timePort), 301, false, false},
+    {"commerce server refuses", {}, Refused(&Servers::commercePort), 301, false, false},
+    {"delivery server refuses", {}, Refused(&Servers::deliveryPort), 301, false, true},
     {"time server unknown",
      {},
-     [](auto&, auto& s) { s.timeHost = "no-such-host.invalid"; },
+     [](auto&, auto& s) { s.timeHost = "nowhere.invalid"; },
      302,
      false,
      false},
@@ -254,22 +228,14 @@ TEST_F(PurchaseExchangeTest, ResumeSendsItsRecordNumberAndCreatesNone) {
 // Abort while the time server keeps silent ends the wait at once, without
 // the socket layer's time-out.
 TEST_F(PurchaseExchangeTest, AbortEndsTheWaitForTheTimeServer) {
-    int silent = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    ASSERT_EQ(::listen(silent, 1), 0);
-    socklen_t len = sizeof a;
-    ::getsockname(silent, reinterpret_cast<sockaddr*>(&a), &len);
+    Loopback silent(true);
     testsupport::TestMerchant merchant({"--file", Dir().Write("sold.bin", "x")});
     ASSERT_TRUE(merchant.Started()) << merchant.Error();
     WinsockUser::Record("", 0);
 
     QTimer::singleShot(50, [] { purchase::AbortPurchaseExchange(); });
     auto outcome =
-        Run(merchant, Order(), [&](auto&, auto& servers) { servers.timePort = ntohs(a.sin_port); });
-    ::close(silent);
+        Run(merchant, Order(), [&](auto&, auto& servers) { servers.timePort = silent.port; });
     EXPECT_EQ(outcome.result, purchase::kSocketError);
     EXPECT_EQ(WinsockUser::LastError(), 0) << WinsockUser::ErrorText();
     EXPECT_TRUE(merchant.Events().empty());
