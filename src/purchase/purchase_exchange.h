@@ -47,8 +47,8 @@ enum ExchangeResult : int {
     kWrongPrice = 12,
     kTransmissionError = 13,
     kVersionTooOld = 15,
-    kBadUserData = 204,             // a field too long, more than 20 card digits
     kIntermediateFileFailed = 202,  // no resume record or chunk folder
+    kBadUserData = 204,             // a field too long, more than 20 card digits
     kBadAuthorisation = 205,        // code 1 not followed by a 0 byte
     kSocketError = 300,
     kConnectionRefused = 301,
