@@ -4,6 +4,7 @@
 #include "purchase/purchase_exchange.h"
 
 #include <arpa/inet.h>
+#include <sys/random.h>
 
 #include <charconv>
 #include <cstdlib>
@@ -28,6 +29,7 @@ constexpr std::uint32_t kSecondsFrom1900To1970 = 2208988800u;
 constexpr std::size_t kBlockSize = 30;
 constexpr std::size_t kMaxCardDigits = 20;
 constexpr std::size_t kCardCharsExamined = 30;
+constexpr std::size_t kExponentBytes = 32;
 
 // The socket layer's error codes that have a result of their own.
 enum SocketErrorCode : int {
@@ -70,6 +72,21 @@ std::vector<std::uint16_t> CipherWords(const BigNum& number) {
     std::vector<std::uint16_t> words(PurchaseRequest::kCipherWords);
     for (std::size_t i = 0; i < words.size(); ++i) words[i] = number.Word(i);
     return words;
+}
+
+// A fresh exponent for each encryption. With one fixed exponent y^k would be
+// the same for every purchase, and anyone who knew a single block (a buyer
+// knows their own) could divide it out of c2 and read every other card
+// number sent. The server takes k's effect from c1, so it needs no change.
+BigNum SecretExponent() {
+    unsigned char bytes[kExponentBytes] = {};
+    std::size_t got = 0;
+    while (got < sizeof bytes) {
+        ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+        if (n > 0) got += static_cast<std::size_t>(n);
+    }
+    bytes[sizeof bytes - 1] |= 0x80;  // never 0 or small
+    return BigNum::FromBytes(bytes, sizeof bytes);
 }
 
 // "host[:port]"; a port that is no number from 1 to 65535 keeps the default.
@@ -212,9 +229,9 @@ CipherPair EncryptCardBlock(const std::string& block, const DeliveryKey& key) {
     // (127.0.0.1, 10.0.x.x), and the server could not check them.
     BigNum m =
         BigNum::FromBytes(reinterpret_cast<const unsigned char*>(block.data()), block.size());
-    BigNum three = BigNum::FromInteger(3);
-    BigNum c1 = BigNum::PowerModulo(key.g, three, key.p);
-    BigNum shared = BigNum::PowerModulo(key.y, three, key.p);
+    BigNum k = SecretExponent();
+    BigNum c1 = BigNum::PowerModulo(key.g, k, key.p);
+    BigNum shared = BigNum::PowerModulo(key.y, k, key.p);
     BigNum c2 = BigNum::Divide(BigNum::Multiply(m, shared), key.p).remainder;
     return {CipherWords(c1), CipherWords(c2)};
 }

@@ -101,9 +101,9 @@ struct DeliveryKey {
     static DeliveryKey BuiltIn();
 };
 
-// c1 = g^3 mod p and c2 = m * y^3 mod p, m the block's bytes up to its first
-// zero as a little-endian number; each as exactly kCipherWords words,
-// zero-extended when the number is shorter.
+// c1 = g^k mod p and c2 = m * y^k mod p, k a fresh random exponent and m
+// the whole block as a little-endian number; each as exactly kCipherWords
+// words, zero-extended when the number is shorter.
 struct CipherPair {
     std::vector<std::uint16_t> first;
     std::vector<std::uint16_t> second;

@@ -266,21 +266,31 @@ TEST(CardBlock, DigitsMarkAddressTimeAndFiller) {
 }
 
 // A cipher number with zero words at the top still goes as 32 words: with
-// y = 1, c2 is the block itself (15 words) and c1 = 2^3 one word.
+// g = y = 1, c1 is 1 and c2 the block itself (15 words).
 TEST(CardBlock, ShortCipherNumbersAreZeroExtended) {
     purchase::DeliveryKey key = purchase::DeliveryKey::BuiltIn();
-    key.g = purchase::BigNum::FromInteger(2);
-    key.y = purchase::BigNum::FromInteger(1);
+    key.g = key.y = purchase::BigNum::FromInteger(1);
     std::string block = *purchase::PlainCardBlock(kCard, "10.0.0.7", 1234567890);
     purchase::CipherPair cipher = purchase::EncryptCardBlock(block, key);
 
     std::vector<std::uint16_t> first(32, 0), second(32, 0);
-    first[0] = 8;
+    first[0] = 1;
     for (std::size_t i = 0; i < 15; ++i)
         second[i] = static_cast<std::uint16_t>(static_cast<unsigned char>(block[2 * i]) |
                                                static_cast<unsigned char>(block[2 * i + 1]) << 8);
     EXPECT_EQ(cipher.first, first);
     EXPECT_EQ(cipher.second, second);
+}
+
+// One block encrypted twice gives unrelated numbers: a fixed exponent would
+// give the same c1 and a c2 that a single known block unlocks for all.
+TEST(CardBlock, EachEncryptionDrawsItsOwnExponent) {
+    std::string block = *purchase::PlainCardBlock(kCard, "10.0.0.7", 1234567890);
+    auto key = purchase::DeliveryKey::BuiltIn();
+    purchase::CipherPair a = purchase::EncryptCardBlock(block, key);
+    purchase::CipherPair b = purchase::EncryptCardBlock(block, key);
+    EXPECT_NE(a.first, b.first);
+    EXPECT_NE(a.second, b.second);
 }
 
 }  // namespace

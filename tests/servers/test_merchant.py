@@ -37,10 +37,11 @@ Options:
 
 The key pair. p is a 512-bit prime, g a number below it, x the private
 exponent and y = g^x mod p the public value that the client holds. The
-client sends c1 = g^3 mod p and c2 = m * y^3 mod p, m being its 30-byte card
-block read as a little-endian number, each as 32 words of 16 bits. Since
-c1^x = g^(3x) = y^3, the block comes back as m = c2 * (c1^x)^-1 mod p; the
-inverse is taken with Fermat's little theorem, (c1^x)^(p-2) mod p.
+client sends c1 = g^k mod p and c2 = m * y^k mod p, k an exponent it draws
+for each purchase and m its 30-byte card block read as a little-endian
+number, each as 32 words of 16 bits. Since c1^x = g^(kx) = y^k, the block
+comes back as m = c2 * (c1^x)^-1 mod p; the inverse is taken with Fermat's
+little theorem, (c1^x)^(p-2) mod p.
 
 The card block: the card's digits, "a", the client's IPv4 address (its
 octets in dotted order), the Unix time (least significant byte first) and
@@ -243,7 +244,7 @@ def read_request(r):
 
 
 def decrypt(c1, c2):
-    if c1 != pow(G, 3, P) or not 0 < c2 < P:
+    if not 1 < c1 < P or not 0 < c2 < P:
         return None
     shared = pow(c1, X, P)
     m = c2 * pow(shared, P - 2, P) % P
