@@ -72,7 +72,7 @@ TEST_F(MapFilesWindowTest, AddedListedMergedAndRemovedAgain) {
     EXPECT_EQ(frame->ContextMenuId(), ui::cmd::kMenuMapFile);
     View()->ActivateItem();
     EXPECT_NE(Item("/All/MapFiles/Tools/All/Tools/Zip notes"), nullptr);
-    View()->expandRecursively(View()->Model()->IndexOf(Item("/All/MapFiles")));
+    View()->expandRecursively(View()->ViewIndex(Item("/All/MapFiles")));
     Shot(frame.get(), "mapfiles-folder.png");
 
     // Merged, the file kept: its entries join the catalog as one source.
