@@ -23,15 +23,7 @@ using catalogtest::kHeader;
 
 using Fixture = catalogtest::CatalogFixture;
 
-CEntry Entry(const std::string& location, const std::string& description = "",
-             const std::string& path = "") {
-    CEntry e;
-    e.Location = location;
-    e.Name = NameFromLocation(location);
-    e.Description = description;
-    e.Path = path;
-    return e;
-}
+using catalogtest::Entry;
 
 TreeItem* At(Catalog& c, std::initializer_list<const char*> path) {
     std::string p = "/All";

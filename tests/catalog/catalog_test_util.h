@@ -56,14 +56,28 @@ inline std::string Dump(const catalog::TreeItem* top) {
 inline std::string Dump(const catalog::CatalogTree& tree) { return Dump(tree.Top()); }
 
 // The item at "/All/a/b", or null.
-inline catalog::TreeItem* At(catalog::Catalog& c, const std::string& path) {
-    catalog::TreeItem* t = c.Tree().RootItem();
+inline catalog::TreeItem* At(catalog::CatalogTree& tree, const std::string& path) {
+    catalog::TreeItem* t = tree.RootItem();
     for (size_t pos = 5; t && pos <= path.size();) {
         size_t end = std::min(path.find('/', pos), path.size());
-        t = c.Tree().FindChild(t, path.substr(pos, end - pos));
+        t = tree.FindChild(t, path.substr(pos, end - pos));
         pos = end + 1;
     }
     return t;
+}
+inline catalog::TreeItem* At(catalog::Catalog& c, const std::string& path) {
+    return At(c.Tree(), path);
+}
+
+// An entry at `location` (its name taken from it).
+inline catalog::CEntry Entry(const std::string& location, const std::string& description = "",
+                             const std::string& path = "") {
+    catalog::CEntry e;
+    e.Location = location;
+    e.Name = catalog::NameFromLocation(location);
+    e.Description = description;
+    e.Path = path;
+    return e;
 }
 
 // A data directory and a scripted prompt that answers for the catalogs.
