@@ -4,6 +4,7 @@
 // stdout as "MESSAGE <text>", and "CHUNKS <bytes>" once the resume record
 // counts a first whole chunk, so the test knows when a kill leaves one.
 #include <QApplication>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 #include <string>
