@@ -34,7 +34,7 @@ struct Descriptor {
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
-    // Closes now and tells whether everything written reached the file.
+    // Closes now and tells whether everything written reached the disk.
     bool Finish() {
         bool ok = platform::Sync(fd, platform::SyncScope::kFile) == 0;
         ok = ::close(fd) == 0 && ok;
@@ -93,7 +93,8 @@ int ChunkedDelivery::Receive(AsyncSocket& request, AsyncSocket& data,
 
 int ChunkedDelivery::Rebuild(const std::string& path, const std::function<void(int)>& progress) {
     const std::uint32_t downloaded = ResumeRecords::Downloaded(transaction_);
-    Descriptor out(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    Descriptor out(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (out.fd < 0) return kDestinationFailed;
     std::vector<char> buffer(kCopyBlock);
     const std::uint32_t chunks = ResumeRecords::ChunkIndex(downloaded);
