@@ -36,12 +36,20 @@ struct PurchaseServers {
     static PurchaseServers FromEnvironment();
 };
 
-// The exchange's own results; any other value is the delivery server's
-// reply code, passed on.
+// The exchange's own results and the delivery server's reply codes that it
+// acts on; any other reply code is passed on unchanged.
 enum ExchangeResult : int {
     kAuthorised = 1,
-    kBadUserData = 204,       // a field too long, more than 20 card digits
-    kBadAuthorisation = 205,  // code 1 not followed by a 0 byte
+    // Refusals: the server will not deliver, so the resume record goes.
+    kServerError = 2,
+    kIncorrectUserData = 3,
+    kDeclined = 5,
+    kWrongPrice = 12,
+    kTransmissionError = 13,
+    kVersionTooOld = 15,
+    kIntermediateFileFailed = 202,  // no resume record or chunk folder
+    kBadUserData = 204,             // a field too long, more than 20 card digits
+    kBadAuthorisation = 205,        // code 1 not followed by a 0 byte
     kSocketError = 300,
     kConnectionRefused = 301,
     kHostUnreachable = 302,
@@ -63,11 +71,17 @@ struct ExchangeOutcome {
 
 // request: connected (or connecting) to the item's host at deliveryPort;
 // data: listening, its port goes into the request. Both stay open. A socket
-// error anywhere becomes 300/301/302. For kind "n" the resume record is
-// created before the request is sent; codes 2, 3, 5, 12, 13 and 15 delete
-// it again.
+// error anywhere becomes 300/301/302. An order that does not fit the record
+// gives 204 before any connection. For kind "n" the resume record is
+// created before the request is sent (202 if it cannot be); codes 2, 3, 5,
+// 12, 13 and 15 delete it again.
 ExchangeOutcome RunPurchaseExchange(const PurchaseServers& servers, const ExchangeOrder& order,
                                     ClientSocket& request, ListenSocket& data);
+
+// Abort: closes the connection to the time or commerce server that the
+// exchange is waiting on, so the wait ends (the caller closes the request
+// connection and the data socket itself). The exchange then returns 300.
+void AbortPurchaseExchange();
 
 // The result for the socket layer's last error.
 int ResultForSocketError(int lastError);
@@ -87,9 +101,9 @@ struct DeliveryKey {
     static DeliveryKey BuiltIn();
 };
 
-// c1 = g^3 mod p and c2 = m * y^3 mod p, m the block's bytes up to its first
-// zero as a little-endian number; each as exactly kCipherWords words,
-// zero-extended when the number is shorter.
+// c1 = g^k mod p and c2 = m * y^k mod p, k a fresh random exponent and m
+// the whole block as a little-endian number; each as exactly kCipherWords
+// words, zero-extended when the number is shorter.
 struct CipherPair {
     std::vector<std::uint16_t> first;
     std::vector<std::uint16_t> second;
