@@ -254,8 +254,9 @@ TEST_P(PurchaseResume, LeavesTheRecordForTheOfferToFinish) {
                       : std::vector<std::string>{"--stop-after", "1", "--hold"});
     Interrupt(p.cut);
     ASSERT_EQ(prompt_.Messages().size(), p.message != 0 ? 1u : 0u);
-    if (p.message != 0)
+    if (p.message != 0) {
         EXPECT_TRUE(prompt_.Messages()[0].starts_with(PurchaseFlow::ResultMessage(p.message)));
+    }
     auto record = Record();
     ASSERT_TRUE(record);
     EXPECT_EQ(record->downloaded, p.downloaded);
