@@ -140,13 +140,12 @@ int PurchaseFlow::Run(TransferDialog& dialog, const OrderRequest& request) {
     std::vector<std::string> order;
     std::string why;
     std::string card;
-    std::uint32_t cents = 0;
     std::uint32_t transaction = 0;
     // A damaged order gives the same answer as a missing one; the reason
     // goes to the diagnostics.
     if (!OrderFile::ReadAndDelete(request.orderFilePath, isResume_, order, &why) ||
         !store::TryUnscramble(order[E::kScrambledCard], card, &why) ||
-        !ParseNumber(order[E::kPriceCents], cents) ||
+        !ParseNumber(order[E::kPriceCents], priceCents_) ||
         (isResume_ && !ParseNumber(order[E::kResumeRecord], transaction))) {
         if (why.empty()) why = "the order's price or record number is no number";
         std::fprintf(stderr, "skiff: %s\n", why.c_str());
@@ -291,10 +290,8 @@ int PurchaseFlow::Finish(TransferDialog& dialog, const std::vector<std::string>&
     }
     purchase::ResumeRecords::Delete(transaction);
 
-    std::uint32_t cents = 0;
-    ParseNumber(order[E::kPriceCents], cents);
     const std::string price =
-        purchase::CentsText(purchase::TotalCents(cents, order[E::kSalesTax] == "1"));
+        purchase::CentsText(purchase::TotalCents(priceCents_, order[E::kSalesTax] == "1"));
     const std::time_t now = std::time(nullptr);
 
     purchase::TransferRecord record;

@@ -42,6 +42,7 @@ private:
                const std::string& plainCard, std::uint32_t transaction, std::uint32_t ticket);
 
     bool isResume_ = false;
+    std::uint32_t priceCents_ = 0;  // as the user confirmed it, before tax
     bool aborted_ = false;
     // The open connections while a purchase runs, for Abort.
     ClientSocket* request_ = nullptr;
