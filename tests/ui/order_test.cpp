@@ -6,16 +6,11 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
-#include <cstdlib>
 #include <filesystem>
 
-#include "catalog/catalog.h"
-#include "catalog/catalog_tree.h"
 #include "platform/paths.h"
 #include "platform/string_array_file.h"
 #include "purchase/order_elements.h"
@@ -24,11 +19,8 @@
 #include "session/settings_store.h"
 #include "store/scramble.h"
 #include "ui/billing_dialog.h"
-#include "ui/client_view.h"
 #include "ui/command_ids.h"
-#include "ui/command_table.h"
 #include "ui/item_properties_dialog.h"
-#include "ui/main_frame.h"
 #include "ui/order_dialog.h"
 #include "ui/transfer_commands.h"
 #include "ui_test_env.h"
@@ -69,7 +61,7 @@ struct TaxCase {
 
 void PrintTo(const TaxCase& c, std::ostream* os) { *os << '"' << c.address << '"'; }
 
-class OrderDialogTax : public ::testing::TestWithParam<TaxCase> {};
+class OrderDialogTax : public uitest::WindowTest, public ::testing::WithParamInterface<TaxCase> {};
 
 // Shown with the address, and typed over a Minnesota one; then the box is
 // clicked twice. The picture is saved when AMBIT_SCREENSHOT_DIR names a
@@ -78,12 +70,9 @@ TEST_P(OrderDialogTax, AddressSetsTheBoxAndOnlyTheUserClearsIt) {
     const TaxCase& c = GetParam();
     ui::OrderDialog shown(Form(c.address));
     ExpectTaxed(shown, c.automatic);
-    const char* shots = std::getenv("AMBIT_SCREENSHOT_DIR");
-    if (shots && c.address == kMinnesota) {
+    if (c.address == kMinnesota) {
         shown.show();
-        fs::create_directories(shots);
-        EXPECT_TRUE(
-            shown.grab().save(QString::fromStdString(shots + std::string("/order-dialog.png"))));
+        Shot(&shown, "order-dialog.png");
     }
     ui::OrderDialog typed(Form(kMinnesota));
     typed.AddressEdit()->setPlainText(QString::fromUtf8(c.address));
@@ -280,32 +269,30 @@ INSTANTIATE_TEST_SUITE_P(Cases, BuyTest, ::testing::ValuesIn(kBuyCases),
 
 // From the window: Item Properties' Buy; agreeing to install closes the
 // program through its normal close, save question included.
-TEST(BuyFromTheWindow, InstallingQuitsThroughTheSaveQuestion) {
-    uitest::UiTestEnv env;
+class BuyFromTheWindow : public uitest::WindowTest {};
+
+TEST_F(BuyFromTheWindow, InstallingQuitsThroughTheSaveQuestion) {
     env.StoreKnownUser();
     ASSERT_EQ(testsupport::SampleBilling().Save(kPassword), 0);
-    ui::CMainFrame frame(ui::FrameOptions{env.DataDir(), 0});
-    frame.show();
     env.prompt.Answer(false);  // no ambit.amb: start with an empty tree
-    frame.View()->InitialUpdate();
+    StartWindow();
     catalog::CEntry e;
     e.Name = "Ambit 1.2";
     e.Location = "/All/Ambit 1.2";
     e.Path = kInstaller;
     e.Price = "5.00";
-    frame.View()->SelectItem(frame.View()->Catalog().Tree().InsertEntry(e));
-    frame.View()->Catalog().SetChanged();
-    frame.UpdateCommands();
+    View()->SelectItem(Tree().InsertEntry(e));
+    Cat().SetChanged();
 
     env.prompt.Answer(true);   // install, and so quit
     env.prompt.Answer(false);  // discard the changes
     auto ran = uitest::WhenModals(
         {[](QWidget* w) { qobject_cast<ui::ItemPropertiesDialog*>(w)->DownloadButton()->click(); },
          EnterPassword(kPassword), Confirm()});
-    frame.Commands().Action(ui::cmd::kItemPropertiesMenu)->trigger();
+    Run(ui::cmd::kItemPropertiesMenu);
     EXPECT_EQ(*ran, 3);
     ASSERT_EQ(env.launcher.Started().size(), 1u);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame.isVisible(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->isVisible(); }, 5000));
     const std::vector<std::string>& asked = env.prompt.Questions();
     ASSERT_GE(asked.size(), 2u);
     EXPECT_EQ(asked[asked.size() - 2], ItemPurchase::kInstallQuestion);
