@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/file_actions.h"
+#include "platform/paths.h"
 #include "platform/prompt.h"
 #include "purchase/order_elements.h"
 #include "purchase/order_file_writer.h"
@@ -51,6 +53,8 @@ bool ItemPurchase::Buy(const catalog::CEntry& entry, const std::string& localPat
         prompt.Message(error + "\nNothing was bought.");
         return false;
     }
+    // skiff writes the chunks and the file there, and creates no directories.
+    platform::MakeDirectories(platform::FileActions::DirectoryOf(localPath));
     const bool install = IsInstaller(entry.Path) && prompt.AskYesNo(kInstallQuestion);
     if (!skiff_.Start({"FINFO", path})) {
         ::unlink(path.c_str());  // no skiff will read it: take the card data away again

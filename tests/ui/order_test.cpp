@@ -1,7 +1,8 @@
 // Buying a priced catalog item through the real dialogs (offscreen) and the
 // real settings file: the Minnesota tax box, every way a purchase ends
 // before skiff, the order file a confirmed one leaves for skiff (read back
-// with the shared string-list reader), and the installer's quit.
+// with the shared string-list reader), that order bought from the test
+// merchant, and the installer's quit.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -9,15 +10,22 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <filesystem>
 
 #include "platform/paths.h"
 #include "platform/string_array_file.h"
 #include "purchase/order_elements.h"
+#include "purchase/transfer_records.h"
 #include "sample_billing.h"
 #include "session/item_purchase.h"
 #include "session/settings_store.h"
 #include "store/scramble.h"
+#include "test_merchant.h"
+#include "transfer/order_flow.h"
+#include "transfer/purchase_flow.h"
+#include "transfer/transfer_dialog.h"
+#include "transfer/what_to_do_dialog.h"
 #include "ui/billing_dialog.h"
 #include "ui/command_ids.h"
 #include "ui/item_properties_dialog.h"
@@ -212,13 +220,15 @@ const BuyCase kBuyCases[] = {
 
 void PrintTo(const BuyCase& c, std::ostream* os) { *os << c.name; }
 
-class BuyTest : public ::testing::TestWithParam<BuyCase> {
+class BuyFixture : public ::testing::Test {
 protected:
     void SetUp() override { session::SettingsStore::SelectApplicationKey(); }
     uitest::UiTestEnv env;
     session::CatalogSession session{env.DataDir()};
     ui::TransferCommands commands{nullptr, session, {}};  // installs the Buy path
 };
+
+class BuyTest : public BuyFixture, public ::testing::WithParamInterface<BuyCase> {};
 
 TEST_P(BuyTest, EndsAsTheUserChose) {
     const BuyCase& c = GetParam();
@@ -266,6 +276,54 @@ TEST_P(BuyTest, EndsAsTheUserChose) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, BuyTest, ::testing::ValuesIn(kBuyCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A confirmed order carried out by skiff's dialog and purchase flow (here,
+// so its question can be answered) against the test merchant, which wants
+// the card, the price of 10.00 as 1000 cents and the address it sees.
+TEST_F(BuyFixture, AConfirmedOrderIsBoughtFromTheMerchant) {
+    ASSERT_EQ(testsupport::SampleBilling().Save(kPassword), 0);
+    std::string content(150000, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 7 + i / 251);
+    const std::string sold = env.dir.Write("shop/kit.bin", content);
+    testsupport::TestMerchant merchant(
+        {"--file", "/pub/kit.bin=" + sold, "--card", "4111111111111234", "--price", "1000"});
+    ASSERT_TRUE(merchant.Started()) << merchant.Error();
+    merchant.Export();
+    catalog::CEntry entry;
+    entry.Name = "Tool kit";
+    entry.Address = "127.0.0.1";
+    entry.Path = "/pub/kit.bin";
+    entry.Price = "10.00";
+    const std::string local = env.DownloadDir() + "/kit.bin";
+    auto ran = uitest::WhenModals(
+        {EnterPassword(kPassword), Confirm([](ui::OrderDialog* d) { d->TaxBox()->click(); })});
+    ASSERT_TRUE(session.Purchase(entry, local, nullptr));
+    ASSERT_EQ(*ran, 2);
+
+    transfer::PurchaseFlow flow;
+    transfer::OrderFlow* previous = transfer::SetOrderFlow(&flow);
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        if (auto* d = qobject_cast<transfer::WhatToDoDialog*>(QApplication::activeModalWidget()))
+            d->Button(transfer::WhatToDoDialog::kDownloadOnly)->click();
+    });
+    answer.start(5);
+    transfer::TransferDialog skiff;
+    std::optional<int> early = skiff.Initialize(env.launcher.Started().at(0).at(1));
+    EXPECT_EQ(early ? *early : skiff.Run(), 0)
+        << (env.prompt.Messages().empty() ? "" : env.prompt.Messages()[0]);
+    transfer::SetOrderFlow(previous);
+
+    auto tickets = merchant.Events("ticket");
+    ASSERT_EQ(tickets.size(), 1u);
+    EXPECT_EQ(uitest::ReadAll(local),
+              content + "127.0.0.1-" + std::to_string(tickets[0]["ticket"].toInt()));
+    std::vector<purchase::TransferRecord> records;
+    purchase::TransferRecords::ReadAll(purchase::TransferRecords::Path(), records);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].price, "10.65");  // as confirmed: 10.00 and its tax
+}
 
 // From the window: Item Properties' Buy; agreeing to install closes the
 // program through its normal close, save question included.
