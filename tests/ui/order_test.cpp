@@ -140,21 +140,10 @@ struct BuyCase {
     std::vector<std::string> order = {};  // the order file; element 6 checked apart
 };
 
-const std::vector<std::string> kAsShown = {"Ann B. Lee",
-                                           "PO Box 7\nDuluth",
-                                           "555-0199",
-                                           "MC",
-                                           "04/99",
-                                           "1999" /* not 1998 */,
-                                           "",
-                                           "ftp.example.org",
-                                           "Chess Master",
-                                           kGame,
-                                           "",
-                                           "Ann B. Lee",
-                                           "PO Box 7\nDuluth",
-                                           "555-0199",
-                                           "0"};
+// clang-format off
+const std::vector<std::string> kAsShown = {
+    "Ann B. Lee", "PO Box 7\nDuluth", "555-0199", "MC", "04/99", "1999" /* not 1998 */, "",
+    "ftp.example.org", "Chess Master", kGame, "", "Ann B. Lee", "PO Box 7\nDuluth", "555-0199", "0"};
 std::vector<std::string> Edited() {
     std::vector<std::string> o = kAsShown;
     o[OrderElements::kHolderName] = "A. Lee";
@@ -171,52 +160,20 @@ const BuyCase kBuyCases[] = {
     {"WrongPassword", {EnterPassword("wrong-one")}, {}, "", ItemPurchase::kWrongPassword},
     {"OrderCancelled", {EnterPassword(kPassword), kCancel}, {}},
     {"PriceIsNoAmount", {}, {}, "", "\"Chess Master\" cannot be bought", true, "ask us"},
-    {"ConfirmedAsShown",
-     {EnterPassword(kPassword), Confirm()},
-     {},
-     "",
-     "",
-     true,
-     "19.99",
-     kGame,
-     "",
-     false,
-     kAsShown},
-    {"ConfirmedAfterEdits",
-     {EnterPassword(kPassword), Confirm([](ui::OrderDialog* d) {
-          d->HolderNameEdit()->setText("A. Lee");
-          d->VisaButton()->click();
-          d->TaxBox()->click();
-      })},
-     {},
-     "",
-     "",
-     true,
-     "10",
-     kGame,
-     "",
-     false,
-     Edited()},
-    {"InstallerAgreedQuits",
-     {EnterPassword(kPassword), Confirm()},
-     {true},
-     ItemPurchase::kInstallQuestion,
-     "",
-     true,
-     "5.00",
-     kInstaller,
-     "",
-     true},
-    {"SkiffMissingNeitherBuysNorQuits",
-     {EnterPassword(kPassword), Confirm()},
-     {true},
-     ItemPurchase::kInstallQuestion,
-     "Could not start the transfer program",
-     true,
-     "5.00",
-     kInstaller,
-     "no such file"},
+    {"ConfirmedAsShown", {EnterPassword(kPassword), Confirm()}, {}, "", "", true, "19.99", kGame,
+     "", false, kAsShown},
+    {"ConfirmedAfterEdits", {EnterPassword(kPassword), Confirm([](ui::OrderDialog* d) {
+         d->HolderNameEdit()->setText("A. Lee");
+         d->VisaButton()->click();
+         d->TaxBox()->click();
+     })}, {}, "", "", true, "10", kGame, "", false, Edited()},
+    {"InstallerAgreedQuits", {EnterPassword(kPassword), Confirm()}, {true},
+     ItemPurchase::kInstallQuestion, "", true, "5.00", kInstaller, "", true},
+    {"SkiffMissingNeitherBuysNorQuits", {EnterPassword(kPassword), Confirm()}, {true},
+     ItemPurchase::kInstallQuestion, "Could not start the transfer program", true, "5.00",
+     kInstaller, "no such file"},
 };
+// clang-format on
 
 void PrintTo(const BuyCase& c, std::ostream* os) { *os << c.name; }
 
