@@ -123,8 +123,7 @@ TEST_F(MapFilesWindowTest, AddedListedMergedAndRemovedAgain) {
     EXPECT_EQ(frame->ContextMenuId(), ui::cmd::kMenuMapFile);
     frame->View()->ActivateItem();
     EXPECT_NE(FindPath(Tree(), "/All/MapFiles/Tools/All/Tools/Zip notes"), nullptr);
-    frame->View()->expandRecursively(
-        frame->View()->ViewIndex(FindPath(Tree(), "/All/MapFiles")));
+    frame->View()->expandRecursively(frame->View()->ViewIndex(FindPath(Tree(), "/All/MapFiles")));
     Shot(frame.get(), "mapfiles-folder.png");
 
     // Merged, the file kept: its entries join the catalog as one source.
