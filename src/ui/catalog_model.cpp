@@ -11,6 +11,7 @@
 #include "catalog/data_file_format.h"
 #include "catalog/edit_rules.h"
 #include "catalog/tree_item.h"
+#include "purchase/price.h"
 #include "ui/column_values.h"
 #include "ui/tool_images.h"
 
@@ -170,8 +171,8 @@ QVariant CatalogModel::ColumnData(const TreeItem& item, int column, int role) co
         case kPriceColumn:
             if (!IsPriced(f.price)) break;
             if (role == kSortRole) {
-                const std::optional<double> value = PriceValue(f.price);
-                return value ? QVariant(*value) : QVariant();
+                const std::optional<std::uint32_t> cents = purchase::ParseCents(f.price);
+                return cents ? QVariant(*cents) : QVariant();
             }
             if (role == Qt::DisplayRole) return PriceText(f.price);
             break;

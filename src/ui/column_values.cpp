@@ -5,6 +5,8 @@
 #include <array>
 #include <charconv>
 
+#include "purchase/price.h"
+
 namespace ui {
 namespace {
 
@@ -75,23 +77,11 @@ std::optional<int> DateKey(std::string_view text) {
     return *year * 10000 + *month * 100 + *day;
 }
 
-std::optional<double> PriceValue(std::string_view text) {
-    text = Trimmed(text);
-    if (!text.empty() && text.front() == '$') text.remove_prefix(1);
-    if (text.empty() || text.size() > 15) return std::nullopt;
-    double value = 0;
-    auto [end, error] =
-        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-    if (error != std::errc() || end != text.data() + text.size() || !(value > 0))
-        return std::nullopt;
-    return value;
-}
-
 QString PriceText(std::string_view text) {
-    const QString stored = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    if (!PriceValue(text)) return stored;
-    const QString trimmed = stored.trimmed();
-    return trimmed.startsWith(QLatin1Char('$')) ? trimmed : QLatin1Char('$') + trimmed;
+    const std::optional<std::uint32_t> cents = purchase::ParseCents(text);
+    if (!cents || *cents == 0)
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return QStringLiteral("$") + QString::fromStdString(purchase::CentsText(*cents));
 }
 
 }  // namespace ui

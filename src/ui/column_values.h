@@ -23,10 +23,8 @@ QString ExactSize(qint64 bytes);
 // listing). Two-digit years below 70 are taken as 20xx.
 std::optional<int> DateKey(std::string_view text);
 
-// The amount of a priced item; none when it is free ("" or "0.00") or
-// the price is not a number.
-std::optional<double> PriceValue(std::string_view text);
-// "$4.50" for a price that reads as an amount, else the text as stored.
+// "$4.50" for a price that reads as an amount of money above nothing,
+// else the text as stored.
 QString PriceText(std::string_view text);
 
 }  // namespace ui

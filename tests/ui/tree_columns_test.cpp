@@ -49,17 +49,12 @@ TEST(ColumnValues, ValuesComeOnlyFromTextThatHoldsThem) {
 
     struct Price {
         const char* text;
-        std::optional<double> value;
         const char* shown;
     };
     for (const Price& c :
-         {Price{"4.50", 4.5, "$4.50"}, Price{"$12", 12.0, "$12"},
-          Price{"0.00", std::nullopt, "0.00"}, Price{"", std::nullopt, ""},
-          Price{"ask us", std::nullopt, "ask us"}, Price{"-3.00", std::nullopt, "-3.00"},
-          Price{"nan", std::nullopt, "nan"}}) {
-        EXPECT_EQ(ui::PriceValue(c.text), c.value) << c.text;
-        EXPECT_EQ(ui::PriceText(c.text).toStdString(), c.shown);
-    }
+         {Price{"4.50", "$4.50"}, Price{" 12 ", "$12.00"}, Price{"0.00", "0.00"}, Price{"", ""},
+          Price{"ask us", "ask us"}, Price{"-3.00", "-3.00"}, Price{"99999999999", "99999999999"}})
+        EXPECT_EQ(ui::PriceText(c.text).toStdString(), c.shown) << c.text;
     EXPECT_EQ(ui::HumanSize(3281).toStdString(), "3.2 kB");
     EXPECT_EQ(ui::ExactSize(1048576).toStdString(), "1,048,576 bytes");
 }
