@@ -2,13 +2,14 @@
 // the expander, the Right key or code reads the file as activation does,
 // and a missing file is asked about exactly once per attempt, however the
 // folder was opened and however often the view lays itself out meanwhile.
+// Item model testers over the model and the proxy ask every folder for its
+// children too: only the ones the user opens may be read.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QTest>
 #include <filesystem>
-#include <functional>
 
 #include "catalog/catalog.h"
 #include "catalog_finder.h"
@@ -32,8 +33,6 @@ protected:
         for (const char* f : {"Games.amb", "Utilitie.amb", "Document.amb", "Compress.amb"})
             fs::copy_file(demo + f, env.DataDir() + "/" + f);
         frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
-        // Both ask every folder for its children: only the ones the user
-        // opens may be read.
         modelTester = std::make_unique<QAbstractItemModelTester>(
             View()->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         proxyTester = std::make_unique<QAbstractItemModelTester>(
@@ -49,9 +48,25 @@ protected:
     TreeItem* Item(const std::string& path) {
         return uitest::FindPath(View()->Catalog().Tree(), path);
     }
-    // Lets queued requests run and the view lay itself out again, as it
-    // does on every paint.
-    void Settle() {
+
+    // Opens a folder the way a user would, then lets queued requests run
+    // and the view lay itself out again, as it does on every paint.
+    void Open(const std::string& way, const TreeItem* folder) {
+        // A question takes the activation away; the user comes back.
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get(), 5000));
+        const QModelIndex index = View()->ViewIndex(folder);
+        const QRect row = View()->visualRect(index);
+        View()->setCurrentIndex(index);
+        if (way == "Right key" || way == "Enter")
+            QTest::keyClick(View(), way == "Enter" ? Qt::Key_Return : Qt::Key_Right);
+        else if (way == "expander")
+            QTest::mouseClick(View()->viewport(), Qt::LeftButton, {},
+                              QPoint(row.left() - View()->indentation() / 2, row.center().y()));
+        else if (way == "double click")
+            QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, row.center());
+        else
+            View()->expand(index);
         for (int i = 0; i < 3; ++i) {
             QCoreApplication::processEvents();
             View()->doItemsLayout();
@@ -63,88 +78,38 @@ protected:
     std::unique_ptr<QAbstractItemModelTester> modelTester, proxyTester;
 };
 
-using Opener = std::function<void(ui::CClientView*, const QModelIndex&)>;
-
-const std::pair<const char*, Opener> kOpeners[] = {
-    {"Right key",
-     [](ui::CClientView* view, const QModelIndex& index) {
-         view->setCurrentIndex(index);
-         view->setFocus();
-         QTest::keyClick(view, Qt::Key_Right);
-     }},
-    {"expander",
-     [](ui::CClientView* view, const QModelIndex& index) {
-         const QRect row = view->visualRect(index);
-         QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                           QPoint(row.left() - view->indentation() / 2, row.center().y()));
-     }},
-    {"expand()", [](ui::CClientView* view, const QModelIndex& index) { view->expand(index); }},
-};
-
 TEST_F(LazyFoldersTest, OpeningAnUnreadFolderReadsItsFile) {
-    const char* folders[] = {"/All/Games", "/All/Utilities", "/All/Documents"};
-    Settle();
-    for (const char* path : folders) {
-        EXPECT_TRUE(ui::CatalogModel::AwaitsContents(Item(path))) << path << " read too early";
-        EXPECT_TRUE(View()->model()->hasChildren(View()->ViewIndex(Item(path)))) << path;
+    // Read while sorted, a folder's items show sorted at once.
+    View()->header()->setSortIndicator(ui::CatalogModel::kNameColumn, Qt::DescendingOrder);
+    const std::pair<const char*, const char*> cases[] = {
+        {"Right key", "/All/Games"}, {"expander", "/All/Utilities"}, {"code", "/All/Documents"}};
+    for (const auto& [way, path] : cases) {
+        TreeItem* folder = Item(path);
+        ASSERT_TRUE(ui::CatalogModel::AwaitsContents(folder)) << path << " read early";
+        Open(way, folder);
+        const QModelIndex index = View()->ViewIndex(folder);
+        EXPECT_TRUE(View()->isExpanded(index)) << way;
+        EXPECT_EQ(View()->model()->rowCount(index), folder->ChildCount()) << way;
+        EXPECT_GT(folder->ChildCount(), 0) << way;
     }
-    int i = 0;
-    for (const auto& [way, open] : kOpeners) {
-        TreeItem* folder = Item(folders[i++]);
-        open(View(), View()->ViewIndex(folder));
-        Settle();
-        EXPECT_TRUE(folder->HasChildren()) << way;
-        EXPECT_TRUE(View()->isExpanded(View()->ViewIndex(folder))) << way;
-    }
+    const QModelIndex games = View()->ViewIndex(Item("/All/Games"));
+    EXPECT_EQ(View()->model()->index(0, 0, games).data().toString(), "Word ladder");
     EXPECT_TRUE(env.prompt.Questions().empty());
 }
 
 TEST_F(LazyFoldersTest, AMissingFileIsAskedAboutOncePerAttempt) {
     fs::remove(env.DataDir() + "/Document.amb");
     TreeItem* docs = Item("/All/Documents");
-    auto index = [&] { return View()->ViewIndex(docs); };
-    using Act = std::function<void()>;
-    const std::pair<const char*, Act> attempts[] = {
-        {"Right key", [&] { kOpeners[0].second(View(), index()); }},
-        {"expander", [&] { kOpeners[1].second(View(), index()); }},
-        {"Enter",
-         [&] {
-             View()->setCurrentIndex(index());
-             View()->setFocus();
-             QTest::keyClick(View(), Qt::Key_Return);
-         }},
-        {"double click",
-         [&] {
-             QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {},
-                                View()->visualRect(index()).center());
-         }},
-    };
     size_t asked = 0;
-    for (const auto& [way, attempt] : attempts) {
-        // A question takes the activation away; the user comes back to the window.
-        frame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get(), 5000));
-        attempt();  // the script answers No: nothing is fetched
-        Settle();
+    for (const char* way : {"Right key", "expander", "Enter", "double click"}) {
+        Open(way, docs);  // the script answers No: nothing is fetched
         EXPECT_EQ(env.prompt.Questions().size(), ++asked) << way;
-        EXPECT_FALSE(View()->isExpanded(index())) << way << ": left open, it asks again";
+        EXPECT_FALSE(View()->isExpanded(View()->ViewIndex(docs))) << way << ": open, it asks again";
         EXPECT_TRUE(ui::CatalogModel::AwaitsContents(docs)) << way;
     }
     EXPECT_EQ(env.prompt.Questions().back(),
               "I couldn't find that data file on your machine.\nWould you like me to get a new "
               "copy from the server?");
-}
-
-// Sorted, a folder read by its expander shows its items in the sorted order.
-TEST_F(LazyFoldersTest, AFolderReadWhileSortedShowsItsItemsSorted) {
-    View()->header()->setSortIndicator(ui::CatalogModel::kNameColumn, Qt::DescendingOrder);
-    TreeItem* games = Item("/All/Games");
-    kOpeners[0].second(View(), View()->ViewIndex(games));
-    Settle();
-    const QModelIndex parent = View()->ViewIndex(games);
-    ASSERT_EQ(View()->model()->rowCount(parent), 2);
-    EXPECT_EQ(View()->model()->index(0, 0, parent).data().toString(), "Word ladder");
-    EXPECT_EQ(uitest::ChildTexts(games), (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
 }
 
 }  // namespace
