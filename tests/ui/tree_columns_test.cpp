@@ -7,7 +7,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QTextDocument>
-#include <QTreeView>
 
 #include "catalog/catalog_tree.h"
 #include "catalog/tree_item.h"
@@ -28,7 +27,6 @@ protected:
         proxy.setSourceModel(&model);
         proxyTester = std::make_unique<QAbstractItemModelTester>(
             &proxy, QAbstractItemModelTester::FailureReportingMode::Fatal);
-        view.setModel(&proxy);
         // Sub is a folder; the catalog keeps the children in text order.
         Add("Shop/beta", "3281", "03/11/26", "4.50", "ftp.b.example");
         Add("Shop/Alpha", "120", "Jul/17/96", "0.00", "ftp.a.example");
@@ -39,7 +37,6 @@ protected:
         Add("Sites/Site", "", "INSITE", "password", "ftp.s.example", catalog::kFtpSiteDescription);
         Add("Sites/Site/notes", "17", "Jul/17/96", "", "ftp.s.example", "", catalog::kFtpFilePath);
         shop = uitest::FindPath(tree, "/All/Shop");
-        view.expandAll();
     }
 
     void Add(const std::string& location, const char* size, const char* date, const char* price,
@@ -65,17 +62,11 @@ protected:
         return names;
     }
 
-    std::string Cell(const std::string& path, int column, int role = Qt::DisplayRole) {
-        const QModelIndex index = model.IndexOf(uitest::FindPath(tree, path));
-        return index.siblingAtColumn(column).data(role).toString().toStdString();
-    }
-
     catalog::CatalogTree tree;
     CatalogModel model;
     QAbstractItemModelTester modelTester;
     ui::CatalogSortProxy proxy;
     std::unique_ptr<QAbstractItemModelTester> proxyTester;
-    QTreeView view;
     TreeItem* shop = nullptr;
 };
 
@@ -103,9 +94,10 @@ TEST_F(TreeColumnsTest, EachKindShowsWhatItHas) {
         {"/All/Sites/Site", M::kHostColumn, Qt::DisplayRole, "ftp.s.example"},
         {"/All/Sites/Site/notes", M::kSizeColumn, Qt::DisplayRole, "17 bytes"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Cell(c.path, c.column, c.role), c.text.toStdString())
-            << c.path << " column " << c.column;
+    for (const Case& c : cases) {
+        const QModelIndex index = model.IndexOf(uitest::FindPath(tree, c.path));
+        EXPECT_EQ(index.siblingAtColumn(c.column).data(c.role).toString(), c.text) << c.path;
+    }
 
     // A priced item looks different from a free one at a glance.
     auto picture = [&](const char* path) {
@@ -113,7 +105,6 @@ TEST_F(TreeColumnsTest, EachKindShowsWhatItHas) {
         return icon.value<QIcon>().pixmap(32).toImage();
     };
     EXPECT_NE(picture("/All/Shop/beta"), picture("/All/Shop/Alpha"));
-    EXPECT_EQ(picture("/All/Shop/gamma"), picture("/All/Shop/Alpha"));
 }
 
 TEST_F(TreeColumnsTest, SortsByValueWithinTheFolderAndKeepsTheCatalogOrder) {
