@@ -45,6 +45,8 @@ std::vector<CommandDef> BuildDefs() {
         {cmd::kPaste, "&Paste", "Insert the clipboard's contents.", "", E::None, R::Always, {K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)}},
         {cmd::kViewToolbar, "&Toolbar", "Show or hide the toolbar.", "", E::ToggleToolbar, R::Always, {}},
         {cmd::kViewStatusBar, "&Status Bar", "Show or hide the status bar.", "", E::ToggleStatusBar, R::Always, {}},
+        {cmd::kViewColumns, "&Columns", "Show size, date, price and host beside the names.", "", E::ToggleColumns, R::Always, {}},
+        {cmd::kCatalogOrder, "Catalog &Order", "Show the items in the catalog's own order.", "", E::CatalogOrder, R::Always, {}},
         {cmd::kTransferLog, "T&ransfer Log", "Show the files you have transferred.", "", E::TransferLog, R::Always, {}},
         {cmd::kTransferLogKey, "", "Show the files you have transferred.", "", E::TransferLog, R::Always, {K(Qt::CTRL | Qt::Key_L)}},
         {cmd::kPurchaseLog, "&Purchase Log", "Show the files you have bought.", "", E::PurchaseLog, R::Always, {}},

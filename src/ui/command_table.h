@@ -33,6 +33,8 @@ enum class Effect {
     Exit,
     ToggleToolbar,
     ToggleStatusBar,
+    ToggleColumns,
+    CatalogOrder,
     TransferLog,
     PurchaseLog,
     Options,

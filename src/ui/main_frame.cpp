@@ -67,6 +67,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent) : QMainWind
     connect(view_->model(), &QAbstractItemModel::modelReset, updateSoon_,
             qOverload<>(&QTimer::start));
     WindowLayoutKeeper::RestoreWindow(*this);
+    WindowLayoutKeeper::RestoreColumns(*view_);
     UpdateCommands();
 
     // The splash shows while the window is being put together, as the
@@ -101,7 +102,8 @@ void CMainFrame::BuildMenus() {
     AddMenu(nullptr, QStringLiteral("&Edit"),
             {cmd::kUndo, cmd::kRedo, 0, cmd::kCut, cmd::kCopy, cmd::kPaste});
     QMenu* view =
-        AddMenu(nullptr, QStringLiteral("&View"), {cmd::kViewToolbar, cmd::kViewStatusBar, 0});
+        AddMenu(nullptr, QStringLiteral("&View"),
+                {cmd::kViewToolbar, cmd::kViewStatusBar, cmd::kViewColumns, cmd::kCatalogOrder, 0});
     AddMenu(view, QStringLiteral("Logs"), {cmd::kTransferLog, cmd::kPurchaseLog, cmd::kMapInfo});
     view->addAction(commands_->Action(cmd::kOptions));
     AddMenu(nullptr, QStringLiteral("&Tools"),
@@ -110,7 +112,7 @@ void CMainFrame::BuildMenus() {
              cmd::kUpdateMapFile, cmd::kCloseSiteMenu, 0, cmd::kAddMapServer,
              cmd::kNewDataFileForItem});
     AddMenu(nullptr, QStringLiteral("&Help"), {cmd::kAbout, cmd::kHelpTopics});
-    for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar}) {
+    for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar, cmd::kViewColumns}) {
         commands_->Action(id)->setCheckable(true);
         commands_->Action(id)->setChecked(true);
     }
@@ -204,6 +206,8 @@ void CMainFrame::UpdateCommands() {
     commands_->UpdateEnabled(
         [this](catalog::CatalogCommand rule) { return view_->RuleAllows(rule); });
     commands_->Action(cmd::kViewToolbar)->setChecked(toolBar_->isVisible() || !isVisible());
+    commands_->Action(cmd::kViewColumns)->setChecked(view_->ColumnsShown());
+    commands_->Action(cmd::kCatalogOrder)->setEnabled(!view_->InCatalogOrder());
     commands_->Action(cmd::kUndo)->setEnabled(view_->Editor().CanUndo());
     commands_->Action(cmd::kRedo)->setEnabled(view_->Editor().CanRedo());
     panes_->SetSelectedKind(view_->SelectedKind());
