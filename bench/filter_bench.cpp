@@ -16,8 +16,8 @@
 #include <string>
 
 #include "catalog/catalog.h"
-#include "ui/catalog_filter_proxy.h"
 #include "ui/catalog_model.h"
+#include "ui/catalog_sort_proxy.h"
 #include "ui/tree_finder.h"
 
 int main(int argc, char** argv) {
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     if (!unloaded) catalog.LoadAllFolders();
 
     ui::CatalogModel model(catalog.Tree());
-    ui::CatalogFilterProxy proxy;
+    ui::CatalogSortProxy proxy;
     proxy.setSourceModel(&model);
     QTreeView view;
     view.setUniformRowHeights(true);
@@ -68,9 +68,9 @@ int main(int argc, char** argv) {
     catalog::CatalogSearch fresh(catalog);
     fresh.Search(word.substr(0, 1), unloaded);
     double index = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-    std::printf("keystroke_ms %.1f mean %.1f first %.1f index_ms %.1f items %zu matches %zu unloaded %zu\n",
-                worst, sum / static_cast<double>(word.size()), first, index,
-                catalog.Tree().ItemCount(), finder.Search().MatchCount(),
-                finder.Search().UnloadedMatchCount());
+    std::printf(
+        "keystroke_ms %.1f mean %.1f first %.1f index_ms %.1f items %zu matches %zu unloaded %zu\n",
+        worst, sum / static_cast<double>(word.size()), first, index, catalog.Tree().ItemCount(),
+        finder.Search().MatchCount(), finder.Search().UnloadedMatchCount());
     return 0;
 }

@@ -88,9 +88,7 @@ struct CatalogSearch::ContentsFile {
 CatalogSearch::CatalogSearch(const Catalog& catalog) : catalog_(catalog) {}
 CatalogSearch::~CatalogSearch() = default;
 
-bool CatalogSearch::Current() const {
-    return built_ && revision_ == catalog_.Tree().Revision();
-}
+bool CatalogSearch::Current() const { return built_ && revision_ == catalog_.Tree().Revision(); }
 
 void CatalogSearch::BuildIndex() {
     const CatalogTree& tree = catalog_.Tree();
@@ -207,9 +205,8 @@ std::vector<const TreeItem*> CatalogSearch::FoldersToShow(std::size_t limit) con
     for (const auto& [n, count] : unloadedCounts_)
         if (shown++ < limit) take(n);
     // Numbers grow with depth; top folders first reads better to a view.
-    std::sort(folders.begin(), folders.end(), [this](const TreeItem* a, const TreeItem* b) {
-        return Number(a) < Number(b);
-    });
+    std::sort(folders.begin(), folders.end(),
+              [this](const TreeItem* a, const TreeItem* b) { return Number(a) < Number(b); });
     return folders;
 }
 
@@ -249,8 +246,8 @@ std::size_t CatalogSearch::CountInClosure(const std::string& name) {
         if (!file) continue;
         auto counted = fileCounts_.find(next);
         if (counted == fileCounts_.end())
-            counted = fileCounts_.emplace(next, file->narrowing.Find(file->texts, needle_).size())
-                          .first;
+            counted =
+                fileCounts_.emplace(next, file->narrowing.Find(file->texts, needle_).size()).first;
         total += counted->second;
         for (const std::string& inner : file->subfolderFiles)
             if (seen.insert(inner).second) pending.push_back(inner);

@@ -9,21 +9,25 @@ namespace catalog {
 namespace {
 // Separates parts and texts in the buffer; FoldNeedle drops it.
 constexpr char kSeparator = '\n';
+
+void FoldInPlace(char* text, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 'A' && c <= 'Z') {
+            text[i] = static_cast<char>(c + ('a' - 'A'));
+        } else if (c == 0xC3 && i + 1 < size) {
+            // U+00C0..U+00DE are C3 80..C3 9E; U+00D7 (C3 97) is the sign x.
+            unsigned char d = static_cast<unsigned char>(text[i + 1]);
+            if (d >= 0x80 && d <= 0x9E && d != 0x97) text[i + 1] = static_cast<char>(d + 0x20);
+            ++i;
+        }
+    }
+}
 }  // namespace
 
 std::string FoldText(std::string_view text) {
     std::string out(text);
-    for (size_t i = 0; i < out.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(out[i]);
-        if (c >= 'A' && c <= 'Z') {
-            out[i] = static_cast<char>(c + ('a' - 'A'));
-        } else if (c == 0xC3 && i + 1 < out.size()) {
-            // U+00C0..U+00DE are C3 80..C3 9E; U+00D7 (C3 97) is the sign x.
-            unsigned char d = static_cast<unsigned char>(out[i + 1]);
-            if (d >= 0x80 && d <= 0x9E && d != 0x97) out[i + 1] = static_cast<char>(d + 0x20);
-            ++i;
-        }
-    }
+    FoldInPlace(out.data(), out.size());
     return out;
 }
 
@@ -40,9 +44,7 @@ std::uint32_t TextIndex::Add(std::initializer_list<std::string_view> parts) {
     for (std::string_view part : parts) {
         size_t at = folded_.size();
         folded_.append(part);
-        // The fold is done in place so the buffer is not copied per text.
-        std::string folded = FoldText(std::string_view(folded_).substr(at));
-        folded_.replace(at, folded.size(), folded);
+        FoldInPlace(folded_.data() + at, part.size());
         folded_ += kSeparator;
     }
     return static_cast<std::uint32_t>(starts_.size() - 1);

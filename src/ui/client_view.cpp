@@ -19,6 +19,7 @@
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
 #include "ui/transfer_commands.h"
+#include "ui/tree_finder.h"
 
 namespace ui {
 CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
@@ -56,6 +57,8 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     proxy_ = new CatalogSortProxy(this);
     proxy_->setSourceModel(model_);
     setModel(proxy_);
+    finder_ = new TreeFinder(Catalog(), model_, proxy_, this, this);
+    proxy_->SetFinder(finder_);
     progress_ = new ReadProgressDialog(this);
     Catalog().SetProgress(progress_);
     Catalog().SetActivationHandler(this);
@@ -92,6 +95,8 @@ CClientView::~CClientView() {
     // The model must stop observing before the tree it watches goes away.
     blockSignals(true);
     setModel(nullptr);
+    proxy_->SetFinder(nullptr);
+    delete finder_;
     delete proxy_;
     proxy_ = nullptr;
     delete model_;

@@ -28,6 +28,7 @@ namespace ui {
 class CatalogEditor;
 class CatalogModel;
 class CatalogSortProxy;
+class TreeFinder;
 class MapFileCommands;
 class TransferCommands;
 class ReadProgressDialog;
@@ -52,6 +53,8 @@ public:
     CatalogSortProxy* SortProxy() const { return proxy_; }
     QModelIndex ViewIndex(const catalog::TreeItem* item) const;
     catalog::TreeItem* ItemAt(const QModelIndex& viewIndex) const;
+    // The find bar's search over this view.
+    TreeFinder& Finder() const { return *finder_; }
     // New folders, items and sites, edits, deletes and drops, with undo.
     CatalogEditor& Editor() const { return *editor_; }
     ReadProgressDialog* Progress() const { return progress_; }
@@ -136,6 +139,7 @@ private:
     int listings_ = 0;
     CatalogModel* model_;
     CatalogSortProxy* proxy_;
+    TreeFinder* finder_;
     CatalogEditor* editor_;
     ReadProgressDialog* progress_;
     CommandTable* commands_ = nullptr;

@@ -25,8 +25,7 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     layout->addWidget(unloaded_);
     connect(field_, &QLineEdit::textChanged, this,
             [this](const QString& text) { emit Changed(text, SearchesUnloaded()); });
-    connect(unloaded_, &QCheckBox::toggled, this,
-            [this](bool on) { emit Changed(Text(), on); });
+    connect(unloaded_, &QCheckBox::toggled, this, [this](bool on) { emit Changed(Text(), on); });
 }
 
 QString FindBar::Text() const { return field_->text(); }

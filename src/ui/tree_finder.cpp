@@ -23,7 +23,11 @@ QString Count(std::size_t n, const char* one, const char* many) {
 
 TreeFinder::TreeFinder(const catalog::Catalog& catalog, CatalogModel* model,
                        QSortFilterProxyModel* proxy, QTreeView* view, QObject* parent)
-    : QObject(parent), catalog_(catalog), model_(model), proxy_(proxy), view_(view),
+    : QObject(parent),
+      catalog_(catalog),
+      model_(model),
+      proxy_(proxy),
+      view_(view),
       search_(catalog) {
     // The tree changed under a search: search again once the burst is over,
     // so a load of many rows costs one search, not one per row.
@@ -63,9 +67,11 @@ QString TreeFinder::CountText() const {
     if (loaded == 0 && unloaded == 0) return QStringLiteral("No matches");
     const QString folders = Count(search_.UnloadedFolderCount(), "folder", "folders");
     if (loaded == 0)
-        return Count(unloaded, "match", "matches") + QStringLiteral(" in %1 not loaded").arg(folders);
+        return Count(unloaded, "match", "matches") +
+               QStringLiteral(" in %1 not loaded").arg(folders);
     QString text = Count(loaded, "match", "matches");
-    if (unloaded > 0) text += QStringLiteral(", %1 more in %2 not loaded").arg(unloaded).arg(folders);
+    if (unloaded > 0)
+        text += QStringLiteral(", %1 more in %2 not loaded").arg(unloaded).arg(folders);
     if (loaded > kShowLimit) text += QStringLiteral(" (open folders to see them all)");
     return text;
 }

@@ -21,7 +21,8 @@ using catalog::TreeItem;
 using catalogtest::kHeader;
 
 std::string Item(const std::string& location, const std::string& description) {
-    return location + ":" + description + ":0.00:ftp.example.com:/pub/x.zip:01/02/99:10:[default]\n";
+    return location + ":" + description +
+           ":0.00:ftp.example.com:/pub/x.zip:01/02/99:10:[default]\n";
 }
 
 class CatalogSearchTest : public ::testing::Test {
@@ -41,7 +42,8 @@ protected:
                                     "CNAME=/All/Later/Inner:Inner.amb:\n");
         dir_.Write("Inner.amb", std::string(kHeader) + Item("/All/Later/Inner/Deep", "A ZIP tool") +
                                     "CNAME=/All/Later/Inner/Loop:Later.amb:\n");
-        dir_.Write("Broken.amb", std::string("\x00\xff zip zip\n", 10) + Item("/All/Broken/zip", "zip"));
+        dir_.Write("Broken.amb",
+                   std::string("\x00\xff zip zip\n", 10) + Item("/All/Broken/zip", "zip"));
         catalog_ = std::make_unique<catalog::Catalog>(dir_.Path());
         ASSERT_TRUE(catalog_->LoadMainDataFile());
     }
@@ -152,9 +154,9 @@ TEST_F(CatalogSearchTest, FollowsTheTreeAndTheFilesAsTheyChange) {
 
     // A file rewritten on disk is read again by the next new word.
     dir_.Write("Inner.amb", std::string(kHeader) + Item("/All/Later/Inner/Fresh", "New"));
-    std::filesystem::last_write_time(dir_.File("Inner.amb"),
-                                     std::filesystem::file_time_type::clock::now() +
-                                         std::chrono::hours(1));
+    std::filesystem::last_write_time(
+        dir_.File("Inner.amb"),
+        std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
     search.Search("fresh", true);
     EXPECT_EQ(Visible(search), "/All\n/All/Later\n/All/Later/Inner +1\n");
 }

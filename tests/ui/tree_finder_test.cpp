@@ -7,17 +7,24 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeView>
+#include <filesystem>
 #include <fstream>
 
 #include "catalog/catalog.h"
 #include "catalog_finder.h"
-#include "ui/catalog_filter_proxy.h"
 #include "ui/catalog_model.h"
+#include "ui/catalog_sort_proxy.h"
+#include "ui/client_view.h"
+#include "ui/command_ids.h"
+#include "ui/command_table.h"
 #include "ui/find_bar.h"
+#include "ui/main_frame.h"
 #include "ui_test_env.h"
 
 namespace {
@@ -25,7 +32,8 @@ namespace {
 const char* kHeader = "%Internet Ambit Data File %ver=\"1.0\"\n";
 
 std::string Item(const std::string& location, const std::string& description) {
-    return location + ":" + description + ":0.00:ftp.example.com:/pub/x.zip:01/02/99:10:[default]\n";
+    return location + ":" + description +
+           ":0.00:ftp.example.com:/pub/x.zip:01/02/99:10:[default]\n";
 }
 
 // The rows the view shows, "*" marking open folders: "All*(Tools*(Zipper))".
@@ -46,7 +54,8 @@ protected:
     void SetUp() override {
         std::string main = std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n" +
                            Item("/All/Tools/Zipper", "Packs archives") +
-                           Item("/All/Tools/Editor", "Edits text") + "CNAME=/All/Later:Later.amb:\n";
+                           Item("/All/Tools/Editor", "Edits text") +
+                           "CNAME=/All/Later:Later.amb:\n";
         for (int i = 0; i < 30; ++i)
             main += Item("/All/Games/Game " + std::to_string(i), i % 10 ? "Fun" : "Zip puzzle");
         Write("ambit.amb", main);
@@ -83,7 +92,7 @@ protected:
     uitest::UiTestEnv env_;
     std::unique_ptr<catalog::Catalog> catalog_;
     std::unique_ptr<ui::CatalogModel> model_;
-    ui::CatalogFilterProxy proxy_;
+    ui::CatalogSortProxy proxy_;
     std::unique_ptr<QAbstractItemModelTester> tester_;
     QTreeView view_;
     std::unique_ptr<ui::TreeFinder> finder_;
@@ -107,7 +116,7 @@ TEST_F(TreeFinderTest, ShowsMatchesWithTheirFoldersOpenAndCountsThem) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        bar_.SetSearchesUnloaded(c.unloaded);
+        bar_.UnloadedBox()->setChecked(c.unloaded);
         bar_.Field()->setText(QString::fromUtf8(c.text));
         EXPECT_EQ(Shown(view_), c.shown);
         EXPECT_EQ(finder_->CountText().toStdString(), c.count);
@@ -120,7 +129,7 @@ TEST_F(TreeFinderTest, ShowsMatchesWithTheirFoldersOpenAndCountsThem) {
 }
 
 TEST_F(TreeFinderTest, LoadingAFolderWhileSearchingFiltersItsItems) {
-    bar_.SetSearchesUnloaded(true);
+    bar_.UnloadedBox()->setChecked(true);
     bar_.Field()->setText("unzip");
     ASSERT_TRUE(catalog_->LoadFolderContents(uitest::FindPath(catalog_->Tree(), "/All/Later")));
     // The search follows once the load's burst of changes is over.
@@ -154,6 +163,52 @@ TEST_F(TreeFinderTest, RemembersTheOptionInTheSettings) {
     EXPECT_TRUE(ui::TreeFinder::LoadUnloadedOption());
     ui::TreeFinder::SaveUnloadedOption(false);
     EXPECT_FALSE(ui::TreeFinder::LoadUnloadedOption());
+}
+
+}  // namespace
+
+namespace {
+
+// The main window: Ctrl+F from the tree, the Edit menu's item with its key,
+// the count in the status bar. A picture is saved when
+// AMBIT_SCREENSHOT_DIR names a directory ("filter-scale<QT_SCALE_FACTOR>").
+TEST(FindInMainWindow, CtrlFFiltersTheTreeAndTheStatusBarCounts) {
+    uitest::UiTestEnv env;
+    env.StoreKnownUser();
+    const std::string demo = std::string(AMBIT_SOURCE_DIR) + "/demo/map/pub/Ambit/";
+    std::filesystem::copy_file(demo + "first.amb", env.DataDir() + "/ambit.amb");
+    for (const char* f : {"Games.amb", "Utilitie.amb", "Document.amb", "Compress.amb"})
+        std::filesystem::copy_file(demo + f, env.DataDir() + "/" + f);
+    ui::CMainFrame frame(ui::FrameOptions{env.DataDir(), 0});
+    frame.resize(760, 560);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame, 5000));
+    frame.View()->InitialUpdate();
+    frame.View()->Catalog().LoadFolderContents(
+        uitest::FindPath(frame.View()->Catalog().Tree(), "/All/Games"));
+
+    QAction* find = frame.Commands().Action(ui::cmd::kFind);
+    EXPECT_EQ(find->text(), QStringLiteral("&Find..."));
+    EXPECT_EQ(find->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    EXPECT_TRUE(find->isEnabled());
+    frame.View()->setFocus();
+    find->trigger();
+    EXPECT_TRUE(frame.Find().Field()->hasFocus());
+    QTest::keyClicks(frame.Find().Field(), "e");
+    EXPECT_TRUE(frame.FindCount()->isVisible());
+    EXPECT_EQ(frame.FindCount()->textFormat(), Qt::PlainText);
+    EXPECT_FALSE(frame.View()->Catalog().Changed());
+
+    QPixmap shot = frame.grab();
+    if (const char* dir = std::getenv("AMBIT_SCREENSHOT_DIR")) {
+        const char* scale = std::getenv("QT_SCALE_FACTOR");
+        std::filesystem::create_directories(dir);
+        EXPECT_TRUE(shot.save(QString::fromStdString(std::string(dir) + "/filter-scale" +
+                                                     (scale ? scale : "1") + ".png")));
+    }
+    QTest::keyClick(frame.Find().Field(), Qt::Key_Escape);
+    EXPECT_TRUE(frame.View()->hasFocus());
+    EXPECT_TRUE(frame.FindCount()->isHidden());
 }
 
 }  // namespace
