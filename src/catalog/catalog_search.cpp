@@ -25,14 +25,24 @@ bool DescriptionIsText(const TreeItem& item) {
 
 std::string_view DescriptionOf(const TreeItem& item) {
     if (!DescriptionIsText(item)) return {};
-    if (item.Packed()) return item.Packed().Fields().Description;
-    return item.Entry()->Description;
+    if (!item.Packed()) return item.Entry()->Description;
+    // The second field, as SplitItemLine cuts it, without splitting all
+    // eight: this runs for every item of the tree.
+    std::string_view line = item.Packed().Line();
+    size_t first = line.find(':');
+    if (first == std::string_view::npos) return {};
+    size_t second = line.find(':', first + 1);
+    if (second == std::string_view::npos) return {};
+    return line.substr(first + 1, second - first - 1);
 }
 
 bool IsUnloadedFolder(const TreeItem& item) {
     return item.HasEntry() && item.Kind() == EntryKind::Folder && !item.HasChildren() &&
            !item.ContentsLoaded();
 }
+
+// A name and a short description, to size the index's buffer once.
+constexpr size_t kTypicalTextBytes = 48;
 
 std::string_view NameOfLocation(std::string_view location) {
     size_t slash = location.rfind('/');
@@ -46,6 +56,9 @@ struct CatalogSearch::ContentsFile {
     std::int64_t size = -1;
     std::filesystem::file_time_type time;
     std::uint64_t checkedRound = 0;
+    // The matches of the search of round roundCounted.
+    std::uint64_t roundCounted = 0;
+    std::size_t count = 0;
     TextIndex texts;
     NarrowingSearch narrowing;
     std::vector<std::string> subfolderFiles;
@@ -101,6 +114,7 @@ void CatalogSearch::BuildIndex() {
     hits_ = nullptr;
     items_.reserve(tree.ItemCount());
     parents_.reserve(tree.ItemCount());
+    texts_.Reserve(tree.ItemCount(), tree.ItemCount() * kTypicalTextBytes);
     // Breadth first, so that the children of each node are numbered one
     // after the other and a row is found from its parent's first number.
     std::vector<std::pair<const TreeItem*, std::uint32_t>> queue{{tree.Top(), kNone}};
@@ -150,15 +164,15 @@ void CatalogSearch::Refresh() {
         kept_.clear();
         return;
     }
-    if (!Current()) {
-        BuildIndex();
-        ++statRound_;
-    }
+    Prepare();
     hits_ = &narrowing_.Find(texts_, needle_);
     kept_.assign(items_.size(), 0);
     auto keep = [this](std::uint32_t n) {
-        // Stops at the first ancestor kept already: its own are kept too.
-        for (; n != kNone && !kept_[n]; n = parents_[n]) kept_[n] = 1;
+        kept_[n] |= kKept;
+        // Stops at the first ancestor known to hold kept items: its own
+        // ancestors are marked already.
+        for (n = parents_[n]; n != kNone && !(kept_[n] & kHoldsKept); n = parents_[n])
+            kept_[n] |= kKept | kHoldsKept;
     };
     for (std::uint32_t n : *hits_) keep(n);
     if (unloaded_) {
@@ -172,7 +186,26 @@ bool CatalogSearch::Accepts(const TreeItem* parent, int row) const {
     auto first = firstChild_.find(parent);
     if (first == firstChild_.end()) return true;
     size_t n = size_t{first->second} + static_cast<size_t>(row);
-    return n >= kept_.size() || kept_[n];
+    return n >= kept_.size() || (kept_[n] & kKept);
+}
+
+bool CatalogSearch::ShowsChildren(const TreeItem* item) const {
+    if (needle_.empty() || !Current()) return true;
+    std::uint32_t n = Number(item);
+    if (n == kNone) return item == catalog_.Tree().Top();
+    return (kept_[n] & kHoldsKept) || unloadedCounts_.count(n) > 0;
+}
+
+void CatalogSearch::Prepare(bool unloaded) {
+    if (!Current()) {
+        BuildIndex();
+        ++statRound_;
+    }
+    if (!unloaded) return;
+    for (std::uint32_t n : unloadedFolders_) {
+        std::unordered_set<std::string> seen;
+        if (const CEntry* folder = items_[n]->Entry()) Closure(folder->DownloadDir, seen);
+    }
 }
 
 bool CatalogSearch::IsMatch(const TreeItem* item) const {
@@ -233,34 +266,53 @@ CatalogSearch::ContentsFile* CatalogSearch::FileNamed(const std::string& name) {
     return file.get();
 }
 
-std::size_t CatalogSearch::CountInClosure(const std::string& name) {
+std::vector<CatalogSearch::ContentsFile*> CatalogSearch::Closure(
+    const std::string& name, std::unordered_set<std::string>& seen) {
     // A folder's file may name the files of folders inside it; those count
     // too. Each file once, so files naming each other end the walk.
-    std::size_t total = 0;
-    std::unordered_set<std::string> seen{name};
+    std::vector<ContentsFile*> files;
     std::vector<std::string> pending{name};
+    seen.insert(name);
     while (!pending.empty()) {
         std::string next = std::move(pending.back());
         pending.pop_back();
         ContentsFile* file = FileNamed(next);
         if (!file) continue;
-        auto counted = fileCounts_.find(next);
-        if (counted == fileCounts_.end())
-            counted =
-                fileCounts_.emplace(next, file->narrowing.Find(file->texts, needle_).size()).first;
-        total += counted->second;
+        files.push_back(file);
         for (const std::string& inner : file->subfolderFiles)
             if (seen.insert(inner).second) pending.push_back(inner);
+    }
+    return files;
+}
+
+std::size_t CatalogSearch::CountInClosure(std::uint32_t folder, const std::string& name) {
+    // The files a folder reaches change only when some file is read again.
+    if (closureRound_ != statRound_) {
+        closures_.clear();
+        closureRound_ = statRound_;
+    }
+    auto known = closures_.find(folder);
+    if (known == closures_.end()) {
+        std::unordered_set<std::string> seen;
+        known = closures_.emplace(folder, Closure(name, seen)).first;
+    }
+    std::size_t total = 0;
+    for (ContentsFile* file : known->second) {
+        if (file->roundCounted != searchRound_) {
+            file->count = file->narrowing.Find(file->texts, needle_).size();
+            file->roundCounted = searchRound_;
+        }
+        total += file->count;
     }
     return total;
 }
 
 void CatalogSearch::SearchUnloaded() {
-    fileCounts_.clear();
+    ++searchRound_;
     for (std::uint32_t n : unloadedFolders_) {
         const CEntry* folder = items_[n]->Entry();
         if (!folder) continue;
-        std::size_t count = CountInClosure(folder->DownloadDir);
+        std::size_t count = CountInClosure(n, folder->DownloadDir);
         if (count == 0) continue;
         unloadedCounts_.emplace(n, count);
         unloadedMatches_ += count;

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "catalog/text_index.h"
@@ -55,6 +56,13 @@ public:
     bool Accepts(const TreeItem* parent, int row) const;
     // Whether the item itself matches the text.
     bool IsMatch(const TreeItem* item) const;
+    // Whether some child of a kept item stays visible, or may (its file
+    // holds matches, or the search has not seen the item's children yet).
+    bool ShowsChildren(const TreeItem* item) const;
+
+    // Indexes the tree now if it changed, and with `unloaded` reads the
+    // files of folders not loaded, so the next search is quick.
+    void Prepare(bool unloaded = false);
 
     // Items of the loaded tree that match.
     std::size_t MatchCount() const { return hits_ ? hits_->size() : 0; }
@@ -73,12 +81,17 @@ public:
 private:
     struct ContentsFile;
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    // Bits of kept_: the item shows; a child of it shows.
+    static constexpr char kKept = 1;
+    static constexpr char kHoldsKept = 2;
 
     void BuildIndex();
     std::uint32_t Number(const TreeItem* item) const;
     void SearchUnloaded();
     ContentsFile* FileNamed(const std::string& name);
-    std::size_t CountInClosure(const std::string& name);
+    std::size_t CountInClosure(std::uint32_t folder, const std::string& name);
+    std::vector<ContentsFile*> Closure(const std::string& name,
+                                       std::unordered_set<std::string>& seen);
 
     const Catalog& catalog_;
     std::string text_;
@@ -103,7 +116,10 @@ private:
     std::unordered_map<std::string, std::unique_ptr<ContentsFile>> files_;
     std::uint64_t statRound_ = 0;
     std::unordered_map<std::uint32_t, std::size_t> unloadedCounts_;
-    std::unordered_map<std::string, std::size_t> fileCounts_;
+    std::uint64_t searchRound_ = 0;
+    // The files each unloaded folder reaches, as of statRound_ closureRound_.
+    std::unordered_map<std::uint32_t, std::vector<ContentsFile*>> closures_;
+    std::uint64_t closureRound_ = 0;
     std::size_t unloadedMatches_ = 0;
 };
 

@@ -50,6 +50,11 @@ std::uint32_t TextIndex::Add(std::initializer_list<std::string_view> parts) {
     return static_cast<std::uint32_t>(starts_.size() - 1);
 }
 
+void TextIndex::Reserve(std::size_t texts, std::size_t bytes) {
+    starts_.reserve(texts);
+    folded_.reserve(bytes);
+}
+
 void TextIndex::Clear() {
     folded_.clear();
     starts_.clear();
@@ -59,6 +64,9 @@ TextIndex::Hits TextIndex::Find(std::string_view needle, const Hits* within) con
     Hits hits;
     if (needle.empty() || needle.find(kSeparator) != std::string_view::npos) return hits;
     const char* base = folded_.data();
+    // Many earlier hits (a one-letter needle hits nearly everything): one
+    // pass over the buffer beats a call per text.
+    if (within && within->size() > starts_.size() / 8) within = nullptr;
     if (within) {
         for (std::uint32_t n : *within) {
             if (n >= starts_.size()) continue;
@@ -74,12 +82,9 @@ TextIndex::Hits TextIndex::Find(std::string_view needle, const Hits* within) con
         const void* at = memmem(base + pos, folded_.size() - pos, needle.data(), needle.size());
         if (!at) break;
         size_t offset = static_cast<size_t>(static_cast<const char*>(at) - base);
-        // The text holding the hit is the last one starting at or before it.
-        text = static_cast<size_t>(
-                   std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(text),
-                                    starts_.end(), offset) -
-                   starts_.begin()) -
-               1;
+        // The text holding the hit is the last one starting at or before
+        // it; walking there costs at most one step per text in all.
+        while (text + 1 < starts_.size() && starts_[text + 1] <= offset) ++text;
         hits.push_back(static_cast<std::uint32_t>(text));
         // One hit per text: go on at the next one.
         if (text + 1 >= starts_.size()) break;

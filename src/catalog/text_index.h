@@ -27,6 +27,8 @@ public:
     std::uint32_t Add(std::initializer_list<std::string_view> parts);
     std::uint32_t Size() const { return static_cast<std::uint32_t>(starts_.size()); }
     std::size_t Bytes() const { return folded_.size(); }
+    // Room for `texts` texts of `bytes` bytes in all, to grow only once.
+    void Reserve(std::size_t texts, std::size_t bytes);
     void Clear();
 
     // The numbers of the texts holding `needle` (folded already, see

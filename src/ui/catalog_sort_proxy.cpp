@@ -20,6 +20,18 @@ bool CatalogSortProxy::filterAcceptsRow(int sourceRow, const QModelIndex& source
     return !finder_ || finder_->AcceptsRow(sourceRow, sourceParent);
 }
 
+bool CatalogSortProxy::hasChildren(const QModelIndex& parent) const {
+    // Qt's answer filters all children of every row a view shows; while a
+    // find is on the finder knows it without that.
+    if (finder_ && finder_->Active() && !finder_->Changing() && parent.isValid() && sourceModel()) {
+        QModelIndex source = mapToSource(parent);
+        if (!source.isValid() || !sourceModel()->hasChildren(source)) return false;
+        if (!finder_->ShowsChildren(source)) return false;
+        return true;
+    }
+    return QSortFilterProxyModel::hasChildren(parent);
+}
+
 QVariant CatalogSortProxy::data(const QModelIndex& index, int role) const {
     if (role == Qt::ToolTipRole && finder_ && finder_->Active() && index.column() == 0) {
         QString tip = finder_->UnloadedTip(mapToSource(index));

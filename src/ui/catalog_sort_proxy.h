@@ -25,6 +25,7 @@ public:
     void SetFinder(const TreeFinder* finder) { finder_ = finder; }
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool hasChildren(const QModelIndex& parent = QModelIndex()) const override;
 
 protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;

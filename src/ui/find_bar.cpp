@@ -42,6 +42,7 @@ void FindBar::Start() {
 }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == field_ && event->type() == QEvent::FocusIn) emit Started();
     if (watched == field_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape) {

@@ -31,6 +31,8 @@ signals:
     void Changed(const QString& text, bool unloaded);
     // Escape: the field was emptied; the tree should take the keyboard.
     void Done();
+    // The field got the keyboard: a search is likely to follow.
+    void Started();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

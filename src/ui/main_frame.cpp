@@ -164,6 +164,8 @@ void CMainFrame::InstallFind() {
     statusBar()->addWidget(findCount_);
     TreeFinder* finder = &view_->Finder();
     connect(findBar_, &FindBar::Changed, finder, &TreeFinder::Find);
+    connect(findBar_, &FindBar::Started, this,
+            [this, finder] { finder->Prepare(findBar_->SearchesUnloaded()); });
     connect(finder, &TreeFinder::CountChanged, this, [this](const QString& text) {
         findCount_->setText(text);
         findCount_->setVisible(!text.isEmpty());

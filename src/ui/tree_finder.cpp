@@ -60,6 +60,10 @@ QString TreeFinder::UnloadedTip(const QModelIndex& sourceIndex) const {
     return Count(n, "match", "matches") + QStringLiteral(" inside, not loaded yet");
 }
 
+bool TreeFinder::ShowsChildren(const QModelIndex& sourceIndex) const {
+    return search_.ShowsChildren(model_->ItemAt(sourceIndex));
+}
+
 QString TreeFinder::CountText() const {
     if (!search_.Active()) return QString();
     std::size_t loaded = search_.MatchCount();
@@ -80,13 +84,16 @@ void TreeFinder::Find(const QString& text, bool unloaded) {
     const bool was = search_.Active();
     // Taken before the search changes what the proxy's rows are.
     if (!was && !catalog::TextIndex::FoldNeedle(text.toStdString()).empty()) RememberTree();
+    changing_ = true;
     search_.Search(text.toStdString(), unloaded);
     if (search_.Active()) {
         Apply();
     } else if (was) {
         proxy_->invalidate();
+        changing_ = false;
         RestoreTree();
     }
+    changing_ = false;
     emit CountChanged(CountText());
 }
 
@@ -95,12 +102,14 @@ void TreeFinder::Apply() {
     // hundred thousand scattered rows, which one by one would cost a view
     // a relayout each.
     proxy_->invalidate();
+    changing_ = false;
     for (const catalog::TreeItem* folder : search_.FoldersToShow(kShowLimit))
         view_->expand(proxy_->mapFromSource(model_->IndexOf(folder)));
 }
 
 void TreeFinder::TreeChanged() {
     if (!search_.Active() || search_.Current()) return;
+    changing_ = true;
     search_.Refresh();
     Apply();
     emit CountChanged(CountText());

@@ -48,6 +48,18 @@ public:
     // folder whose unloaded files hold matches (empty for others).
     bool AcceptsRow(int sourceRow, const QModelIndex& sourceParent) const;
     QString UnloadedTip(const QModelIndex& sourceIndex) const;
+    // Whether a kept source row may show children: a view asks this of
+    // every row it shows, and the proxy would otherwise filter all their
+    // children to answer.
+    bool ShowsChildren(const QModelIndex& sourceIndex) const;
+    // True while the search changes and the proxy has not yet dropped its
+    // rows of the last one: ShowsChildren must not be asked then, as the
+    // proxy's rows and the search disagree.
+    bool Changing() const { return changing_; }
+
+    // Indexes the tree (and reads unloaded folders' files) ahead of the
+    // first keystroke: the field got the keyboard.
+    void Prepare(bool unloaded) { search_.Prepare(unloaded); }
 
     // "No matches", "1 match", "12 matches, 3 more in 1 folder not loaded".
     QString CountText() const;
@@ -73,6 +85,7 @@ private:
     catalog::CatalogSearch search_;
     QTimer* refreshSoon_;
     // The tree before the search: open folders and the current item.
+    bool changing_ = false;
     bool remembered_ = false;
     std::vector<QPersistentModelIndex> expanded_;
     QPersistentModelIndex current_;
