@@ -22,6 +22,7 @@
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
 #include "ui/transfer_commands.h"
+#include "ui/tree_finder.h"
 
 namespace ui {
 CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
@@ -77,6 +78,8 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     header()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(header(), &QHeaderView::customContextMenuRequested, this, &CClientView::ShowColumnMenu);
     model_->SetLoadHandler([this](catalog::TreeItem* folder) { LoadOpenedFolder(folder); });
+    finder_ = new TreeFinder(Catalog(), model_, proxy_, this, this);
+    proxy_->SetFinder(finder_);
     progress_ = new ReadProgressDialog(this);
     Catalog().SetProgress(progress_);
     Catalog().SetActivationHandler(this);
@@ -113,6 +116,8 @@ CClientView::~CClientView() {
     // The model must stop observing before the tree it watches goes away.
     blockSignals(true);
     setModel(nullptr);
+    proxy_->SetFinder(nullptr);
+    delete finder_;
     delete proxy_;
     proxy_ = nullptr;
     delete model_;

@@ -30,6 +30,7 @@ namespace ui {
 class CatalogEditor;
 class CatalogModel;
 class CatalogSortProxy;
+class TreeFinder;
 class MapFileCommands;
 class TransferCommands;
 class ReadProgressDialog;
@@ -64,6 +65,8 @@ public:
     bool RestoreColumnState(const QByteArray& state);
     bool InCatalogOrder() const;
     void ShowCatalogOrder();
+    // The find bar's search over this view.
+    TreeFinder& Finder() const { return *finder_; }
     // New folders, items and sites, edits, deletes and drops, with undo.
     CatalogEditor& Editor() const { return *editor_; }
     ReadProgressDialog* Progress() const { return progress_; }
@@ -152,6 +155,7 @@ private:
     int listings_ = 0;
     CatalogModel* model_;
     CatalogSortProxy* proxy_;
+    TreeFinder* finder_;
     CatalogEditor* editor_;
     ReadProgressDialog* progress_;
     CommandTable* commands_ = nullptr;

@@ -20,6 +20,7 @@ inline constexpr int kRedo = 57644;  // Ctrl+Shift+Z
 inline constexpr int kCut = 57635;
 inline constexpr int kCopy = 57634;
 inline constexpr int kPaste = 57637;
+inline constexpr int kFind = 32880;  // Ctrl+F: the find bar over the tree
 
 // View
 inline constexpr int kViewToolbar = 59392;

@@ -40,6 +40,7 @@ std::vector<CommandDef> BuildDefs() {
         {cmd::kExit, "E&xit", "Quit Internet Ambit.", "", E::Exit, R::Always, {}},
         {cmd::kUndo, "&Undo", "Undo the last change.", "", E::Undo, R::Always, {K(Qt::CTRL | Qt::Key_Z), K(Qt::ALT | Qt::Key_Backspace)}},
         {cmd::kRedo, "&Redo", "Make the change that was undone again.", "", E::Redo, R::Always, {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}},
+        {cmd::kFind, "&Find...", "Find items by a piece of their name or description.", "", E::Find, R::Always, {K(Qt::CTRL | Qt::Key_F)}},
         {cmd::kCut, "Cu&t", "Cut the selection to the clipboard.", "", E::None, R::Always, {K(Qt::CTRL | Qt::Key_X), K(Qt::SHIFT | Qt::Key_Delete)}},
         {cmd::kCopy, "&Copy", "Copy the selection to the clipboard.", "", E::None, R::Always, {K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)}},
         {cmd::kPaste, "&Paste", "Insert the clipboard's contents.", "", E::None, R::Always, {K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)}},

@@ -28,6 +28,7 @@ enum class Effect {
     None,  // no handler ever: Cut, Copy, Paste
     Undo,
     Redo,
+    Find,
     NewFolder,
     Save,
     Exit,
