@@ -3,6 +3,10 @@
 // writes it (OrderFileWriter), skiff reads it (transfer::OrderFile).
 #pragma once
 
+#include <charconv>
+#include <cstdint>
+#include <string>
+
 namespace purchase {
 
 struct OrderElements {
@@ -26,6 +30,13 @@ struct OrderElements {
     };
     static constexpr int kPurchaseElements = 15;  // a resume adds kResumeRecord
     static constexpr int kResumeElements = 16;
+
+    // A numeric element (the price in cents, the record number): decimal
+    // digits only, within 32 bits; false for anything else.
+    static bool Number(const std::string& text, std::uint32_t& number) {
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+        return error == std::errc() && end == text.data() + text.size() && !text.empty();
+    }
 };
 
 }  // namespace purchase

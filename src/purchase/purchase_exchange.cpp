@@ -112,11 +112,6 @@ std::string CardDigits(const std::string& card) {
     return digits;
 }
 
-bool ParseNumber(const std::string& text, std::uint32_t& number) {
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    return error == std::errc() && end == text.data() + text.size() && !text.empty();
-}
-
 // The server connection being waited on, for AbortPurchaseExchange.
 ClientSocket* gServerSocket = nullptr;
 
@@ -169,7 +164,7 @@ bool FillTexts(const ExchangeOrder& order, PurchaseRequest& request) {
     request.salesTax = e[OrderElements::kSalesTax] == "1" ? 1 : 0;
     request.firstCipher.assign(PurchaseRequest::kCipherWords, 0);
     request.secondCipher.assign(PurchaseRequest::kCipherWords, 0);
-    return ParseNumber(e[OrderElements::kPriceCents], request.priceCents) &&
+    return OrderElements::Number(e[OrderElements::kPriceCents], request.priceCents) &&
            request.Encode().has_value();
 }
 
@@ -183,7 +178,7 @@ PurchaseServers PurchaseServers::FromEnvironment() {
     ParseServer("AMBIT_COMMERCE_SERVER", servers.commerceHost, servers.commercePort);
     std::uint32_t port = 0;
     const char* delivery = std::getenv("AMBIT_DELIVERY_PORT");
-    if (delivery != nullptr && ParseNumber(delivery, port) && port >= 1 && port <= 65535)
+    if (delivery != nullptr && OrderElements::Number(delivery, port) && port >= 1 && port <= 65535)
         servers.deliveryPort = static_cast<std::uint16_t>(port);
     return servers;
 }

@@ -88,11 +88,6 @@ constexpr const char* kDataConnectionLost =
 constexpr int kRequestMask =
     AsyncSocket::kRead | AsyncSocket::kWrite | AsyncSocket::kConnect | AsyncSocket::kClose;
 
-bool ParseNumber(const std::string& text, std::uint32_t& value) {
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && !text.empty();
-}
-
 std::string Dotted(const sockaddr_in& address) {
     char text[INET_ADDRSTRLEN] = {};
     inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
@@ -145,8 +140,8 @@ int PurchaseFlow::Run(TransferDialog& dialog, const OrderRequest& request) {
     // goes to the diagnostics.
     if (!OrderFile::ReadAndDelete(request.orderFilePath, isResume_, order, &why) ||
         !store::TryUnscramble(order[E::kScrambledCard], card, &why) ||
-        !ParseNumber(order[E::kPriceCents], priceCents_) ||
-        (isResume_ && !ParseNumber(order[E::kResumeRecord], transaction))) {
+        !E::Number(order[E::kPriceCents], priceCents_) ||
+        (isResume_ && !E::Number(order[E::kResumeRecord], transaction))) {
         if (why.empty()) why = "the order's price or record number is no number";
         std::fprintf(stderr, "skiff: %s\n", why.c_str());
         prompt.Message(kOrderUnreadable);
