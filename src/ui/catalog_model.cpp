@@ -79,6 +79,11 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
             // the description comes from a data file.
             return Qt::convertFromPlainText(QString::fromStdString(e->Description));
         }
+        case kSortRole:
+            return QString::fromStdString(item->Text());
+        case kHoldsItemsRole:
+            return !item->HasEntry() || (item->Kind() != catalog::EntryKind::Item &&
+                                         item->Kind() != catalog::EntryKind::FtpFile);
         default:
             return QVariant();
     }

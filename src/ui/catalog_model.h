@@ -22,6 +22,13 @@ namespace ui {
 class CatalogModel : public QAbstractItemModel, public catalog::CatalogTreeObserver {
     Q_OBJECT
 public:
+    enum Role {
+        // A column's value for sorting: a number where the column holds one.
+        kSortRole = Qt::UserRole + 1,
+        // Whether the row is a folder, site, site directory or map file.
+        kHoldsItemsRole,
+    };
+
     // Registers itself as the tree's observer until destroyed.
     explicit CatalogModel(catalog::CatalogTree& tree, QObject* parent = nullptr);
     ~CatalogModel() override;

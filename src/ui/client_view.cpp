@@ -13,6 +13,7 @@
 #include "store/gui/password_dialog.h"
 #include "ui/catalog_editor.h"
 #include "ui/catalog_model.h"
+#include "ui/catalog_sort_proxy.h"
 #include "ui/command_ids.h"
 #include "ui/map_file_commands.h"
 #include "ui/options_dialog.h"
@@ -52,7 +53,9 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     hooks.editSite = [this](catalog::TreeItem* site) { editor_->EditSite(site); };
     transfers_ = std::make_unique<TransferCommands>(this, *session_, std::move(hooks));
     model_ = new CatalogModel(Catalog().Tree(), this);
-    setModel(model_);
+    proxy_ = new CatalogSortProxy(this);
+    proxy_->setSourceModel(model_);
+    setModel(proxy_);
     progress_ = new ReadProgressDialog(this);
     Catalog().SetProgress(progress_);
     Catalog().SetActivationHandler(this);
@@ -89,6 +92,8 @@ CClientView::~CClientView() {
     // The model must stop observing before the tree it watches goes away.
     blockSignals(true);
     setModel(nullptr);
+    delete proxy_;
+    proxy_ = nullptr;
     delete model_;
     model_ = nullptr;
     // Its undo steps hold items taken out of the tree the session owns.
@@ -108,19 +113,27 @@ void CClientView::InitialUpdate() {
     };
     hooks.openOptions = [this] { ShowOptions(); };
     hooks.expandRoot = [this] {
-        if (catalog::TreeItem* root = Catalog().Tree().RootItem()) expand(model_->IndexOf(root));
+        if (catalog::TreeItem* root = Catalog().Tree().RootItem()) expand(ViewIndex(root));
     };
     hooks.offerResume = [this] { OfferResume(); };
     session_->InitialUpdate(hooks);
     if (!currentIndex().isValid() && Catalog().Tree().RootItem())
-        setCurrentIndex(model_->IndexOf(Catalog().Tree().RootItem()));
+        setCurrentIndex(ViewIndex(Catalog().Tree().RootItem()));
     emit SelectionChanged();
 }
 
-catalog::TreeItem* CClientView::SelectedItem() const { return model_->ItemAt(currentIndex()); }
+QModelIndex CClientView::ViewIndex(const catalog::TreeItem* item) const {
+    return proxy_->mapFromSource(model_->IndexOf(item));
+}
+
+catalog::TreeItem* CClientView::ItemAt(const QModelIndex& viewIndex) const {
+    return model_->ItemAt(proxy_->mapToSource(viewIndex));
+}
+
+catalog::TreeItem* CClientView::SelectedItem() const { return ItemAt(currentIndex()); }
 
 void CClientView::SelectItem(const catalog::TreeItem* item) {
-    QModelIndex index = model_->IndexOf(item);
+    QModelIndex index = ViewIndex(item);
     setCurrentIndex(index);
     if (index.isValid()) scrollTo(index);
 }
@@ -232,7 +245,7 @@ void CClientView::ListingFinished(catalog::TreeItem*) {
 }
 
 void CClientView::ExpandItem(catalog::TreeItem* item) {
-    QModelIndex index = model_->IndexOf(item);
+    QModelIndex index = ViewIndex(item);
     if (index.isValid()) expand(index);
 }
 
@@ -293,7 +306,7 @@ void CClientView::mouseDoubleClickEvent(QMouseEvent* event) {
             QTreeView::mouseDoubleClickEvent(event);
             // As with Enter: an item that was closed ends up open, even when
             // activation opened it and the default handling toggled it back.
-            if (!wasExpanded && activated.isValid() && model_->rowCount(activated) > 0)
+            if (!wasExpanded && activated.isValid() && model()->rowCount(activated) > 0)
                 expand(activated);
             return;
         }

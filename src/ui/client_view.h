@@ -27,6 +27,7 @@ namespace ui {
 
 class CatalogEditor;
 class CatalogModel;
+class CatalogSortProxy;
 class MapFileCommands;
 class TransferCommands;
 class ReadProgressDialog;
@@ -45,7 +46,12 @@ public:
 
     session::CatalogSession& Session() { return *session_; }
     catalog::Catalog& Catalog() { return session_->Catalog(); }
+    // The catalog model and the sorted look of it the view shows. Indexes of
+    // the view belong to the proxy; these turn items into them and back.
     CatalogModel* Model() const { return model_; }
+    CatalogSortProxy* SortProxy() const { return proxy_; }
+    QModelIndex ViewIndex(const catalog::TreeItem* item) const;
+    catalog::TreeItem* ItemAt(const QModelIndex& viewIndex) const;
     // New folders, items and sites, edits, deletes and drops, with undo.
     CatalogEditor& Editor() const { return *editor_; }
     ReadProgressDialog* Progress() const { return progress_; }
@@ -129,6 +135,7 @@ private:
     session::FtpDataFetcher* fetcher_;  // owned by the session
     int listings_ = 0;
     CatalogModel* model_;
+    CatalogSortProxy* proxy_;
     CatalogEditor* editor_;
     ReadProgressDialog* progress_;
     CommandTable* commands_ = nullptr;

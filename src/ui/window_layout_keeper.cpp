@@ -9,7 +9,6 @@
 #include "catalog/c_entry.h"
 #include "catalog/tree_item.h"
 #include "session/window_layout.h"
-#include "ui/catalog_model.h"
 #include "ui/client_view.h"
 
 namespace ui {
@@ -59,7 +58,7 @@ void WindowLayoutKeeper::RestoreOpenFolders(CClientView& view) {
             const int rows = model->rowCount(parent);
             for (int row = 0; row < rows && !next.isValid(); ++row) {
                 const QModelIndex index = model->index(row, 0, parent);
-                const catalog::TreeItem* item = view.Model()->ItemAt(index);
+                const catalog::TreeItem* item = view.ItemAt(index);
                 if (item && item->Text() == name && IsRememberedFolder(item) && item->HasChildren())
                     next = index;
             }
@@ -82,7 +81,7 @@ void WindowLayoutKeeper::Save(const QMainWindow& window, const CClientView& view
         for (int row = 0; row < rows; ++row) {
             if (layout.expanded.size() >= session::WindowLayout::kMaxExpanded) return;
             const QModelIndex index = view.model()->index(row, 0, parent);
-            const catalog::TreeItem* item = view.Model()->ItemAt(index);
+            const catalog::TreeItem* item = view.ItemAt(index);
             if (!item || !view.isExpanded(index) || !IsRememberedFolder(item)) continue;
             names.push_back(item->Text());
             layout.expanded.push_back(names);

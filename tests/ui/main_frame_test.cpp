@@ -106,7 +106,7 @@ TEST_F(MainFrameTest, FirstStartAsksForADataFileAndTheRealAddress) {
               (std::vector<std::string>{"Would you like to get a new datafile from the Internet?",
                                         "Please enter your real e-mail address."}));
     EXPECT_EQ(uitest::ChildTexts(Tree().RootItem()), std::vector<std::string>{"Ambit"});
-    EXPECT_TRUE(View()->isExpanded(View()->Model()->IndexOf(Tree().RootItem())));
+    EXPECT_TRUE(View()->isExpanded(View()->ViewIndex(Tree().RootItem())));
     EXPECT_EQ(View()->Session().Settings().email, "me@example.org");
 
     // The next start is a later start: ambit.amb is asked about instead,
@@ -264,7 +264,7 @@ TEST_F(MainFrameTest, CommandsFollowChildrenArrivingUnderTheSelection) {
 
 TEST_F(MainFrameTest, RightClickSelectsThenTheMenuOfThatKindRunsTheChoice) {
     StartDemo();
-    QModelIndex readMe = View()->Model()->IndexOf(Item("/All/Read me first"));
+    QModelIndex readMe = View()->ViewIndex(Item("/All/Read me first"));
     QRect rect = View()->visualRect(readMe);
     ASSERT_TRUE(rect.isValid());
     QWidget* viewport = View()->viewport();
@@ -345,9 +345,9 @@ TEST_F(MainFrameTest, ActivationByKind) {
     View()->setFocus();
     QTest::keyClick(View(), Qt::Key_Return);
     EXPECT_EQ(uitest::ChildTexts(games), (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
-    EXPECT_TRUE(View()->isExpanded(View()->Model()->IndexOf(games)));
+    EXPECT_TRUE(View()->isExpanded(View()->ViewIndex(games)));
     QTest::keyClick(View(), Qt::Key_Return);
-    EXPECT_FALSE(View()->isExpanded(View()->Model()->IndexOf(games)));
+    EXPECT_FALSE(View()->isExpanded(View()->ViewIndex(games)));
 
     // A folder whose contents file is missing is asked about.
     TreeItem* docs = Item("/All/Documents");

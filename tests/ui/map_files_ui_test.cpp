@@ -124,7 +124,7 @@ TEST_F(MapFilesWindowTest, AddedListedMergedAndRemovedAgain) {
     frame->View()->ActivateItem();
     EXPECT_NE(FindPath(Tree(), "/All/MapFiles/Tools/All/Tools/Zip notes"), nullptr);
     frame->View()->expandRecursively(
-        frame->View()->Model()->IndexOf(FindPath(Tree(), "/All/MapFiles")));
+        frame->View()->ViewIndex(FindPath(Tree(), "/All/MapFiles")));
     Shot(frame.get(), "mapfiles-folder.png");
 
     // Merged, the file kept: its entries join the catalog as one source.

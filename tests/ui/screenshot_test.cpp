@@ -45,7 +45,7 @@ TEST(Screenshot, MainWindowWithALoadedCatalogAndAnOpenSite) {
     catalog::CatalogTree& tree = view->Catalog().Tree();
     view->Catalog().LoadAllFolders();
     for (const char* folder : {"/All/Games", "/All/FTP Sites"})
-        view->expand(view->Model()->IndexOf(uitest::FindPath(tree, folder)));
+        view->expand(view->ViewIndex(uitest::FindPath(tree, folder)));
     catalog::TreeItem* site = uitest::FindPath(tree, "/All/FTP Sites/Demo server");
     ASSERT_TRUE(view->Sites().OpenSite(site))
         << (env.prompt.Messages().empty() ? "" : env.prompt.Messages()[0]);

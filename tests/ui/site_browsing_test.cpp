@@ -52,7 +52,7 @@ protected:
     ui::CClientView* View() { return frame->View(); }
 
     void DoubleClick(TreeItem* item) {
-        QModelIndex index = View()->Model()->IndexOf(item);
+        QModelIndex index = View()->ViewIndex(item);
         View()->scrollTo(index);
         QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {},
                            View()->visualRect(index).center());
@@ -90,11 +90,11 @@ TEST_F(SiteBrowsingTest, OpenListRefreshAndCloseFromTheWindow) {
     setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1);
     Start();
     TreeItem* site = AddSite("Local", server.User(), server.Password());
-    View()->expand(View()->Model()->IndexOf(site->Parent()));
+    View()->expand(View()->ViewIndex(site->Parent()));
 
     DoubleClick(site);
     EXPECT_EQ(ChildTexts(site), (std::vector<std::string>{"pub", "welcome.msg"}));
-    EXPECT_TRUE(View()->isExpanded(View()->Model()->IndexOf(site)));
+    EXPECT_TRUE(View()->isExpanded(View()->ViewIndex(site)));
     EXPECT_TRUE(env.prompt.Messages().empty()) << env.prompt.Messages()[0];
     EXPECT_EQ(View()->ListingsRunning(), 0);
 
@@ -104,7 +104,7 @@ TEST_F(SiteBrowsingTest, OpenListRefreshAndCloseFromTheWindow) {
     View()->setFocus();
     QTest::keyClick(View(), Qt::Key_Return);
     EXPECT_EQ(ChildTexts(pub), (std::vector<std::string>{"incoming", "readme.txt"}));
-    EXPECT_TRUE(View()->isExpanded(View()->Model()->IndexOf(pub))) << "Enter opens what it listed";
+    EXPECT_TRUE(View()->isExpanded(View()->ViewIndex(pub))) << "Enter opens what it listed";
 
     // A file that appears on the server shows after Refresh.
     root.Write("pub/new.zip", "zip");

@@ -323,7 +323,7 @@ TEST_F(TreeEditingTest, NewSiteConnectsDropsAFileAndMovesWhileOpen) {
     ASSERT_NE(site, nullptr);
     EXPECT_EQ(store::Unscramble(site->Entry()->Price), "reader@example.org");
     EXPECT_EQ(ChildTexts(site), std::vector<std::string>{"readme.txt"}) << "Connect opens it";
-    EXPECT_TRUE(View()->isExpanded(View()->Model()->IndexOf(site)));
+    EXPECT_TRUE(View()->isExpanded(View()->ViewIndex(site)));
 
     // A file of the open site dropped on a plain folder becomes a catalog
     // item there, which downloads like any other; the listing keeps it.

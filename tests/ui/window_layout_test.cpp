@@ -43,7 +43,7 @@ protected:
 
     bool IsOpen(ui::CMainFrame& frame, const std::string& path) {
         catalog::TreeItem* item = uitest::FindPath(frame.View()->Catalog().Tree(), path);
-        return item && frame.View()->isExpanded(frame.View()->Model()->IndexOf(item));
+        return item && frame.View()->isExpanded(frame.View()->ViewIndex(item));
     }
 
     uitest::UiTestEnv env;
@@ -57,7 +57,7 @@ TEST_F(WindowLayoutTest, ASecondStartLooksLikeTheFirstEnded) {
         catalog::TreeItem* games = uitest::FindPath(frame->View()->Catalog().Tree(), "/All/Games");
         ASSERT_NE(games, nullptr);
         frame->View()->Catalog().LoadFolderContents(games);
-        frame->View()->expand(frame->View()->Model()->IndexOf(games));
+        frame->View()->expand(frame->View()->ViewIndex(games));
         ASSERT_TRUE(IsOpen(*frame, "/All/Games"));
         placed = frame->geometry();
         ASSERT_TRUE(frame->close());
