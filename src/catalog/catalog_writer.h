@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "catalog/c_entry.h"
 #include "catalog/file_batch.h"
 
 namespace catalog {
