@@ -83,7 +83,9 @@ TEST_P(StartupPaint, TheWindowComesBeforeTheRead) {
     // A zero timer may be served with the paint; the paint is what counts.
     std::erase(beforeRead, "timer");
     EXPECT_EQ(beforeRead, c.beforeRead);
-    if (!c.shown) EXPECT_EQ(std::count(during.begin(), during.end(), "timer"), 0);
+    if (!c.shown) {
+        EXPECT_EQ(std::count(during.begin(), during.end(), "timer"), 0);
+    }
     EXPECT_GE(frame.View()->Catalog().Tree().ItemCount(), static_cast<size_t>(kItems));
     EXPECT_TRUE(env.prompt.Shown().empty());
     frame.View()->Catalog().SetChanged(false);
