@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,12 @@ struct PurchaseRequest {
     std::string reservedText2;  // always empty
     std::string reservedText3;  // always empty
     std::uint8_t salesTax = 0;
+
+    // The record as it goes on the wire: integers 32-bit big-endian, a text
+    // as its length then its bytes, a cipher number as its word count then
+    // each word as an integer. nullopt when a text does not fit its field
+    // or a cipher number is not kCipherWords words: nothing may be sent.
+    std::optional<std::string> Encode() const;
 };
 
 }  // namespace purchase

@@ -45,11 +45,7 @@ struct Fixture {
     }
     TreeItem* Insert(const std::string& location, const std::string& description,
                      const std::string& path, const std::string& downloadDir = "") {
-        CEntry e;
-        e.Location = location;
-        e.Name = NameFromLocation(location);
-        e.Description = description;
-        e.Path = path;
+        CEntry e = catalogtest::Entry(location, description, path);
         e.DownloadDir = downloadDir;
         return catalog.Tree().InsertEntry(e);
     }

@@ -6,15 +6,14 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <sstream>
 
 #include "catalog/catalog.h"
 #include "catalog/data_file_format.h"
 #include "catalog_test_util.h"
 #include "file_size_limit.h"
-#include "platform/prompt.h"
-#include "scripted_prompt.h"
-#include "temp_dir.h"
 
 namespace catalog {
 namespace {
@@ -22,41 +21,14 @@ namespace {
 using catalogtest::Dump;
 using catalogtest::kHeader;
 
-struct Fixture {
-    testsupport::TempDir dir;
-    platform::ScriptedPrompt prompt;
-    platform::ScopedPrompt scoped{&prompt};
+using Fixture = catalogtest::CatalogFixture;
 
-    std::unique_ptr<Catalog> Open() {
-        auto c = std::make_unique<Catalog>(dir.Path());
-        c->InsertRootItems("map.invalid", "PW");
-        c->LoadMainDataFile();
-        return c;
-    }
-    std::unique_ptr<Catalog> OpenAll() {
-        auto c = Open();
-        c->LoadAllFolders();
-        return c;
-    }
-};
-
-CEntry Entry(const std::string& location, const std::string& description = "",
-             const std::string& path = "") {
-    CEntry e;
-    e.Location = location;
-    e.Name = NameFromLocation(location);
-    e.Description = description;
-    e.Path = path;
-    return e;
-}
+using catalogtest::Entry;
 
 TreeItem* At(Catalog& c, std::initializer_list<const char*> path) {
-    TreeItem* t = c.Tree().RootItem();
-    for (const char* p : path) {
-        t = c.Tree().FindChild(t, p);
-        if (!t) return nullptr;
-    }
-    return t;
+    std::string p = "/All";
+    for (const char* part : path) p += std::string("/") + part;
+    return catalogtest::At(c, p);
 }
 
 TEST(CatalogSave, SavedCatalogReadsBackIntoTheSameTree) {
@@ -64,13 +36,13 @@ TEST(CatalogSave, SavedCatalogReadsBackIntoTheSameTree) {
     // A main file with CRLF line ends and no final one, two folder files.
     for (const char* name : {"ambit.amb", "Tools.amb", "Sub.amb"})
         f.dir.Write(name, catalogtest::ReadTestData(std::string("saved/") + name));
-    auto first = f.OpenAll();
+    auto first = f.Open(true);
     std::string before = Dump(first->Tree());
     EXPECT_NE(before.find("inner"), std::string::npos);
     first->SetChanged();
     ASSERT_TRUE(first->SaveCatalog());
     EXPECT_FALSE(first->Changed());
-    EXPECT_EQ(Dump(f.OpenAll()->Tree()), before);
+    EXPECT_EQ(Dump(f.Open(true)->Tree()), before);
     std::string main = f.dir.Read("ambit.amb");
     EXPECT_EQ(main.substr(0, main.find('\n')),
               "%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"07/17/96\"");
@@ -108,7 +80,7 @@ TEST(CatalogSave, AFolderFileThatCannotBeWrittenKeepsEveryOldFile) {
     std::string oldTools = std::string(kHeader) + "/All/Tools/a:d:::::: \n";
     f.dir.Write("ambit.amb", oldMain);
     f.dir.Write("Tools.amb", oldTools);
-    auto c = f.OpenAll();
+    auto c = f.Open(true);
     c->Tree().InsertEntry(Entry("/All/Tools/big", std::string(8000, 'x')));
     c->Tree().InsertEntry(Entry("/All/new"));
     bool ok;
@@ -139,45 +111,84 @@ TEST(CatalogSave, FoldersSharingTheirFirstCharactersGetTheirOwnFiles) {
     EXPECT_NE(main.find("CNAME=/All/Unread:Utilitie.amb:"), std::string::npos) << main;
     EXPECT_NE(main.find("CNAME=/All/ambit:ambit1.amb:"), std::string::npos) << main;
     EXPECT_EQ(f.dir.Read("Utilitie.amb"), std::string(kHeader) + "/All/Unread/kept:d:::::: \n");
-    auto back = f.OpenAll();
+    auto back = f.Open(true);
     EXPECT_NE(At(*back, {"Utilities1", "one"}), nullptr);
     EXPECT_NE(At(*back, {"Utilities2", "two"}), nullptr);
     EXPECT_NE(At(*back, {"Unread", "kept"}), nullptr);
     EXPECT_NE(At(*back, {"ambit", "three"}), nullptr);
 }
 
-TEST(CatalogSave, UnreadFolderThatGainedChildrenIsReadBeforeItsFileIsRewritten) {
-    Fixture f;
-    f.dir.Write("ambit.amb", std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n");
-    f.dir.Write("Tools.amb",
-                std::string(kHeader) + "/All/Tools/old:d:::::: \n/All/Tools/dup:d:::::: \n");
-    auto c = f.Open();
-    TreeItem* tools = At(*c, {"Tools"});
-    ASSERT_FALSE(tools->HasChildren());
-    // A merged file brings an item of that folder, one the folder already has.
-    std::istringstream merged(std::string(kHeader) +
-                              "/All/Tools/new:d:::::: \n/All/Tools/dup:d:::::: \n");
-    ASSERT_TRUE(c->ReadDataFile(merged, "", 0));
-    ASSERT_TRUE(c->SaveCatalog());
-    EXPECT_EQ(f.dir.Read("Tools.amb"), std::string(kHeader) +
-                                           "/All/Tools/dup:d:0.00::::: \n"
-                                           "/All/Tools/new:d:0.00::::: \n"
-                                           "/All/Tools/old:d:0.00::::: \n");
-}
-
-TEST(CatalogSave, ChildlessFolderKeepsItsFileNameWhenRenamed) {
-    Fixture f;
-    f.dir.Write("ambit.amb", std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:host\n");
-    f.dir.Write("Tools.amb", std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
-    auto c = f.Open();
-    TreeItem* tools = At(*c, {"Tools"});
-    c->Tree().SetItemText(tools, "Gadgets");
-    tools->Entry()->Name = "Gadgets";
-    tools->Entry()->Location = "/All/Gadgets";
-    ASSERT_TRUE(c->SaveCatalog());
-    EXPECT_EQ(f.dir.Read("ambit.amb"),
-              std::string(kHeader) + "CNAME=/All/Gadgets:Tools.amb:host\n");
-    EXPECT_EQ(f.dir.Read("Tools.amb"), std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
+// One change, one save: the files afterwards, whole. Folders that were
+// never read, renamed or emptied keep their file's right content; the
+// built-in site, map-file contents and live listings are never saved.
+TEST(CatalogSave, WhatASaveWritesAfterOneChange) {
+    const std::string h = kHeader, tools = h + "CNAME=/All/Tools:Tools.amb:\n",
+                      zip = h + "/All/Tools/zip:d:::::: \n";
+    struct Case {
+        const char* what;
+        std::map<std::string, std::string> files;
+        bool allFolders;
+        std::function<void(Catalog&)> change;
+        std::map<std::string, std::string> expected;
+    };
+    const Case cases[] = {
+        {"an unread folder gains children: it is read before its file is rewritten",
+         {{"ambit.amb", tools},
+          {"Tools.amb", h + "/All/Tools/old:d:::::: \n/All/Tools/dup:d:::::: \n"}},
+         false,
+         [&](Catalog& c) {
+             ASSERT_FALSE(At(c, {"Tools"})->HasChildren());
+             std::istringstream merged(h + "/All/Tools/new:d:::::: \n/All/Tools/dup:d:::::: \n");
+             ASSERT_TRUE(c.ReadDataFile(merged, "", 0));
+         },
+         {{"Tools.amb", h + "/All/Tools/dup:d:0.00::::: \n/All/Tools/new:d:0.00::::: \n"
+                            "/All/Tools/old:d:0.00::::: \n"}}},
+        {"a renamed unread folder keeps its file name",
+         {{"ambit.amb", h + "CNAME=/All/Tools:Tools.amb:host\n"}, {"Tools.amb", zip}},
+         false,
+         [](Catalog& c) {
+             TreeItem* t = At(c, {"Tools"});
+             c.Tree().SetItemText(t, "Gadgets");
+             t->Entry()->Name = "Gadgets";
+             t->Entry()->Location = "/All/Gadgets";
+         },
+         {{"ambit.amb", h + "CNAME=/All/Gadgets:Tools.amb:host\n"}, {"Tools.amb", zip}}},
+        {"every child of a read folder deleted",
+         {{"ambit.amb", tools}, {"Tools.amb", zip}},
+         true,
+         [](Catalog& c) {
+             c.Tree().DeleteSubtree(At(c, {"Tools", "zip"}), true);
+         },
+         {{"ambit.amb", tools}, {"Tools.amb", h}}},
+        {"only the built-in site is left out",
+         {{"ambit.amb",
+           h + "/All/Mine/Ambit:my own:::::: \n/All/FTP Sites/Ambit:FTPSITE::h:/p:::u\n"}},
+         false,
+         [](Catalog&) {},
+         {{"ambit.amb", h + "/All/FTP Sites/Ambit:FTPSITE::h:/p:::u\n"
+                            "/All/Mine/Ambit:my own:0.00::::: \n"}}},
+        {"map files and live entries are not saved, a user's MapFiles folder is",
+         {},
+         false,
+         [](Catalog& c) {
+             c.Tree().InsertEntry(Entry("/All/MapFiles/Tools", "LOCALARF"));
+             std::istringstream shown(std::string(kHeader) + "/All/x:d:::::: \n");
+             c.ReadDataFile(shown, "/All/MapFiles/Tools", kMapFileContentId);
+             c.Tree().InsertEntry(Entry("/All/FTP Sites/S/pub", "", "FTPDIR"));
+             c.Tree().InsertEntry(Entry("/All/Stuff/MapFiles/keep"));
+         },
+         {{"ambit.amb", h + "/All/Stuff/MapFiles/keep::0.00:::::\n"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f;
+        for (const auto& [name, content] : c.files) f.dir.Write(name, content);
+        auto cat = f.Open(c.allFolders);
+        c.change(*cat);
+        cat->SetChanged();
+        ASSERT_TRUE(cat->SaveCatalog());
+        for (const auto& [name, content] : c.expected) EXPECT_EQ(f.dir.Read(name), content) << name;
+    }
 }
 
 // A folder name with characters that its line cannot hold still saves its
@@ -193,43 +204,17 @@ TEST(CatalogSave, FolderNamesWithLineEndsOrColonsKeepTheirItems) {
         Fixture f;
         f.dir.Write("ambit.amb", std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n");
         f.dir.Write("Tools.amb", std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
-        auto c = f.OpenAll();
+        auto c = f.Open(true);
         TreeItem* tools = At(*c, {"Tools"});
         c->Tree().SetItemText(tools, name);
         tools->Entry()->Name = name;
         tools->Entry()->Location = "/All/" + name;
         ASSERT_TRUE(c->SaveCatalog());
-        auto back = f.OpenAll();
+        auto back = f.Open(true);
         TreeItem* folder = At(*back, {shown.c_str()});
         ASSERT_NE(folder, nullptr) << Dump(back->Tree());
         EXPECT_EQ(folder->ChildCount(), 1) << Dump(back->Tree());
     }
-}
-
-TEST(CatalogSave, DeletingEveryChildOfAReadFolderIsSaved) {
-    Fixture f;
-    f.dir.Write("ambit.amb", std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n");
-    f.dir.Write("Tools.amb", std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
-    auto c = f.OpenAll();
-    TreeItem* tools = At(*c, {"Tools"});
-    c->Tree().DeleteSubtree(tools->Child(0), true);
-    ASSERT_TRUE(c->SaveCatalog());
-    auto back = f.OpenAll();
-    ASSERT_NE(At(*back, {"Tools"}), nullptr);
-    EXPECT_EQ(At(*back, {"Tools"})->ChildCount(), 0) << "the deleted item came back";
-}
-
-TEST(CatalogSave, OnlyTheBuiltInSiteIsLeftOut) {
-    Fixture f;
-    f.dir.Write("ambit.amb", std::string(kHeader) +
-                                 "/All/Mine/Ambit:my own:::::: \n"
-                                 "/All/FTP Sites/Ambit:FTPSITE::h:/p:::u\n");
-    auto c = f.Open();
-    ASSERT_TRUE(c->SaveCatalog());
-    std::string main = f.dir.Read("ambit.amb");
-    EXPECT_NE(main.find("/All/Mine/Ambit:my own"), std::string::npos);
-    EXPECT_NE(main.find("/All/FTP Sites/Ambit:FTPSITE"), std::string::npos);
-    EXPECT_EQ(main.find("map.invalid"), std::string::npos);
 }
 
 TEST(CatalogSave, ContentDateSurvivesReadingFolderFiles) {
@@ -238,7 +223,7 @@ TEST(CatalogSave, ContentDateSurvivesReadingFolderFiles) {
                 "%Internet Ambit Data File %ver=\"1.0\"  %CCon=\"01/02/03\"\n"
                 "CNAME=/All/Tools:Tools.amb:\n");
     f.dir.Write("Tools.amb", std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
-    auto c = f.OpenAll();
+    auto c = f.Open(true);
     EXPECT_EQ(c->ContentDateText(), "01/02/03");
     EXPECT_EQ(c->ContentDate(), ParseContentDate("01/02/03").value_or(0));
     // A merged file replaces it, also with nothing.
@@ -246,20 +231,6 @@ TEST(CatalogSave, ContentDateSurvivesReadingFolderFiles) {
     c->ReadDataFile(merged, "", 0);
     EXPECT_EQ(c->ContentDateText(), "");
     EXPECT_EQ(c->ContentDate(), 0);
-}
-
-TEST(CatalogSave, MapFilesAndLiveEntriesAreNotSavedButAUsersMapFilesFolderIs) {
-    Fixture f;
-    auto c = f.Open();
-    c->Tree().InsertEntry(Entry("/All/MapFiles/Tools", "LOCALARF"));
-    std::istringstream shown(std::string(kHeader) + "/All/x:d:::::: \n");
-    c->ReadDataFile(shown, "/All/MapFiles/Tools", kMapFileContentId);
-    c->Tree().InsertEntry(Entry("/All/FTP Sites/S/pub", "", "FTPDIR"));
-    c->Tree().InsertEntry(Entry("/All/Stuff/MapFiles/keep"));
-    ASSERT_TRUE(c->SaveCatalog());
-    EXPECT_EQ(f.dir.Read("ambit.amb"), std::string(kHeader) +
-                                           "/All/Stuff/MapFiles/keep:"
-                                           ":0.00:::::\n");
 }
 
 }  // namespace

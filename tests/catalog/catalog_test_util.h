@@ -1,14 +1,21 @@
 // Helpers for the catalog tests: a readable dump of a tree, a header line
-// to start data files with, and the recorded files under data/.
+// to start data files with, the recorded files under data/, and a data
+// directory with catalogs opened on it the way the program opens them.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
+#include "catalog/catalog.h"
 #include "catalog/catalog_tree.h"
+#include "platform/prompt.h"
+#include "scripted_prompt.h"
+#include "temp_dir.h"
 
 namespace catalogtest {
 
@@ -47,5 +54,62 @@ inline std::string Dump(const catalog::TreeItem* top) {
 }
 
 inline std::string Dump(const catalog::CatalogTree& tree) { return Dump(tree.Top()); }
+
+// The item at "/All/a/b", or null.
+inline catalog::TreeItem* At(catalog::CatalogTree& tree, const std::string& path) {
+    catalog::TreeItem* t = tree.RootItem();
+    for (size_t pos = 5; t && pos <= path.size();) {
+        size_t end = std::min(path.find('/', pos), path.size());
+        t = tree.FindChild(t, path.substr(pos, end - pos));
+        pos = end + 1;
+    }
+    return t;
+}
+inline catalog::TreeItem* At(catalog::Catalog& c, const std::string& path) {
+    return At(c.Tree(), path);
+}
+
+// An entry at `location` (its name taken from it).
+inline catalog::CEntry Entry(const std::string& location, const std::string& description = "",
+                             const std::string& path = "") {
+    catalog::CEntry e;
+    e.Location = location;
+    e.Name = catalog::NameFromLocation(location);
+    e.Description = description;
+    e.Path = path;
+    return e;
+}
+
+// A data directory and a scripted prompt that answers for the catalogs.
+struct CatalogFixture {
+    testsupport::TempDir dir;
+    platform::ScriptedPrompt prompt;
+    platform::ScopedPrompt scoped{&prompt};
+
+    // A catalog started on `dir`: its main file read, and every folder's
+    // file too if `allFolders`.
+    std::unique_ptr<catalog::Catalog> Open(bool allFolders = false) {
+        auto c = std::make_unique<catalog::Catalog>(dir.Path());
+        c->InsertRootItems("map.invalid", "PW");
+        c->LoadMainDataFile();
+        if (allFolders) c->LoadAllFolders();
+        return c;
+    }
+    // A fresh catalog that read `lines` (after a header) as map file `id`.
+    std::unique_ptr<catalog::Catalog> Read(const std::string& lines, const std::string& prefix = "",
+                                           int id = 0) {
+        auto c = std::make_unique<catalog::Catalog>(dir.Path());
+        c->InsertRootItems("map.invalid", "PW");
+        std::istringstream in{std::string(kHeader) + lines};
+        EXPECT_TRUE(c->ReadDataFile(in, prefix, id));
+        return c;
+    }
+    // Saves `c` whether changed or not and gives the main file.
+    std::string Saved(catalog::Catalog& c) {
+        c.SetChanged();
+        EXPECT_TRUE(c.SaveCatalog());
+        return dir.Read("ambit.amb");
+    }
+};
 
 }  // namespace catalogtest

@@ -13,14 +13,7 @@ namespace {
 
 using catalogtest::Dump;
 
-CEntry Entry(const std::string& location, const std::string& description, const std::string& path) {
-    CEntry e;
-    e.Location = location;
-    e.Name = NameFromLocation(location);
-    e.Description = description;
-    e.Path = path;
-    return e;
-}
+using catalogtest::Entry;
 
 class EditRulesTest : public ::testing::Test {
 protected:
@@ -40,17 +33,7 @@ protected:
         tree.InsertItem(tree.RootItem(), "Empty", nullptr);
     }
 
-    TreeItem* At(const std::string& path) {
-        TreeItem* item = tree.Top();
-        size_t pos = 1;
-        while (item && pos <= path.size()) {
-            size_t end = path.find('/', pos);
-            if (end == std::string::npos) end = path.size();
-            item = tree.FindChild(item, path.substr(pos, end - pos));
-            pos = end + 1;
-        }
-        return item;
-    }
+    TreeItem* At(const std::string& path) { return catalogtest::At(tree, path); }
 
     CatalogTree tree;
 };

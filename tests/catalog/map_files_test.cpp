@@ -44,17 +44,7 @@ struct Fixture {
         catalog.SetFetcher(&fetcher);
         catalog.InsertRootItems("map.invalid", "PW");
     }
-    TreeItem* At(const std::string& path) {
-        TreeItem* t = catalog.Tree().RootItem();
-        size_t pos = std::string("/All/").size();
-        while (t && pos <= path.size()) {
-            size_t end = path.find('/', pos);
-            if (end == std::string::npos) end = path.size();
-            t = catalog.Tree().FindChild(t, path.substr(pos, end - pos));
-            pos = end + 1;
-        }
-        return t;
-    }
+    TreeItem* At(const std::string& path) { return catalogtest::At(catalog, path); }
     std::vector<std::string> Children(const std::string& path) {
         std::vector<std::string> out;
         if (TreeItem* t = At(path))

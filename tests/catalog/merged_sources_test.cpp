@@ -20,13 +20,10 @@ using catalogtest::Dump;
 using catalogtest::kHeader;
 
 TEST(MergedEntries, IndexRecordsThemAndRemovalTakesThemOut) {
-    testsupport::TempDir dir;
-    platform::ScriptedPrompt prompt;
-    platform::ScopedPrompt scoped(&prompt);
-    Catalog c(dir.Path());
-    c.InsertRootItems("map.invalid", "PW");
-    std::istringstream own{std::string(kHeader) + "/All/Mine/a:d:::::: \n"};
-    c.ReadDataFile(own, "", 0);
+    catalogtest::CatalogFixture f;
+    auto cat = f.Read("/All/Mine/a:d:::::: \n");
+    Catalog& c = *cat;
+    testsupport::TempDir& dir = f.dir;
     std::istringstream three{std::string(kHeader) +
                              "/All/Mine/m3:d:::::: \n/All/Other/m3b:d:::::: \n"};
     c.ReadDataFile(three, "", 3);
@@ -53,7 +50,7 @@ TEST(MergedEntries, IndexRecordsThemAndRemovalTakesThemOut) {
     dir.Write("hdata.dat", "");
     ASSERT_TRUE(c.RemoveMergedEntries(5));
     EXPECT_EQ(c.Tree().FindChild(c.Tree().FindChild(c.Tree().RootItem(), "Mine"), "m5"), nullptr);
-    EXPECT_TRUE(prompt.Shown().empty());
+    EXPECT_TRUE(f.prompt.Shown().empty());
 }
 
 TEST(MergedEntries, AnUnreadableIndexIsReportedAndAMissingOneIsNoIndexYet) {

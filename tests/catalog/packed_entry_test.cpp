@@ -9,9 +9,6 @@
 #include "catalog/catalog.h"
 #include "catalog/data_file_format.h"
 #include "catalog_test_util.h"
-#include "platform/prompt.h"
-#include "scripted_prompt.h"
-#include "temp_dir.h"
 
 namespace catalog {
 namespace {
@@ -19,19 +16,7 @@ namespace {
 using catalogtest::Dump;
 using catalogtest::kHeader;
 
-struct Fixture {
-    testsupport::TempDir dir;
-    platform::ScriptedPrompt prompt;
-    platform::ScopedPrompt scoped{&prompt};
-
-    std::unique_ptr<Catalog> Read(const std::string& lines, const std::string& prefix = "",
-                                  int id = 0) {
-        auto c = std::make_unique<Catalog>(dir.Path());
-        c->InsertRootItems("map.invalid", "PW");
-        std::istringstream in{std::string(kHeader) + lines};
-        EXPECT_TRUE(c->ReadDataFile(in, prefix, id));
-        return c;
-    }
+struct Fixture : catalogtest::CatalogFixture {
     // Every item of the tree, depth first.
     static std::vector<TreeItem*> Items(Catalog& c) {
         std::vector<TreeItem*> items, stack{c.Tree().Top()};
@@ -43,24 +28,12 @@ struct Fixture {
         }
         return items;
     }
-    std::string Saved(Catalog& c) {
-        c.SetChanged();
-        EXPECT_TRUE(c.SaveCatalog());
-        return dir.Read("ambit.amb");
-    }
 };
 
-void ExpectSameEntry(const CEntry& got, const CEntry& want, const std::string& line) {
-    EXPECT_EQ(got.Name, want.Name) << line;
-    EXPECT_EQ(got.Location, want.Location) << line;
-    EXPECT_EQ(got.Description, want.Description) << line;
-    EXPECT_EQ(got.Price, want.Price) << line;
-    EXPECT_EQ(got.Address, want.Address) << line;
-    EXPECT_EQ(got.Path, want.Path) << line;
-    EXPECT_EQ(got.Date, want.Date) << line;
-    EXPECT_EQ(got.Size, want.Size) << line;
-    EXPECT_EQ(got.DownloadDir, want.DownloadDir) << line;
-    EXPECT_EQ(got.MapFileId, want.MapFileId) << line;
+// Every field of an entry, to compare entries whole.
+std::vector<std::string> Fields(const CEntry& e) {
+    return {e.Name, e.Location, e.Description, e.Price,       e.Address,
+            e.Path, e.Date,     e.Size,        e.DownloadDir, std::to_string(e.MapFileId)};
 }
 
 struct LineCase {
@@ -104,7 +77,7 @@ TEST(PackedEntry, UnpacksAndSavesAsTheLineParsedIntoAnEntry) {
         EXPECT_EQ(item->Entry(), e);
         CEntry want = *ParseDataLine(c.line, c.prefix);
         want.MapFileId = 7;
-        ExpectSameEntry(*e, want, c.line);
+        EXPECT_EQ(Fields(*e), Fields(want)) << c.line;
         EXPECT_EQ(item->Text(), want.Name) << c.line;
         EXPECT_EQ(f.Saved(*unpacked), savedPacked) << c.line;
     }

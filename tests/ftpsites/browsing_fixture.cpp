@@ -60,7 +60,7 @@ bool BrowsingTest::StartListingServer(const ListingScript& script) {
     }
     json += "}, \"stall_list\": " + JsonString(script.stallList);
     if (!script.password.empty()) json += ", \"password\": " + JsonString(script.password);
-    json += ", \"transcript\": " + JsonString(dir_.File("transcript.txt")) + "}";
+    json += "}";
     std::string path = dir_.Write("script.json", json);
     listingServer_ = std::make_unique<testsupport::ServerProcess>("listing_server.py",
                                                                   std::vector<std::string>{path});

@@ -201,6 +201,23 @@ TEST_F(RealServerTest, BadStoredPasswordAndRefusedConnectionAreReported) {
 // Scripted server: listings no real server sends, and one that stalls.
 class ScriptedServerTest : public BrowsingTest {
 protected:
+    // Serves `script` and adds a site for it, opened if `open`.
+    TreeItem* Site(const ListingScript& script, bool open = true) {
+        EXPECT_TRUE(StartListingServer(script)) << listingServer_->Error();
+        TreeItem* site = AddSite("Scripted", "anonymous", "me@example.org");
+        EXPECT_TRUE(!open || browser_.OpenSite(site));
+        return site;
+    }
+    // An opened site with a directory "other" and one, "slow", whose
+    // listing stops half-way.
+    TreeItem* SlowSite() {
+        ListingScript script;
+        script.listings["/"] = Line('d', "slow") + Line('d', "other");
+        script.listings["/slow"] = Line('-', "a") + Line('-', "b");
+        script.listings["/other"] = Line('-', "x");
+        script.stallList = "/slow";
+        return Site(script);
+    }
     static std::string Line(char type, const std::string& name, const char* size = "10") {
         return std::string(1, type) + "rw-r--r--   1 ftp      ftp      " + size + " Jul 17  1996 " +
                name + "\r\n";
@@ -220,8 +237,7 @@ TEST_F(ScriptedServerTest, HostileListingsGiveOnlyUsableEntries) {
         Line('d', "last-without-newline").substr(0, Line('d', "last-without-newline").size() - 2);
     script.listings["usr/bin"] = "total 3\r\n" + Line('-', "ls");
     script.listings["docs/totals.txt"] = Line('-', "totals.txt");
-    ASSERT_TRUE(StartListingServer(script)) << listingServer_->Error();
-    TreeItem* site = AddSite("Scripted", "anonymous", "me@example.org");
+    TreeItem* site = Site(script, false);
 
     ASSERT_TRUE(browser_.OpenSite(site));
     EXPECT_TRUE(prompt_.Shown().empty());
@@ -239,14 +255,7 @@ TEST_F(ScriptedServerTest, HostileListingsGiveOnlyUsableEntries) {
 }
 
 TEST_F(ScriptedServerTest, ASecondListingOnTheSameSiteIsRefusedWhileOneRuns) {
-    ListingScript script;
-    script.listings["/"] = Line('d', "slow") + Line('d', "other");
-    script.listings["/slow"] = Line('-', "a") + Line('-', "b") + Line('-', "c");
-    script.listings["/other"] = Line('-', "x");
-    script.stallList = "/slow";
-    ASSERT_TRUE(StartListingServer(script)) << listingServer_->Error();
-    TreeItem* site = AddSite("Scripted", "anonymous", "me@example.org");
-    ASSERT_TRUE(browser_.OpenSite(site));
+    TreeItem* site = SlowSite();
     TreeItem* slow = Child(site, "slow");
     TreeItem* other = Child(site, "other");
 
@@ -283,13 +292,7 @@ TEST_F(ScriptedServerTest, ASecondListingOnTheSameSiteIsRefusedWhileOneRuns) {
 }
 
 TEST_F(ScriptedServerTest, AServerThatStopsAnsweringMidListingTimesOut) {
-    ListingScript script;
-    script.listings["/"] = Line('d', "slow");
-    script.listings["/slow"] = Line('-', "a") + Line('-', "b");
-    script.stallList = "/slow";
-    ASSERT_TRUE(StartListingServer(script)) << listingServer_->Error();
-    TreeItem* site = AddSite("Scripted", "anonymous", "me@example.org");
-    ASSERT_TRUE(browser_.OpenSite(site));
+    TreeItem* site = SlowSite();
     TreeItem* slow = Child(site, "slow");
 
     setenv("AMBIT_NET_TIMEOUT", "1", 1);
@@ -312,8 +315,7 @@ TEST_F(ScriptedServerTest, WhatAFailedListingBroughtIsShownInOrder) {
                            Line('d', "a") + Line('l', "link -> slow") + Line('d', "never");
     script.listings["slow"] = "total 2\r\n" + Line('-', "s1") + Line('-', "s2");
     script.stallList = "slow";
-    ASSERT_TRUE(StartListingServer(script)) << listingServer_->Error();
-    TreeItem* site = AddSite("Scripted", "anonymous", "me@example.org");
+    TreeItem* site = Site(script, false);
 
     // The link's target never finishes listing: the listing fails there,
     // after every other entry has arrived.
@@ -333,9 +335,7 @@ TEST_F(ScriptedServerTest, WhatAFailedListingBroughtIsShownInOrder) {
 TEST_F(ScriptedServerTest, ADirectoryTheServerRefusesToEnterStaysEmpty) {
     ListingScript script;
     script.listings["/"] = Line('d', "gone") + Line('-', "top.txt");
-    ASSERT_TRUE(StartListingServer(script)) << listingServer_->Error();
-    TreeItem* site = AddSite("Scripted", "anonymous", "me@example.org");
-    ASSERT_TRUE(browser_.OpenSite(site));
+    TreeItem* site = Site(script);
     TreeItem* gone = Child(site, "gone");
     ASSERT_NE(gone, nullptr);
 
@@ -349,13 +349,7 @@ TEST_F(ScriptedServerTest, ADirectoryTheServerRefusesToEnterStaysEmpty) {
 }
 
 TEST_F(ScriptedServerTest, DeletingTheSiteDuringItsListingIsSurvived) {
-    ListingScript script;
-    script.listings["/"] = Line('d', "slow");
-    script.listings["/slow"] = Line('-', "a");
-    script.stallList = "/slow";
-    ASSERT_TRUE(StartListingServer(script)) << listingServer_->Error();
-    TreeItem* site = AddSite("Scripted", "anonymous", "me@example.org");
-    ASSERT_TRUE(browser_.OpenSite(site));
+    TreeItem* site = SlowSite();
     TreeItem* slow = Child(site, "slow");
 
     QTimer::singleShot(0, [&] { tree_.DeleteSubtree(site, true); });

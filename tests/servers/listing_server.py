@@ -7,8 +7,7 @@ listing that stops half way and never completes.
 
 Usage: listing_server.py SCRIPT.json
 Prints "PORT <n>" on stdout once it listens on 127.0.0.1, then serves one
-client after another until killed. Every command line received is appended
-to the "transcript" file named in the script, if any.
+client after another until its standard input is closed.
 
 Script keys:
   "listings": {"<directory or LIST argument>": "<text>"}  (text as latin-1);
@@ -17,7 +16,6 @@ Script keys:
   "password": the password PASS must carry (default: any)
   "stall_list": LIST argument whose listing is sent only half, after which
                 the server goes silent (no 226, data connection left open)
-  "missing": reply to a LIST argument that has no listing (default "550")
 """
 import json
 import os
@@ -28,18 +26,12 @@ import threading
 
 def serve_client(conn, script):
     listings = script.get("listings", {})
-    transcript = script.get("transcript")
     data_addr = None
     cwd = "/"
     held = []  # sockets kept open by a stalled listing
 
     def send(line):
         conn.sendall((line + "\r\n").encode("latin-1"))
-
-    def log(line):
-        if transcript:
-            with open(transcript, "a", encoding="latin-1") as f:
-                f.write(line + "\n")
 
     send("220 scripted listing server")
     buf = b""
@@ -51,7 +43,6 @@ def serve_client(conn, script):
             buf += chunk
         raw, buf = buf.split(b"\n", 1)
         line = raw.decode("latin-1").rstrip("\r")
-        log(line)
         verb, _, arg = line.partition(" ")
         verb = verb.upper()
         if verb == "USER":
@@ -80,7 +71,7 @@ def serve_client(conn, script):
         elif verb in ("LIST", "NLST"):
             arg = arg or cwd
             if arg not in listings:
-                send(script.get("missing", "550") + " No such file or directory.")
+                send("550 No such file or directory.")
                 continue
             body = listings[arg].encode("latin-1")
             data = socket.create_connection(data_addr)

@@ -20,16 +20,10 @@ namespace {
 using namespace store;
 
 // A registry_worker with its standard output on a pipe.
-class Worker : public testsupport::ChildProcess {
-public:
-    explicit Worker(std::vector<std::string> args) : ChildProcess(WithProgram(std::move(args))) {}
-
-private:
-    static std::vector<std::string> WithProgram(std::vector<std::string> args) {
-        args.insert(args.begin(), REGISTRY_WORKER);
-        return args;
-    }
-};
+testsupport::ChildProcess Worker(std::vector<std::string> args) {
+    args.insert(args.begin(), REGISTRY_WORKER);
+    return testsupport::ChildProcess(std::move(args));
+}
 
 uint32_t StoredNumber(const std::string& subkey, unsigned long i) {
     return RegistryNumber(kLocalMachine, ApplicationKeyPath(subkey), "v" + std::to_string(i)).Get();
@@ -40,8 +34,8 @@ using RegistryProcessTest = RegistryTest;
 TEST_F(RegistryProcessTest, WritersAtTheSameMomentLoseNothingAndReadEachOther) {
     // No file yet: all three processes race to create it.
     constexpr unsigned long kCount = 300;
-    Worker a({"write", "a", "0", std::to_string(kCount)});
-    Worker b({"write", "b", "0", std::to_string(kCount)});
+    auto a = Worker({"write", "a", "0", std::to_string(kCount)});
+    auto b = Worker({"write", "b", "0", std::to_string(kCount)});
     ASSERT_TRUE(a.Started() && b.Started());
     // This process writes as well while the two workers run.
     RegistryString("email", "parent@example.com");
@@ -59,9 +53,9 @@ TEST_F(RegistryProcessTest, WritersAtTheSameMomentLoseNothingAndReadEachOther) {
     std::string shared = RegistryString("shared").Get();
     EXPECT_TRUE(shared == "a290" || shared == "b290") << shared;
 
-    Worker reader({"read", "p", "100"});
+    auto reader = Worker({"read", "p", "100"});
     EXPECT_EQ(reader.Finish(), 0);
-    Worker getter({"get", "email"});
+    auto getter = Worker({"get", "email"});
     EXPECT_EQ(getter.Finish(), 0);
     EXPECT_EQ(getter.Lines(), std::vector<std::string>{"parent@example.com"});
 }
@@ -71,7 +65,7 @@ TEST_F(RegistryProcessTest, KilledWriterLeavesASoundFileWithEveryCommittedValue)
     unsigned long first = 0;
     for (size_t killAfter : {40u, 150u, 333u}) {
         SCOPED_TRACE(killAfter);
-        Worker w({"write", "k", std::to_string(first), "1000000", "flush"});
+        auto w = Worker({"write", "k", std::to_string(first), "1000000", "flush"});
         ASSERT_TRUE(w.Started());
         ASSERT_TRUE(w.ReadLines(killAfter));
         w.Kill();

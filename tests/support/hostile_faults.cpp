@@ -17,15 +17,11 @@ const std::vector<HostileFault>& HostileFaults() {
         {"huge_multiline_reply", kFails, kFails},
         {"nul_in_reply", kWorks, kWorks},
         {"invalid_utf8_in_reply", kWorks, kWorks},
-        {"code_000", kFails, kFails},
         {"code_999", kFails, kFails},
-        {"code_not_digits", kFails, kFails},
-        {"short_reply", kFails, kFails},
         {"greeting_421", kFails, kFails},
         {"preliminary_forever", kFails, kFails},
         {"cr_lf_split", kWorks, kWorks},
         // Logging in.
-        {"user_230", kWorks, kWorks},
         {"user_530", kFails, kFails},
         {"pass_530", kFails, kFails},
         {"close_at_user", kFails, kFails},
@@ -53,7 +49,6 @@ const std::vector<HostileFault>& HostileFaults() {
         {"list_close_control_after_150", kFails, kFails},
         {"list_no_final_reply", kTimesOut, kTimesOut},
         {"list_close_after_data", kFails, kFails},
-        {"list_250_at_end", kWorks, kWorks},
         {"list_data_crlf_split", kWorks, kWorks},
         // The file: the browser never asks for it.
         {"retr_550", kFails, kWorks},
@@ -64,7 +59,6 @@ const std::vector<HostileFault>& HostileFaults() {
         {"retr_close_control_after_150", kFails, kWorks},
         {"retr_no_final_reply", kTimesOut, kWorks},
         {"retr_426_at_end", kFails, kWorks},
-        {"retr_250_at_end", kWorks, kWorks},
     };
     return rows;
 }

@@ -3,22 +3,14 @@
 // the Options dialog's server settings, and a fetch that fails.
 #include <gtest/gtest.h>
 
-#include <QAbstractItemModelTester>
 #include <QLineEdit>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
 
-#include "catalog/catalog.h"
-#include "catalog_finder.h"
-#include "ftp_server.h"
 #include "scripted_ftp_server.h"
 #include "session/ftp_data_fetcher.h"
-#include "ui/catalog_model.h"
-#include "ui/client_view.h"
 #include "ui/command_ids.h"
-#include "ui/command_table.h"
-#include "ui/main_frame.h"
 #include "ui/options_dialog.h"
 #include "ui_test_env.h"
 
@@ -26,39 +18,17 @@ namespace {
 
 namespace fs = std::filesystem;
 using uitest::ChildTexts;
-using uitest::FindPath;
 
-class FirstDataFileTest : public ::testing::Test {
+class FirstDataFileTest : public uitest::WindowTest {
 protected:
-    // The map server is logged in to as "ftp" with the e-mail address as
-    // password; the test server knows that user with the address in use.
-    static testsupport::FtpServer::Options MapServerLogin(const std::string& email) {
-        testsupport::FtpServer::Options o;
-        o.user = "ftp";
-        o.password = email;
-        o.anonymous = false;
-        return o;
-    }
-
     explicit FirstDataFileTest(const std::string& email = "reader@example.org")
-        : server(std::string(AMBIT_SOURCE_DIR) + "/demo/map", MapServerLogin(email)) {
+        : server(std::string(AMBIT_SOURCE_DIR) + "/demo/map", uitest::FtpUserLogin(email)) {
         setenv("AMBIT_MAP_SERVER", "127.0.0.1", 1);
         setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1);
     }
+    void Start() { StartWindow(); }
 
-    void Start() {
-        frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
-        tester = std::make_unique<QAbstractItemModelTester>(
-            frame->View()->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-        frame->show();
-        frame->View()->InitialUpdate();
-    }
-    catalog::CatalogTree& Tree() { return frame->View()->Catalog().Tree(); }
-
-    uitest::UiTestEnv env;
     testsupport::FtpServer server;
-    std::unique_ptr<ui::CMainFrame> frame;
-    std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 // On the first start the address is still the placeholder when the first
@@ -89,18 +59,18 @@ TEST_F(FirstStartTest, FetchesTheCatalogAndStartsANewIndex) {
               (std::vector<std::string>{"Ambit", "Documents", "FTP Sites", "Games", "Read me first",
                                         "Utilities"}));
     EXPECT_FALSE(fs::exists(env.DataDir() + "/hdata.dat"));
-    EXPECT_TRUE(frame->View()->Catalog().Changed());
+    EXPECT_TRUE(View()->Catalog().Changed());
 
     // A folder's contents come from the map server too when they are not
     // on disk yet; by now the real address is the password.
     testsupport::FtpServer second(std::string(AMBIT_SOURCE_DIR) + "/demo/map",
-                                  MapServerLogin("me@example.org"));
+                                  uitest::FtpUserLogin("me@example.org"));
     ASSERT_TRUE(second.Started()) << second.Error();
     setenv("AMBIT_FTP_PORT", std::to_string(second.Port()).c_str(), 1);
     env.prompt.Answer(true);
-    frame->View()->SelectItem(FindPath(Tree(), "/All/Games"));
-    frame->View()->ActivateItem();
-    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/Games")),
+    View()->SelectItem(Item("/All/Games"));
+    View()->ActivateItem();
+    EXPECT_EQ(ChildTexts(Item("/All/Games")),
               (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
 
     // Saved on the way out, the next start reads it from disk, asking nothing.
@@ -109,10 +79,10 @@ TEST_F(FirstStartTest, FetchesTheCatalogAndStartsANewIndex) {
     frame.reset();
     size_t asked = env.prompt.Shown().size();
     Start();
-    frame->View()->SelectItem(FindPath(Tree(), "/All/Games"));
-    frame->View()->ActivateItem();
+    View()->SelectItem(Item("/All/Games"));
+    View()->ActivateItem();
     EXPECT_EQ(env.prompt.Shown().size(), asked);
-    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/Games")),
+    EXPECT_EQ(ChildTexts(Item("/All/Games")),
               (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
 }
 
@@ -121,14 +91,13 @@ TEST_F(FirstDataFileTest, UpdateMapFileUsesTheServerOfTheSettings) {
     env.StoreKnownUser();
     Start();  // no ambit.amb: answered No
     // The user points the settings at another path on the server.
-    session::AmbitSettings s = frame->View()->Session().Settings();
+    session::AmbitSettings s = View()->Session().Settings();
     s.serverPath = "/pub/Ambit/Games.amb";
-    ASSERT_TRUE(frame->View()->Session().ApplySettings(s));
-    frame->Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
-    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/Games")),
+    ASSERT_TRUE(View()->Session().ApplySettings(s));
+    Action(ui::cmd::kUpdateMapFile)->trigger();
+    EXPECT_EQ(ChildTexts(Item("/All/Games")),
               (std::vector<std::string>{"Tile puzzle", "Word ladder"}));
-    EXPECT_EQ(FindPath(Tree(), "/All/Read me first"), nullptr)
-        << "first.amb was not what was fetched";
+    EXPECT_EQ(Item("/All/Read me first"), nullptr) << "first.amb was not what was fetched";
 
     session::FtpDataFetcher fetcher(s);
     std::string host, path;
@@ -145,11 +114,11 @@ TEST_F(FirstDataFileTest, AFailedFetchIsReportedAndChangesNothing) {
     ASSERT_TRUE(server.Started()) << server.Error();
     env.StoreKnownUser();
     Start();
-    session::AmbitSettings s = frame->View()->Session().Settings();
+    session::AmbitSettings s = View()->Session().Settings();
     s.serverPath = "/pub/Ambit/missing.amb";
-    ASSERT_TRUE(frame->View()->Session().ApplySettings(s));
+    ASSERT_TRUE(View()->Session().ApplySettings(s));
     size_t before = Tree().ItemCount();
-    frame->Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
+    Action(ui::cmd::kUpdateMapFile)->trigger();
     EXPECT_EQ(Tree().ItemCount(), before);
     ASSERT_FALSE(env.prompt.Messages().empty());
     EXPECT_NE(env.prompt.Messages().back().find("retrieving file"), std::string::npos)
@@ -157,7 +126,7 @@ TEST_F(FirstDataFileTest, AFailedFetchIsReportedAndChangesNothing) {
 
     // A server that is not there at all.
     server.Stop();
-    frame->Commands().Action(ui::cmd::kUpdateMapFile)->trigger();
+    Action(ui::cmd::kUpdateMapFile)->trigger();
     EXPECT_EQ(Tree().ItemCount(), before);
     EXPECT_GE(env.prompt.Messages().size(), 2u);
 }

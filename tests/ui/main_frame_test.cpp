@@ -5,26 +5,19 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QStatusBar>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <tuple>
 
-#include "catalog/catalog.h"
-#include "catalog_finder.h"
 #include "store/scramble.h"
-#include "ui/catalog_model.h"
-#include "ui/client_view.h"
 #include "ui/command_ids.h"
-#include "ui/command_table.h"
 #include "ui/options_dialog.h"
 #include "ui_test_env.h"
 
@@ -36,7 +29,7 @@ using uitest::FindPath;
 
 const std::string kDemo = std::string(AMBIT_SOURCE_DIR) + "/demo/map/";
 
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public uitest::WindowTest {
 protected:
     void CopyDemoCatalog() {
         for (const char* f :
@@ -45,16 +38,7 @@ protected:
                           env.DataDir() + "/" + f, fs::copy_options::overwrite_existing);
     }
 
-    void Start() {
-        frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
-        tester = std::make_unique<QAbstractItemModelTester>(
-            frame->View()->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-        frame->show();
-        frame->activateWindow();
-        // Window shortcuts (Enter, Ctrl+O) only reach an active window.
-        EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get(), 5000));
-        frame->View()->InitialUpdate();
-    }
+    void Start() { StartWindow(true); }
 
     // A later start of a known user over the demo catalog.
     void StartDemo() {
@@ -62,11 +46,6 @@ protected:
         CopyDemoCatalog();
         Start();
     }
-
-    ui::CClientView* View() { return frame->View(); }
-    catalog::CatalogTree& Tree() { return View()->Catalog().Tree(); }
-    TreeItem* Item(const std::string& path) { return FindPath(Tree(), path); }
-    QAction* Action(int id) { return frame->Commands().Action(id); }
 
     // Adds an entry the way live browsing or map files would have.
     TreeItem* AddEntry(const std::string& location, const std::string& description,
@@ -80,10 +59,6 @@ protected:
         e.MapFileId = mapFileId;
         return Tree().InsertEntry(e);
     }
-
-    uitest::UiTestEnv env;
-    std::unique_ptr<ui::CMainFrame> frame;
-    std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 TEST_F(MainFrameTest, FirstStartAsksForADataFileAndTheRealAddress) {
@@ -126,59 +101,72 @@ TEST_F(MainFrameTest, LaterStartReadsAmbitAmbWithoutAQuestion) {
               (std::vector<std::string>{"Ambit", "Documents", "FTP Sites", "Games", "Read me first",
                                         "Utilities"}));
     EXPECT_FALSE(View()->Catalog().Changed());
-}
-
-TEST_F(MainFrameTest, CloseAsksToSaveOnlyAfterAChange) {
-    StartDemo();
     EXPECT_TRUE(frame->close());
     EXPECT_TRUE(env.prompt.Questions().empty()) << "nothing changed, nothing asked";
-
-    frame.reset();
-    Start();
-    AddEntry("/All/Games/Chess", "A chess program", "/pub/chess.zip");
-    View()->Catalog().SetChanged();
-    env.prompt.Answer(true);
-    EXPECT_TRUE(frame->close());
-    ASSERT_EQ(env.prompt.Questions().size(), 1u);
-    EXPECT_EQ(env.prompt.Questions()[0],
-              "You have made changes to your tree, would you like to save them?");
-    std::ifstream games(env.DataDir() + "/Games.amb");
-    std::string text((std::istreambuf_iterator<char>(games)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("/All/Games/Chess:A chess program"), std::string::npos);
 }
 
-TEST_F(MainFrameTest, CancelInTheSaveQuestionKeepsTheWindowAndTheChanges) {
-    env.StoreKnownUser();
-    Start();
-    AddEntry("/All/Mine/Notes", "My notes", "/pub/notes.txt");
-    View()->Catalog().SetChanged();
-    env.prompt.AnswerCancel();
-    EXPECT_FALSE(frame->close());
-    EXPECT_TRUE(frame->isVisible());
-    EXPECT_NE(Item("/All/Mine/Notes"), nullptr);
-    EXPECT_TRUE(View()->Catalog().Changed());
-    env.prompt.Answer(false);  // Discard
-    EXPECT_TRUE(frame->close());
-}
-
-TEST_F(MainFrameTest, SaveFailureKeepsTheWindowOpenWhenTheUserSaysSo) {
-    env.StoreKnownUser();
-    Start();
-    AddEntry("/All/Mine/Notes", "My notes", "/pub/notes.txt");
-    View()->Catalog().SetChanged();
-    // The data directory vanishes under the program: the save must fail.
-    fs::remove_all(env.DataDir());
-    std::ofstream(env.DataDir()) << "a file where the directory was";
-    env.prompt.Answer(true);   // save
-    env.prompt.Answer(false);  // do not quit and lose the changes
-    EXPECT_FALSE(frame->close());
-    EXPECT_TRUE(frame->isVisible());
-    EXPECT_NE(Item("/All/Mine/Notes"), nullptr) << "the changes are still there";
-    EXPECT_EQ(env.prompt.Questions().back(),
-              "Your changes could not be saved. Quit anyway and lose them?");
-    env.prompt.Answer(true);  // save again (fails), then quit anyway
-    env.prompt.Answer(true);
-    EXPECT_TRUE(frame->close());
+// Closing after a change: the save question's answers, with a save that
+// works or fails (the data directory gone under the program).
+TEST_F(MainFrameTest, CloseAsksToSaveAChangeAndKeepsTheWindowWhenTold) {
+    enum Answer { kNo, kYes, kCancel };
+    const struct {
+        const char* what;
+        bool saveFails;
+        std::vector<Answer> answers;
+        bool closes;
+        const char* lastQuestion;
+    } cases[] = {
+        {"save",
+         false,
+         {kYes},
+         true,
+         "You have made changes to your tree, would you like to save them?"},
+        {"cancel",
+         false,
+         {kCancel},
+         false,
+         "You have made changes to your tree, would you like to save them?"},
+        {"failed save, stay",
+         true,
+         {kYes, kNo},
+         false,
+         "Your changes could not be saved. Quit anyway and lose them?"},
+        {"failed save, quit",
+         true,
+         {kYes, kYes},
+         true,
+         "Your changes could not be saved. Quit anyway and lose them?"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        StartDemo();
+        AddEntry("/All/Games/Chess", "A chess program", "/pub/chess.zip");
+        View()->Catalog().SetChanged();
+        if (c.saveFails) {
+            fs::remove_all(env.DataDir());
+            std::ofstream(env.DataDir()) << "a file where the directory was";
+        }
+        for (Answer a : c.answers)
+            a == kCancel ? env.prompt.AnswerCancel() : env.prompt.Answer(a == kYes);
+        const size_t asked = env.prompt.Questions().size();
+        EXPECT_EQ(frame->close(), c.closes);
+        ASSERT_EQ(env.prompt.Questions().size(), asked + c.answers.size());
+        EXPECT_EQ(env.prompt.Questions().back(), c.lastQuestion);
+        if (c.closes && !c.saveFails) {
+            EXPECT_NE(
+                uitest::ReadAll(env.DataDir() + "/Games.amb").find("/All/Games/Chess:A chess"),
+                std::string::npos);
+        } else if (!c.closes) {
+            EXPECT_TRUE(frame->isVisible());
+            EXPECT_NE(Item("/All/Games/Chess"), nullptr) << "the changes are still there";
+            EXPECT_TRUE(View()->Catalog().Changed());
+            env.prompt.Answer(false);  // discard, to close
+            EXPECT_TRUE(frame->close());
+        }
+        frame.reset();
+        fs::remove_all(env.DataDir());
+        fs::create_directories(env.DataDir());
+    }
 }
 
 struct EnableCase {

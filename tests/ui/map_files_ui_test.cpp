@@ -5,24 +5,14 @@
 // folder and the "Map  Info:" dialog are saved as pictures there.
 #include <gtest/gtest.h>
 
-#include <QAbstractItemModelTester>
 #include <QInputDialog>
-#include <QPixmap>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
-#include "catalog/catalog.h"
-#include "catalog_finder.h"
-#include "ftp_server.h"
 #include "temp_dir.h"
-#include "ui/catalog_model.h"
-#include "ui/client_view.h"
 #include "ui/command_ids.h"
-#include "ui/command_table.h"
-#include "ui/main_frame.h"
 #include "ui/map_info_dialog.h"
 #include "ui_test_env.h"
 
@@ -30,7 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using uitest::ChildTexts;
-using uitest::FindPath;
 
 const char* kToolsMap =
     "%Internet Ambit Data File %ver=\"1.0\" %name=\"Tools\" %addr=\"127.0.0.1\" "
@@ -39,42 +28,13 @@ const char* kToolsMap =
     "/All/Tools/Line counter:Counts lines:0.00:127.0.0.1:/pub/lines.txt:05/30/26:1785:[default]\n"
     "/All/Tools/Zip notes:On zip:0.00:127.0.0.1:/pub/zip.txt:04/02/26:1692:[default]\n";
 
-// The map server is logged in to as "ftp" with the user's address.
-testsupport::FtpServer::Options MapServerLogin() {
-    testsupport::FtpServer::Options o;
-    o.user = "ftp";
-    o.password = "reader@example.org";
-    o.anonymous = false;
-    return o;
-}
-
-class MapFilesWindowTest : public ::testing::Test {
+class MapFilesWindowTest : public uitest::WindowTest {
 protected:
-    MapFilesWindowTest() : server(root.Path(), MapServerLogin()) {
+    MapFilesWindowTest() : server(root.Path(), uitest::FtpUserLogin("reader@example.org")) {
         root.Write("pub/maps/tools.amb", kToolsMap);
         setenv("AMBIT_MAP_SERVER", "127.0.0.1", 1);
         setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1);
         env.StoreKnownUser();
-    }
-    void Start() {
-        tester.reset();
-        frame.reset();
-        frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
-        tester = std::make_unique<QAbstractItemModelTester>(
-            frame->View()->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-        frame->resize(760, 520);
-        frame->show();
-        frame->View()->InitialUpdate();
-    }
-    void Run(int id) {
-        frame->UpdateCommands();
-        ASSERT_TRUE(frame->Commands().Action(id)->isEnabled()) << id;
-        frame->Commands().Action(id)->trigger();
-    }
-    void Select(const std::string& path) {
-        catalog::TreeItem* item = FindPath(Tree(), path);
-        ASSERT_NE(item, nullptr) << path;
-        frame->View()->SelectItem(item);
     }
     // "&Add", typing `path` into its question.
     void AddMapFile(const std::string& path) {
@@ -87,52 +47,40 @@ protected:
         Run(ui::cmd::kAddMapFile);
         EXPECT_TRUE(*typed);
     }
-    void Shot(QWidget* w, const char* name) {
-        const char* dir = std::getenv("AMBIT_SCREENSHOT_DIR");
-        if (dir && *dir) {
-            EXPECT_TRUE(w->grab().save(QString::fromUtf8(dir) + "/" + name));
-        }
-    }
-    catalog::CatalogTree& Tree() { return frame->View()->Catalog().Tree(); }
     std::string Data(const std::string& name) {
-        std::ifstream in(env.DataDir() + "/" + name);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        return uitest::ReadAll(env.DataDir() + "/" + name);
     }
 
-    uitest::UiTestEnv env;
     testsupport::TempDir root;
     testsupport::FtpServer server;
-    std::unique_ptr<ui::CMainFrame> frame;
-    std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 TEST_F(MapFilesWindowTest, AddedListedMergedAndRemovedAgain) {
     ASSERT_TRUE(server.Started()) << server.Error();
-    Start();
+    StartWindow();
     EXPECT_TRUE(fs::is_directory(env.DataDir() + "/MapFiles"));
     AddMapFile("/pub/maps/tools.amb");
     EXPECT_TRUE(env.prompt.Messages().empty()) << env.prompt.Messages()[0];
-    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/MapFiles/Tools/All/Tools")),
+    EXPECT_EQ(ChildTexts(Item("/All/MapFiles/Tools/All/Tools")),
               (std::vector<std::string>{"Line counter", "Zip notes"}));
-    EXPECT_EQ(FindPath(Tree(), "/All/Tools"), nullptr) << "opened, not merged";
+    EXPECT_EQ(Item("/All/Tools"), nullptr) << "opened, not merged";
 
     // The next start lists it from the directory, closed.
     ASSERT_TRUE(frame->close());
-    Start();
+    StartWindow();
     Select("/All/MapFiles/Tools");
     EXPECT_EQ(frame->ContextMenuId(), ui::cmd::kMenuMapFile);
-    frame->View()->ActivateItem();
-    EXPECT_NE(FindPath(Tree(), "/All/MapFiles/Tools/All/Tools/Zip notes"), nullptr);
-    frame->View()->expandRecursively(
-        frame->View()->ViewIndex(FindPath(Tree(), "/All/MapFiles")));
+    View()->ActivateItem();
+    EXPECT_NE(Item("/All/MapFiles/Tools/All/Tools/Zip notes"), nullptr);
+    View()->expandRecursively(View()->ViewIndex(Item("/All/MapFiles")));
     Shot(frame.get(), "mapfiles-folder.png");
 
     // Merged, the file kept: its entries join the catalog as one source.
     env.prompt.Answer(true);
     env.prompt.Answer(false);
     Run(ui::cmd::kMergeMapFile);
-    EXPECT_NE(FindPath(Tree(), "/All/Tools/Zip notes"), nullptr);
-    EXPECT_NE(FindPath(Tree(), "/All/MapFiles/Tools"), nullptr);
+    EXPECT_NE(Item("/All/Tools/Zip notes"), nullptr);
+    EXPECT_NE(Item("/All/MapFiles/Tools"), nullptr);
     Run(ui::cmd::kSaveMenu);
     EXPECT_EQ(Data("hdata.dat"),
               "1:/All/Tools\n1:/All/Tools/Line counter\n1:/All/Tools/Zip notes\n");
@@ -159,8 +107,8 @@ TEST_F(MapFilesWindowTest, AddedListedMergedAndRemovedAgain) {
     EXPECT_TRUE(*answered);
     EXPECT_EQ(Data("hosts.dat"), "Tools:127.0.0.1:/pub/maps/tools.amb:0:tools.amb\n")
         << "written when the dialog opened";
-    EXPECT_EQ(FindPath(Tree(), "/All/Tools/Zip notes"), nullptr);
-    EXPECT_NE(FindPath(Tree(), "/All/MapFiles/Tools/All/Tools/Zip notes"), nullptr);
+    EXPECT_EQ(Item("/All/Tools/Zip notes"), nullptr);
+    EXPECT_NE(Item("/All/MapFiles/Tools/All/Tools/Zip notes"), nullptr);
     Run(ui::cmd::kSaveMenu);
     EXPECT_EQ(Data("hdata.dat"), "");
     EXPECT_EQ(Data("hosts.dat"), "Tools:127.0.0.1:/pub/maps/tools.amb:1:tools.amb\n");
@@ -173,10 +121,10 @@ TEST_F(MapFilesWindowTest, UpdateAddsTheNewCopyBesideTheOldItem) {
     std::ofstream(env.DataDir() + "/MapFiles/tools.amb") << kToolsMap;
     std::ofstream(env.DataDir() + "/MapFiles/local.amb")
         << "%Internet Ambit Data File %ver=\"1.0\" %name=\"Local\"\n";
-    Start();
+    StartWindow();
     Select("/All/MapFiles/Local");
     frame->UpdateCommands();
-    EXPECT_FALSE(frame->Commands().Action(ui::cmd::kUpdateMapFileItem)->isEnabled());
+    EXPECT_FALSE(Action(ui::cmd::kUpdateMapFileItem)->isEnabled());
 
     root.Write("pub/maps/tools.amb", std::string(kToolsMap) + "/All/Tools/New one:d:::::: \n");
     Select("/All/MapFiles/Tools");
@@ -184,9 +132,9 @@ TEST_F(MapFilesWindowTest, UpdateAddsTheNewCopyBesideTheOldItem) {
     Run(ui::cmd::kUpdateMapFileItem);
     EXPECT_EQ(env.prompt.Questions().back(), "Are you sure you want to update this file?");
     EXPECT_TRUE(env.prompt.Messages().empty()) << env.prompt.Messages()[0];
-    EXPECT_EQ(ChildTexts(FindPath(Tree(), "/All/MapFiles")),
+    EXPECT_EQ(ChildTexts(Item("/All/MapFiles")),
               (std::vector<std::string>{"Local", "Tools", "Tools"}));
-    EXPECT_NE(FindPath(Tree(), "/All/MapFiles/Tools/All/Tools/New one"), nullptr);
+    EXPECT_NE(Item("/All/MapFiles/Tools/All/Tools/New one"), nullptr);
 }
 
 }  // namespace

@@ -29,27 +29,18 @@ using catalog::TreeItem;
 using uitest::ChildTexts;
 using uitest::FindPath;
 
-class SiteBrowsingTest : public ::testing::Test {
+class SiteBrowsingTest : public uitest::WindowTest {
 protected:
     void Start() {
         env.StoreKnownUser();
-        frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
-        tester = std::make_unique<QAbstractItemModelTester>(
-            frame->View()->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-        frame->show();
-        frame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get(), 5000));
         env.prompt.Answer(false);  // no ambit.amb: start with an empty tree
-        frame->View()->InitialUpdate();
+        StartWindow(true);
     }
 
     TreeItem* AddSite(const std::string& name, const std::string& user,
                       const std::string& password) {
         return Tree().InsertEntry(testsupport::SiteEntry(name, user, password, "/"));
     }
-
-    catalog::CatalogTree& Tree() { return frame->View()->Catalog().Tree(); }
-    ui::CClientView* View() { return frame->View(); }
 
     void DoubleClick(TreeItem* item) {
         QModelIndex index = View()->ViewIndex(item);
@@ -74,10 +65,6 @@ protected:
         QTest::keyClick(View(), Qt::Key_F10, Qt::ShiftModifier);
         EXPECT_TRUE(*chose);
     }
-
-    uitest::UiTestEnv env;
-    std::unique_ptr<ui::CMainFrame> frame;
-    std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 TEST_F(SiteBrowsingTest, OpenListRefreshAndCloseFromTheWindow) {

@@ -13,11 +13,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
-#include <fstream>
 
-#include "catalog/catalog.h"
-#include "catalog_finder.h"
-#include "ftp_server.h"
 #include "ftpsites/site_browser.h"
 #include "platform/string_array_file.h"
 #include "session/transfer_log.h"
@@ -26,12 +22,8 @@
 #include "transfer/transfer_command.h"
 #include "transfer/transfer_dialog.h"
 #include "transfer/what_to_do_dialog.h"
-#include "ui/catalog_model.h"
-#include "ui/client_view.h"
 #include "ui/command_ids.h"
-#include "ui/command_table.h"
 #include "ui/item_properties_dialog.h"
-#include "ui/main_frame.h"
 #include "ui/transfer_log_dialog.h"
 #include "ui/upload_file_dialog.h"
 #include "ui_test_env.h"
@@ -42,12 +34,9 @@ namespace fs = std::filesystem;
 using catalog::TreeItem;
 using uitest::FindPath;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using uitest::ReadAll;
 
-class TransfersTest : public ::testing::Test {
+class TransfersTest : public uitest::WindowTest {
 protected:
     // Catalog items log in as "ftp" with the user's e-mail address.
     static testsupport::FtpServer::Options Login() {
@@ -67,10 +56,8 @@ protected:
         ASSERT_TRUE(server.Started()) << server.Error();
         setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1);
         env.StoreKnownUser();
-        frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
-        frame->show();
         env.prompt.Answer(false);  // no ambit.amb: start with an empty tree
-        frame->View()->InitialUpdate();
+        StartWindow();
         catalog::CEntry s;
         s.Name = "Local";
         s.Location = "/All/FTP Sites/Local";
@@ -92,13 +79,11 @@ protected:
         return s;
     }
 
-    catalog::CatalogTree& Tree() { return frame->View()->Catalog().Tree(); }
-    ui::CClientView* View() { return frame->View(); }
     TreeItem* Item(const std::string& below) {
         return FindPath(Tree(), "/All/FTP Sites/Local/" + below);
     }
     std::string DownloadDir() const { return env.DownloadDir(); }
-    void Run(int command) { frame->Commands().Action(command)->trigger(); }
+    void Run(int command) { Action(command)->trigger(); }
 
     // Selects `item`, runs the command and acts on the dialog it shows.
     template <typename Dialog>
@@ -154,16 +139,20 @@ protected:
         return records;
     }
 
-    static void Shot(QWidget& w, const char* name) {
-        if (const char* dir = std::getenv("AMBIT_SCREENSHOT_DIR"))
-            w.grab().save(QString::fromUtf8(dir) + "/" + name);
+    // What the window asks skiff for a file of the site's "files" directory.
+    void ExpectSiteDownload(const transfer::TransferCommand& c, const std::string& file) {
+        EXPECT_EQ(c.host, "127.0.0.1");
+        EXPECT_EQ(c.remotePath, "/home/ftp/files/" + file);
+        EXPECT_EQ(c.user, server.User());
+        EXPECT_EQ(store::Unscramble(c.scrambledPassword), server.Password());
+        EXPECT_EQ(c.localPath, DownloadDir() + "/" + file);
+        EXPECT_TRUE(c.isDownload && c.isBinary);
+        EXPECT_EQ(c.askFlag, "");
     }
 
-    uitest::UiTestEnv env;
     testsupport::TempDir root;
     testsupport::FtpServer server;
     std::string setup;
-    std::unique_ptr<ui::CMainFrame> frame;
     TreeItem* site = nullptr;
     std::string lastArgument;
 };
@@ -174,16 +163,11 @@ TEST_F(TransfersTest, ASiteFileDownloadedDirectlyArrivesAndIsLogged) {
     for (int command : {ui::cmd::kDownloadSiteFile, ui::cmd::kDownloadTool}) {
         View()->SelectItem(Item("files/setup.bin"));
         frame->UpdateCommands();
-        ASSERT_TRUE(frame->Commands().Action(command)->isEnabled());
+        ASSERT_TRUE(Action(command)->isEnabled());
         Run(command);
         transfer::TransferCommand c = LastSkiff();
-        EXPECT_EQ(c.host, "127.0.0.1");
-        EXPECT_EQ(c.remotePath, "/home/ftp/files/setup.bin");
-        EXPECT_EQ(c.user, server.User());
-        EXPECT_EQ(store::Unscramble(c.scrambledPassword), server.Password());
-        EXPECT_EQ(c.localPath, DownloadDir() + "/setup.bin");
-        EXPECT_TRUE(c.isDownload && c.isBinary && c.modeKnown);
-        EXPECT_EQ(c.askFlag, "");
+        ExpectSiteDownload(c, "setup.bin");
+        EXPECT_TRUE(c.modeKnown);
     }
     ASSERT_EQ(RunRealSkiff(), 0);
     EXPECT_EQ(ReadAll(DownloadDir() + "/setup.bin"), root.Read("home/ftp/files/setup.bin"));
@@ -213,7 +197,7 @@ TEST_F(TransfersTest, ItemPropertiesDownloadsASiteFileAsAsciiOrBinary) {
                 EXPECT_EQ(d.DownloadButton()->text(), QStringLiteral("Download"));
                 EXPECT_FALSE(d.PriceRow()->isVisible());
                 EXPECT_EQ(d.SaveAs(), DownloadDir() + "/" + fs::path(c.file).filename().string());
-                Shot(d, "item-properties-site-file.png");
+                Shot(&d, "item-properties-site-file.png");
                 d.SaveAsEdit()->setText(QString::fromStdString(saveAs));
                 d.AsciiBox()->setChecked(c.ascii);
                 if (c.cancel)
@@ -390,7 +374,7 @@ TEST_F(TransfersTest, TheTransferLogShowsSortsAndActsOnRecords) {
                               QPoint(header->sectionViewportPosition(TransferLog::kDate) + 5, 5));
             EXPECT_EQ(rowOf("y2k.txt") + 1, rowOf("old.zip"));
             EXPECT_EQ(rowOf("old.zip"), 4);
-            Shot(d, "transfer-log.png");
+            Shot(&d, "transfer-log.png");
 
             list->setCurrentItem(list->topLevelItem(rowOf("old.zip")));
             EXPECT_TRUE(d.Button(TransferLog::kUnzip)->isDefault());
@@ -409,14 +393,7 @@ TEST_F(TransfersTest, TheTransferLogShowsSortsAndActsOnRecords) {
               "This file is not currently on your hard drive. Would you like me to download it "
               "again?");
     ASSERT_EQ(Started(), before + 1);
-    transfer::TransferCommand t = LastSkiff();
-    EXPECT_EQ(t.host, "127.0.0.1");
-    EXPECT_EQ(t.remotePath, "/home/ftp/files/notes.txt");
-    EXPECT_EQ(t.user, server.User());
-    EXPECT_EQ(store::Unscramble(t.scrambledPassword), server.Password());
-    EXPECT_EQ(t.localPath, DownloadDir() + "/notes.txt");
-    EXPECT_TRUE(t.isDownload && t.isBinary);
-    EXPECT_EQ(t.askFlag, "");
+    ExpectSiteDownload(LastSkiff(), "notes.txt");
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 // writes, which must come back byte for byte.
 #include <gtest/gtest.h>
 
-#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QLineEdit>
 #include <QMimeData>
@@ -17,20 +16,13 @@
 #include <fstream>
 #include <map>
 
-#include "catalog/catalog.h"
 #include "catalog/command_rules.h"
-#include "catalog_finder.h"
-#include "ftp_server.h"
 #include "store/scramble.h"
 #include "ui/add_item_chooser.h"
 #include "ui/catalog_editor.h"
-#include "ui/catalog_model.h"
-#include "ui/client_view.h"
 #include "ui/command_ids.h"
-#include "ui/command_table.h"
 #include "ui/folder_name_dialog.h"
 #include "ui/item_config_dialog.h"
-#include "ui/main_frame.h"
 #include "ui/new_ftp_site_dialog.h"
 #include "ui/server_config_dialog.h"
 #include "ui_test_env.h"
@@ -53,32 +45,15 @@ const char* const kGamesAmb =
     "%Internet Ambit Data File %ver=\"1.0\"\n"
     "/All/Games/tetris:Blocks:0.00:127.0.0.1:/pub/tetris.zip:01/01/26:300:[default]\n";
 
-class TreeEditingTest : public ::testing::Test {
+class TreeEditingTest : public uitest::WindowTest {
 protected:
     void Start() {
         env.StoreKnownUser();
         std::ofstream(env.DataDir() + "/ambit.amb") << kAmbitAmb;
         std::ofstream(env.DataDir() + "/Games.amb") << kGamesAmb;
-        frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
-        tester = std::make_unique<QAbstractItemModelTester>(
-            View()->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-        frame->resize(640, 480);
-        frame->show();
-        frame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get(), 5000));
-        View()->InitialUpdate();
-        View()->Catalog().LoadAllFolders();
+        StartWindow(true);
+        Cat().LoadAllFolders();
         View()->expandAll();
-    }
-
-    ui::CClientView* View() { return frame->View(); }
-    catalog::Catalog& Cat() { return View()->Catalog(); }
-    catalog::CatalogTree& Tree() { return Cat().Tree(); }
-    TreeItem* Item(const std::string& path) { return FindPath(Tree(), path); }
-    void Select(const std::string& path) {
-        TreeItem* item = Item(path);
-        ASSERT_NE(item, nullptr) << path;
-        View()->SelectItem(item);
     }
 
     // Runs command `id` and hands its dialog (of type D) to `answer`.
@@ -89,7 +64,7 @@ protected:
             ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
             answer(dialog);
         });
-        QAction* action = frame->Commands().Action(id);
+        QAction* action = Action(id);
         ASSERT_TRUE(action->isEnabled()) << id;
         action->trigger();
         EXPECT_TRUE(*answered) << "no dialog for " << id;
@@ -120,17 +95,10 @@ protected:
         EXPECT_TRUE(Cat().SaveCatalog());
         View()->Editor().Saved();
         std::map<std::string, std::string> files;
-        for (const auto& f : fs::directory_iterator(env.DataDir())) {
-            if (!f.is_regular_file()) continue;
-            std::ifstream in(f.path());
-            files[f.path().filename()] = std::string(std::istreambuf_iterator<char>(in), {});
-        }
+        for (const auto& f : fs::directory_iterator(env.DataDir()))
+            if (f.is_regular_file()) files[f.path().filename()] = uitest::ReadAll(f.path());
         return files;
     }
-
-    uitest::UiTestEnv env;
-    std::unique_ptr<ui::CMainFrame> frame;
-    std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 TEST_F(TreeEditingTest, NewFolderAndAddCheckTheirFieldsAndPlaceWhatTheyMake) {
@@ -261,11 +229,11 @@ TEST_F(TreeEditingTest, EditsByKindAndTheChangedFlagTheyLeave) {
     // Delete asks first; No keeps the item.
     env.prompt.Answer(false);
     Select("/All/Games/Tetris 2");
-    frame->Commands().Action(ui::cmd::kDeleteKey)->trigger();
+    Action(ui::cmd::kDeleteKey)->trigger();
     EXPECT_EQ(env.prompt.Questions().back(), "Are you sure you want to delete Tetris 2?");
     EXPECT_NE(Item("/All/Games/Tetris 2"), nullptr);
     env.prompt.Answer(true);
-    frame->Commands().Action(ui::cmd::kDeleteKey)->trigger();
+    Action(ui::cmd::kDeleteKey)->trigger();
     EXPECT_EQ(Item("/All/Games/Tetris 2"), nullptr);
 }
 
@@ -282,7 +250,7 @@ TEST_F(TreeEditingTest, DeletingAMapFileRemovesOnlyAFileInsideMapFiles) {
         map.Description = catalog::kMapFileDescription;
         View()->SelectItem(Tree().InsertEntry(map));
         env.prompt.Answer(true);
-        frame->Commands().Action(ui::cmd::kDeleteMapFile)->trigger();
+        Action(ui::cmd::kDeleteMapFile)->trigger();
         EXPECT_EQ(Item(map.Location), nullptr) << file;
     }
     EXPECT_FALSE(fs::exists(env.DataDir() + "/MapFiles/map.amb"));
@@ -336,7 +304,7 @@ TEST_F(TreeEditingTest, NewSiteConnectsDropsAFileAndMovesWhileOpen) {
     EXPECT_EQ(ChildTexts(site), std::vector<std::string>{"readme.txt"});
     View()->SelectItem(copy);
     frame->UpdateCommands();
-    frame->Commands().Action(ui::cmd::kDownloadCatalogItem)->trigger();
+    Action(ui::cmd::kDownloadCatalogItem)->trigger();
     ASSERT_FALSE(env.launcher.Started().empty());
     const std::string fields = env.launcher.Started()[0].back();
     EXPECT_NE(fields.find("127.0.0.1$$/pub/readme.txt$$"), std::string::npos) << fields;
@@ -399,9 +367,13 @@ TEST_F(TreeEditingTest, DropsOntoOwnSubtreeChangeNothingOthersMarkTheCatalog) {
 
 TEST_F(TreeEditingTest, UndoAndRedoOfEachKindOfChangeRestoreTheSavedFiles) {
     Start();
-    using Change = std::function<void()>;
-    const std::pair<const char*, Change> changes[] = {
-        {"new folder",
+    // Each change with the number of undo steps it takes.
+    const struct {
+        const char* name;
+        int steps;
+        std::function<void()> change;
+    } changes[] = {
+        {"new folder", 2,
          [&] {
              Select("/All/Tools");
              Run<ui::FolderNameDialog>(ui::cmd::kNewFolderPopup, [this](ui::FolderNameDialog* d) {
@@ -411,7 +383,7 @@ TEST_F(TreeEditingTest, UndoAndRedoOfEachKindOfChangeRestoreTheSavedFiles) {
              // Something to save inside it.
              EXPECT_TRUE(Drop(Item("/All/Tools/zip"), Item("/All/Tools/New")));
          }},
-        {"add",
+        {"add", 1,
          [&] {
              Select("/All/Games");
              Run<ui::ItemConfigDialog>(ui::cmd::kAddMenu, [this](ui::ItemConfigDialog* d) {
@@ -421,7 +393,7 @@ TEST_F(TreeEditingTest, UndoAndRedoOfEachKindOfChangeRestoreTheSavedFiles) {
                  ExpectOk(d, "");
              });
          }},
-        {"edit",
+        {"edit", 1,
          [&] {
              Select("/All/Games/tetris");
              Run<ui::ItemConfigDialog>(ui::cmd::kEditMenu, [this](ui::ItemConfigDialog* d) {
@@ -429,7 +401,7 @@ TEST_F(TreeEditingTest, UndoAndRedoOfEachKindOfChangeRestoreTheSavedFiles) {
                  ExpectOk(d, "");
              });
          }},
-        {"rename",
+        {"rename", 1,
          [&] {
              Select("/All/Tools");
              Run<ui::FolderNameDialog>(ui::cmd::kEditTool, [this](ui::FolderNameDialog* d) {
@@ -437,14 +409,14 @@ TEST_F(TreeEditingTest, UndoAndRedoOfEachKindOfChangeRestoreTheSavedFiles) {
                  ExpectOk(d, "");
              });
          }},
-        {"delete",
+        {"delete", 1,
          [&] {
              env.prompt.Answer(true);
              Select("/All/Tools");
-             frame->Commands().Action(ui::cmd::kDeleteMenu)->trigger();
+             Action(ui::cmd::kDeleteMenu)->trigger();
          }},
-        {"move", [&] { EXPECT_TRUE(Drop(Item("/All/Tools"), Item("/All/Games/tetris"))); }},
-        {"add site",
+        {"move", 1, [&] { EXPECT_TRUE(Drop(Item("/All/Tools"), Item("/All/Games/tetris"))); }},
+        {"add site", 1,
          [&] {
              Run<ui::NewFtpSiteDialog>(ui::cmd::kAddFtpServer, [this](ui::NewFtpSiteDialog* d) {
                  d->NameEdit()->setText(QStringLiteral("Mirror"));
@@ -452,25 +424,24 @@ TEST_F(TreeEditingTest, UndoAndRedoOfEachKindOfChangeRestoreTheSavedFiles) {
              });
          }},
     };
-    for (const auto& [name, change] : changes) {
-        SCOPED_TRACE(name);
+    auto step = [&](int id, int times) {
+        for (int i = 0; i < times; ++i) Action(id)->trigger();
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.name);
         const auto before = Saved();
         const size_t questions = env.prompt.Questions().size();
-        change();
+        c.change();
         EXPECT_TRUE(View()->Editor().CanUndo());
         const auto after = Saved();
         EXPECT_NE(after, before);
-        frame->Commands().Action(ui::cmd::kUndo)->trigger();
-        if (std::string(name) == "new folder") frame->Commands().Action(ui::cmd::kUndo)->trigger();
-        EXPECT_EQ(env.prompt.Questions().size(), questions + (name == std::string("delete")))
+        step(ui::cmd::kUndo, c.steps);
+        EXPECT_EQ(env.prompt.Questions().size(), questions + (c.name == std::string("delete")))
             << "undo asks nothing";
         EXPECT_EQ(Saved(), before);
-        frame->Commands().Action(ui::cmd::kRedo)->trigger();
-        if (std::string(name) == "new folder") frame->Commands().Action(ui::cmd::kRedo)->trigger();
+        step(ui::cmd::kRedo, c.steps);
         EXPECT_EQ(Saved(), after);
-        // Back to the start for the next change.
-        frame->Commands().Action(ui::cmd::kUndo)->trigger();
-        if (std::string(name) == "new folder") frame->Commands().Action(ui::cmd::kUndo)->trigger();
+        step(ui::cmd::kUndo, c.steps);  // back to the start for the next change
     }
 
     // Undoing back to the saved state clears the changed flag; redo sets it.

@@ -1,18 +1,31 @@
 // What every test of the main window needs: the session's environment
-// (see session_test_env.h) and bounded waits for a modal dialog to appear,
-// so a test can answer it.
+// (see session_test_env.h), bounded waits for a modal dialog to appear, so
+// a test can answer it, and a fixture holding the real window.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <utility>
 
+#include "catalog/catalog.h"
+#include "catalog_finder.h"
+#include "ftp_server.h"
 #include "session_test_env.h"
+#include "ui/catalog_model.h"
+#include "ui/client_view.h"
+#include "ui/command_table.h"
+#include "ui/main_frame.h"
 
 namespace uitest {
 
@@ -72,5 +85,76 @@ inline std::pair<std::shared_ptr<bool>, std::unique_ptr<QTimer>> WhenBusy(
     timer->start(10);
     return {ran, std::move(poll)};
 }
+
+// A file read whole; "" when it is missing.
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// How the program logs in to the map server and catalog items: as "ftp"
+// with the user's e-mail address as password.
+inline testsupport::FtpServer::Options FtpUserLogin(const std::string& email) {
+    testsupport::FtpServer::Options o;
+    o.user = "ftp";
+    o.password = email;
+    o.anonymous = false;
+    return o;
+}
+
+// The real main window over the test's environment, its item model checked
+// by QAbstractItemModelTester in fatal mode throughout.
+class WindowTest : public ::testing::Test {
+protected:
+    // Opens a window (after closing the one open); `active` waits until it
+    // is active, as window shortcuts (Enter, Ctrl+O) need.
+    void StartWindow(bool active = false) {
+        tester.reset();
+        frame.reset();
+        frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
+        tester = std::make_unique<QAbstractItemModelTester>(
+            frame->View()->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+        frame->resize(760, 520);
+        frame->show();
+        if (active) {
+            frame->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get(), 5000));
+        }
+        frame->View()->InitialUpdate();
+    }
+    // The window goes before the servers and files a fixture adds.
+    void TearDown() override {
+        tester.reset();
+        frame.reset();
+    }
+
+    ui::CClientView* View() { return frame->View(); }
+    catalog::Catalog& Cat() { return View()->Catalog(); }
+    catalog::CatalogTree& Tree() { return Cat().Tree(); }
+    catalog::TreeItem* Item(const std::string& path) { return FindPath(Tree(), path); }
+    QAction* Action(int id) { return frame->Commands().Action(id); }
+    void Select(const std::string& path) {
+        catalog::TreeItem* item = Item(path);
+        ASSERT_NE(item, nullptr) << path;
+        View()->SelectItem(item);
+    }
+    // Runs command `id`, which the selection must allow.
+    void Run(int id) {
+        frame->UpdateCommands();
+        ASSERT_TRUE(Action(id)->isEnabled()) << id;
+        Action(id)->trigger();
+    }
+    // Saves a picture of `w` when AMBIT_SCREENSHOT_DIR names a directory.
+    static void Shot(QWidget* w, const char* name) {
+        const char* dir = std::getenv("AMBIT_SCREENSHOT_DIR");
+        if (dir && *dir) {
+            EXPECT_TRUE(w->grab().save(QString::fromUtf8(dir) + "/" + name));
+        }
+    }
+
+    UiTestEnv env;
+    std::unique_ptr<ui::CMainFrame> frame;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+};
 
 }  // namespace uitest
