@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -67,17 +66,12 @@ TEST_P(SortedRuns, MergesToTheStableOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Batches, SortedRuns,
-    ::testing::Values(RunsCase{"one batch", {500}, 1000}, RunsCase{"two batches", {300, 400}, 1000},
-                      RunsCase{"an odd number of batches", {200, 1, 350, 90, 260}, 50},
-                      RunsCase{"many batches, few keys", std::vector<int>(40, 100), 7},
-                      RunsCase{"single children, the plain sort", std::vector<int>(300, 1), 100},
-                      RunsCase{"empty batches between", {0, 120, 0, 0, 80}, 30}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        std::replace_if(
-            name.begin(), name.end(), [](char ch) { return !std::isalnum(ch); }, '_');
-        return name;
-    });
+    ::testing::Values(RunsCase{"OneBatch", {500}, 1000}, RunsCase{"TwoBatches", {300, 400}, 1000},
+                      RunsCase{"OddCountOfBatches", {200, 1, 350, 90, 260}, 50},
+                      RunsCase{"ManyBatchesFewKeys", std::vector<int>(40, 100), 7},
+                      RunsCase{"SingleChildrenThePlainSort", std::vector<int>(300, 1), 100},
+                      RunsCase{"EmptyBatchesBetween", {0, 120, 0, 0, 80}, 30}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace
 }  // namespace catalog
