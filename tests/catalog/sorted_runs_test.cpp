@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ostream>
 #include <random>
 #include <string>
 #include <utility>
@@ -26,6 +27,7 @@ struct RunsCase {
     std::vector<int> batchSizes;  // each batch sorted by key on its own
     int keys;                     // keys drawn from 0..keys-1
 };
+void PrintTo(const RunsCase& c, std::ostream* os) { *os << c.what; }
 
 class SortedRuns : public catalogtest::ObservedTree,
                    public ::testing::WithParamInterface<RunsCase> {};

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,7 @@ struct StartCase {
     bool shown;
     std::vector<std::string> log;  // while InitialUpdate runs
 };
+void PrintTo(const StartCase& c, std::ostream* os) { *os << c.what; }
 
 class StartupPaint : public ::testing::TestWithParam<StartCase> {
 protected:
