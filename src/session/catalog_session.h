@@ -82,15 +82,18 @@ public:
     SiteTransfers& SiteFiles() { return siteFiles_; }
     const SkiffStarter& Skiff() const { return skiff_; }
 
-    // Buying a priced item, supplied by the purchase layer: starts the
-    // purchase of `entry` to `localPath`, true when it started. Until one
-    // is installed, nothing can be bought.
-    using PurchaseHook =
-        std::function<bool(const catalog::CEntry& entry, const std::string& localPath)>;
+    // Buying a priced item, supplied by the window (ItemPurchase with its
+    // dialogs): starts the purchase of `entry` to `localPath`, true when it
+    // started; sets *installAndQuit as DownloadItem does. Until one is
+    // installed, nothing can be bought.
+    using PurchaseHook = std::function<bool(const catalog::CEntry& entry,
+                                            const std::string& localPath, bool* installAndQuit)>;
     void SetPurchaseHook(PurchaseHook hook) { purchase_ = std::move(hook); }
     bool CanPurchase() const { return static_cast<bool>(purchase_); }
-    bool Purchase(const catalog::CEntry& entry, const std::string& localPath) const {
-        return purchase_ && purchase_(entry, localPath);
+    bool Purchase(const catalog::CEntry& entry, const std::string& localPath,
+                  bool* installAndQuit) const {
+        if (installAndQuit) *installAndQuit = false;
+        return purchase_ && purchase_(entry, localPath, installAndQuit);
     }
 
     // The close check: asks to save a changed catalog, then deletes the

@@ -5,6 +5,7 @@
 
 #include "platform/gui/message_box_prompt.h"
 #include "platform/prompt.h"
+#include "transfer/purchase_flow.h"
 #include "transfer/transfer_dialog.h"
 
 namespace transfer {
@@ -20,6 +21,8 @@ int SkiffApplication::Main(int argc, char** argv) {
         argument += argv[i];
     }
 
+    PurchaseFlow purchase;
+    SetOrderFlow(&purchase);
     TransferDialog dialog;
     platform::MessageBoxPrompt prompt(&dialog);
     platform::ScopedPrompt scope(&prompt);

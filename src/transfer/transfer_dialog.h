@@ -60,6 +60,8 @@ public:
 
     // The transfer's state, for the purchase flow and for tests.
     const TransferCommand& Command() const { return command_; }
+    // The purchase flow fills host, user, paths and name from its order.
+    TransferCommand& MutableCommand() { return command_; }
     int ActionCode() const { return actionCode_; }
     const std::string& OpenWith() const { return openWith_; }
     const std::string& Password() const { return password_; }

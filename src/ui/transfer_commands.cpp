@@ -2,7 +2,11 @@
 
 #include "catalog/catalog.h"
 #include "ftpsites/site_paths.h"
+#include "session/item_purchase.h"
+#include "store/gui/password_dialog.h"
+#include "ui/billing_editor.h"
 #include "ui/item_properties_dialog.h"
+#include "ui/order_dialog.h"
 #include "ui/transfer_log_dialog.h"
 #include "ui/upload_file_dialog.h"
 
@@ -10,8 +14,36 @@ namespace ui {
 
 using session::SiteTransfers;
 
+TransferCommands::TransferCommands(QWidget* window, session::CatalogSession& session, Hooks hooks)
+    : window_(window), session_(session), hooks_(std::move(hooks)) {
+    session_.SetPurchaseHook(
+        [this](const catalog::CEntry& entry, const std::string& localPath, bool* installAndQuit) {
+            return Buy(entry, localPath, installAndQuit);
+        });
+}
+
 void TransferCommands::Quit() {
     if (hooks_.quit) hooks_.quit();
+}
+
+bool TransferCommands::Buy(const catalog::CEntry& entry, const std::string& localPath,
+                           bool* installAndQuit) {
+    session::ItemPurchase::Steps steps;
+    steps.editBilling = [this] {
+        catalog::Catalog& c = session_.Catalog();
+        BillingEditor(window_, {c.ContentDateText(), c.ContentDate()}).Edit();
+    };
+    steps.askPassword = [this] {
+        return store::gui::PasswordDialog::Ask(store::gui::PasswordDialog::Purpose::Enter, window_);
+    };
+    steps.confirm = [this](session::OrderForm& form) {
+        OrderDialog dialog(form, window_);
+        if (dialog.exec() != QDialog::Accepted) return false;
+        form = dialog.Result();
+        return true;
+    };
+    return session::ItemPurchase(session_.Skiff(), std::move(steps))
+        .Buy(entry, localPath, installAndQuit);
 }
 
 void TransferCommands::DownloadSiteFile(catalog::TreeItem* item) {
@@ -57,7 +89,8 @@ void TransferCommands::ShowCatalogItemProperties(const catalog::TreeItem* item,
         return session_.DownloadItem(entry, path, ascii, &quit);
     });
     if (session_.CanPurchase())
-        dialog.SetBuyer([&](const std::string& path) { return session_.Purchase(entry, path); });
+        dialog.SetBuyer(
+            [&](const std::string& path) { return session_.Purchase(entry, path, &quit); });
     dialog.exec();
     if (quit) Quit();
 }

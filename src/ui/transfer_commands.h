@@ -25,8 +25,8 @@ public:
         std::function<void(catalog::TreeItem*)> editSite;  // an FTP site's Item Properties
     };
 
-    TransferCommands(QWidget* window, session::CatalogSession& session, Hooks hooks)
-        : window_(window), session_(session), hooks_(std::move(hooks)) {}
+    // Installs itself as the session's way of buying a priced item.
+    TransferCommands(QWidget* window, session::CatalogSession& session, Hooks hooks);
 
     // FTPFILE: straight to skiff, binary, into the default download
     // directory; a name that would land elsewhere shows Item Properties.
@@ -45,6 +45,8 @@ private:
     void ShowSiteEntryProperties(const catalog::TreeItem* item);
     void ShowCatalogItemProperties(const catalog::TreeItem* item, const std::string& saveAs);
     void Quit();
+    // Buys a priced catalog item: billing, password, the order dialog, skiff.
+    bool Buy(const catalog::CEntry& entry, const std::string& localPath, bool* installAndQuit);
 
     QWidget* window_;
     session::CatalogSession& session_;

@@ -26,26 +26,6 @@ using Step = std::function<void(QWidget*)>;
 
 BillingInfo Full() { return testsupport::SampleBilling(); }
 
-// Answers the modal dialogs that appear one after the other; returns how
-// many steps ran.
-std::shared_ptr<int> Steps(std::vector<Step> steps) {
-    auto ran = std::make_shared<int>(0);
-    auto next = std::make_shared<std::function<void(size_t)>>();
-    // The step in flight holds the chain; the chain itself holds it weakly,
-    // or the two would keep each other alive after the last dialog.
-    std::weak_ptr<std::function<void(size_t)>> chain = next;
-    *next = [steps, ran, chain](size_t i) {
-        if (i >= steps.size()) return;
-        uitest::WhenModal([steps, ran, self = chain.lock(), i](QWidget* w) {
-            ++*ran;
-            (*self)(i + 1);  // armed before this dialog closes
-            steps[i](w);
-        });
-    };
-    (*next)(0);
-    return ran;
-}
-
 Step Fill(BillingInfo b) {
     return [b](QWidget* w) {
         auto* d = qobject_cast<ui::BillingDialog*>(w);
@@ -75,7 +55,7 @@ protected:
     void SetUp() override { session::SettingsStore::SelectApplicationKey(); }
     void Edit(std::vector<Step> steps, size_t expectedSteps,
               ui::BillingEditor::CardSupportNote note = {}) {
-        auto ran = Steps(std::move(steps));
+        auto ran = uitest::WhenModals(std::move(steps));
         ui::BillingEditor(nullptr, note).Edit();
         EXPECT_EQ(static_cast<size_t>(*ran), expectedSteps);
     }

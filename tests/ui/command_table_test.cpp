@@ -9,8 +9,6 @@
 #include <QWidget>
 #include <set>
 
-#include "ui/command_ids.h"
-
 namespace {
 
 using ui::Effect;
@@ -56,31 +54,6 @@ TEST(CommandTable, CommandsRunOnlyWithAHandlerAndTheirRule) {
     table.Action(32779)->trigger();
     EXPECT_EQ(downloads, 2);
     EXPECT_EQ(saved, 1);
-}
-
-// Menus teach the keys: a menu command shows the key of its key-only twin,
-// and a command with keys of its own shows them as its shortcut.
-TEST(CommandTable, MenusShowTheKeysThatRunThem) {
-    QWidget window;
-    ui::CommandTable table(&window);
-    const struct {
-        int id;
-        const char* text;
-        const char* shortcut;
-    } cases[] = {
-        {ui::cmd::kSaveMenu, "&Save\tCtrl+S", ""},
-        {ui::cmd::kDeleteMenu, "De&lete\tDel", ""},
-        {ui::cmd::kTransferLog, "T&ransfer Log\tCtrl+L", ""},
-        {ui::cmd::kAddPopup, "&Add\tCtrl+N", ""},
-        {ui::cmd::kRefresh, "&Refresh", "F5"},
-        {ui::cmd::kExit, "E&xit", ""},
-    };
-    for (const auto& c : cases) {
-        QAction* a = table.Action(c.id);
-        ASSERT_NE(a, nullptr) << c.id;
-        EXPECT_EQ(a->text().toStdString(), c.text);
-        EXPECT_EQ(a->shortcut().toString().toStdString(), c.shortcut);
-    }
 }
 
 }  // namespace

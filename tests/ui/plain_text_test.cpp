@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QTreeView>
 #include <functional>
+#include <optional>
 
 #include "catalog/catalog_tree.h"
 #include "platform/gui/message_box_prompt.h"
@@ -35,26 +36,35 @@ void ExpectPlainLabels(const QWidget* w, const std::string& what) {
     EXPECT_GT(withText, 0) << what;
 }
 
-struct BoxCase {
-    const char* what;
-    std::function<void(platform::MessageBoxPrompt&)> ask;
-    std::function<void(QMessageBox*)> answer;
-};
-
-TEST(PlainText, MessageBoxesShowMarkupAsText) {
+// The save question too: only Save and Discard leave; Escape and closing
+// it are Cancel, which keeps the work.
+TEST(PlainText, MessageBoxesShowMarkupAsTextAndTheSaveQuestionsAnswers) {
+    using platform::SaveAnswer;
     platform::MessageBoxPrompt prompt;
-    platform::SaveAnswer saved = platform::SaveAnswer::kSave;
-    const BoxCase cases[] = {
-        {"message", [](platform::MessageBoxPrompt& p) { p.Message(kHostile); },
-         [](QMessageBox* b) { b->accept(); }},
-        {"question", [](platform::MessageBoxPrompt& p) { p.AskYesNo(kHostile); },
-         [](QMessageBox* b) { b->button(QMessageBox::No)->click(); }},
-        {"save question, Escape",
-         [&](platform::MessageBoxPrompt& p) { saved = p.AskSaveChanges(kHostile); },
-         [](QMessageBox* b) { QTest::keyClick(b, Qt::Key_Escape); }},
+    std::optional<SaveAnswer> saved;
+    auto save = [&](platform::MessageBoxPrompt& p) { saved = p.AskSaveChanges(kHostile); };
+    auto click = [](QMessageBox::StandardButton button) {
+        return [button](QMessageBox* b) { b->button(button)->click(); };
     };
-    for (const BoxCase& c : cases) {
+    const struct {
+        const char* what;
+        std::function<void(platform::MessageBoxPrompt&)> ask;
+        std::function<void(QMessageBox*)> answer;
+        std::optional<SaveAnswer> expected;
+    } cases[] = {
+        {"message", [](platform::MessageBoxPrompt& p) { p.Message(kHostile); },
+         [](QMessageBox* b) { b->accept(); }, std::nullopt},
+        {"question", [](platform::MessageBoxPrompt& p) { p.AskYesNo(kHostile); },
+         click(QMessageBox::No), std::nullopt},
+        {"save", save, click(QMessageBox::Save), SaveAnswer::kSave},
+        {"discard", save, click(QMessageBox::Discard), SaveAnswer::kDiscard},
+        {"escape", save, [](QMessageBox* b) { QTest::keyClick(b, Qt::Key_Escape); },
+         SaveAnswer::kCancel},
+        {"close", save, [](QMessageBox* b) { b->close(); }, SaveAnswer::kCancel},
+    };
+    for (const auto& c : cases) {
         std::string seen;
+        saved.reset();
         auto ran = uitest::WhenModal([&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
             ASSERT_NE(box, nullptr);
@@ -65,23 +75,7 @@ TEST(PlainText, MessageBoxesShowMarkupAsText) {
         c.ask(prompt);
         EXPECT_TRUE(*ran) << c.what;
         EXPECT_EQ(seen, kHostile) << c.what;
-    }
-    EXPECT_EQ(saved, platform::SaveAnswer::kCancel) << "Escape keeps the work";
-}
-
-// The save question: only Save and Discard leave; closing it is Cancel.
-TEST(PlainText, SaveQuestionAnswers) {
-    platform::MessageBoxPrompt prompt;
-    const std::pair<std::function<void(QMessageBox*)>, platform::SaveAnswer> cases[] = {
-        {[](QMessageBox* b) { b->button(QMessageBox::Save)->click(); },
-         platform::SaveAnswer::kSave},
-        {[](QMessageBox* b) { b->button(QMessageBox::Discard)->click(); },
-         platform::SaveAnswer::kDiscard},
-        {[](QMessageBox* b) { b->close(); }, platform::SaveAnswer::kCancel},
-    };
-    for (const auto& [act, expected] : cases) {
-        uitest::WhenModal([&](QWidget* w) { act(qobject_cast<QMessageBox*>(w)); });
-        EXPECT_EQ(prompt.AskSaveChanges("Save?"), expected);
+        EXPECT_EQ(saved, c.expected) << c.what;
     }
 }
 

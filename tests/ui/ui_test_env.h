@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "catalog/catalog.h"
 #include "catalog_finder.h"
@@ -84,6 +85,27 @@ inline std::pair<std::shared_ptr<bool>, std::unique_ptr<QTimer>> WhenBusy(
     });
     timer->start(10);
     return {ran, std::move(poll)};
+}
+
+// Answers the modal dialogs that appear one after the other, each with its
+// step; returns how many steps ran. Each step is armed before the previous
+// dialog closes.
+inline std::shared_ptr<int> WhenModals(std::vector<std::function<void(QWidget*)>> steps) {
+    auto ran = std::make_shared<int>(0);
+    auto next = std::make_shared<std::function<void(size_t)>>();
+    // The step in flight holds the chain; the chain itself holds it weakly,
+    // or the two would keep each other alive after the last dialog.
+    std::weak_ptr<std::function<void(size_t)>> chain = next;
+    *next = [steps, ran, chain](size_t i) {
+        if (i >= steps.size()) return;
+        WhenModal([steps, ran, self = chain.lock(), i](QWidget* w) {
+            ++*ran;
+            (*self)(i + 1);
+            steps[i](w);
+        });
+    };
+    (*next)(0);
+    return ran;
 }
 
 // A file read whole; "" when it is missing.
