@@ -3,10 +3,12 @@
 # 100,000, and 400,000 to show the growth is linear) in ambit.amb: many
 # folders of a few hundred items and one of a fifth of them, in random
 # order. startup-bench times ambit's start-up to the first paint of the
-# window (offscreen, without the two-second splash). The peer, in the same
-# run, is `ambit-catalog print` of the same directory: the same reader
-# without a window, writing every item as text. Goal: start-up within 0.6x
-# the print, as the window should not cost what printing every line costs.
+# window (offscreen, without the two-second splash), which comes before the
+# catalog is read, and to the window complete with the catalog. The peer, in
+# the same run, is `ambit-catalog print` of the same directory: the same
+# reader without a window, writing every item as text. Goal: first paint
+# within 0.6x the print, as the window should not wait for what printing
+# every line costs; the complete window is shown beside it.
 #
 #   BUILD=build-bench bash bench/startup.sh        (make bench runs it)
 #   ROUNDS=3 SIZES="100000 400000" change the defaults.
@@ -50,21 +52,24 @@ with open(path, "w") as f:
     f.write('%Internet Ambit Data File %ver="1.0"\n')
     f.writelines(lines)
 PY
-  best_ui=""; best_peer=""; items=""; peak=""
+  best_ui=""; best_peer=""; best_full=""; items=""; peak=""
   for r in $(seq 1 "$ROUNDS"); do
     export AMBIT_REGISTRY=$work/registry$n-$r.sqlite3 AMBIT_WINDIR=$work/windows AMBIT_DATA_DIR=$dir
     out=$("$DRIVER" "$dir" 2>"$work/driver.err" | grep '^startup_ms') ||
       { cat "$work/driver.err" >&2; bench_fail "startup-bench printed no start-up time"; }
     ms=$(echo "$out" | awk '{print $2}'); items=$(echo "$out" | awk '{print $4}'); peak=$(echo "$out" | awk '{print $6}')
     [ -z "$best_ui" ] || [ "$ms" -lt "$best_ui" ] && best_ui=$ms
+    full=$(echo "$out" | awk '{print $8}')
+    [ -z "$best_full" ] || [ "$full" -lt "$best_full" ] && best_full=$full
     t0=$(now_ms); "$PEER" print "$dir" >/dev/null || bench_fail "ambit-catalog print failed"; t1=$(now_ms)
     p=$((t1 - t0))
     [ -z "$best_peer" ] || [ "$p" -lt "$best_peer" ] && best_peer=$p
   done
   ratio=$(awk -v a="$best_ui" -v b="$best_peer" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
-  echo "startup: $n lines, $items items in the tree: ambit start-up ${best_ui} ms (peak ${peak} KiB)," \
-       "ambit-catalog print ${best_peer} ms, ratio ${ratio} (best of $ROUNDS)"
-  figure "start-up with $n lines" "first paint ${best_ui} ms, ambit-catalog print ${best_peer} ms (best of $ROUNDS)" \
+  echo "startup: $n lines, $items items in the tree: ambit first paint ${best_ui} ms," \
+       "complete ${best_full} ms (peak ${peak} KiB), ambit-catalog print ${best_peer} ms," \
+       "ratio ${ratio} (best of $ROUNDS)"
+  figure "start-up with $n lines" "first paint ${best_ui} ms (catalog complete ${best_full} ms), ambit-catalog print ${best_peer} ms (best of $ROUNDS)" \
     "$ratio" "<=" 0.6
 done
 figures_status

@@ -1,11 +1,13 @@
-// The main program's start-up, timed: from before the window is built to
-// the first complete paint of the main window with the catalog read from
-// ambit.amb and its root expanded, as `ambit` does it (the splash, a fixed
-// two-second pause, left out). Prints "startup_ms <ms> items <n> peak_kib <k>".
+// The main program's start-up, timed as `ambit` does it (the splash, a
+// fixed two-second pause, left out): from before the window is built to the
+// first paint of its tree, and to the first complete paint of the window
+// with the catalog read from ambit.amb and its root expanded. Prints
+// "startup_ms <first paint> items <n> peak_kib <k> complete_ms <ms>".
 //
 //     startup-bench DATADIR      (AMBIT_REGISTRY etc. are set by the caller)
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QPixmap>
 #include <cstdio>
 #include <fstream>
@@ -17,6 +19,32 @@
 #include "session/settings_store.h"
 #include "ui/client_view.h"
 #include "ui/main_frame.h"
+
+namespace {
+
+// Notes when the watched widget is first painted.
+class FirstPaint : public QObject {
+public:
+    FirstPaint(QWidget* widget, const QElapsedTimer& clock) : clock_(clock) {
+        widget->installEventFilter(this);
+    }
+    qint64 Ms() const { return ms_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && ms_ < 0) {
+            ms_ = clock_.elapsed();
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+
+private:
+    const QElapsedTimer& clock_;
+    qint64 ms_ = -1;
+};
+
+}  // namespace
 
 static long PeakKib() {
     std::ifstream status("/proc/self/status");
@@ -43,6 +71,7 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     ui::CMainFrame frame(ui::FrameOptions{dataDir, 0});
+    FirstPaint firstPaint(frame.View()->viewport(), clock);
     frame.resize(800, 600);
     frame.show();
     frame.View()->InitialUpdate();
@@ -50,8 +79,11 @@ int main(int argc, char** argv) {
     QPixmap shown = frame.grab();  // one complete paint of what the user sees
     const qint64 ms = clock.elapsed();
     if (shown.isNull()) return 1;
-    std::printf("startup_ms %lld items %zu peak_kib %ld\n", static_cast<long long>(ms),
-                frame.View()->Catalog().Tree().ItemCount(), PeakKib());
+    // A window that never painted before the grab was first seen complete.
+    const qint64 first = firstPaint.Ms() >= 0 ? firstPaint.Ms() : ms;
+    std::printf("startup_ms %lld items %zu peak_kib %ld complete_ms %lld\n",
+                static_cast<long long>(first), frame.View()->Catalog().Tree().ItemCount(),
+                PeakKib(), static_cast<long long>(ms));
     frame.View()->Catalog().SetChanged(false);  // nothing to ask on the way out
     return 0;
 }

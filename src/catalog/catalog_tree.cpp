@@ -18,6 +18,9 @@ constexpr size_t kShiftBudget = size_t{8} << 20;
 // Pending children, and the children of a custom-ordered parent, are looked
 // up through a map once there are this many.
 constexpr size_t kIndexThreshold = 16;
+// Children in ascending runs this long on average are merged run by run
+// rather than sorted afresh.
+constexpr size_t kMinMergedRun = 64;
 
 void DefaultImages(const CEntry* entry, int& image, int& selectedImage) {
     if (!entry) {
@@ -272,12 +275,35 @@ void CatalogTree::SortChildren(TreeItem* parent, const ChildLess& less) {
     auto byLess = [&less](const std::unique_ptr<TreeItem>& a, const std::unique_ptr<TreeItem>& b) {
         return less(*a, *b);
     };
+    // Children that came in as sorted batches (a big listing) form a few
+    // ascending runs; merging those compares far less than a full sort.
+    std::vector<size_t> runs{0};
+    for (size_t i = 1; i < kids.size(); ++i)
+        if (byLess(kids[i], kids[i - 1])) runs.push_back(i);
     // A fresh listing arrives in order already: nothing moves, nothing to
     // tell a view (which would otherwise lay out the whole parent again).
-    if (std::is_sorted(kids.begin(), kids.end(), byLess)) return;
+    if (runs.size() == 1) return;
     ++revision_;
     if (observer_) observer_->ChildrenAboutToBeReordered(parent);
-    std::stable_sort(kids.begin(), kids.end(), byLess);
+    if (runs.size() > kids.size() / kMinMergedRun) {
+        std::stable_sort(kids.begin(), kids.end(), byLess);
+    } else {
+        // Neighbouring runs merged pairwise, so each child moves log(runs)
+        // times; merging neighbours keeps equivalent children in order.
+        runs.push_back(kids.size());
+        while (runs.size() > 2) {
+            std::vector<size_t> merged;
+            for (size_t r = 0; r + 2 < runs.size(); r += 2) {
+                std::inplace_merge(kids.begin() + static_cast<std::ptrdiff_t>(runs[r]),
+                                   kids.begin() + static_cast<std::ptrdiff_t>(runs[r + 1]),
+                                   kids.begin() + static_cast<std::ptrdiff_t>(runs[r + 2]), byLess);
+                merged.push_back(runs[r]);
+            }
+            if (runs.size() % 2 == 0) merged.push_back(runs[runs.size() - 2]);
+            merged.push_back(kids.size());
+            runs = std::move(merged);
+        }
+    }
     Renumber(parent, 0);
     if (observer_) observer_->ChildrenReordered(parent);
 }

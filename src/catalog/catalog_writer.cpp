@@ -133,7 +133,7 @@ void CatalogWriter::AppendItems(std::string& out, const std::vector<TreeItem*>& 
     // Siblings share their parent's path: build it once per parent, not
     // once per item.
     const TreeItem* pathParent = nullptr;
-    std::string parentPath, path;
+    std::string parentPath, parentField;
     std::vector<TreeItem*> stack(items.rbegin(), items.rend());
     while (!stack.empty()) {
         TreeItem* t = stack.back();
@@ -144,28 +144,21 @@ void CatalogWriter::AppendItems(std::string& out, const std::vector<TreeItem*>& 
         if (t->HasEntry()) {
             if (t->Parent() != pathParent) {
                 pathParent = t->Parent();
-                parentPath = CatalogTree::ItemPath(pathParent);
+                parentPath = CatalogTree::ItemPath(pathParent) + "/";
+                parentField.clear();
+                AppendLocationField(parentField, parentPath);
             }
-            path.assign(parentPath).append("/").append(t->Text());
-            if (kind == EntryKind::Folder) {
-                CEntry* e = t->Entry();
-                descend = false;
-                if (WritesContents(t)) {
-                    std::string file = ContentsFileName(t);
-                    AppendFolderLine(out, e->Location, file, e->Address);
-                    jobs_.push_back({t, file});
-                } else {
-                    AppendFolderLine(out, e->Location, e->DownloadDir, e->Address);
-                }
-            } else if (const PackedEntry& packed = t->Packed()) {
-                AppendItemLine(out, path, packed.Line(), packed.Verbatim());
+            const PackedEntry& packed = t->Packed();
+            if (packed && packed.Verbatim() && t->EntryMapFileId() == 0) {
+                // Nearly every item of a large catalog: the line goes out
+                // as it came in, behind the item's path in the tree.
+                out += parentField;
+                AppendLocationField(out, t->Text());
+                out += packed.AfterLocation();
+                out += '\n';
             } else {
-                AppendItemLine(out, path, *t->Entry(), kind == EntryKind::FtpSite);
+                descend = AppendEntry(out, t, kind, parentPath);
             }
-            // Only merged files: sites and their directories keep their
-            // listing state in the same field.
-            if (int id = t->EntryMapFileId(); id >= 1 && id <= SourceTable::kLastMergedId)
-                indexLines_.push_back(std::to_string(id) + ":" + path);
         }
         if (descend)
             for (int i = t->ChildCount() - 1; i >= 0; --i) stack.push_back(t->Child(i));
@@ -174,6 +167,33 @@ void CatalogWriter::AppendItems(std::string& out, const std::vector<TreeItem*>& 
             out.clear();
         }
     }
+}
+
+bool CatalogWriter::AppendEntry(std::string& out, TreeItem* t, EntryKind kind,
+                                const std::string& parentPath) {
+    std::string path = parentPath + t->Text();
+    bool descend = true;
+    const PackedEntry& packed = t->Packed();
+    if (kind == EntryKind::Folder) {
+        CEntry* e = t->Entry();
+        descend = false;
+        if (WritesContents(t)) {
+            std::string file = ContentsFileName(t);
+            AppendFolderLine(out, e->Location, file, e->Address);
+            jobs_.push_back({t, file});
+        } else {
+            AppendFolderLine(out, e->Location, e->DownloadDir, e->Address);
+        }
+    } else if (packed) {
+        AppendItemLine(out, path, packed.Line(), packed.Verbatim());
+    } else {
+        AppendItemLine(out, path, *t->Entry(), kind == EntryKind::FtpSite);
+    }
+    // Only merged files: sites and their directories keep their
+    // listing state in the same field.
+    if (int id = t->EntryMapFileId(); id >= 1 && id <= SourceTable::kLastMergedId)
+        indexLines_.push_back(std::to_string(id) + ":" + path);
+    return descend;
 }
 
 bool CatalogWriter::WriteFile(const std::string& name, const std::vector<TreeItem*>& items,

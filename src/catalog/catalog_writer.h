@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "catalog/c_entry.h"
 #include "catalog/file_batch.h"
 
 namespace catalog {
@@ -34,6 +35,9 @@ private:
     std::string ContentsFileName(const TreeItem* folder);
     bool WriteFile(const std::string& name, const std::vector<TreeItem*>& items, bool mainFile);
     void AppendItems(std::string& out, const std::vector<TreeItem*>& items);
+    // The line of an entry that is not a packed item written as read, with
+    // `parentPath` ending in "/"; false when its children are not to follow.
+    bool AppendEntry(std::string& out, TreeItem* t, EntryKind kind, const std::string& parentPath);
     bool WriteIndex();
     bool Report();
 

@@ -144,16 +144,20 @@ std::optional<CEntry> ParseDataLine(std::string_view line, const std::string& pr
         e.Location.reserve(prefix.size() + f.Location.size());
         e.Location = prefix;
         e.Location += f.Location;
-        e.Description = f.Description;
-        e.Price = f.Price;
-        e.Address = f.Address;
-        e.Path = f.Path;
-        e.Date = f.Date;
-        e.Size = f.Size;
-        e.DownloadDir = f.DownloadDir;
+        AssignItemFields(e, f);
     }
     e.Name = NameFromLocation(e.Location);
     return e;
+}
+
+void AssignItemFields(CEntry& e, const ItemFields& f) {
+    e.Description = f.Description;
+    e.Price = f.Price;
+    e.Address = f.Address;
+    e.Path = f.Path;
+    e.Date = f.Date;
+    e.Size = f.Size;
+    e.DownloadDir = f.DownloadDir;
 }
 
 ItemFields SplitItemLine(std::string_view t) {
@@ -202,6 +206,10 @@ void AppendItemLine(std::string& out, std::string_view location, const CEntry& e
         isSite, false);
 }
 
+void AppendLocationField(std::string& out, std::string_view location) {
+    AppendField(out, location, false);
+}
+
 bool IsVerbatimItemLine(std::string_view line, const ItemFields& fields) {
     // Split at its colons and at line ends, a line's fields hold neither
     // but for a carriage return inside.
@@ -211,7 +219,7 @@ bool IsVerbatimItemLine(std::string_view line, const ItemFields& fields) {
 void AppendItemLine(std::string& out, std::string_view location, std::string_view line,
                     bool verbatim) {
     if (verbatim) {
-        AppendField(out, location, false);
+        AppendLocationField(out, location);
         out.append(line.substr(line.find(':')));
         out += '\n';
         return;

@@ -58,6 +58,10 @@ std::optional<CEntry> ParseDataLine(std::string_view line, const std::string& pr
 // the download directory.
 ItemFields SplitItemLine(std::string_view line);
 
+// Copies fields 2 to 8 into the entry; the location is the caller's, as
+// it takes a prefix.
+void AssignItemFields(CEntry& e, const ItemFields& fields);
+
 // The line without its leading blanks.
 std::string_view TrimLeadingBlanks(std::string_view line);
 
@@ -70,6 +74,9 @@ void AppendFolderLine(std::string& out, const std::string& location, const std::
 // The eight fields of an item at `location`, price "0.00" when empty
 // (except for a site, whose price field holds its scrambled password).
 void AppendItemLine(std::string& out, std::string_view location, const CEntry& entry, bool isSite);
+// A location as a line's first field: a colon or a line end in it would
+// break the line, so each becomes a separator-free character.
+void AppendLocationField(std::string& out, std::string_view location);
 // Whether an item line (leading blanks removed) is written back exactly as
 // read but for its location: every field present, none holding a line
 // end, a price given.

@@ -34,13 +34,7 @@ CEntry PackedEntry::Unpack() const {
     CEntry e;
     e.Location = Location();
     e.Name = Name();
-    e.Description = f.Description;
-    e.Price = f.Price;
-    e.Address = f.Address;
-    e.Path = f.Path;
-    e.Date = f.Date;
-    e.Size = f.Size;
-    e.DownloadDir = f.DownloadDir;
+    AssignItemFields(e, f);
     e.MapFileId = MapFileId();
     return e;
 }

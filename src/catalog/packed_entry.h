@@ -41,6 +41,12 @@ public:
     int MapFileId() const { return Header().mapFileId; }
     // The line as read, without leading blanks or its line end.
     std::string_view Line() const { return {Bytes() + Header().prefixSize, Header().lineSize}; }
+    // The line from the colon that ends its location field on (empty when
+    // the location field takes the whole line).
+    std::string_view AfterLocation() const {
+        HeaderBlock h = Header();
+        return Line().substr(h.locationSize - h.prefixSize);
+    }
     // The line's fields; Location is the field alone, without the prefix.
     ItemFields Fields() const { return SplitItemLine(Line()); }
     bool IsFree() const;

@@ -51,6 +51,8 @@ void CatalogSession::InitialUpdate(const Hooks& hooks) {
     // Step 3: the settings are read only in step 4, so the map server's
     // site gets the placeholder address as its anonymous password.
     catalog_.InsertRootItems(catalog::MapServerAddress(), store::Scramble(kPlaceholderEmail));
+    // A large catalog takes a while to read: the window is there first.
+    if (hooks.showWindow) hooks.showWindow();
     LoadSettingsAndCatalog(hooks);
     if (hooks.expandRoot) hooks.expandRoot();
     catalog::MapFiles(catalog_).BuildMapFilesFolder();

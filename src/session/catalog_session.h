@@ -23,6 +23,7 @@ class CatalogSession {
 public:
     // What start-up asks of the window, each optional.
     struct Hooks {
+        std::function<void()> showWindow;     // before the settings and the catalog are read
         std::function<void()> openOptions;    // step 7: the e-mail address is still the placeholder
         std::function<void()> expandRoot;     // step 8
         std::function<void()> buildMapFiles;  // step 9, after the MapFiles folder is built

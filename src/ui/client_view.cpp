@@ -129,6 +129,14 @@ CClientView::~CClientView() {
 
 void CClientView::InitialUpdate() {
     session::CatalogSession::Hooks hooks;
+    hooks.showWindow = [this] {
+        // Paints the window, so it shows while the catalog is read. Input is
+        // held back: the read that follows serves no events, so no click
+        // reaches a half-read tree; the reading's progress shows it is busy.
+        if (window()->isVisible())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                            QEventLoop::ExcludeSocketNotifiers);
+    };
     hooks.openOptions = [this] { ShowOptions(); };
     hooks.expandRoot = [this] {
         if (catalog::TreeItem* root = Catalog().Tree().RootItem()) expand(ViewIndex(root));
