@@ -48,6 +48,8 @@ WindowLayout WindowLayout::Load() {
     WindowLayout layout;
     layout.geometry = ReadBytes(kGeometry);
     layout.windowState = ReadBytes(kWindowState);
+    layout.columns = ReadBytes(kColumns);
+    layout.namesOnly = ReadBytes(kNamesOnly) == "1";
     const std::string expanded = ReadBytes(kExpanded);
     if (!expanded.empty()) {
         for (const std::string& path : Split(expanded, kPathSeparator)) {
@@ -73,11 +75,13 @@ bool WindowLayout::Save() const {
         list += joined;
         ++count;
     }
+    const std::string namesOnlyFlag = namesOnly ? "1" : "0";
     SettingsStore::SelectApplicationKey();
     try {
         using Value = std::pair<const char*, const std::string*>;
         for (auto [name, bytes] : {Value{kGeometry, &geometry}, Value{kWindowState, &windowState},
-                                   Value{kExpanded, &list}}) {
+                                   Value{kExpanded, &list}, Value{kColumns, &columns},
+                                   Value{kNamesOnly, &namesOnlyFlag}}) {
             if (bytes->size() > kMaxValueBytes) continue;
             store::RegistryValue(kSubkey, name)
                 .Write(bytes->data(), static_cast<std::uint32_t>(bytes->size()), kBinary);

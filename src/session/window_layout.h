@@ -1,5 +1,5 @@
-// The main window's remembered layout: its geometry and toolbar state as Qt
-// saves them, and the catalog folders that were open. Kept as binary values
+// The main window's remembered layout: its geometry, toolbar and tree column
+// state as Qt saves them, and the catalog folders that were open. Kept as binary values
 // under the program's key in the settings database, beside the settings, so
 // a second start on the same database looks like the first one ended.
 #pragma once
@@ -16,6 +16,8 @@ struct WindowLayout {
     std::string windowState;  // QMainWindow::saveState bytes
     // Open folders, each as its names from the root down.
     std::vector<std::vector<std::string>> expanded;
+    std::string columns;     // QHeaderView::saveState bytes of the tree
+    bool namesOnly = false;  // the tree shows no columns beside the names
 
     bool operator==(const WindowLayout&) const = default;
 
@@ -24,6 +26,8 @@ struct WindowLayout {
     static constexpr const char* kGeometry = "geometry";
     static constexpr const char* kWindowState = "state";
     static constexpr const char* kExpanded = "expanded folders";
+    static constexpr const char* kColumns = "tree columns";
+    static constexpr const char* kNamesOnly = "names only";
     // Bounds on what is read back, so a damaged or hostile value costs little.
     static constexpr std::uint32_t kMaxValueBytes = 64 * 1024;
     static constexpr std::size_t kMaxExpanded = 500;

@@ -4,10 +4,15 @@
 #include <QIODevice>
 #include <QMimeData>
 #include <QTextDocument>
+#include <optional>
+#include <utility>
 
 #include "catalog/catalog_tree.h"
+#include "catalog/data_file_format.h"
 #include "catalog/edit_rules.h"
 #include "catalog/tree_item.h"
+#include "purchase/price.h"
+#include "ui/column_values.h"
 #include "ui/tool_images.h"
 
 namespace ui {
@@ -17,6 +22,40 @@ using catalog::TreeItem;
 namespace {
 
 const QString kItemMimeType = QStringLiteral("application/x-internet-ambit-tree-item");
+
+// What the columns show of an item, read without unpacking a packed one.
+// A site's Price holds its password and its Date its listing state, so a
+// site shows its host only; folders and map files show nothing.
+struct ShownFields {
+    std::string_view size, date, price, host;
+};
+
+ShownFields FieldsOf(const TreeItem& item) {
+    if (!item.HasEntry()) return {};
+    if (item.Packed()) {
+        const catalog::ItemFields f = item.Packed().Fields();
+        return {f.Size, f.Date, f.Price, f.Address};
+    }
+    const catalog::CEntry& e = *item.Entry();
+    switch (e.Kind()) {
+        case catalog::EntryKind::Item:
+            return {e.Size, e.Date, e.Price, e.Address};
+        case catalog::EntryKind::FtpFile:
+            return {e.Size, e.Date, {}, e.Address};
+        case catalog::EntryKind::FtpDir:
+            return {{}, e.Date, {}, e.Address};
+        case catalog::EntryKind::FtpSite:
+            return {{}, {}, {}, e.Address};
+        default:
+            return {};
+    }
+}
+
+bool IsPriced(std::string_view price) { return !price.empty() && price != "0.00"; }
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace
 
@@ -39,10 +78,11 @@ QModelIndex CatalogModel::IndexOf(const TreeItem* item) const {
 }
 
 QModelIndex CatalogModel::index(int row, int column, const QModelIndex& parent) const {
-    if (column != 0 || row < 0) return QModelIndex();
+    if (column < 0 || column >= kColumnCount || row < 0 || parent.column() > 0)
+        return QModelIndex();
     const TreeItem* p = parent.isValid() ? ItemAt(parent) : tree_.Top();
     if (row >= p->ChildCount()) return QModelIndex();
-    return createIndex(row, 0, p->Child(row));
+    return createIndex(row, column, p->Child(row));
 }
 
 QModelIndex CatalogModel::parent(const QModelIndex& child) const {
@@ -57,19 +97,118 @@ int CatalogModel::rowCount(const QModelIndex& parent) const {
     return p->ChildCount();
 }
 
-int CatalogModel::columnCount(const QModelIndex&) const { return 1; }
+int CatalogModel::columnCount(const QModelIndex&) const { return kColumnCount; }
 
-bool CatalogModel::hasChildren(const QModelIndex& parent) const { return rowCount(parent) > 0; }
+bool CatalogModel::hasChildren(const QModelIndex& parent) const {
+    if (parent.column() > 0) return false;
+    return rowCount(parent) > 0 || AwaitsContents(ItemAt(parent));
+}
+
+bool CatalogModel::AwaitsContents(const TreeItem* item) {
+    return item && item->HasEntry() && item->Kind() == catalog::EntryKind::Folder &&
+           !item->HasChildren() && !item->ContentsLoaded();
+}
+
+bool CatalogModel::canFetchMore(const QModelIndex& parent) const {
+    return parent.column() <= 0 && AwaitsContents(ItemAt(parent));
+}
+
+void CatalogModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent)) return;
+    const QPersistentModelIndex folder(parent.siblingAtColumn(kNameColumn));
+    if (loadRequests_.contains(folder)) return;
+    loadRequests_.append(folder);
+    if (loadRequests_.size() == 1)
+        QMetaObject::invokeMethod(this, &CatalogModel::LoadRequested, Qt::QueuedConnection);
+}
+
+void CatalogModel::LoadRequested() {
+    // Taken first: the handler may ask a question or fetch a file, and
+    // views ask again meanwhile.
+    const QList<QPersistentModelIndex> requests = std::exchange(loadRequests_, {});
+    for (const QPersistentModelIndex& folder : requests) {
+        // The folder may have gone, or been loaded by an earlier request.
+        if (loadHandler_ && folder.isValid() && AwaitsContents(ItemAt(folder)))
+            loadHandler_(ItemAt(folder));
+    }
+}
+
+QVariant CatalogModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QVariant();
+    switch (section) {
+        case kNameColumn:
+            return QStringLiteral("Name");
+        case kSizeColumn:
+            return QStringLiteral("Size");
+        case kDateColumn:
+            return QStringLiteral("Date");
+        case kPriceColumn:
+            return QStringLiteral("Price");
+        case kHostColumn:
+            return QStringLiteral("Host");
+        default:
+            return QVariant();
+    }
+}
+
+QVariant CatalogModel::ColumnData(const TreeItem& item, int column, int role) const {
+    const ShownFields f = FieldsOf(item);
+    switch (column) {
+        case kSizeColumn: {
+            const std::optional<qint64> bytes = SizeBytes(f.size);
+            if (role == kSortRole) return bytes ? QVariant(*bytes) : QVariant();
+            if (role == Qt::ToolTipRole) return bytes ? ExactSize(*bytes) : QVariant();
+            if (role == Qt::DisplayRole) return bytes ? HumanSize(*bytes) : Text(f.size);
+            break;
+        }
+        case kDateColumn:
+            if (role == kSortRole) {
+                const std::optional<int> key = DateKey(f.date);
+                return key ? QVariant(*key) : QVariant();
+            }
+            if (role == Qt::DisplayRole) return Text(f.date);
+            break;
+        case kPriceColumn:
+            if (!IsPriced(f.price)) break;
+            if (role == kSortRole) {
+                const std::optional<std::uint32_t> cents = purchase::ParseCents(f.price);
+                return cents ? QVariant(*cents) : QVariant();
+            }
+            if (role == Qt::DisplayRole) return PriceText(f.price);
+            break;
+        case kHostColumn:
+            if (role == kSortRole && f.host.empty()) return QVariant();
+            if (role == Qt::DisplayRole || role == kSortRole) return Text(f.host);
+            break;
+        default:
+            break;
+    }
+    if (role == Qt::TextAlignmentRole && (column == kSizeColumn || column == kPriceColumn))
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    return QVariant();
+}
 
 QVariant CatalogModel::data(const QModelIndex& index, int role) const {
     const TreeItem* item = ItemAt(index);
     if (!item) return QVariant();
+    if (role == kHoldsItemsRole)
+        return !item->HasEntry() || (item->Kind() != catalog::EntryKind::Item &&
+                                     item->Kind() != catalog::EntryKind::FtpFile);
+    if (index.column() != kNameColumn) {
+        QVariant value = ColumnData(*item, index.column(), role);
+        // Elsewhere in the row the item's description is the tool tip.
+        if (value.isValid() || role != Qt::ToolTipRole) return value;
+    }
     switch (role) {
         case Qt::DisplayRole:
+        case kSortRole:
             return QString::fromStdString(item->Text());
         case Qt::DecorationRole:
+            if (index.column() != kNameColumn) return QVariant();
             return IconFor(item->Image(), item->SelectedImage(),
-                           item->HasEntry() ? item->Entry()->Kind() : catalog::EntryKind::Folder);
+                           item->HasEntry() ? item->Kind() : catalog::EntryKind::Folder,
+                           item->HasEntry() && item->Kind() == catalog::EntryKind::Item &&
+                               IsPriced(FieldsOf(*item).price));
         case Qt::ToolTipRole: {
             const catalog::CEntry* e = item->Entry();
             if (!e || e->IsFolder() || e->Description.empty() || e->Description == catalog::kNone ||
@@ -79,11 +218,6 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
             // the description comes from a data file.
             return Qt::convertFromPlainText(QString::fromStdString(e->Description));
         }
-        case kSortRole:
-            return QString::fromStdString(item->Text());
-        case kHoldsItemsRole:
-            return !item->HasEntry() || (item->Kind() != catalog::EntryKind::Item &&
-                                         item->Kind() != catalog::EntryKind::FtpFile);
         default:
             return QVariant();
     }
@@ -157,9 +291,15 @@ bool CatalogModel::dropMimeData(const QMimeData* data, Qt::DropAction action, in
     return dropHandler_(dragged, target);
 }
 
-QIcon CatalogModel::IconFor(int image, int selectedImage, catalog::EntryKind kind) const {
+QIcon CatalogModel::IconFor(int image, int selectedImage, catalog::EntryKind kind,
+                            bool priced) const {
     auto valid = [this](int i) { return i >= 0 && i < static_cast<int>(images_.size()); };
     if (!valid(image)) return QIcon();
+    if (priced && image == catalog::kImageItem &&
+        (selectedImage == image || !valid(selectedImage))) {
+        if (pricedIcon_.isNull()) pricedIcon_ = PricedItemIcon();
+        return pricedIcon_;
+    }
     auto isFolderImage = [](int i) {
         return i == catalog::kImageFolderClosed || i == catalog::kImageFolderOpen;
     };
@@ -215,7 +355,7 @@ void CatalogModel::ItemMoved() {
 
 void CatalogModel::ItemChanged(TreeItem* item) {
     QModelIndex i = IndexOf(item);
-    if (i.isValid()) emit dataChanged(i, i);
+    if (i.isValid()) emit dataChanged(i, i.siblingAtColumn(kColumnCount - 1));
 }
 
 void CatalogModel::TreeAboutToBeReset() { beginResetModel(); }

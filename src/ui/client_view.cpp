@@ -2,8 +2,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <utility>
 
 #include "catalog/catalog_tree.h"
 #include "catalog/command_rules.h"
@@ -19,12 +22,12 @@
 #include "ui/options_dialog.h"
 #include "ui/read_progress_dialog.h"
 #include "ui/transfer_commands.h"
+#include "ui/tree_finder.h"
 
 namespace ui {
 CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     : QTreeView(parent), session_(std::make_unique<session::CatalogSession>(dataDirectory)) {
     setObjectName(QStringLiteral("clientView"));
-    setHeaderHidden(true);
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -56,6 +59,27 @@ CClientView::CClientView(const std::string& dataDirectory, QWidget* parent)
     proxy_ = new CatalogSortProxy(this);
     proxy_->setSourceModel(model_);
     setModel(proxy_);
+    // The catalog's order until a header is clicked; a third click on the
+    // same header brings it back.
+    header()->setSortIndicator(-1, Qt::AscendingOrder);
+    header()->setSortIndicatorClearable(true);
+    setSortingEnabled(true);
+    setAllColumnsShowFocus(true);
+    header()->setFirstSectionMovable(false);
+    const QFontMetrics metrics = fontMetrics();
+    const int pad = metrics.horizontalAdvance(QStringLiteral("MM"));
+    header()->resizeSection(CatalogModel::kNameColumn, metrics.averageCharWidth() * 40);
+    header()->resizeSection(CatalogModel::kSizeColumn,
+                            metrics.horizontalAdvance(QStringLiteral("999.9 MB")) + pad);
+    header()->resizeSection(CatalogModel::kDateColumn,
+                            metrics.horizontalAdvance(QStringLiteral("Sep/30/26")) + pad);
+    header()->resizeSection(CatalogModel::kPriceColumn,
+                            metrics.horizontalAdvance(QStringLiteral("$999.99")) + pad);
+    header()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header(), &QHeaderView::customContextMenuRequested, this, &CClientView::ShowColumnMenu);
+    model_->SetLoadHandler([this](catalog::TreeItem* folder) { LoadOpenedFolder(folder); });
+    finder_ = new TreeFinder(Catalog(), model_, proxy_, this, this);
+    proxy_->SetFinder(finder_);
     progress_ = new ReadProgressDialog(this);
     Catalog().SetProgress(progress_);
     Catalog().SetActivationHandler(this);
@@ -92,6 +116,8 @@ CClientView::~CClientView() {
     // The model must stop observing before the tree it watches goes away.
     blockSignals(true);
     setModel(nullptr);
+    proxy_->SetFinder(nullptr);
+    delete finder_;
     delete proxy_;
     proxy_ = nullptr;
     delete model_;
@@ -122,6 +148,82 @@ catalog::TreeItem* CClientView::ItemAt(const QModelIndex& viewIndex) const {
     return model_->ItemAt(proxy_->mapToSource(viewIndex));
 }
 
+void CClientView::ShowColumns(bool shown) {
+    if (shown == ColumnsShown()) return;
+    if (!shown) {
+        shownColumns_ = header()->saveState();
+        for (int column = CatalogModel::kNameColumn + 1; column < CatalogModel::kColumnCount;
+             ++column)
+            header()->setSectionHidden(column, true);
+        setHeaderHidden(true);
+        return;
+    }
+    setHeaderHidden(false);
+    // The columns come back as they were, sorted as the names are now.
+    const int section = header()->sortIndicatorSection();
+    const Qt::SortOrder order = header()->sortIndicatorOrder();
+    if (!RestoreColumnState(std::exchange(shownColumns_, {}))) {
+        for (int column = CatalogModel::kNameColumn + 1; column < CatalogModel::kColumnCount;
+             ++column)
+            header()->setSectionHidden(column, false);
+    }
+    header()->setSortIndicator(section, order);
+}
+
+QByteArray CClientView::ColumnState() const {
+    return ColumnsShown() || shownColumns_.isEmpty() ? header()->saveState() : shownColumns_;
+}
+
+bool CClientView::RestoreColumnState(const QByteArray& state) {
+    const QByteArray before = header()->saveState();
+    if (state.isEmpty() || !header()->restoreState(state)) return false;
+    QHeaderView* h = header();
+    // A stored state comes from outside: the names must stay first and
+    // visible, and no shown column may shrink to nothing.
+    if (h->count() != CatalogModel::kColumnCount || h->isSectionHidden(CatalogModel::kNameColumn) ||
+        h->visualIndex(CatalogModel::kNameColumn) != 0) {
+        h->restoreState(before);
+        return false;
+    }
+    for (int column = 0; column < h->count(); ++column) {
+        if (!h->isSectionHidden(column) && h->sectionSize(column) < h->minimumSectionSize())
+            h->resizeSection(column, h->defaultSectionSize());
+    }
+    return true;
+}
+
+bool CClientView::InCatalogOrder() const { return header()->sortIndicatorSection() < 0; }
+
+void CClientView::ShowCatalogOrder() {
+    // The view sorts when the indicator changes, so the two stay in step.
+    header()->setSortIndicator(-1, Qt::AscendingOrder);
+}
+
+void CClientView::ShowColumnMenu(const QPoint& at) {
+    QMenu menu(this);
+    for (int column = CatalogModel::kNameColumn + 1; column < CatalogModel::kColumnCount;
+         ++column) {
+        QAction* action =
+            menu.addAction(model_->headerData(column, Qt::Horizontal).toString(), this,
+                           [this, column](bool on) { header()->setSectionHidden(column, !on); });
+        action->setCheckable(true);
+        action->setChecked(!header()->isSectionHidden(column));
+    }
+    menu.exec(header()->viewport()->mapToGlobal(at));
+}
+
+void CClientView::LoadOpenedFolder(catalog::TreeItem* folder) {
+    // Only a folder the user opened is read: layouts and model checks ask
+    // about others too.
+    const QPersistentModelIndex index(ViewIndex(folder));
+    if (!index.isValid() || !isExpanded(index)) return;
+    Catalog().LoadFolderContents(folder);
+    // Left without contents (a missing file not fetched), the folder closes,
+    // or every layout would ask again.
+    if (index.isValid() && CatalogModel::AwaitsContents(ItemAt(index))) collapse(index);
+    emit SelectionChanged();
+}
+
 catalog::TreeItem* CClientView::SelectedItem() const { return ItemAt(currentIndex()); }
 
 void CClientView::SelectItem(const catalog::TreeItem* item) {
@@ -147,6 +249,10 @@ bool CClientView::RuleAllows(catalog::CatalogCommand rule) const {
 void CClientView::InstallHandlers(CommandTable& commands) {
     commands_ = &commands;
     commands.SetHandler(Effect::Save, [this] { Save(); });
+    commands.SetHandler(Effect::ToggleColumns, [this, &commands] {
+        ShowColumns(commands.Action(cmd::kViewColumns)->isChecked());
+    });
+    commands.SetHandler(Effect::CatalogOrder, [this] { ShowCatalogOrder(); });
     commands.SetHandler(Effect::Options, [this] { ShowOptions(); });
     commands.SetHandler(Effect::ResumeTransfer, [this] { OfferResume(); });
     commands.SetHandler(Effect::Download, [this] { Download(); });
@@ -190,8 +296,11 @@ void CClientView::ActivateItem(int requestCode) {
         // activation may itself have expanded it (an opened site), and
         // toggling that would close what the user just opened. The index
         // is taken afresh, as activation may have changed the rows.
+        // A folder still waiting for its file was declined: opening it
+        // would ask once more.
         QModelIndex index = currentIndex();
-        if (index.isValid()) setExpanded(index, !wasExpanded);
+        if (index.isValid() && !CatalogModel::AwaitsContents(ItemAt(index)))
+            setExpanded(index, !wasExpanded);
     }
     emit SelectionChanged();
 }
@@ -295,6 +404,8 @@ void CClientView::mouseDoubleClickEvent(QMouseEvent* event) {
             const bool wasExpanded = isExpanded(index);
             QPersistentModelIndex activated(index);
             ActivateItem(0);
+            // Opening a folder that activation could not read would ask again.
+            if (activated.isValid() && CatalogModel::AwaitsContents(ItemAt(activated))) return;
             QTreeView::mouseDoubleClickEvent(event);
             // As with Enter: an item that was closed ends up open, even when
             // activation opened it and the default handling toggled it back.

@@ -2,6 +2,8 @@
 // owns the catalog session (tree, settings, data files), keeps the
 // selection that every command acts on, answers the enable rules for it,
 // and runs activation (double click, Enter) by the selected entry's kind.
+// Its columns can be sorted or hidden down to the names alone; opening a
+// folder whose contents file is unread reads it as activating it does.
 #pragma once
 
 #include <QTreeView>
@@ -28,6 +30,7 @@ namespace ui {
 class CatalogEditor;
 class CatalogModel;
 class CatalogSortProxy;
+class TreeFinder;
 class MapFileCommands;
 class TransferCommands;
 class ReadProgressDialog;
@@ -52,6 +55,18 @@ public:
     CatalogSortProxy* SortProxy() const { return proxy_; }
     QModelIndex ViewIndex(const catalog::TreeItem* item) const;
     catalog::TreeItem* ItemAt(const QModelIndex& viewIndex) const;
+
+    // The columns beside the names, or the names alone.
+    bool ColumnsShown() const { return !isHeaderHidden(); }
+    void ShowColumns(bool shown);
+    // Widths, order, visibility and sorting of the columns, as shown when
+    // the columns are; a state that would hide the names is refused.
+    QByteArray ColumnState() const;
+    bool RestoreColumnState(const QByteArray& state);
+    bool InCatalogOrder() const;
+    void ShowCatalogOrder();
+    // The find bar's search over this view.
+    TreeFinder& Finder() const { return *finder_; }
     // New folders, items and sites, edits, deletes and drops, with undo.
     CatalogEditor& Editor() const { return *editor_; }
     ReadProgressDialog* Progress() const { return progress_; }
@@ -128,6 +143,10 @@ private:
     void FetchFirstDataFile();
     void Save();
     void NotYet(const char* what);
+    // A folder opened by its expander or the Right key whose contents file
+    // is unread.
+    void LoadOpenedFolder(catalog::TreeItem* folder);
+    void ShowColumnMenu(const QPoint& at);
 
     std::unique_ptr<session::CatalogSession> session_;
     std::unique_ptr<TransferCommands> transfers_;
@@ -136,10 +155,12 @@ private:
     int listings_ = 0;
     CatalogModel* model_;
     CatalogSortProxy* proxy_;
+    TreeFinder* finder_;
     CatalogEditor* editor_;
     ReadProgressDialog* progress_;
     CommandTable* commands_ = nullptr;
     std::unique_ptr<MapFileCommands> mapFiles_;
+    QByteArray shownColumns_;  // the column state while only names show
 };
 
 }  // namespace ui

@@ -20,6 +20,7 @@ inline constexpr int kRedo = 57644;  // Ctrl+Shift+Z
 inline constexpr int kCut = 57635;
 inline constexpr int kCopy = 57634;
 inline constexpr int kPaste = 57637;
+inline constexpr int kFind = 32880;  // Ctrl+F: the find bar over the tree
 
 // View
 inline constexpr int kViewToolbar = 59392;
@@ -27,7 +28,9 @@ inline constexpr int kViewStatusBar = 59393;
 inline constexpr int kTransferLog = 32866;
 inline constexpr int kTransferLogKey = 32865;  // Ctrl+L
 inline constexpr int kPurchaseLog = 32871;
-inline constexpr int kMapInfo = 32872;  // the "Map  Info:" dialog
+inline constexpr int kMapInfo = 32872;       // the "Map  Info:" dialog
+inline constexpr int kViewColumns = 32890;   // Size, Date, Price and Host beside the names
+inline constexpr int kCatalogOrder = 32891;  // undo a header click's sorting
 inline constexpr int kOptions = 32771;
 
 // Tools

@@ -1,6 +1,7 @@
 #include "ui/main_frame.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <memory>
 
 #include "platform/prompt.h"
@@ -21,9 +23,11 @@
 #include "ui/client_view.h"
 #include "ui/command_ids.h"
 #include "ui/command_table.h"
+#include "ui/find_bar.h"
 #include "ui/status_panes.h"
 #include "ui/tool_images.h"
 #include "ui/transaction_log_dialog.h"
+#include "ui/tree_finder.h"
 #include "ui/tree_printer.h"
 #include "ui/window_layout_keeper.h"
 
@@ -38,8 +42,18 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent) : QMainWind
     BuildToolBar();
     BuildStatusBar();
 
-    view_ = new CClientView(options.dataDirectory, this);
-    setCentralWidget(view_);
+    // The find bar sits above the tree.
+    auto* centre = new QWidget(this);
+    centre->setObjectName(QStringLiteral("treePane"));
+    auto* column = new QVBoxLayout(centre);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    findBar_ = new FindBar(centre);
+    view_ = new CClientView(options.dataDirectory, centre);
+    column->addWidget(findBar_);
+    column->addWidget(view_, 1);
+    setCentralWidget(centre);
+    InstallFind();
     view_->installEventFilter(this);
     view_->viewport()->installEventFilter(this);
     view_->InstallHandlers(*commands_);
@@ -67,6 +81,7 @@ CMainFrame::CMainFrame(const FrameOptions& options, QWidget* parent) : QMainWind
     connect(view_->model(), &QAbstractItemModel::modelReset, updateSoon_,
             qOverload<>(&QTimer::start));
     WindowLayoutKeeper::RestoreWindow(*this);
+    WindowLayoutKeeper::RestoreColumns(*view_);
     UpdateCommands();
 
     // The splash shows while the window is being put together, as the
@@ -99,9 +114,10 @@ QMenu* CMainFrame::AddMenu(QMenu* parent, const QString& title, std::initializer
 void CMainFrame::BuildMenus() {
     AddMenu(nullptr, QStringLiteral("&File"), {cmd::kNewFolderMenu, cmd::kSaveMenu, 0, cmd::kExit});
     AddMenu(nullptr, QStringLiteral("&Edit"),
-            {cmd::kUndo, cmd::kRedo, 0, cmd::kCut, cmd::kCopy, cmd::kPaste});
+            {cmd::kUndo, cmd::kRedo, 0, cmd::kCut, cmd::kCopy, cmd::kPaste, 0, cmd::kFind});
     QMenu* view =
-        AddMenu(nullptr, QStringLiteral("&View"), {cmd::kViewToolbar, cmd::kViewStatusBar, 0});
+        AddMenu(nullptr, QStringLiteral("&View"),
+                {cmd::kViewToolbar, cmd::kViewStatusBar, cmd::kViewColumns, cmd::kCatalogOrder, 0});
     AddMenu(view, QStringLiteral("Logs"), {cmd::kTransferLog, cmd::kPurchaseLog, cmd::kMapInfo});
     view->addAction(commands_->Action(cmd::kOptions));
     AddMenu(nullptr, QStringLiteral("&Tools"),
@@ -110,7 +126,7 @@ void CMainFrame::BuildMenus() {
              cmd::kUpdateMapFile, cmd::kCloseSiteMenu, 0, cmd::kAddMapServer,
              cmd::kNewDataFileForItem});
     AddMenu(nullptr, QStringLiteral("&Help"), {cmd::kAbout, cmd::kHelpTopics});
-    for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar}) {
+    for (int id : {cmd::kViewToolbar, cmd::kViewStatusBar, cmd::kViewColumns}) {
         commands_->Action(id)->setCheckable(true);
         commands_->Action(id)->setChecked(true);
     }
@@ -140,7 +156,27 @@ void CMainFrame::BuildStatusBar() {
     panes_ = new StatusPanes(bar);
 }
 
+void CMainFrame::InstallFind() {
+    findBar_->SetSearchesUnloaded(TreeFinder::LoadUnloadedOption());
+    connect(findBar_->UnloadedBox(), &QCheckBox::toggled, this, &TreeFinder::SaveUnloadedOption);
+    findCount_ = new QLabel(statusBar());
+    findCount_->setObjectName(QStringLiteral("findCount"));
+    findCount_->setTextFormat(Qt::PlainText);
+    findCount_->hide();
+    statusBar()->addWidget(findCount_);
+    TreeFinder* finder = &view_->Finder();
+    connect(findBar_, &FindBar::Changed, finder, &TreeFinder::Find);
+    connect(findBar_, &FindBar::Started, this,
+            [this, finder] { finder->Prepare(findBar_->SearchesUnloaded()); });
+    connect(finder, &TreeFinder::CountChanged, this, [this](const QString& text) {
+        findCount_->setText(text);
+        findCount_->setVisible(!text.isEmpty());
+    });
+    connect(findBar_, &FindBar::Done, this, [this] { view_->setFocus(Qt::ShortcutFocusReason); });
+}
+
 void CMainFrame::InstallFrameHandlers() {
+    commands_->SetHandler(Effect::Find, [this] { findBar_->Start(); });
     commands_->SetHandler(Effect::Exit, [this] { close(); });
     commands_->SetHandler(Effect::ToggleToolbar, [this] {
         toolBar_->setVisible(commands_->Action(cmd::kViewToolbar)->isChecked());
@@ -204,6 +240,8 @@ void CMainFrame::UpdateCommands() {
     commands_->UpdateEnabled(
         [this](catalog::CatalogCommand rule) { return view_->RuleAllows(rule); });
     commands_->Action(cmd::kViewToolbar)->setChecked(toolBar_->isVisible() || !isVisible());
+    commands_->Action(cmd::kViewColumns)->setChecked(view_->ColumnsShown());
+    commands_->Action(cmd::kCatalogOrder)->setEnabled(!view_->InCatalogOrder());
     commands_->Action(cmd::kUndo)->setEnabled(view_->Editor().CanUndo());
     commands_->Action(cmd::kRedo)->setEnabled(view_->Editor().CanRedo());
     panes_->SetSelectedKind(view_->SelectedKind());

@@ -23,6 +23,7 @@ namespace ui {
 
 class CClientView;
 class CommandTable;
+class FindBar;
 class StatusPanes;
 
 struct FrameOptions {
@@ -39,6 +40,9 @@ public:
     CClientView* View() const { return view_; }
     CommandTable& Commands() const { return *commands_; }
     StatusPanes& Panes() const { return *panes_; }
+    FindBar& Find() const { return *findBar_; }
+    // The status bar's count of what the find bar found.
+    QLabel* FindCount() const { return findCount_; }
     QToolBar* ToolBar() const { return toolBar_; }
 
     // Brings every command's enabled state and the indicator up to date.
@@ -73,10 +77,13 @@ private:
     void BuildToolBar();
     void BuildStatusBar();
     void InstallFrameHandlers();
+    void InstallFind();
     QMenu* AddMenu(QMenu* parent, const QString& title, std::initializer_list<int> ids);
 
     CommandTable* commands_;
     CClientView* view_;
+    FindBar* findBar_ = nullptr;
+    QLabel* findCount_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     StatusPanes* panes_ = nullptr;
     QLabel* ready_ = nullptr;

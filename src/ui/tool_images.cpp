@@ -288,7 +288,21 @@ Drawing ToolDrawing(ToolImage image) {
     return [](QPainter&) {};
 }
 
+// A gold coin on the page's corner: an item that must be bought.
+void PricedPage(QPainter& p) {
+    Page(p, true);
+    Pen(p, QColor(0x8a, 0x5a, 0x00), 0.9);
+    p.setBrush(QColor(0xf5, 0xb8, 0x14));
+    p.drawEllipse(QPointF(11.2, 11.2), 4.0, 4.0);
+    Pen(p, QColor(0x6a, 0x42, 0x00), 1.1);
+    p.drawLine(QPointF(11.2, 8.9), QPointF(11.2, 13.5));
+    p.drawLine(QPointF(9.9, 10.3), QPointF(12.5, 10.3));
+    p.drawLine(QPointF(9.9, 12.1), QPointF(12.5, 12.1));
+}
+
 }  // namespace
+
+QIcon PricedItemIcon() { return MakeIcon(PricedPage); }
 
 QIcon ToolIcon(ToolImage image) { return MakeIcon(ToolDrawing(image)); }
 

@@ -21,6 +21,8 @@ QIcon TreeIcon(int index);
 // other kinds. It replaces the folder pictures only, never the map
 // server's globe or the busy hourglass.
 QIcon KindIcon(catalog::EntryKind kind, bool open);
+// The item picture of an item with a price, recognisable beside free ones.
+QIcon PricedItemIcon();
 QIcon AppIcon();
 
 // The splash screen's picture (title, version line, a globe of sites).

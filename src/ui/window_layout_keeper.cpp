@@ -48,6 +48,12 @@ void WindowLayoutKeeper::RestoreWindow(QMainWindow& window) {
     window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
 }
 
+void WindowLayoutKeeper::RestoreColumns(CClientView& view) {
+    const session::WindowLayout layout = session::WindowLayout::Load();
+    view.RestoreColumnState(Bytes(layout.columns));
+    view.ShowColumns(!layout.namesOnly);
+}
+
 void WindowLayoutKeeper::RestoreOpenFolders(CClientView& view) {
     const QAbstractItemModel* model = view.model();
     for (const auto& path : session::WindowLayout::Load().expanded) {
@@ -75,6 +81,8 @@ void WindowLayoutKeeper::Save(const QMainWindow& window, const CClientView& view
     session::WindowLayout layout;
     layout.geometry = String(window.saveGeometry());
     layout.windowState = String(window.saveState());
+    layout.columns = String(view.ColumnState());
+    layout.namesOnly = !view.ColumnsShown();
     std::vector<std::string> names;
     std::function<void(const QModelIndex&)> walk = [&](const QModelIndex& parent) {
         const int rows = view.model()->rowCount(parent);

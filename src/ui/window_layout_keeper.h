@@ -1,5 +1,5 @@
 // Puts the main window back the way the last session left it: size and
-// place, toolbar, and the catalog folders that were open. A first start (or
+// place, toolbar, the tree's columns, and the catalog folders that were open. A first start (or
 // a layout that no longer fits any screen) gets a size that fits the
 // screen it opens on, whatever the scale factor.
 #pragma once
@@ -20,6 +20,8 @@ public:
 
     // Geometry and toolbar state, else the first size centred on the screen.
     static void RestoreWindow(QMainWindow& window);
+    // The tree's columns as they were, names only if so.
+    static void RestoreColumns(CClientView& view);
     // Reopens remembered folders whose contents are loaded; loads nothing.
     static void RestoreOpenFolders(CClientView& view);
     // Stores the window and its open folders; a failure only costs the layout.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QTest>
 #include <filesystem>
 
@@ -75,6 +76,41 @@ TEST_F(WindowLayoutTest, ASecondStartLooksLikeTheFirstEnded) {
     EXPECT_TRUE(IsOpen(*again, "/All/Games")) << "a loaded folder reopens";
 }
 
+// Columns come back as they were left, over two starts each: widths,
+// hidden columns, sorting, and the names-only look with its columns kept.
+TEST_F(WindowLayoutTest, ColumnsComeBackAsTheyWereLeft) {
+    struct Look {
+        int sizeWidth;
+        bool hostHidden;
+        int sortColumn;
+        bool namesOnly;
+    };
+    for (const Look& look :
+         {Look{123, true, ui::CatalogModel::kDateColumn, false}, Look{97, false, -1, true}}) {
+        SCOPED_TRACE(look.sizeWidth);
+        {
+            auto frame = Start();
+            ui::CClientView* view = frame->View();
+            view->ShowColumns(true);
+            view->header()->resizeSection(ui::CatalogModel::kSizeColumn, look.sizeWidth);
+            view->header()->setSectionHidden(ui::CatalogModel::kHostColumn, look.hostHidden);
+            view->header()->setSortIndicator(look.sortColumn, Qt::DescendingOrder);
+            view->ShowColumns(!look.namesOnly);
+            ASSERT_TRUE(frame->close());
+        }
+        platform::RegistryDb::CloseShared();
+        auto again = Start();
+        ui::CClientView* view = again->View();
+        EXPECT_EQ(view->ColumnsShown(), !look.namesOnly);
+        EXPECT_EQ(view->header()->sortIndicatorSection(), look.sortColumn);
+        view->ShowColumns(true);
+        EXPECT_EQ(view->header()->sectionSize(ui::CatalogModel::kSizeColumn), look.sizeWidth);
+        EXPECT_EQ(view->header()->isSectionHidden(ui::CatalogModel::kHostColumn), look.hostHidden);
+        ASSERT_TRUE(again->close());
+        platform::RegistryDb::CloseShared();
+    }
+}
+
 TEST(WindowFirstSize, FitsEveryScreenAtEveryScale) {
     struct Screen {
         int width, height, scale;
@@ -108,6 +144,7 @@ TEST(WindowLayoutValues, DamagedOrHostileValuesAreDropped) {
         {session::WindowLayout::kGeometry, std::string(200 * 1024, 'x'), 3},  // too big
         {session::WindowLayout::kGeometry, "text", 1},                        // wrong type
         {session::WindowLayout::kWindowState, "garbage", 3},
+        {session::WindowLayout::kColumns, "garbage", 3},
     };
     for (const Damage& d : cases) {
         store::RegistryValue(session::WindowLayout::kSubkey, d.name)
@@ -118,6 +155,15 @@ TEST(WindowLayoutValues, DamagedOrHostileValuesAreDropped) {
     EXPECT_EQ(loaded.windowState, "garbage") << "Qt itself refuses a bad state";
     ui::CMainFrame frame(ui::FrameOptions{env.DataDir(), 0});
     EXPECT_FALSE(frame.size().isEmpty());
+    EXPECT_TRUE(frame.View()->ColumnsShown());
+
+    // A column state that would hide the names is refused whole.
+    frame.View()->header()->setSectionHidden(ui::CatalogModel::kNameColumn, true);
+    const QByteArray nameless = frame.View()->header()->saveState();
+    store::RegistryValue(session::WindowLayout::kSubkey, session::WindowLayout::kColumns)
+        .Write(nameless.data(), static_cast<std::uint32_t>(nameless.size()), 3);
+    ui::CMainFrame second(ui::FrameOptions{env.DataDir(), 0});
+    EXPECT_FALSE(second.View()->header()->isSectionHidden(ui::CatalogModel::kNameColumn));
 
     // Thousands of remembered folders are cut to the bound.
     session::WindowLayout many;
