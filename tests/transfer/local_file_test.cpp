@@ -11,26 +11,20 @@
 #include <filesystem>
 #include <functional>
 
-#include "ftp_server.h"
-#include "scripted_ftp_server.h"
 #include "skiff_environment.h"
 #include "transfer/transfer_dialog.h"
 
 namespace {
 
-using skifftest::SkiffEnvironment;
+using skifftest::SkiffOffline;
+using skifftest::SkiffOverFtp;
+using skifftest::SkiffScripted;
 using testsupport::ScriptedFtpServer;
 namespace fs = std::filesystem;
 
 constexpr const char* kOldCopy = "the complete copy from last week";
 
 // Local hazards are refused before anyone is asked: the port never answers.
-class SkiffLocalRefusals : public SkiffEnvironment {
-protected:
-    SkiffLocalRefusals() { SetEnv("AMBIT_FTP_PORT", std::to_string(silent_.Port())); }
-    skifftest::SilentPort silent_;
-};
-
 struct RefusalCase {
     const char* what;
     std::function<void(const testsupport::TempDir&)> plant;  // prepares local_/"f.bin"
@@ -38,7 +32,7 @@ struct RefusalCase {
     const char* message;                                     // the start of the refusal
 };
 
-TEST_F(SkiffLocalRefusals, OnlyRegularFilesAreWrittenOrSent) {
+TEST_F(SkiffOffline, OnlyRegularFilesAreWrittenOrSent) {
     const RefusalCase cases[] = {
         {"a link at the target",
          [](const testsupport::TempDir& d) {
@@ -87,27 +81,13 @@ TEST_F(SkiffLocalRefusals, OnlyRegularFilesAreWrittenOrSent) {
     EXPECT_FALSE(fs::exists(LogPath()));
 }
 
-class SkiffDownloadFaults : public SkiffEnvironment {
-protected:
-    void Start() {
-        ASSERT_TRUE(server_.Start()) << server_.Error();
-        SetEnv("AMBIT_FTP_PORT", std::to_string(server_.Port()));
-    }
-    int Download(const std::string& name) {
-        return RunSkiff(Argument("127.0.0.1", "/" + name, "u", "p", local_.File(name), "1"));
-    }
-    ScriptedFtpServer server_;
-};
-
 // The server breaks off the transfer: the old copy stays, the part beside it.
-TEST_F(SkiffDownloadFaults, AFailedReDownloadKeepsTheOldCopyAndThePart) {
+TEST_F(SkiffScripted, AFailedReDownloadKeepsTheOldCopyAndThePart) {
     local_.Write("f.bin", kOldCopy);
-    auto& s = server_.LoginSteps();
-    s.Expect("PORT").Send("200 ok\r\n").Expect("LIST").Send("150 here\r\n");
-    s.DataConnect().DataSend("-rw-r--r-- 1 o g 5000 Dec  6 20:00 f.bin\r\n").DataClose();
-    s.Send("226 done\r\n").Expect("TYPE").Send("200 binary\r\n").Expect("PORT").Send("200 ok\r\n");
-    s.Expect("RETR").Send("150 sending\r\n").DataConnect().DataSendBytes(1200).DataClose();
-    s.Send("426 connection lost\r\n");
+    ListThenRetr("-rw-r--r-- 1 o g 5000 Dec  6 20:00 f.bin\r\n")
+        .DataSendBytes(1200)
+        .DataClose()
+        .Send("426 connection lost\r\n");
     Start();
     EXPECT_EQ(Download("f.bin"), 1);
     EXPECT_EQ(local_.Read("f.bin"), kOldCopy);
@@ -117,7 +97,7 @@ TEST_F(SkiffDownloadFaults, AFailedReDownloadKeepsTheOldCopyAndThePart) {
 }
 
 // Some servers refuse LIST on a file; the size only feeds the progress texts.
-TEST_F(SkiffDownloadFaults, ARefusedListingGoesOnWithTheSizeUnknown) {
+TEST_F(SkiffScripted, ARefusedListingGoesOnWithTheSizeUnknown) {
     local_.Write("f.bin", kOldCopy);
     auto& s = server_.LoginSteps();
     s.Expect("PORT").Send("200 ok\r\n").Expect("LIST").Send("550 not a directory\r\n");
@@ -134,17 +114,7 @@ TEST_F(SkiffDownloadFaults, ARefusedListingGoesOnWithTheSizeUnknown) {
 
 // A file-size limit: the write fails with a message instead of the signal
 // ending the program; the old copy survives.
-class SkiffOverPyftpd : public SkiffEnvironment {
-protected:
-    SkiffOverPyftpd() : server_(root_.Path()) {
-        EXPECT_TRUE(server_.Started()) << server_.Error();
-        SetEnv("AMBIT_FTP_PORT", std::to_string(server_.Port()));
-    }
-    testsupport::TempDir root_;
-    testsupport::FtpServer server_;
-};
-
-TEST_F(SkiffOverPyftpd, AFileSizeLimitIsAMessageNotASignal) {
+TEST_F(SkiffOverFtp, AFileSizeLimitIsAMessageNotASignal) {
     root_.Write("big.bin", skifftest::RandomBytes(1024 * 1024, 3));
     local_.Write("big.bin", kOldCopy);
     rlimit saved{};
@@ -153,8 +123,7 @@ TEST_F(SkiffOverPyftpd, AFileSizeLimitIsAMessageNotASignal) {
     rlimit small = saved;
     small.rlim_cur = 256 * 1024;
     setrlimit(RLIMIT_FSIZE, &small);
-    int code = RunSkiff(Argument("127.0.0.1", "/big.bin", server_.User(), server_.Password(),
-                                 local_.File("big.bin"), "1"));
+    int code = RunSkiff(Download("/big.bin", "1"));
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, handler);
     EXPECT_EQ(code, 1);

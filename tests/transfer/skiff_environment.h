@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "ftp_server.h"
 #include "platform/launcher.h"
 #include "platform/prompt.h"
 #include "recording_launcher.h"
+#include "scripted_ftp_server.h"
 #include "scripted_prompt.h"
 #include "temp_dir.h"
 #include "transfer/transfer_dialog.h"
@@ -69,6 +71,54 @@ public:
 private:
     int fd_ = -1;
     int port_ = 0;
+};
+
+// skiff pointed at a port that never answers: whatever must end before the
+// network can show that nobody connected.
+class SkiffOffline : public SkiffEnvironment {
+protected:
+    SkiffOffline() { SetEnv("AMBIT_FTP_PORT", std::to_string(silent_.Port())); }
+    SilentPort silent_;
+};
+
+// skiff against a real FTP server serving root_.
+class SkiffOverFtp : public SkiffEnvironment {
+protected:
+    SkiffOverFtp() : server_(root_.Path()) {
+        EXPECT_TRUE(server_.Started()) << server_.Error();
+        SetEnv("AMBIT_FTP_PORT", std::to_string(server_.Port()));
+    }
+    // The argument for remote into local_ under its own name.
+    std::string Download(const std::string& remote, const std::string& mode,
+                         const std::optional<std::string>& ask = std::nullopt) {
+        return Argument("127.0.0.1", remote, server_.User(), server_.Password(),
+                        local_.File(remote.substr(remote.rfind('/') + 1)), mode, ask);
+    }
+    testsupport::TempDir root_;
+    testsupport::FtpServer server_;
+};
+
+// skiff against the scripted server, for replies that must be exact.
+class SkiffScripted : public SkiffEnvironment {
+protected:
+    // Starts the scripted server and points skiff at it.
+    void Start() {
+        ASSERT_TRUE(server_.Start()) << server_.Error();
+        SetEnv("AMBIT_FTP_PORT", std::to_string(server_.Port()));
+    }
+    // Runs the download of /name into local_ as user "u".
+    int Download(const std::string& name) {
+        return RunSkiff(Argument("127.0.0.1", "/" + name, "u", "p", local_.File(name), "1"));
+    }
+    // Login, the listing of one file, then its RETR up to the first data byte.
+    testsupport::ScriptedFtpServer& ListThenRetr(const std::string& listing) {
+        auto& s = server_.LoginSteps();
+        s.Expect("PORT").Send("200 ok\r\n").Expect("LIST").Send("150 here\r\n");
+        s.DataConnect().DataSend(listing).DataClose().Send("226 done\r\n");
+        s.Expect("TYPE").Send("200 binary\r\n").Expect("PORT").Send("200 ok\r\n");
+        return s.Expect("RETR").Send("150 sending\r\n").DataConnect();
+    }
+    testsupport::ScriptedFtpServer server_;
 };
 
 // Writes a zip archive holding the given files (name, content).

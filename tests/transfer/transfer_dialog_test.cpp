@@ -13,8 +13,6 @@
 #include <filesystem>
 #include <regex>
 
-#include "ftp_server.h"
-#include "scripted_ftp_server.h"
 #include "skiff_environment.h"
 #include "store/registry_key.h"
 #include "store/registry_string.h"
@@ -23,7 +21,9 @@
 
 namespace {
 
-using skifftest::SkiffEnvironment;
+using skifftest::SkiffOffline;
+using skifftest::SkiffOverFtp;
+using skifftest::SkiffScripted;
 using transfer::TransferDialog;
 namespace fs = std::filesystem;
 
@@ -34,21 +34,6 @@ std::function<void()> AnswerQuestion(std::function<void(transfer::WhatToDoDialog
             act(*d);
     };
 }
-
-class SkiffOverFtp : public SkiffEnvironment {
-protected:
-    SkiffOverFtp() : server_(root_.Path()) {
-        EXPECT_TRUE(server_.Started()) << server_.Error();
-        SetEnv("AMBIT_FTP_PORT", std::to_string(server_.Port()));
-    }
-    std::string Download(const std::string& remote, const std::string& mode,
-                         const std::optional<std::string>& ask = std::nullopt) {
-        return Argument("127.0.0.1", remote, server_.User(), server_.Password(),
-                        local_.File(remote.substr(remote.rfind('/') + 1)), mode, ask);
-    }
-    testsupport::TempDir root_;
-    testsupport::FtpServer server_;
-};
 
 TEST_F(SkiffOverFtp, BinaryDownloadArrivesWholeRunsTheFileAndIsLogged) {
     const std::string content = skifftest::RandomBytes(3 * 1024 * 1024 + 517, 1);
@@ -145,33 +130,15 @@ TEST_F(SkiffOverFtp, AskedUnzipExtractsAndOffersTheStoredAssociation) {
     EXPECT_EQ(log[0][6], "/usr/bin/unpacker ");
 }
 
-class SkiffScripted : public SkiffEnvironment {
-protected:
-    // Starts the scripted server and points skiff at it.
-    void Start() {
-        ASSERT_TRUE(server_.Start()) << server_.Error();
-        SetEnv("AMBIT_FTP_PORT", std::to_string(server_.Port()));
-    }
-    // Login, the listing of one file, then its RETR up to the first data byte.
-    testsupport::ScriptedFtpServer& ListThenRetr(const std::string& listing) {
-        auto& s = server_.LoginSteps();
-        s.Expect("PORT").Send("200 ok\r\n").Expect("LIST").Send("150 here\r\n");
-        s.DataConnect().DataSend(listing).DataClose().Send("226 done\r\n");
-        s.Expect("TYPE").Send("200 binary\r\n").Expect("PORT").Send("200 ok\r\n");
-        return s.Expect("RETR").Send("150 sending\r\n").DataConnect();
-    }
-    // What skiff sends for the download of path, then the given lines.
-    static std::vector<std::string> Transcript(const std::string& path,
-                                               const std::vector<std::string>& end) {
-        const std::string port = "PORT 127,0,0,1,<port>\r\n";
-        std::vector<std::string> t{
-            "USER u\r\n", "PASS p\r\n",           port, "LIST " + path + "\r\n", "TYPE I\r\n",
-            port,         "RETR " + path + "\r\n"};
-        t.insert(t.end(), end.begin(), end.end());
-        return t;
-    }
-    testsupport::ScriptedFtpServer server_;
-};
+// What skiff sends for the download of path, then the given lines.
+std::vector<std::string> Transcript(const std::string& path, const std::vector<std::string>& end) {
+    const std::string port = "PORT 127,0,0,1,<port>\r\n";
+    std::vector<std::string> t{
+        "USER u\r\n", "PASS p\r\n",           port, "LIST " + path + "\r\n", "TYPE I\r\n",
+        port,         "RETR " + path + "\r\n"};
+    t.insert(t.end(), end.begin(), end.end());
+    return t;
+}
 
 // A listing that is not a Unix long listing gives no size: the texts say
 // "Unknown" and "Calculating", and the percentage and icon stay at 0.
@@ -181,8 +148,7 @@ TEST_F(SkiffScripted, ListingWithoutSizeShowsUnknownTexts) {
         .DataClose()
         .Send("226 done\r\n");
     Start();
-    ASSERT_EQ(RunSkiff(Argument("127.0.0.1", "/data.bin", "u", "p", local_.File("data.bin"), "1")),
-              0);
+    ASSERT_EQ(Download("data.bin"), 0);
     EXPECT_EQ(local_.Read("data.bin"), testsupport::ScriptedFtpServer::PatternBytes(5000));
     EXPECT_EQ(dialog_->Text(TransferDialog::kBytes), "Received 4 of Unknown ");
     EXPECT_EQ(dialog_->Text(TransferDialog::kTimeLeft), "Estimated Time Left: Calculating");
@@ -229,12 +195,6 @@ TEST_F(SkiffScripted, AbortInTheMiddleKeepsThePartialFileAndLogsNothing) {
                                                             "ABOR\r\n",
                                                             "QUIT\r\n", "EOF"}));
 }
-
-class SkiffOffline : public SkiffEnvironment {
-protected:
-    SkiffOffline() { SetEnv("AMBIT_FTP_PORT", std::to_string(silent_.Port())); }
-    skifftest::SilentPort silent_;
-};
 
 TEST_F(SkiffOffline, AbortBeforeTheConnectionShowsNoConAndEnds) {
     SetEnv("AMBIT_NET_TIMEOUT", "1");  // lets the in-process run unwind after the hard exit
