@@ -61,6 +61,8 @@ const LineCase kLines[] = {
      "releases/5", "3", "Jul/1/01"},
     {"link target hidden", "lrwxrwxrwx 1 a b 3 Jul 1 2001 latest", true, L, "latest", "latest", "3",
      "Jul/1/01"},
+    {"later month is last year's", "-rw-r--r-- 1 a b 3 Aug 1 10:04 f", true, F, "f", "", "3",
+     "Aug/1/25"},
     {"short year column", "-rw-r--r-- 1 a b 1 Jul 1 7 odd", true, F, "odd", "", "1", "Jul/1/7"},
     {"total header", "total 12", false, F, "", "", "", ""},
     {"total header CR", "total 4096\r", false, F, "", "", "", ""},

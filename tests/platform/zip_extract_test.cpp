@@ -169,6 +169,18 @@ TEST(ZipExtract, HostileEntriesAreSkippedAndTheRestExtracted) {
     }
 }
 
+// An entry stored read-only still comes out writable by its owner, so that
+// unpacking a newer copy of the archive over it can replace it.
+TEST(ZipExtract, ReadOnlyEntriesStayReplaceable) {
+    testsupport::TempDir dir;
+    fs::create_directories(dir.File("target"));
+    std::string zip = MakeZip(dir.File("ro.zip"), {{"ro.txt", "ro", AE_IFREG, "", 0444}});
+    auto r = platform::ExtractZip(zip, dir.File("target"));
+    EXPECT_TRUE(r.Complete()) << r.error;
+    EXPECT_EQ(fs::status(dir.File("target/ro.txt")).permissions() & fs::perms::owner_write,
+              fs::perms::owner_write);
+}
+
 // A link that was already in the folder (not from the archive) is not
 // written through either.
 TEST(ZipExtract, ExistingLinksAreNotFollowed) {
