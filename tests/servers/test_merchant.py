@@ -80,8 +80,8 @@ class Merchant:
         self.tickets = set()
         self.next_ticket = 4242
         self.files = {}
-        for spec in args.file:
-            remote, sep, local = spec.partition("=")
+        for entry in args.file:
+            remote, sep, local = entry.partition("=")
             self.files[remote if sep else None] = local if sep else remote
 
     def log(self, **event):
