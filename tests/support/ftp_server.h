@@ -1,15 +1,8 @@
 // A real FTP server for tests: pyftpdlib on 127.0.0.1, on a free port, over
 // a directory (read and write). It knows one user with a password and, unless
 // told otherwise, the anonymous user; active mode (PORT) works. Stopped when
-// the object goes away. Every wait is bounded.
-//
-//     testsupport::TempDir root;
-//     testsupport::FtpServer server(root.Path());
-//     ASSERT_TRUE(server.Started()) << server.Error();
-//     FtpClient client(server.Host(), server.Port(), server.User(), server.Password());
-//
-// Programs that take the port from the environment can be pointed at it with
-// setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1).
+// the object goes away. Every wait is bounded. Programs that take the port
+// from the environment find it in AMBIT_FTP_PORT when the test sets it.
 #pragma once
 
 #include <memory>
