@@ -20,9 +20,13 @@ public:
         bool anonymous = true;  // also accept "anonymous"/"ftp" with any password
     };
 
-    explicit FtpServer(const std::string& root);
-    FtpServer(const std::string& root, const Options& options);
-    ~FtpServer();
+    explicit FtpServer(const std::string& root) : FtpServer(root, Options()) {}
+    // The server script is tests/servers/pyftpd_server.py.
+    FtpServer(const std::string& root, const Options& options) : root_(root), options_(options) {
+        std::vector<std::string> args{root, "--user", options.user, "--password", options.password};
+        if (options.anonymous) args.push_back("--anonymous");
+        process_ = std::make_unique<ServerProcess>("pyftpd_server.py", args);
+    }
 
     bool Started() const { return process_->Port() > 0; }
     const std::string& Error() const { return process_->Error(); }
