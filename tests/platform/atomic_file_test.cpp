@@ -3,6 +3,7 @@
 #include "platform/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -19,9 +20,13 @@ TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFileAndSaysWhy) {
         const char* name;
         std::function<bool(const std::string& path, std::string* error)> write;
         const char* why;  // in the error; nullptr for success
+        mode_t mode = 0;  // of the new file, under the umask 027 set below
     } const cases[] = {
         {"success", [&](auto& p, auto* e) { return platform::WriteFileAtomically(p, big, e); },
-         nullptr},
+         nullptr, 0640},
+        {"private",
+         [&](auto& p, auto* e) { return platform::WriteFileAtomically(p, big, e, 0600); }, nullptr,
+         0600},
         {"disk full",
          [&](auto& p, auto* e) {
              testsupport::FileSizeLimit limit(1000);
@@ -46,6 +51,7 @@ TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFileAndSaysWhy) {
          [&](auto& p, auto* e) { return platform::WriteFileAtomically(p + "/no/a.amb", "x", e); },
          "no"},
     };
+    const mode_t savedUmask = ::umask(027);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         testsupport::TempDir dir;
@@ -58,7 +64,13 @@ TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFileAndSaysWhy) {
             EXPECT_NE(error.find("a.amb"), std::string::npos) << error;
             EXPECT_NE(error.find(c.why), std::string::npos) << error;
         }
+        if (!c.why) {
+            struct stat st {};
+            ASSERT_EQ(::stat(dir.File("a.amb").c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, c.mode);
+        }
     }
+    ::umask(savedUmask);
 }
 
 }  // namespace
