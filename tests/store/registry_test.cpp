@@ -109,7 +109,10 @@ TEST_F(RegistryTest, KeysEnumerateInOrderIgnoreCaseAndDelete) {
     record.DeleteKey();
     EXPECT_EQ(records.EnumSubKey(1), "3");
     EXPECT_THROW(record.DeleteKey(), CRegistryEDel);
-    EXPECT_THROW(RegistryValue(record, "size").Write("\1\0\0\0", 4, 4), CRegistryESet);
+    RegistryValue stale(record, "size");  // nothing is written through a deleted key
+    EXPECT_THROW(stale.Write("\1\0\0\0", 4, 4), CRegistryESet);
+    EXPECT_THROW(stale.WriteIfAbsent("\1\0\0\0", 4, 4), CRegistryESet);
+    EXPECT_THROW(stale.IncrementNumber(), CRegistryESet);
     EXPECT_THROW(RegistryValue("incomplete\\2", "size").DeleteValue(), CRegistryEDel);
     RegistryString card("cardtype", "VISA");
     card.Delete();
