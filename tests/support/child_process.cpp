@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+
 extern char** environ;
 
 namespace testsupport {
@@ -42,9 +44,14 @@ ChildProcess::~ChildProcess() {
 }
 
 bool ChildProcess::ReadLines(size_t want, int timeoutMs) {
+    // One deadline for all the lines: a child that keeps talking cannot
+    // stretch the wait.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (lines_.size() < want && !eof_) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) <= 0) return false;
+        if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
         char buf[4096];
         ssize_t n = ::read(fd_, buf, sizeof buf);
         if (n <= 0) {

@@ -24,7 +24,7 @@ public:
     pid_t Pid() const { return pid_; }
 
     // Reads complete lines until `want` have arrived in total or the output
-    // ended. False if nothing arrived for timeoutMs.
+    // ended. False if they did not within timeoutMs.
     bool ReadLines(size_t want, int timeoutMs = 60000);
     // Reads to the end of the output and reaps the child: its exit status,
     // or -1 after a signal or a timeout.
