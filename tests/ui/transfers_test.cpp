@@ -171,8 +171,9 @@ TEST_F(TransfersTest, UploadsGoToTheJoinedRemotePath) {
 }
 
 // A catalog item that would be written outside the default download
-// directory is shown in Item Properties first, and Cancel there writes
-// nothing (where each item goes is the catalog's test).
+// directory is shown in Item Properties first: Cancel there writes nothing,
+// Download hands skiff the path and the mode shown (where each item goes is
+// the catalog's test).
 TEST_F(TransfersTest, ACatalogItemBoundElsewhereIsShownFirst) {
     catalog::CEntry e;
     e.Name = "Notes";
@@ -190,6 +191,14 @@ TEST_F(TransfersTest, ACatalogItemBoundElsewhereIsShownFirst) {
     EXPECT_EQ(shown, elsewhere.File("autostart/notes.txt"));
     EXPECT_EQ(Started(), 0u);
     EXPECT_FALSE(fs::exists(elsewhere.File("autostart")));
+
+    RunDialog<ui::ItemPropertiesDialog>(ui::cmd::kDownloadTool, [&](auto* d) {
+        d->AsciiBox()->setChecked(true);
+        d->DownloadButton()->click();
+    });
+    ASSERT_EQ(Started(), 1u);
+    EXPECT_EQ(LastSkiff().localPath, shown);
+    EXPECT_FALSE(LastSkiff().isBinary);
 }
 
 // The Transfer Log dialog (the orders and actions themselves are the
