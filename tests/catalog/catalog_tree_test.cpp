@@ -26,63 +26,46 @@ CEntry Item(const std::string& location, int id = 0) {
     return e;
 }
 
-TEST_F(ObservedCatalogTree, InsertingByPathCreatesMissingFoldersAndReusesTheParent) {
-    tree.InsertItem(tree.Top(), "All", nullptr);
-    TreeItem* x = tree.InsertEntry(Item("/All/A/B/x"));
-    TreeItem* y = tree.InsertEntry(Item("/All/A/B/y"));
-    EXPECT_EQ(x->Parent(), y->Parent());
-    EXPECT_FALSE(x->Parent()->HasEntry());
-    EXPECT_EQ(CatalogTree::ItemPath(y), "/All/A/B/y");
-    EXPECT_EQ(Dump(tree), "All -\n  A -\n    B -\n      x @/All/A/B/x\n      y @/All/A/B/y\n");
-    EXPECT_EQ(tree.ItemCount(), 5u);
-}
-
-// Case-different folders stay apart and sort stably; a folder named like its
-// parent, or like the root, is a folder of its own; an empty tree takes its
-// root from the first component.
-TEST_F(ObservedCatalogTree, FolderNamesAreMatchedExactlyAndNeverMergedWithAParent) {
-    for (const char* loc : {"/All/tools/b", "/All/Tools/a", "/All/beta", "/All/Alpha",
-                            "/All/tools/c", "/All/A/A/x", "/All/All/y", "/Other/z", "noslash"})
+// Missing folders are made on the way and the parent is reused; case-
+// different folders stay apart and sort stably; a folder named like its
+// parent, or like the root, is a folder of its own.
+TEST_F(ObservedCatalogTree, InsertingByPathMakesFoldersAndMatchesNamesExactly) {
+    for (const char* loc :
+         {"/All/tools/b", "/All/Tools/a", "/All/beta", "/All/Alpha", "/All/tools/c", "/All/A/A/x",
+          "/All/A/A/y", "/All/All/y", "/Other/z", "noslash"})
         tree.InsertEntry(Item(loc));
     EXPECT_EQ(Dump(tree),
-              "All -\n  A -\n    A -\n      x @/All/A/A/x\n  All -\n    y @/All/All/y\n"
-              "  Alpha @/All/Alpha\n  beta @/All/beta\n  noslash @noslash\n  Other -\n"
-              "    z @/Other/z\n  tools -\n    b @/All/tools/b\n    c @/All/tools/c\n"
+              "All -\n  A -\n    A -\n      x @/All/A/A/x\n      y @/All/A/A/y\n  All -\n"
+              "    y @/All/All/y\n  Alpha @/All/Alpha\n  beta @/All/beta\n  noslash @noslash\n"
+              "  Other -\n    z @/Other/z\n  tools -\n    b @/All/tools/b\n    c @/All/tools/c\n"
               "  Tools -\n    a @/All/Tools/a\n");
-    TreeItem* all = tree.RootItem();
-    EXPECT_EQ(tree.FindChild(all, "TOOLS"), nullptr);
-    ASSERT_NE(tree.FindChild(all, "All"), nullptr);
-    EXPECT_EQ(tree.FindChild(all, "All")->Child(0)->Text(), "y") << "a node does not find itself";
+    EXPECT_EQ(tree.ItemCount(), 17u);
+    EXPECT_EQ(CatalogTree::ItemPath(catalogtest::At(tree, "/All/A/A/y")), "/All/A/A/y");
+    EXPECT_EQ(tree.FindChild(tree.RootItem(), "TOOLS"), nullptr);
 }
 
-TEST_F(ObservedCatalogTree, DeleteSubtreeTakesFollowingSiblingsUnlessKept) {
+TEST_F(ObservedCatalogTree, RemovalsBySubtreeIdAndLocation) {
     for (const char* loc : {"/All/a/1", "/All/b/1", "/All/c/1", "/All/d"})
         tree.InsertEntry(Item(loc));
     TreeItem* all = tree.RootItem();
     tree.DeleteSubtree(tree.FindChild(all, "c"), true);
     EXPECT_EQ(Dump(tree), "All -\n  a -\n    1 @/All/a/1\n  b -\n    1 @/All/b/1\n  d @/All/d\n");
-    tree.DeleteSubtree(tree.FindChild(all, "b"), false);
+    tree.DeleteSubtree(tree.FindChild(all, "b"), false);  // takes the following siblings
     EXPECT_EQ(Dump(tree), "All -\n  a -\n    1 @/All/a/1\n");
-    EXPECT_EQ(tree.ItemCount(), 3u);
     // The remembered parent is gone with its folder, never reused.
     tree.InsertEntry(Item("/All/a/2"));
     tree.DeleteSubtree(tree.FindChild(all, "a"), true);
-    TreeItem* again = tree.InsertEntry(Item("/All/a/3"));
-    EXPECT_EQ(CatalogTree::ItemPath(again), "/All/a/3");
-}
+    EXPECT_EQ(CatalogTree::ItemPath(tree.InsertEntry(Item("/All/a/3"))), "/All/a/3");
 
-TEST_F(ObservedCatalogTree, RemovingOneSourcesEntriesLeavesFoldersAndOtherEntries) {
     tree.InsertEntry(Item("/All/F/a", 3));
     tree.InsertEntry(Item("/All/F/b", 0));
-    tree.InsertEntry(Item("/All/F/c", 3));
     tree.InsertEntry(Item("/All/G/d", 3));
-    TreeItem* hasChild = tree.InsertEntry(Item("/All/H", 3));
+    tree.InsertEntry(Item("/All/H", 3));
     tree.InsertEntry(Item("/All/H/e", 0));  // an entry with children is not a leaf
-    EXPECT_EQ(tree.DeleteEntriesWithId(3, tree.RootItem()), 3u);
-    EXPECT_EQ(Dump(tree), "All -\n  F -\n    b @/All/F/b\n  G -\n  H @/All/H\n    e @/All/H/e\n");
-    EXPECT_EQ(tree.FindChild(tree.RootItem(), "H"), hasChild);
-    EXPECT_EQ(tree.DeleteEntriesAt({"/All/F/b", "/All/nowhere"}, tree.RootItem()), 1u);
-    EXPECT_EQ(Dump(tree), "All -\n  F -\n  G -\n  H @/All/H\n    e @/All/H/e\n");
+    EXPECT_EQ(tree.DeleteEntriesWithId(3, all), 2u);
+    EXPECT_EQ(tree.DeleteEntriesAt({"/All/F/b", "/All/nowhere"}, all), 1u);
+    EXPECT_EQ(Dump(tree),
+              "All -\n  a -\n    3 @/All/a/3\n  F -\n  G -\n  H @/All/H\n    e @/All/H/e\n");
 }
 
 TEST_F(ObservedCatalogTree, RenamingAndMovingKeepTheOrderAndTellTheObserver) {

@@ -1,10 +1,11 @@
 // Parents whose children keep an order of their own (a sorted listing, items
 // appended by the user): lookups by exact text on them, insertions by text
-// into them, big appended runs, and what an observer is told, checked by the
-// shadow observer.
+// into them, big appended runs, sorting batches that arrive sorted, and what
+// an observer is told, checked by the shadow observer.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <utility>
@@ -186,6 +187,54 @@ TEST_F(ChildOrder, MovesToTheEndAndAnEmptiedParentBackInTextOrder) {
     EXPECT_TRUE(tree.Top()->HasCustomOrder());
     tree.Clear();
     EXPECT_FALSE(tree.Top()->HasCustomOrder());
+}
+
+// Children named "<key>#<arrival>" arrive in batches, each sorted by key;
+// sorting by key alone must give the stable order, announced once.
+TEST_F(ChildOrder, SortingSortedBatchesGivesTheStableOrder) {
+    const struct {
+        const char* what;
+        std::vector<int> batchSizes;
+        int keys;  // keys drawn from 0..keys-1
+    } cases[] = {
+        {"one batch", {500}, 1000},
+        {"two batches", {300, 400}, 1000},
+        {"odd count of batches", {200, 1, 350, 90, 260}, 50},
+        {"many batches, few keys", std::vector<int>(40, 100), 7},
+        {"single children: the plain sort", std::vector<int>(300, 1), 100},
+        {"empty batches between", {0, 120, 0, 0, 80}, 30},
+    };
+    auto key = [](const TreeItem& t) { return t.Text().substr(0, t.Text().find('#')); };
+    TreeItem* all = tree.InsertItem(nullptr, "All", nullptr);
+    std::mt19937 rng(7919);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TreeItem* parent = tree.InsertItem(all, c.what, nullptr);
+        std::vector<std::string> expected;
+        for (int size : c.batchSizes) {
+            std::vector<std::string> batch;
+            for (int i = 0; i < size; ++i) {
+                char k[16];
+                std::snprintf(k, sizeof k, "%06d#", static_cast<int>(rng() % c.keys));
+                batch.push_back(k);
+            }
+            std::stable_sort(batch.begin(), batch.end());
+            for (std::string& text : batch) {
+                text += std::to_string(expected.size());
+                tree.AppendItem(parent, text, nullptr);
+                expected.push_back(text);
+            }
+        }
+        std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+            return a.substr(0, a.find('#')) < b.substr(0, b.find('#'));
+        });
+        const int reorders = shadow.reorders;
+        tree.SortChildren(parent,
+                          [&](const TreeItem& a, const TreeItem& b) { return key(a) < key(b); });
+        EXPECT_EQ(Texts(parent), expected);
+        EXPECT_LE(shadow.reorders - reorders, 1);
+        shadow.Verify();
+    }
 }
 
 // An observer written before reorders were announced: it gets a reset, and
