@@ -1,7 +1,5 @@
-// Saving and reading back: a saved catalog reads into the same tree, and
-// the save never loses or overwrites what it should keep (a failed write,
-// folders sharing their first characters, unread or renamed folders, a
-// user's own item called Ambit, a folder called like the main file).
+// Saving and reading back: a saved catalog reads into the same tree, and a
+// save never loses or overwrites what it should keep.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -23,13 +21,8 @@ using catalogtest::kHeader;
 
 using Fixture = catalogtest::CatalogFixture;
 
+using catalogtest::At;
 using catalogtest::Entry;
-
-TreeItem* At(Catalog& c, std::initializer_list<const char*> path) {
-    std::string p = "/All";
-    for (const char* part : path) p += std::string("/") + part;
-    return catalogtest::At(c, p);
-}
 
 TEST(CatalogSave, SavedCatalogReadsBackIntoTheSameTree) {
     Fixture f;
@@ -107,10 +100,10 @@ TEST(CatalogSave, FoldersSharingTheirFirstCharactersGetTheirOwnFiles) {
     EXPECT_NE(main.find("CNAME=/All/ambit:ambit1.amb:"), std::string::npos) << main;
     EXPECT_EQ(f.dir.Read("Utilitie.amb"), std::string(kHeader) + "/All/Unread/kept:d:::::: \n");
     auto back = f.Open(true);
-    EXPECT_NE(At(*back, {"Utilities1", "one"}), nullptr);
-    EXPECT_NE(At(*back, {"Utilities2", "two"}), nullptr);
-    EXPECT_NE(At(*back, {"Unread", "kept"}), nullptr);
-    EXPECT_NE(At(*back, {"ambit", "three"}), nullptr);
+    EXPECT_NE(At(*back, "/All/Utilities1/one"), nullptr);
+    EXPECT_NE(At(*back, "/All/Utilities2/two"), nullptr);
+    EXPECT_NE(At(*back, "/All/Unread/kept"), nullptr);
+    EXPECT_NE(At(*back, "/All/ambit/three"), nullptr);
 }
 
 // One change, one save: the files afterwards, whole. Folders that were
@@ -132,7 +125,7 @@ TEST(CatalogSave, WhatASaveWritesAfterOneChange) {
           {"Tools.amb", h + "/All/Tools/old:d:::::: \n/All/Tools/dup:d:::::: \n"}},
          false,
          [&](Catalog& c) {
-             ASSERT_FALSE(At(c, {"Tools"})->HasChildren());
+             ASSERT_FALSE(At(c, "/All/Tools")->HasChildren());
              std::istringstream merged(h + "/All/Tools/new:d:::::: \n/All/Tools/dup:d:::::: \n");
              ASSERT_TRUE(c.ReadDataFile(merged, "", 0));
          },
@@ -142,7 +135,7 @@ TEST(CatalogSave, WhatASaveWritesAfterOneChange) {
          {{"ambit.amb", h + "CNAME=/All/Tools:Tools.amb:host\n"}, {"Tools.amb", zip}},
          false,
          [](Catalog& c) {
-             TreeItem* t = At(c, {"Tools"});
+             TreeItem* t = At(c, "/All/Tools");
              c.Tree().SetItemText(t, "Gadgets");
              t->Entry()->Name = "Gadgets";
              t->Entry()->Location = "/All/Gadgets";
@@ -151,9 +144,7 @@ TEST(CatalogSave, WhatASaveWritesAfterOneChange) {
         {"every child of a read folder deleted",
          {{"ambit.amb", tools}, {"Tools.amb", zip}},
          true,
-         [](Catalog& c) {
-             c.Tree().DeleteSubtree(At(c, {"Tools", "zip"}), true);
-         },
+         [](Catalog& c) { c.Tree().DeleteSubtree(At(c, "/All/Tools/zip"), true); },
          {{"ambit.amb", tools}, {"Tools.amb", h}}},
         {"only the built-in site is left out",
          {{"ambit.amb",
@@ -200,13 +191,13 @@ TEST(CatalogSave, FolderNamesWithLineEndsOrColonsKeepTheirItems) {
         f.dir.Write("ambit.amb", std::string(kHeader) + "CNAME=/All/Tools:Tools.amb:\n");
         f.dir.Write("Tools.amb", std::string(kHeader) + "/All/Tools/zip:d:::::: \n");
         auto c = f.Open(true);
-        TreeItem* tools = At(*c, {"Tools"});
+        TreeItem* tools = At(*c, "/All/Tools");
         c->Tree().SetItemText(tools, name);
         tools->Entry()->Name = name;
         tools->Entry()->Location = "/All/" + name;
         ASSERT_TRUE(c->SaveCatalog());
         auto back = f.Open(true);
-        TreeItem* folder = At(*back, {shown.c_str()});
+        TreeItem* folder = At(*back, "/All/" + shown);
         ASSERT_NE(folder, nullptr) << Dump(back->Tree());
         EXPECT_EQ(folder->ChildCount(), 1) << Dump(back->Tree());
     }

@@ -1,6 +1,5 @@
-// The catalog tree: inserting by path, sibling order, lookups, removals,
-// and that every change is announced to an observer the way a Qt model
-// needs it (checked against a shadow copy of what the observer was told).
+// The catalog tree: inserting by path, sibling order, lookups and removals,
+// each announced to an observer (checked by the shadow observer).
 #include "catalog/catalog_tree.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-// Map files and merged sources without a network: listing the MapFiles
-// directory, opening, merging (recorded as a source), removing a source's
-// entries, updating, and server folders.
+// Map files without a network: listing, opening, merging (recorded as a
+// source and removed again), fetching and server folders.
 #include "catalog/map_files.h"
 
 #include <gtest/gtest.h>
