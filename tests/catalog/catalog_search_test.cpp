@@ -1,8 +1,5 @@
-// The search behind the tree's filter, over one small catalog with a
-// loaded folder, folders whose files are not loaded (one nesting another
-// that names it back), a malformed file and a missing one. Each case lists
-// what stays visible: matches, the folders on the way to them, and with
-// the option the unloaded folders whose files hold matches.
+// The search behind the tree's filter over a catalog with loaded folders,
+// unloaded ones (nesting each other), a malformed and a missing file.
 #include "catalog/catalog_search.h"
 
 #include <gtest/gtest.h>

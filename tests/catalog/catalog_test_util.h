@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "catalog/catalog.h"
 #include "catalog/catalog_tree.h"
@@ -54,6 +55,23 @@ inline std::string Dump(const catalog::TreeItem* top) {
 }
 
 inline std::string Dump(const catalog::CatalogTree& tree) { return Dump(tree.Top()); }
+
+// The items below `top` that carry an entry, depth first.
+inline std::vector<catalog::TreeItem*> Items(catalog::TreeItem* top) {
+    std::vector<catalog::TreeItem*> items, stack{top};
+    while (!stack.empty()) {
+        catalog::TreeItem* t = stack.back();
+        stack.pop_back();
+        if (t->HasEntry()) items.push_back(t);
+        for (int i = t->ChildCount() - 1; i >= 0; --i) stack.push_back(t->Child(i));
+    }
+    return items;
+}
+
+// Unpacks every entry, as showing or editing them would.
+inline void UnpackAll(catalog::TreeItem* top) {
+    for (catalog::TreeItem* t : Items(top)) t->Entry();
+}
 
 // The item at "/All/a/b", or null.
 inline catalog::TreeItem* At(catalog::CatalogTree& tree, const std::string& path) {

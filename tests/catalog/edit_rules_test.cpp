@@ -15,7 +15,8 @@ using catalogtest::Dump;
 
 using catalogtest::Entry;
 
-class EditRulesTest : public ::testing::Test {
+// Every edit is watched by the shadow observer.
+class EditRulesTest : public catalogtest::ObservedTree {
 protected:
     EditRulesTest() {
         tree.InsertItem(tree.Top(), "All", nullptr);
@@ -34,8 +35,6 @@ protected:
     }
 
     TreeItem* At(const std::string& path) { return catalogtest::At(tree, path); }
-
-    CatalogTree tree;
 };
 
 TEST_F(EditRulesTest, DropsByKindOfDraggedItemAndTarget) {
@@ -77,8 +76,6 @@ TEST_F(EditRulesTest, DropsByKindOfDraggedItemAndTarget) {
 }
 
 TEST_F(EditRulesTest, TakenSubtreesGoBackExactlyAndMovesCarryTheirLocations) {
-    catalogtest::ShadowObserver shadow(tree);
-    tree.SetObserver(&shadow);
     const std::string before = Dump(tree);
     const uint64_t destructions = tree.Destructions();
 
@@ -110,7 +107,6 @@ TEST_F(EditRulesTest, TakenSubtreesGoBackExactlyAndMovesCarryTheirLocations) {
     EXPECT_EQ(tree.Destructions(), destructions);
     tree.DeleteSubtree(At("/All/Empty"), true);
     EXPECT_EQ(tree.Destructions(), destructions + 1);
-    tree.SetObserver(nullptr);
 }
 
 TEST(EditRules, TextsAndFilesTheCatalogCanKeep) {

@@ -1,6 +1,5 @@
-// Map files and merged sources without a network: listing the MapFiles
-// directory, opening, merging (recorded as a source), removing a source's
-// entries, updating, and server folders.
+// Map files without a network: listing, opening, merging (recorded as a
+// source and removed again), fetching and server folders.
 #include "catalog/map_files.h"
 
 #include <gtest/gtest.h>
@@ -154,75 +153,50 @@ TEST(MapFiles, MergingAgainAddsNoCopies) {
     EXPECT_EQ(sources[2], std::make_pair(3, std::string("Tools\t127.0.0.1\t/pub/maps/x.amb")));
 }
 
-// Three merged files, a site whose listing state sits in the id field,
-// saved: the index and hosts.dat describe exactly the merged files.
-struct SourcesFixture : Fixture {
-    SourcesFixture() {
-        for (const char* name : {"a", "b", "c"}) {
-            TreeItem* item = Listed(std::string(name) + ".amb",
-                                    MapHeader(std::string("%name=\"") + name + "\"") + "/All/" +
-                                        name + "/" + name + "1:d:::::: \n");
-            prompt.Answer(true);
-            prompt.Answer(false);
-            EXPECT_EQ(maps.Merge(item), MapFiles::MergeResult::Kept);
-        }
-        CEntry site;
-        site.Name = "S";
-        site.Description = kFtpSiteDescription;
-        site.Location = "/All/FTP Sites/S";
-        site.MapFileId = 22000;
-        catalog.Tree().InsertEntry(site);
-        EXPECT_TRUE(catalog.SaveCatalog());
+// Three merged files, saved: the index and hosts.dat describe exactly the
+// merged files, change only with a save, and a removal after a restart goes
+// by slot number, not by the line's place in the list.
+TEST(MergedSources, RemovalsGoBySlotAndReachTheFilesWithASave) {
+    Fixture f;
+    for (const char* name : {"a", "b", "c"}) {
+        TreeItem* item =
+            f.Listed(std::string(name) + ".amb", MapHeader(std::string("%name=\"") + name + "\"") +
+                                                     "/All/" + name + "/" + name + "1:d:::::: \n");
+        f.prompt.Answer(true);
+        f.prompt.Answer(false);
+        ASSERT_EQ(f.maps.Merge(item), MapFiles::MergeResult::Kept);
     }
-    std::unique_ptr<Catalog> Restarted() {
-        auto c = std::make_unique<Catalog>(data.Path());
+    // A site keeps its listing state in the id field: it is no merged entry.
+    CEntry site = catalogtest::Entry("/All/FTP Sites/S", kFtpSiteDescription);
+    site.MapFileId = 22000;
+    f.catalog.Tree().InsertEntry(site);
+    ASSERT_TRUE(f.catalog.SaveCatalog());
+    const std::string index = "1:/All/a/a1\n2:/All/b/b1\n3:/All/c/c1\n";
+    EXPECT_EQ(f.data.Read("hdata.dat"), index);
+    EXPECT_EQ(f.data.Read("hosts.dat"), "a:::0:a.amb\nb:::0:b.amb\nc:::0:c.amb\n");
+    auto restarted = [&f] {
+        auto c = std::make_unique<Catalog>(f.data.Path());
         c->InsertRootItems("map.invalid", "PW");
         EXPECT_TRUE(c->LoadMainDataFile());
         return c;
-    }
-};
+    };
 
-TEST(MergedSources, TheIndexNamesOnlyMergedFilesAndChangesOnlyWithASave) {
-    SourcesFixture f;
-    EXPECT_EQ(f.data.Read("hdata.dat"), "1:/All/a/a1\n2:/All/b/b1\n3:/All/c/c1\n");
-    EXPECT_EQ(f.data.Read("hosts.dat"), "a:::0:a.amb\nb:::0:b.amb\nc:::0:c.amb\n");
-
-    // Removed but not saved: the files on disk still agree, so after a
-    // restart the entries come back and can still be removed as a group.
     ASSERT_TRUE(f.catalog.RemoveMergedEntries(2));
     EXPECT_EQ(f.At("/All/b/b1"), nullptr);
     EXPECT_EQ(f.Slots(), (std::vector<int>{1, 3}));
-    EXPECT_EQ(f.data.Read("hdata.dat"), "1:/All/a/a1\n2:/All/b/b1\n3:/All/c/c1\n");
-    auto again = f.Restarted();
-    EXPECT_EQ(again->ListSources().size(), 3u);
-    ASSERT_TRUE(again->RemoveMergedEntries(2));
-    EXPECT_EQ(again->Tree().FindChild(again->Tree().FindChild(again->Tree().RootItem(), "b"), "b1"),
-              nullptr);
+    EXPECT_EQ(f.data.Read("hdata.dat"), index);
+    EXPECT_EQ(restarted()->ListSources().size(), 3u) << "not saved: all three come back";
 
     ASSERT_TRUE(f.catalog.SaveCatalog());
     EXPECT_EQ(f.data.Read("hdata.dat"), "1:/All/a/a1\n3:/All/c/c1\n");
     EXPECT_EQ(f.data.Read("hosts.dat"), "a:::0:a.amb\nb:::1:b.amb\nc:::0:c.amb\n");
-}
-
-TEST(MergedSources, DeleteGoesBySlotNumberAfterReload) {
-    SourcesFixture f;
-    ASSERT_TRUE(f.catalog.RemoveMergedEntries(1));
-    ASSERT_TRUE(f.catalog.SaveCatalog());
-    auto c = f.Restarted();
+    auto c = restarted();
     auto sources = c->ListSources();
     ASSERT_EQ(sources.size(), 2u);
-    // The second line of the list is slot 3, not slot 2.
     EXPECT_EQ(sources[1].first, 3);
     ASSERT_TRUE(c->RemoveMergedEntries(sources[1].first));
-    TreeItem* root = c->Tree().RootItem();
-    EXPECT_NE(c->Tree().FindChild(c->Tree().FindChild(root, "b"), "b1"), nullptr);
-    EXPECT_EQ(c->Tree().FindChild(c->Tree().FindChild(root, "c"), "c1"), nullptr);
-    // A slot freed by a save is handed out again; 44 never is.
-    SourceTable& t = c->Sources();
-    EXPECT_EQ(t.Add("d", "", "", ""), 1);
-    while (t.Add("x", "", "", "") != 0) {
-    }
-    EXPECT_EQ(t.Slot(44).neverUsed, true);
+    EXPECT_NE(catalogtest::At(*c, "/All/a/a1"), nullptr);
+    EXPECT_EQ(catalogtest::At(*c, "/All/c/c1"), nullptr);
 }
 
 TEST(MapFiles, OnlyAPathEndingInAPlainFileNameIsFetched) {

@@ -19,38 +19,44 @@ namespace {
 using catalogtest::Dump;
 using catalogtest::kHeader;
 
+// Removal by the current id walks the tree; removal by an older id uses the
+// locations in the index. Both must find entries whether still packed as
+// their lines or unpacked.
 TEST(MergedEntries, IndexRecordsThemAndRemovalTakesThemOut) {
-    catalogtest::CatalogFixture f;
-    auto cat = f.Read("/All/Mine/a:d:::::: \n");
-    Catalog& c = *cat;
-    testsupport::TempDir& dir = f.dir;
-    std::istringstream three{std::string(kHeader) +
-                             "/All/Mine/m3:d:::::: \n/All/Other/m3b:d:::::: \n"};
-    c.ReadDataFile(three, "", 3);
-    std::istringstream five{std::string(kHeader) + "/All/Mine/m5:d:::::: \n"};
-    c.ReadDataFile(five, "", 5);
-    EXPECT_EQ(c.CurrentMergedId(), 5);
-    dir.Write("hdata.dat", "7:/All/Gone\n");
-    ASSERT_TRUE(c.SaveCatalog());
-    ASSERT_TRUE(c.SaveCatalog());  // a second save adds no duplicate lines
-    EXPECT_EQ(dir.Read("hdata.dat"),
-              "7:/All/Gone\n3:/All/Mine/m3\n5:/All/Mine/m5\n3:/All/Other/m3b\n");
+    for (bool unpack : {false, true}) {
+        SCOPED_TRACE(unpack ? "unpacked" : "packed");
+        catalogtest::CatalogFixture f;
+        auto cat = f.Read("/All/Mine/a:d:::::: \n");
+        Catalog& c = *cat;
+        std::istringstream three{std::string(kHeader) +
+                                 "/All/Mine/m3:d:::::: \n/All/Other/m3b:d:::::: \n"};
+        c.ReadDataFile(three, "", 3);
+        std::istringstream five{std::string(kHeader) + "/All/Mine/m5:d:::::: \n"};
+        c.ReadDataFile(five, "", 5);
+        EXPECT_EQ(c.CurrentMergedId(), 5);
+        if (unpack) catalogtest::UnpackAll(c.Tree().Top());
+        f.dir.Write("hdata.dat", "7:/All/Gone\n");
+        ASSERT_TRUE(c.SaveCatalog());
+        ASSERT_TRUE(c.SaveCatalog());  // a second save adds no duplicate lines
+        const std::string index = "7:/All/Gone\n3:/All/Mine/m3\n5:/All/Mine/m5\n3:/All/Other/m3b\n";
+        EXPECT_EQ(f.dir.Read("hdata.dat"), index);
 
-    // Removed from the tree at once, from the index with the next save.
-    ASSERT_TRUE(c.RemoveMergedEntries(3));
-    EXPECT_EQ(dir.Read("hdata.dat"),
-              "7:/All/Gone\n3:/All/Mine/m3\n5:/All/Mine/m5\n3:/All/Other/m3b\n");
-    ASSERT_TRUE(c.SaveCatalog());
-    EXPECT_EQ(dir.Read("hdata.dat"), "7:/All/Gone\n5:/All/Mine/m5\n");
-    EXPECT_EQ(Dump(c.Tree()),
-              "All -\n  Ambit @/All/Ambit\n  Mine -\n    a @/All/Mine/a\n"
-              "    m5 @/All/Mine/m5\n  Other -\n");
-    c.SetChanged();
-    // The current id: removed by id, even without index lines.
-    dir.Write("hdata.dat", "");
-    ASSERT_TRUE(c.RemoveMergedEntries(5));
-    EXPECT_EQ(c.Tree().FindChild(c.Tree().FindChild(c.Tree().RootItem(), "Mine"), "m5"), nullptr);
-    EXPECT_TRUE(f.prompt.Shown().empty());
+        // Removed from the tree at once, from the index with the next save.
+        ASSERT_TRUE(c.RemoveMergedEntries(3));
+        EXPECT_EQ(f.dir.Read("hdata.dat"), index);
+        ASSERT_TRUE(c.SaveCatalog());
+        EXPECT_EQ(f.dir.Read("hdata.dat"), "7:/All/Gone\n5:/All/Mine/m5\n");
+        EXPECT_EQ(Dump(c.Tree()),
+                  "All -\n  Ambit @/All/Ambit\n  Mine -\n    a @/All/Mine/a\n"
+                  "    m5 @/All/Mine/m5\n  Other -\n");
+        // The current id: removed by id, even without index lines.
+        c.SetChanged();
+        f.dir.Write("hdata.dat", "");
+        ASSERT_TRUE(c.RemoveMergedEntries(5));
+        EXPECT_EQ(catalogtest::At(c, "/All/Mine/m5"), nullptr);
+        EXPECT_NE(catalogtest::At(c, "/All/Mine/a"), nullptr);
+        EXPECT_TRUE(f.prompt.Shown().empty());
+    }
 }
 
 TEST(MergedEntries, AnUnreadableIndexIsReportedAndAMissingOneIsNoIndexYet) {

@@ -1,7 +1,7 @@
 // Items read from data files stay packed as their lines until asked for.
 // Nothing may tell a packed item from an unpacked one: the entry it unpacks
-// to, the bytes a save writes, removal by map-file id or location, and the
-// skipping of entries a folder already holds.
+// to, the bytes a save writes and the skipping of entries a folder already
+// holds (removal: merged_sources_test).
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -16,19 +16,16 @@ namespace {
 using catalogtest::Dump;
 using catalogtest::kHeader;
 
-struct Fixture : catalogtest::CatalogFixture {
-    // Every item of the tree, depth first.
-    static std::vector<TreeItem*> Items(Catalog& c) {
-        std::vector<TreeItem*> items, stack{c.Tree().Top()};
-        while (!stack.empty()) {
-            TreeItem* t = stack.back();
-            stack.pop_back();
-            if (t->HasEntry() && t->Kind() == EntryKind::Item) items.push_back(t);
-            for (int i = 0; i < t->ChildCount(); ++i) stack.push_back(t->Child(i));
-        }
-        return items;
-    }
-};
+using Fixture = catalogtest::CatalogFixture;
+
+// The one catalog item (not a folder, not the built-in site) read.
+TreeItem* OnlyItem(Catalog& c) {
+    std::vector<TreeItem*> items;
+    for (TreeItem* t : catalogtest::Items(c.Tree().Top()))
+        if (t->Kind() == EntryKind::Item) items.push_back(t);
+    EXPECT_EQ(items.size(), 1u);
+    return items.empty() ? nullptr : items[0];
+}
 
 // Every field of an entry, to compare entries whole.
 std::vector<std::string> Fields(const CEntry& e) {
@@ -58,55 +55,26 @@ const LineCase kLines[] = {
 
 TEST(PackedEntry, UnpacksAndSavesAsTheLineParsedIntoAnEntry) {
     for (const LineCase& c : kLines) {
+        SCOPED_TRACE(c.line);
         Fixture f;
         auto packed = f.Read(std::string(c.line) + "\n", c.prefix, 7);
-        std::vector<TreeItem*> items = Fixture::Items(*packed);
-        ASSERT_EQ(items.size(), 1u) << c.line;
-        ASSERT_TRUE(items[0]->Packed()) << c.line << ": read lines stay packed";
-        EXPECT_EQ(items[0]->EntryMapFileId(), 7) << c.line;
+        TreeItem* item = OnlyItem(*packed);
+        ASSERT_TRUE(item && item->Packed()) << "read lines stay packed";
+        EXPECT_EQ(item->EntryMapFileId(), 7);
         std::string savedPacked = f.Saved(*packed);
         EXPECT_NE(savedPacked.find(std::string("\n") + c.saved + "\n"), std::string::npos)
-            << c.line << "\n"
             << savedPacked;
 
         auto unpacked = f.Read(std::string(c.line) + "\n", c.prefix, 7);
-        TreeItem* item = Fixture::Items(*unpacked)[0];
+        item = OnlyItem(*unpacked);
         const CEntry* e = item->Entry();
         ASSERT_NE(e, nullptr);
-        EXPECT_FALSE(item->Packed()) << c.line << ": unpacked once, then the entry is kept";
-        EXPECT_EQ(item->Entry(), e);
+        EXPECT_FALSE(item->Packed()) << "unpacked once, then the entry is kept";
         CEntry want = *ParseDataLine(c.line, c.prefix);
         want.MapFileId = 7;
-        EXPECT_EQ(Fields(*e), Fields(want)) << c.line;
-        EXPECT_EQ(item->Text(), want.Name) << c.line;
-        EXPECT_EQ(f.Saved(*unpacked), savedPacked) << c.line;
-    }
-}
-
-// Removal by the current id walks the tree; removal by an older id uses the
-// locations in the index. Both must find packed and unpacked entries.
-TEST(PackedEntry, MergedEntriesAreRemovedWhetherPackedOrNot) {
-    struct Case {
-        bool unpack;
-        int removed;  // 5 is the current id, 3 an older one
-    };
-    for (Case c : {Case{false, 5}, Case{false, 3}, Case{true, 5}, Case{true, 3}}) {
-        Fixture f;
-        auto cat = f.Read("/All/Own/a:d:::::: \n");
-        std::istringstream three{std::string(kHeader) + "/All/Own/m3:d:::::: \n"};
-        cat->ReadDataFile(three, "", 3);
-        std::istringstream five{std::string(kHeader) + "/All/Own/m5:d:::::: \n"};
-        cat->ReadDataFile(five, "", 5);
-        f.Saved(*cat);  // writes the index the removal of id 3 reads
-        if (c.unpack)
-            for (TreeItem* t : Fixture::Items(*cat)) t->Entry();
-        ASSERT_TRUE(cat->RemoveMergedEntries(c.removed));
-        std::string gone = "m" + std::to_string(c.removed);
-        std::string kept = c.removed == 5 ? "m3" : "m5";
-        TreeItem* own = cat->Tree().FindChild(cat->Tree().RootItem(), "Own");
-        EXPECT_EQ(cat->Tree().FindChild(own, gone), nullptr) << c.unpack << " " << c.removed;
-        EXPECT_NE(cat->Tree().FindChild(own, kept), nullptr) << c.unpack << " " << c.removed;
-        EXPECT_NE(cat->Tree().FindChild(own, "a"), nullptr);
+        EXPECT_EQ(Fields(*e), Fields(want));
+        EXPECT_EQ(item->Text(), want.Name);
+        EXPECT_EQ(f.Saved(*unpacked), savedPacked);
     }
 }
 
@@ -124,8 +92,7 @@ TEST(PackedEntry, FolderContentsSkipEntriesTheFolderHolds) {
             "CNAME=/All/Tools:Tools.amb:h\n"
             "/All/Tools/zip:Packer:0.00:h:/z.zip:::[default]\n"
             "/All/Tools/tar:Other archiver:0.00:h:/t.tar:::[default]\n");
-        if (unpack)
-            for (TreeItem* t : Fixture::Items(*cat)) t->Entry();
+        if (unpack) catalogtest::UnpackAll(cat->Tree().Top());
         TreeItem* tools = cat->Tree().FindChild(cat->Tree().RootItem(), "Tools");
         ASSERT_TRUE(cat->LoadFolderContents(tools));
         EXPECT_EQ(Dump(tools),
@@ -138,7 +105,8 @@ TEST(PackedEntry, FolderContentsSkipEntriesTheFolderHolds) {
 TEST(PackedEntry, ReplacingAPackedEntryHandsBackTheWholeEntry) {
     Fixture f;
     auto cat = f.Read("/All/T/a:Desc:2.00:h:/p:01/02/97:9:dir\n", "", 4);
-    TreeItem* item = Fixture::Items(*cat)[0];
+    TreeItem* item = OnlyItem(*cat);
+    ASSERT_NE(item, nullptr);
     auto fresh = std::make_unique<CEntry>();
     fresh->Name = "a";
     fresh->Location = "/All/T/a";
