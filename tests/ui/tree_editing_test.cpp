@@ -328,7 +328,7 @@ TEST_F(TreeEditingTest, UndoAndRedoOfEachKindOfChangeRestoreTheSavedFiles) {
              Select("/All/Tools");
              Action(ui::cmd::kDeleteMenu)->trigger();
          }},
-        {"move", [&] { EXPECT_TRUE(Drop(Item("/All/Tools"), Item("/All/Games/tetris"))); }},
+        {"move", [&] { EXPECT_TRUE(Drop(Item("/All/Games"), Item("/All/Tools/zip"))); }},
     };
     for (const auto& c : changes) {
         SCOPED_TRACE(c.name);
