@@ -187,9 +187,9 @@ private:
     // enough for a 50 ms timer to keep its pace.
     static constexpr auto kServeInterval = std::chrono::milliseconds(20);
     // How long parsed entries wait before they go into the tree: the first
-    // come at once, then each wait doubles up to the longest. Every batch is
-    // a sorted run that the final sort has to merge, so a long listing ends
-    // with a handful of runs rather than one per 20 ms.
+    // wait is short, then each doubles up to the longest. Every batch is a
+    // sorted run that the final sort has to merge, so a long listing ends
+    // with about a dozen runs rather than one per 20 ms.
     static constexpr auto kFirstBatchWait = std::chrono::milliseconds(20);
     static constexpr auto kLongestBatchWait = std::chrono::milliseconds(160);
 
@@ -239,9 +239,9 @@ private:
     void Parse(std::string_view line) {
         ListedLine parsed;
         if (!parser_.ParseLine(line, parsed)) return;
-        if (parsed.kind == ListedKind::Link)
+        if (parsed.kind == ListedKind::Link) {
             links_.push_back(std::move(parsed));
-        else {
+        } else {
             const bool isDirectory = parsed.kind == ListedKind::Directory;
             batch_.push_back(
                 MakeListedEntry(std::move(parsed), isDirectory, address_, parentPath_));
