@@ -6,15 +6,16 @@
 
 namespace ftpsites {
 
-catalog::CEntry MakeListedEntry(const ListedLine& line, bool isDirectory,
-                                const std::string& siteAddress, const std::string& parentPath) {
+catalog::CEntry MakeListedEntry(ListedLine line, bool isDirectory, const std::string& siteAddress,
+                                const std::string& parentPath) {
     catalog::CEntry e;
-    e.Name = line.name;
+    e.Location.reserve(parentPath.size() + 1 + line.name.size());
+    e.Location.append(parentPath).append(1, '/').append(line.name);
+    e.Name = std::move(line.name);
     e.Path = isDirectory ? catalog::kFtpDirPath : catalog::kFtpFilePath;
     e.Address = siteAddress;
-    e.Size = line.size;
-    e.Date = line.date;
-    e.Location = parentPath + "/" + line.name;
+    e.Size = std::move(line.size);
+    e.Date = std::move(line.date);
     return e;
 }
 

@@ -28,9 +28,10 @@ inline void MarkSiteListing(catalog::CEntry& site, bool running) {
 }
 
 // The entry for one listed line below the item at `parentPath` (its tree
-// path); `isDirectory` is decided by the caller for links.
-catalog::CEntry MakeListedEntry(const ListedLine& line, bool isDirectory,
-                                const std::string& siteAddress, const std::string& parentPath);
+// path); `isDirectory` is decided by the caller for links. The line is
+// taken by value so that a caller done with it can move its strings in.
+catalog::CEntry MakeListedEntry(ListedLine line, bool isDirectory, const std::string& siteAddress,
+                                const std::string& parentPath);
 
 // Negative, zero or positive: a directory before a file; within a kind by
 // Name, byte by byte (so "B" before "a"). Entries of other kinds follow

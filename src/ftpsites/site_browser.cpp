@@ -148,7 +148,7 @@ public:
             }
             std::size_t bytes = 0;
             auto start = Clock::now();
-            lastBatch_ = start;
+            lastBatch_ = lastServed_ = start;
             listing_ = true;
             const bool listed = client_->List([this, &bytes](std::string_view block) {
                 bytes += block.size();
@@ -183,9 +183,15 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    // How long parsed entries wait before they go into the tree: short
+    // How often the window is let in while the listing arrives: often
     // enough for a 50 ms timer to keep its pace.
-    static constexpr auto kBatchInterval = std::chrono::milliseconds(20);
+    static constexpr auto kServeInterval = std::chrono::milliseconds(20);
+    // How long parsed entries wait before they go into the tree: the first
+    // wait is short, then each doubles up to the longest. Every batch is a
+    // sorted run that the final sort has to merge, so a long listing ends
+    // with about a dozen runs rather than one per 20 ms.
+    static constexpr auto kFirstBatchWait = std::chrono::milliseconds(20);
+    static constexpr auto kLongestBatchWait = std::chrono::milliseconds(160);
 
     void End() { ended_ = true; }
     bool Gone() const { return session_->closed || !ItemAlive() || !SiteAlive(); }
@@ -217,23 +223,29 @@ private:
             skipping_ = false;
             block.remove_prefix(nl + 1);
         }
-        if (Clock::now() - lastBatch_ >= kBatchInterval) {
+        const auto now = Clock::now();
+        if (now - lastServed_ < kServeInterval) return;
+        if (now - lastBatch_ >= batchWait_) {
             if (!Gone()) InsertBatch();
-            lastBatch_ = Clock::now();
-            // A fast server keeps the data socket readable, so reading
-            // alone would never let the window in.
-            platform::ServePendingEvents();
+            lastBatch_ = now;
+            batchWait_ = std::min<Clock::duration>(batchWait_ * 2, kLongestBatchWait);
         }
+        lastServed_ = Clock::now();
+        // A fast server keeps the data socket readable, so reading alone
+        // would never let the window in.
+        platform::ServePendingEvents();
     }
 
     void Parse(std::string_view line) {
         ListedLine parsed;
         if (!parser_.ParseLine(line, parsed)) return;
-        if (parsed.kind == ListedKind::Link)
+        if (parsed.kind == ListedKind::Link) {
             links_.push_back(std::move(parsed));
-        else
-            batch_.push_back(MakeListedEntry(parsed, parsed.kind == ListedKind::Directory, address_,
-                                             parentPath_));
+        } else {
+            const bool isDirectory = parsed.kind == ListedKind::Directory;
+            batch_.push_back(
+                MakeListedEntry(std::move(parsed), isDirectory, address_, parentPath_));
+        }
     }
 
     void ResolveLinks() {
@@ -288,9 +300,11 @@ private:
     bool skipping_ = false;  // within a line too long to keep
     std::vector<ListedLine> links_;
     std::vector<CEntry> batch_;
-    size_t inserted_ = 0;   // entries of this listing in the tree
-    bool listing_ = false;  // within the LIST transfer
-    Clock::time_point lastBatch_;
+    size_t inserted_ = 0;           // entries of this listing in the tree
+    bool listing_ = false;          // within the LIST transfer
+    Clock::time_point lastBatch_;   // when entries last went into the tree
+    Clock::time_point lastServed_;  // when the event loop was last served
+    Clock::duration batchWait_ = kFirstBatchWait;
     std::string error_;
     bool ended_ = false;
 };
@@ -417,10 +431,10 @@ void SiteBrowser::Insert(TreeItem* item, std::vector<CEntry>& entries) {
     });
     CatalogTree::BulkInsert bulk(tree_);
     for (size_t i : order) {
-        CEntry& e = entries[i];
+        auto entry = std::make_unique<CEntry>(std::move(entries[i]));
+        const CEntry& e = *entry;  // stays put while the pointer moves on
         const bool isDirectory = e.Path == catalog::kFtpDirPath;
-        std::string text = e.Name;
-        tree_.AppendItem(item, text, std::make_unique<CEntry>(std::move(e)),
+        tree_.AppendItem(item, e.Name, std::move(entry),
                          isDirectory ? catalog::kImageFolderClosed : catalog::kImageItem,
                          isDirectory ? catalog::kImageFolderOpen : catalog::kImageItem);
     }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstdio>
 #include <ctime>
 
 namespace net {
@@ -39,16 +40,17 @@ bool AllDigits(std::string_view s) {
     return true;
 }
 
+// ASCII letters only: listing columns are not in the user's locale, and
+// this runs for every line of listings of many thousand lines.
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 // 1-12 for an English month abbreviation in any letter case, else 0.
 int MonthNumber(std::string_view s) {
     if (s.size() != 3) return 0;
+    const char a = AsciiLower(s[0]), b = AsciiLower(s[1]), c = AsciiLower(s[2]);
     for (size_t i = 0; i < kMonths.size(); ++i) {
-        bool same = true;
-        for (size_t k = 0; k < 3; ++k)
-            if (std::tolower(static_cast<unsigned char>(s[k])) !=
-                std::tolower(static_cast<unsigned char>(kMonths[i][k])))
-                same = false;
-        if (same) return static_cast<int>(i) + 1;
+        const std::string_view m = kMonths[i];
+        if (a == AsciiLower(m[0]) && b == m[1] && c == m[2]) return static_cast<int>(i) + 1;
     }
     return 0;
 }
@@ -76,6 +78,14 @@ Cuts Cut(std::string_view line) {
         c.rests[i] = rest;
     }
     return c;
+}
+
+// "Jul/17/96" from its three parts, in one allocation.
+std::string JoinDate(std::string_view month, std::string_view day, std::string_view year) {
+    std::string date;
+    date.reserve(month.size() + day.size() + year.size() + 2);
+    date.append(month).append(1, '/').append(day).append(1, '/').append(year);
+    return date;
 }
 
 // Paths that no FTP command could carry, or that stand for nothing.
@@ -158,13 +168,10 @@ bool ListingParser::ParseLine(std::string_view line, ListedLine& out) const {
     return ParseUnixLine(line, out);
 }
 
-std::string ListingParser::YearForTimeOfDay(std::string_view month) const {
+int ListingParser::YearForTimeOfDay(std::string_view month) const {
     // "ls -l" shows a time instead of a year for the last six months, so a
     // month later than this one was last year's.
-    int year = currentYear_;
-    int m = MonthNumber(month);
-    if (m > currentMonth_) --year;
-    return std::to_string(year);
+    return MonthNumber(month) > currentMonth_ ? currentYear_ - 1 : currentYear_;
 }
 
 bool ListingParser::ParseUnixLine(std::string_view line, ListedLine& out) const {
@@ -199,15 +206,22 @@ bool ListingParser::ParseUnixLine(std::string_view line, ListedLine& out) const 
     e.size = std::string(c.cols[size]);
 
     std::string_view yt = c.cols[yearOrTime];
-    std::string year =
-        yt.find(':') == std::string_view::npos ? std::string(yt) : YearForTimeOfDay(c.cols[month]);
-    e.date = std::string(c.cols[month]) + "/" + std::string(c.cols[day]) + "/" +
-             std::string(LastTwo(year));
+    char digits[16];
+    std::string_view year = yt;
+    if (yt.find(':') != std::string_view::npos) {
+        const int n = std::snprintf(digits, sizeof digits, "%d", YearForTimeOfDay(c.cols[month]));
+        year = std::string_view(digits, static_cast<size_t>(n));
+    }
+    e.date = JoinDate(c.cols[month], c.cols[day], LastTwo(year));
     out = std::move(e);
     return true;
 }
 
 bool ListingParser::ParseDosLine(std::string_view line, ListedLine& out) const {
+    // Most lines are in the Unix form: they are told apart by their first
+    // column before the whole line is cut.
+    const std::string_view head = TrimLeft(line);
+    if (head.size() < 8 || head[2] != '-' || head[5] != '-') return false;
     Cuts c = Cut(line);
     int month = 0;
     std::string_view day, year;
@@ -225,8 +239,7 @@ bool ListingParser::ParseDosLine(std::string_view line, ListedLine& out) const {
     if (!UsableName(name)) return false;
     e.name = std::string(name);
     // Two-digit days keep their leading zero as the server wrote them.
-    e.date = std::string(kMonths[static_cast<size_t>(month - 1)]) + "/" + std::string(day) + "/" +
-             std::string(LastTwo(year));
+    e.date = JoinDate(kMonths[static_cast<size_t>(month - 1)], day, LastTwo(year));
     out = std::move(e);
     return true;
 }

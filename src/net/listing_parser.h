@@ -55,7 +55,7 @@ public:
 
 private:
     bool ParseDosLine(std::string_view line, ListedLine& out) const;
-    std::string YearForTimeOfDay(std::string_view month) const;
+    int YearForTimeOfDay(std::string_view month) const;
 
     int currentYear_;
     int currentMonth_;
