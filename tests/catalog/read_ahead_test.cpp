@@ -98,7 +98,7 @@ TEST(ReadAhead, BatchReportsTheFirstFailureInFileOrder) {
         size_t entries = 0;
         for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.Path())) ++entries;
         EXPECT_EQ(entries, committed ? c.names.size() : 0u);
-        if (committed) EXPECT_EQ(dir.Read("c"), std::string(40, 'c'));
+        EXPECT_EQ(dir.Read("c"), committed ? std::string(40, 'c') : "");
     }
 }
 
