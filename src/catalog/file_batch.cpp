@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 #include "platform/file_io.h"
 #include "platform/paths.h"
@@ -50,7 +51,18 @@ bool FileBatch::Failed() {
 
 void FileBatch::Post(Step step) {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (!writer_.joinable()) writer_ = std::thread([this] { Run(); });
+    if (!writer_.joinable() && !inline_) {
+        try {
+            writer_ = std::thread([this] { Run(); });
+        } catch (const std::system_error&) {
+            inline_ = true;  // no thread to be had: write on this one
+        }
+    }
+    if (inline_) {
+        lock.unlock();
+        Perform(step);
+        return;
+    }
     changed_.wait(lock, [this] { return queuedBytes_ < kMaxQueued; });
     queuedBytes_ += step.data.size();
     queue_.push_back(std::move(step));

@@ -80,6 +80,7 @@ private:
     size_t queuedBytes_ = 0;
     bool stopping_ = false;
     bool anyFailed_ = false;
+    bool inline_ = false;
     std::string error_;
     std::thread writer_;
 

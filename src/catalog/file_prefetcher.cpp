@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <system_error>
 
 namespace catalog {
 namespace {
@@ -44,7 +45,12 @@ bool ReadRegularFile(const std::string& path, size_t limit, std::string& out) {
 }  // namespace
 
 FilePrefetcher::FilePrefetcher(std::vector<std::string> paths) : paths_(std::move(paths)) {
-    if (!paths_.empty()) reader_ = std::thread([this] { Run(); });
+    if (paths_.empty()) return;
+    try {
+        reader_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: every file is left to the caller.
+    }
 }
 
 FilePrefetcher::~FilePrefetcher() {
@@ -80,6 +86,10 @@ void FilePrefetcher::Run() {
 
 bool FilePrefetcher::Next(File& file) {
     if (taken_ >= paths_.size()) return false;
+    if (!reader_.joinable()) {
+        file = {paths_[taken_++], false, {}};
+        return true;
+    }
     ++taken_;
     std::unique_lock<std::mutex> lock(mutex_);
     if (file.contents.capacity() > 0) spare_.push_back(std::move(file.contents));
