@@ -22,11 +22,7 @@ constexpr size_t kMaxQueued = size_t{1} << 21;
 // Read once: reading the umask means setting it, two system calls for each
 // of thousands of files otherwise, and nothing here changes it.
 mode_t FileMode() {
-    static const mode_t mode = [] {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        return 0644 & ~mask;
-    }();
+    static const mode_t mode = 0644 & ~platform::CurrentUmask();
     return mode;
 }
 }  // namespace

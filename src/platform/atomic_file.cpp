@@ -14,12 +14,6 @@
 namespace platform {
 namespace {
 constexpr size_t kBufferSize = 1 << 16;
-
-mode_t CurrentUmask() {
-    mode_t m = ::umask(0);
-    ::umask(m);
-    return m;
-}
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string path, mode_t mode)

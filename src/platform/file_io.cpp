@@ -1,5 +1,6 @@
 #include "platform/file_io.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -39,6 +40,12 @@ SyncFunction SetSyncFunction(SyncFunction function) {
     SyncFunction previous = CurrentSync();
     CurrentSync() = function ? function : RealSync;
     return previous;
+}
+
+mode_t CurrentUmask() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
 }
 
 }  // namespace platform

@@ -4,6 +4,8 @@
 // right, and so a test can make the sync fail and see the save abort.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 
 namespace platform {
@@ -24,5 +26,9 @@ int Sync(int fd, SyncScope scope);
 // function that was installed. For tests that need a sync to fail.
 using SyncFunction = int (*)(int fd, SyncScope scope);
 SyncFunction SetSyncFunction(SyncFunction function);
+
+// The process's file creation mask (reading it means setting it, so it is
+// set straight back).
+mode_t CurrentUmask();
 
 }  // namespace platform

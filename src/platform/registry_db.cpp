@@ -286,6 +286,24 @@ bool RegistryDb::KeyExists(KeyId key, bool& exists) {
     return true;
 }
 
+// Fails unless key still exists: the other program may have deleted it
+// while this one held it open.
+RegStatus RegistryDb::CheckKey(KeyId key) {
+    bool exists = false;
+    if (!KeyExists(key, exists)) return RegStatus::Failed;
+    if (!exists) return Fail("the key was deleted while open");
+    return RegStatus::Ok;
+}
+
+// The start of every change: the file open, the last error cleared and a
+// write transaction begun in t.
+RegStatus RegistryDb::BeginWrite(std::optional<Transaction>& t, bool durable) {
+    if (!Open()) return RegStatus::Failed;
+    error_.clear();
+    t.emplace(*this, durable);
+    return t->Begun() ? RegStatus::Ok : RegStatus::Failed;
+}
+
 RegStatus RegistryDb::Lookup(KeyId base, std::string_view path, bool create, KeyId& key) {
     bool exists = false;
     if (!KeyExists(base, exists)) return RegStatus::Failed;
@@ -325,20 +343,16 @@ RegStatus RegistryDb::OpenKey(KeyId base, std::string_view path, KeyId& key) {
 }
 
 RegStatus RegistryDb::CreateKey(KeyId base, std::string_view path, KeyId& key) {
-    if (!Open()) return RegStatus::Failed;
-    error_.clear();
-    Transaction t(*this, false);
-    if (!t.Begun()) return RegStatus::Failed;
+    std::optional<Transaction> t;
+    if (BeginWrite(t, false) != RegStatus::Ok) return RegStatus::Failed;
     RegStatus s = Lookup(base, path, true, key);
     if (s != RegStatus::Ok) return s;
-    return t.Commit() ? RegStatus::Ok : RegStatus::Failed;
+    return t->Commit() ? RegStatus::Ok : RegStatus::Failed;
 }
 
 RegStatus RegistryDb::DeleteKey(KeyId base, std::string_view path) {
-    if (!Open()) return RegStatus::Failed;
-    error_.clear();
-    Transaction t(*this, false);
-    if (!t.Begun()) return RegStatus::Failed;
+    std::optional<Transaction> t;
+    if (BeginWrite(t, false) != RegStatus::Ok) return RegStatus::Failed;
     KeyId key = 0;
     RegStatus s = Lookup(base, path, false, key);
     if (s != RegStatus::Ok) return s;
@@ -361,15 +375,13 @@ RegStatus RegistryDb::DeleteKey(KeyId base, std::string_view path) {
         del.Bind(1, key);
         if (del.Step() != SQLITE_DONE) return FailSql("cannot delete a key");
     }
-    return t.Commit() ? RegStatus::Ok : RegStatus::Failed;
+    return t->Commit() ? RegStatus::Ok : RegStatus::Failed;
 }
 
 RegStatus RegistryDb::EnumSubKey(KeyId key, std::uint32_t index, std::string& name) {
     if (!Open()) return RegStatus::Failed;
     error_.clear();
-    bool exists = false;
-    if (!KeyExists(key, exists)) return RegStatus::Failed;
-    if (!exists) return Fail("the key was deleted while open");
+    if (CheckKey(key) != RegStatus::Ok) return RegStatus::Failed;
     Statement s(db_,
                 "SELECT name FROM registry_keys WHERE parent = ?1 "
                 "ORDER BY name COLLATE NOCASE, id LIMIT 1 OFFSET ?2");
@@ -424,13 +436,9 @@ RegStatus RegistryDb::SetValueIfAbsent(KeyId key, std::string_view name, std::ui
                                        std::string_view data, std::size_t keepLimit, bool durable,
                                        bool& written) {
     written = false;
-    if (!Open()) return RegStatus::Failed;
-    error_.clear();
-    Transaction t(*this, durable);
-    if (!t.Begun()) return RegStatus::Failed;
-    bool exists = false;
-    if (!KeyExists(key, exists)) return RegStatus::Failed;
-    if (!exists) return Fail("the key was deleted while open");
+    std::optional<Transaction> t;
+    if (BeginWrite(t, durable) != RegStatus::Ok || CheckKey(key) != RegStatus::Ok)
+        return RegStatus::Failed;
     // SetValue passes the largest size_t as keepLimit and means "always
     // write"; no stored value can be kept then.
     if (keepLimit != static_cast<std::size_t>(-1)) {
@@ -442,38 +450,32 @@ RegStatus RegistryDb::SetValueIfAbsent(KeyId key, std::string_view name, std::ui
         int rc = s.Step();
         if (rc == SQLITE_ROW && static_cast<std::uint32_t>(s.Int(0)) == type &&
             static_cast<std::size_t>(s.Int(1)) <= keepLimit)
-            return t.Commit() ? RegStatus::Ok : RegStatus::Failed;
+            return t->Commit() ? RegStatus::Ok : RegStatus::Failed;
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) return FailSql("cannot read a value");
     }
     if (Upsert(key, name, type, data) != RegStatus::Ok) return RegStatus::Failed;
-    if (!t.Commit()) return RegStatus::Failed;
+    if (!t->Commit()) return RegStatus::Failed;
     written = true;
     return RegStatus::Ok;
 }
 
 RegStatus RegistryDb::DeleteValue(KeyId key, std::string_view name) {
-    if (!Open()) return RegStatus::Failed;
-    error_.clear();
-    Transaction t(*this, false);
-    if (!t.Begun()) return RegStatus::Failed;
+    std::optional<Transaction> t;
+    if (BeginWrite(t, false) != RegStatus::Ok) return RegStatus::Failed;
     Statement del(db_, "DELETE FROM registry_values WHERE key = ?1 AND name = ?2");
     if (!del.Prepared()) return FailSql("cannot delete a value");
     del.Bind(1, key);
     del.BindText(2, name);
     if (del.Step() != SQLITE_DONE) return FailSql("cannot delete a value");
     if (sqlite3_changes(db_) == 0) return RegStatus::NotFound;
-    return t.Commit() ? RegStatus::Ok : RegStatus::Failed;
+    return t->Commit() ? RegStatus::Ok : RegStatus::Failed;
 }
 
 RegStatus RegistryDb::IncrementNumber(KeyId key, std::string_view name, bool durable,
                                       std::uint32_t& value) {
-    if (!Open()) return RegStatus::Failed;
-    error_.clear();
-    Transaction t(*this, durable);
-    if (!t.Begun()) return RegStatus::Failed;
-    bool exists = false;
-    if (!KeyExists(key, exists)) return RegStatus::Failed;
-    if (!exists) return Fail("the key was deleted while open");
+    std::optional<Transaction> t;
+    if (BeginWrite(t, durable) != RegStatus::Ok || CheckKey(key) != RegStatus::Ok)
+        return RegStatus::Failed;
     Statement s(db_, "SELECT type, data FROM registry_values WHERE key = ?1 AND name = ?2");
     if (!s.Prepared()) return FailSql("cannot read a value");
     s.Bind(1, key);
@@ -496,7 +498,7 @@ RegStatus RegistryDb::IncrementNumber(KeyId key, std::string_view name, bool dur
     for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(next >> (8 * i));
     if (Upsert(key, name, kNumber, std::string_view(bytes, 4)) != RegStatus::Ok)
         return RegStatus::Failed;
-    if (!t.Commit()) return RegStatus::Failed;
+    if (!t->Commit()) return RegStatus::Failed;
     value = next;
     return RegStatus::Ok;
 }

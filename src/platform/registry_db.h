@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -100,6 +101,8 @@ private:
     RegStatus Fail(const std::string& what);
     RegStatus FailSql(const std::string& what);
     bool KeyExists(KeyId key, bool& exists);
+    RegStatus CheckKey(KeyId key);
+    RegStatus BeginWrite(std::optional<Transaction>& t, bool durable);
     RegStatus Lookup(KeyId base, std::string_view path, bool create, KeyId& key);
     bool Exec(const char* sql);
     // Inserts or replaces one value, inside the caller's transaction.

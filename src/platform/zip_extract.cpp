@@ -208,11 +208,7 @@ ZipExtractResult ExtractZip(const std::string& archivePath, const std::string& t
         archive_read_free(a);
         return result;
     }
-    const mode_t umask = [] {
-        mode_t m = ::umask(0);
-        ::umask(m);
-        return m;
-    }();
+    const mode_t umask = CurrentUmask();
     for (;;) {
         archive_entry* entry = nullptr;
         int r = archive_read_next_header(a, &entry);

@@ -2,28 +2,18 @@
 // starts from an empty file of its own.
 #include "browsing_fixture.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
 #include "catalog/c_entry.h"
 #include "platform/registry_db.h"
-#include "scripted_ftp_server.h"
 #include "site_entry.h"
 #include "store/registry_application.h"
 
 namespace ftpsites::test {
-
-void RecordingView::ListingStarted(catalog::TreeItem*) {
-    ++started;
-    maxDepth = std::max(maxDepth, ++depth);
-}
-
-void RecordingView::ListingFinished(catalog::TreeItem* item) {
-    ++finished;
-    --depth;
-    if (!item) ++finishedGone;
-}
 
 void BrowsingTest::SetUp() {
     setenv("AMBIT_REGISTRY", dir_.File("registry.sqlite3").c_str(), 1);
@@ -48,22 +38,16 @@ catalog::TreeItem* BrowsingTest::AddSite(const std::string& name, const std::str
 
 void BrowsingTest::UsePort(int port) { setenv("AMBIT_FTP_PORT", std::to_string(port).c_str(), 1); }
 
-using testsupport::JsonString;
-
 bool BrowsingTest::StartListingServer(const ListingScript& script) {
-    std::string json = "{\"listings\": {";
-    bool first = true;
-    for (const auto& [key, text] : script.listings) {
-        if (!first) json += ", ";
-        first = false;
-        json += JsonString(key) + ": " + JsonString(text);
-    }
-    json += "}, \"stall_list\": " + JsonString(script.stallList);
-    if (!script.password.empty()) json += ", \"password\": " + JsonString(script.password);
-    json += "}";
-    std::string path = dir_.Write("script.json", json);
-    listingServer_ = std::make_unique<testsupport::ServerProcess>("listing_server.py",
-                                                                  std::vector<std::string>{path});
+    auto latin1 = [](const std::string& s) {
+        return QString::fromLatin1(s.data(), qsizetype(s.size()));
+    };
+    QJsonObject listings;
+    for (const auto& [key, text] : script.listings) listings[latin1(key)] = latin1(text);
+    QJsonObject json{{"listings", listings}, {"stall_list", latin1(script.stallList)}};
+    std::string path = dir_.Write("script.json", QJsonDocument(json).toJson().toStdString());
+    listingServer_ = std::make_unique<testsupport::ServerProcess>(
+        "scripted_ftp_server.py", std::vector<std::string>{"--listings", path});
     if (listingServer_->Port() <= 0) return false;
     UsePort(listingServer_->Port());
     return true;

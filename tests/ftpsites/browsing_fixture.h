@@ -1,11 +1,12 @@
 // What the live-browsing tests share: a settings store in a temporary
 // file, a scripted prompt, a catalog tree with one FTP site, a view that
-// records what it was told, and the scripted listing server of
-// tests/servers/listing_server.py for replies no real server would send.
+// records what it was told, and the listings mode of
+// tests/servers/scripted_ftp_server.py for replies no real server would send.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -23,8 +24,15 @@ namespace ftpsites::test {
 
 class RecordingView : public SiteBrowserView {
 public:
-    void ListingStarted(catalog::TreeItem* item) override;
-    void ListingFinished(catalog::TreeItem* item) override;
+    void ListingStarted(catalog::TreeItem*) override {
+        ++started;
+        maxDepth = std::max(maxDepth, ++depth);
+    }
+    void ListingFinished(catalog::TreeItem* item) override {
+        ++finished;
+        --depth;
+        if (!item) ++finishedGone;
+    }
     void ExpandItem(catalog::TreeItem* item) override { expanded.push_back(item); }
 
     int started = 0;
@@ -35,12 +43,11 @@ public:
     std::vector<catalog::TreeItem*> expanded;
 };
 
-// A site served by listing_server.py from `listings` (keys: a directory the
-// client changed to, or a LIST argument; "/" for the top).
+// A site served from `listings` (keys: a directory the client changed to,
+// or a LIST argument; "/" for the top).
 struct ListingScript {
     std::map<std::string, std::string> listings;
-    std::string stallList;  // listing sent half, then silence
-    std::string password;   // required password, empty: any
+    std::string stallList{};  // listing sent half, then silence
 };
 
 class BrowsingTest : public ::testing::Test {

@@ -1,16 +1,19 @@
-// Live browsing of the same site served by pyftpdlib, vsftpd and pure-ftpd:
-// each logs in its own way (pure-ftpd answers USER with 230) and lists links
-// its own way (vsftpd lists a file link's target beside the link), and the
-// tree must come out the same from all three.
+// The same site served by pyftpdlib, vsftpd and pure-ftpd: each logs in its
+// own way (pure-ftpd answers USER with 230), lists links its own way
+// (vsftpd lists a file link's target beside the link) and ends transfers in
+// its own words; the tree must come out the same from all three, and a
+// file downloaded with the client arrive whole.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 
 #include "browsing_fixture.h"
 #include "ftp_server.h"
+#include "net/ftp_client.h"
 #include "real_ftp_server.h"
 
 namespace ftpsites::test {
@@ -22,13 +25,12 @@ enum class Daemon { kPyftpdlib, kVsftpd, kPureFtpd };
 
 class RealDaemonTest : public BrowsingTest, public ::testing::WithParamInterface<Daemon> {
 protected:
-    // Starts the daemon over docs/, tools/, readme.txt and the links
-    // link.txt -> readme.txt and latest -> docs; returns the site's path.
+    // Starts the daemon over docs/, tools/, readme.txt, data.bin and the
+    // links link.txt -> readme.txt and latest -> docs; returns the site's
+    // path ("" for the top).
     std::string Serve() {
-        std::string root;
-        if (GetParam() == Daemon::kPyftpdlib) {
-            root = files_.Path();
-        } else {
+        std::string root = files_.Path();
+        if (GetParam() != Daemon::kPyftpdlib) {
             daemon_ = std::make_unique<RealFtpServer>(GetParam() == Daemon::kVsftpd
                                                           ? RealFtpServer::Kind::kVsftpd
                                                           : RealFtpServer::Kind::kPureFtpd);
@@ -38,9 +40,12 @@ protected:
             std::filesystem::create_directories(root + "/" + dir);
         std::ofstream(root + "/readme.txt") << "hello\n";
         std::ofstream(root + "/docs/guide.txt") << "guide\n";
+        std::mt19937 rng(5);
+        for (int i = 0; i < 300 * 1024 + 7; ++i) content_ += static_cast<char>(rng() & 255);
+        std::ofstream(root + "/data.bin", std::ios::binary) << content_;
         EXPECT_EQ(::symlink("readme.txt", (root + "/link.txt").c_str()), 0);
         EXPECT_EQ(::symlink("docs", (root + "/latest").c_str()), 0);
-        if (GetParam() == Daemon::kPyftpdlib) {
+        if (!daemon_) {
             pyftpd_ = std::make_unique<testsupport::FtpServer>(root);
             EXPECT_TRUE(pyftpd_->Started()) << pyftpd_->Error();
             UsePort(pyftpd_->Port());
@@ -50,21 +55,35 @@ protected:
         UsePort(daemon_->Port());
         return daemon_->SitePath() == "/" ? "" : daemon_->SitePath();
     }
+    int Port() const { return daemon_ ? daemon_->Port() : pyftpd_->Port(); }
 
     testsupport::TempDir files_;
+    std::string content_;
     std::unique_ptr<testsupport::FtpServer> pyftpd_;
     std::unique_ptr<RealFtpServer> daemon_;
 };
 
-TEST_P(RealDaemonTest, AnonymousSiteListsLinksAsWhatTheyPointAt) {
+TEST_P(RealDaemonTest, AnonymousSiteListsLinksAsWhatTheyPointAtAndFilesArriveWhole) {
     std::string path = Serve();
     if (HasFailure()) return;
     catalog::TreeItem* site = AddSite("Daemon", "anonymous", "reader@example.org", path);
     ASSERT_TRUE(browser_.OpenSite(site));
     EXPECT_TRUE(prompt_.Shown().empty()) << prompt_.Shown()[0];
-    EXPECT_EQ(Children(site), (std::vector<std::string>{"d docs", "d latest", "d tools",
-                                                        "f link.txt", "f readme.txt"}));
+    EXPECT_EQ(Children(site),
+              (std::vector<std::string>{"d docs", "d latest", "d tools", "f data.bin", "f link.txt",
+                                        "f readme.txt"}));
     browser_.CloseSite(site);
+
+    testsupport::TempDir local;
+    try {
+        FtpClient client("127.0.0.1", Port(), "anonymous", "reader@example.org");
+        std::int64_t bytes = 0;
+        ASSERT_TRUE(client.Get(path + "/data.bin", local.File("data.bin"), bytes, true));
+        EXPECT_TRUE(local.Read("data.bin") == content_);
+    } catch (const CWinsockErr&) {
+        FtpFailure f = FtpErrorRecord::Take();
+        ADD_FAILURE() << f.code << " " << f.context << "--" << f.text;
+    }
 }
 
 std::string DaemonName(const ::testing::TestParamInfo<Daemon>& info) {

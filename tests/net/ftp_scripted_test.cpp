@@ -211,22 +211,6 @@ TEST(ScriptedFtpFailures, AreRecordedWithCodeContextAndText) {
     }
 }
 
-TEST_F(ScriptedFtp, ArgumentsThatWouldInjectCommandsOrOverflowTheLineAreRefused) {
-    server.LoginSteps().Expect("CWD").Send("250 ok\r\n");
-    FtpClient& c = Connect();
-    const std::string longest(FtpClient::kMaxCommandLine - 6, 'b');
-    EXPECT_THROW(c.ChangeDir("pub\r\nDELE important"), CFtpObjError);
-    FtpFailure f = FtpErrorRecord::Take();
-    EXPECT_EQ(f.code, kFtpInvalidArgument);
-    EXPECT_EQ(f.context, "changing directory on FTP server");
-    EXPECT_EQ(f.text, "Invalid arguments");
-    EXPECT_THROW(c.Delete("name\nRMD x"), CFtpObjError);
-    EXPECT_THROW(c.ChangeDir(longest + "b"), CFtpObjError);
-    EXPECT_EQ(FtpErrorRecord::Take().code, kFtpInvalidArgument);
-    EXPECT_TRUE(c.ChangeDir(longest));  // just short of the limit goes out whole
-    EXPECT_EQ(Transcript(), LoggedIn({"CWD " + longest + "\r\n", "EOF"}));
-}
-
 TEST_F(ScriptedFtp, AbortSendsUrgentInterruptThenAborAndQuit) {
     server.LoginSteps();
     RetrStarted(server, "150 ok\r\n").DataSendBytes(100000).WaitEof();
@@ -262,22 +246,33 @@ TEST_F(ScriptedFtp, SilentServerTimesOutWithTheSocketLayersError) {
 
 // Replies RFC 959 allows that are easy to refuse by mistake: 230 to USER (no
 // password needed) and 250 at the end of a transfer. A 0xFF byte in a name
-// goes out doubled, as Telnet asks.
-TEST_F(ScriptedFtp, RepliesTheRfcAllowsAndTelnetEscapes) {
+// goes out doubled, as Telnet asks; an argument that would inject a command
+// or overflow the line never reaches the server.
+TEST_F(ScriptedFtp, RepliesTheRfcAllowsTelnetEscapesAndRefusedArguments) {
     server.Send("220 hi\r\n").Expect("USER").Send("230 Anonymous user logged in\r\n");
-    server.Expect("CWD").Send("250 ok\r\n");
+    server.Expect("CWD").Send("250 ok\r\n").Expect("CWD").Send("250 ok\r\n");
     Transfer(server, "RETR").DataConnect().Send("150 ok\r\n").DataSend("abc").DataClose();
     server.Send("250 file sent\r\n");
     server.Expect("PORT").Send("200 ok\r\n").Expect("LIST").DataConnect().Send("150 ok\r\n");
     server.DataSend("-rw-r--r-- 1 o g 3 Dec  6 20:00 f\r\n").DataClose().Send("250 listed\r\n");
     FtpClient& c = Connect();
+    const std::string longest(FtpClient::kMaxCommandLine - 6, 'b');
+    EXPECT_THROW(c.ChangeDir("pub\r\nDELE important"), CFtpObjError);
+    FtpFailure f = FtpErrorRecord::Take();
+    EXPECT_EQ(f.code, kFtpInvalidArgument);
+    EXPECT_EQ(f.context, "changing directory on FTP server");
+    EXPECT_EQ(f.text, "Invalid arguments");
+    EXPECT_THROW(c.Delete("name\nRMD x"), CFtpObjError);
+    EXPECT_THROW(c.ChangeDir(longest + "b"), CFtpObjError);
+    EXPECT_EQ(FtpErrorRecord::Take().code, kFtpInvalidArgument);
+    EXPECT_TRUE(c.ChangeDir(longest));  // just short of the limit goes out whole
     EXPECT_TRUE(c.ChangeDir("caf\xff"));
     EXPECT_TRUE(c.Get("f", local.File("f"), bytes, true));
     EXPECT_EQ(local.Read("f"), "abc");
     std::string listing;
     EXPECT_TRUE(c.List(listing));
-    EXPECT_EQ(Transcript(), (Lines{"USER u\r\n", "CWD caf\xff\xff\r\n", "TYPE I\r\n", kPort,
-                                   "RETR f\r\n", kPort, "LIST\r\n", "EOF"}));
+    EXPECT_EQ(Transcript(), (Lines{"USER u\r\n", "CWD " + longest + "\r\n", "CWD caf\xff\xff\r\n",
+                                   "TYPE I\r\n", kPort, "RETR f\r\n", kPort, "LIST\r\n", "EOF"}));
 }
 
 // A data connection that never comes for STOR costs one time-out, not a

@@ -5,23 +5,25 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace net {
 namespace {
 
-struct LineCase {
-    std::string server;
-    std::string line;
-    bool accepted;
-    ListedKind kind;
-    std::string name, target, size, date;
-};
-
 constexpr ListedKind D = ListedKind::Directory;
 constexpr ListedKind F = ListedKind::File;
 constexpr ListedKind L = ListedKind::Link;
+
+// A row without an entry is a line that must give nothing.
+struct LineCase {
+    std::string server;
+    std::string line;
+    bool accepted = false;
+    ListedKind kind = F;
+    std::string name{}, target{}, size{}, date{};
+};
 
 // Lines recorded from real servers (data/listing_lines.txt, tab-separated).
 std::vector<LineCase> RecordedLines() {
@@ -30,13 +32,9 @@ std::vector<LineCase> RecordedLines() {
     std::string row;
     while (std::getline(in, row)) {
         if (row.empty() || row[0] == '#') continue;
+        std::istringstream fields(row);
         std::vector<std::string> f;
-        for (size_t start = 0;;) {
-            size_t tab = row.find('\t', start);
-            f.push_back(row.substr(start, tab - start));
-            if (tab == std::string::npos) break;
-            start = tab + 1;
-        }
+        for (std::string field; std::getline(fields, field, '\t');) f.push_back(field);
         if (f.size() != 7) {
             ADD_FAILURE() << "bad data row: " << row;
             continue;
@@ -64,14 +62,24 @@ const LineCase kLines[] = {
     {"later month is last year's", "-rw-r--r-- 1 a b 3 Aug 1 10:04 f", true, F, "f", "", "3",
      "Aug/1/25"},
     {"short year column", "-rw-r--r-- 1 a b 1 Jul 1 7 odd", true, F, "odd", "", "1", "Jul/1/7"},
-    {"total header", "total 12", false, F, "", "", "", ""},
-    {"total header CR", "total 4096\r", false, F, "", "", "", ""},
-    {"dot", "drwxr-xr-x 2 ftp ftp 512 Jul 17 1996 .", false, F, "", "", "", ""},
-    {"empty", "", false, F, "", "", "", ""},
-    {"blank", "   \r", false, F, "", "", "", ""},
-    {"garbage", "hello world", false, F, "", "", "", ""},
-    {"slash in name", "-rw-r--r-- 1 a b 3 Jul 1 2001 ../../etc/passwd", false, F, "", "", "", ""},
-    {"CR inside name", "-rw-r--r-- 1 a b 3 Jul 1 2001 evil\rname", false, F, "", "", "", ""},
+    {"name is a total header", "-rw-r--r-- 1 a b 10 Jul 1 2001 total 12", true, F, "total 12", "",
+     "10", "Jul/1/01"},
+    {"total header", "total 12"},
+    {"total header CR", "total 4096\r"},
+    {"dot", "drwxr-xr-x 2 ftp ftp 512 Jul 17 1996 ."},
+    {"empty", ""},
+    {"blank", "   \r"},
+    {"garbage", "hello world"},
+    {"slash in name", "-rw-r--r-- 1 a b 3 Jul 1 2001 ../../etc/passwd"},
+    {"CR inside name", "-rw-r--r-- 1 a b 3 Jul 1 2001 evil\rname"},
+    {"NUL inside name", std::string("-rw-r--r-- 1 a b 1 Jul 1 2001 nul\0name", 38)},
+    // Short and truncated lines never read past their end.
+    {"type only", "d"},
+    {"link without name", "lrwx 1 a b 1 Jul 1 2001 ->"},
+    {"link with blank name", "lrwx 1 a b 1 Jul 1 2001  -> x"},
+    {"cut in the date", "-rw 1 a b 1 Jul"},
+    {"cut before the name", "-rw 1 a b 1 Jul 1 2001 "},
+    {"DOS line cut", "12-01-2019  03:15PM"},
 };
 
 TEST(ListingParser, EveryLineGivesItsEntryOrNothing) {
@@ -91,61 +99,42 @@ TEST(ListingParser, EveryLineGivesItsEntryOrNothing) {
         EXPECT_EQ(e.size, c.size);
         EXPECT_EQ(e.date, c.date);
     }
-}
-
-TEST(ListingParser, OnlyTheHeaderIsSkippedNotNamesContainingTotal) {
-    ListingParser parser(2026, 7);
-    auto entries = parser.Parse(
-        "total 12\r\n"
-        "-rw-r--r-- 1 ftp ftp 10 Jul 17 1996 totals.txt\r\n"
-        "drwxr-xr-x 2 ftp ftp 512 Jul 17 1996 total\r\n"
-        "-rw-r--r-- 1 ftp ftp 10 Jul 17 1996 total 12\r\n");
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].name, "totals.txt");
-    EXPECT_EQ(entries[1].name, "total");
-    EXPECT_EQ(entries[2].name, "total 12");
-}
-
-TEST(ListingParser, NulInNamesAndTruncatedLinesGiveNothing) {
-    ListingParser parser(2026, 7);
-    // A NUL inside a name could be carried by no FTP command.
-    auto entries = parser.Parse(std::string("-rw-r--r-- 1 a b 1 Jul 1 2001 nul\0name\r\n", 40) +
-                                "-rw-r--r-- 1 a b 1 Jul 1 2001 fine.txt\r\n");
-    ASSERT_FALSE(entries.empty());
-    EXPECT_EQ(entries.back().name, "fine.txt");
-    for (const auto& e : entries) EXPECT_EQ(e.name.find(std::string(1, 0)), std::string::npos);
-    // Short and truncated lines never read past their end.
-    for (const char* line :
-         {"d", "l", "lrwx 1 a b 1 Jul 1 2001 ->", "lrwx 1 a b 1 Jul 1 2001  -> x",
-          "-rw 1 a b 1 Jul", "-rw 1 a b 1 Jul 1 2001 ", "12-01-2019  03:15PM"}) {
-        ListedLine e;
-        EXPECT_FALSE(parser.ParseLine(line, e)) << line;
-    }
+    // A whole listing: lines split at CR LF, the header skipped, not names like it.
+    std::vector<std::string> names;
+    for (const ListedLine& e : parser.Parse("total 12\r\n"
+                                            "-rw-r--r-- 1 ftp ftp 10 Jul 17 1996 totals.txt\r\n"
+                                            "drwxr-xr-x 2 ftp ftp 512 Jul 17 1996 total\r\n"
+                                            "-rw-r--r-- 1 a b 1 Jul 1 2001 fine.txt"))
+        names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"totals.txt", "total", "fine.txt"}));
 }
 
 TEST(ListingParser, LinkTargetKindFromItsListing) {
+    const std::string file = "-rw-r--r-- 1 a b 1 Jul 1 2001 ";
+    const struct {
+        std::string listing, target;
+        bool directory;
+    } cases[] = {
+        // "ls -l" of a directory writes a total header, even when empty.
+        {"total 0\r\n", "usr/bin", true},
+        {"total 8\r\n" + file + "ls\r\n", "usr/bin", true},
+        // Servers without the header: a directory lists its contents...
+        {file + "x\r\n" + file + "y\r\n", "data", true},
+        {file + "inner.txt\r\n", "releases/5", true},
+        // ...a file lists itself, by its path or its last component.
+        {file + "totals.txt\r\n", "docs/totals.txt", false},
+        {file + "docs/totals.txt\r\n", "docs/totals.txt", false},
+        // A link that led to a file listed beside the file itself.
+        {"lrwxrwxrwx 1 0 0 10 Dec 06 20:00 link.txt -> readme.txt\r\n"
+         "-rw-r--r-- 1 0 0 6 Dec 06 20:00 readme.txt\r\n",
+         "readme.txt", false},
+        // Nothing listed proves no directory.
+        {"", "gone", false},
+    };
     ListingParser parser(2026, 7);
-    // "ls -l" of a directory writes a total header, even when empty.
-    EXPECT_TRUE(parser.TargetListingIsDirectory("total 0\r\n", "usr/bin"));
-    EXPECT_TRUE(parser.TargetListingIsDirectory("total 8\r\n-rwxr-xr-x 1 a b 10 Jul 1 2001 ls\r\n",
-                                                "usr/bin"));
-    // Servers without the header: a directory lists its contents...
-    EXPECT_TRUE(parser.TargetListingIsDirectory(
-        "-rw-r--r-- 1 a b 1 Jul 1 2001 x\r\n-rw-r--r-- 1 a b 1 Jul 1 2001 y\r\n", "data"));
-    EXPECT_TRUE(parser.TargetListingIsDirectory("-rw-r--r-- 1 a b 1 Jul 1 2001 inner.txt\r\n",
-                                                "releases/5"));
-    // ...a file lists itself, by its path or its last component.
-    EXPECT_FALSE(parser.TargetListingIsDirectory("-rw-r--r-- 1 a b 1 Jul 1 2001 totals.txt\r\n",
-                                                 "docs/totals.txt"));
-    EXPECT_FALSE(parser.TargetListingIsDirectory(
-        "-rw-r--r-- 1 a b 1 Jul 1 2001 docs/totals.txt\r\n", "docs/totals.txt"));
-    // vsftpd lists the link that led to a file beside the file itself.
-    EXPECT_FALSE(parser.TargetListingIsDirectory(
-        "lrwxrwxrwx 1 0 0 10 Dec 06 20:00 link.txt -> readme.txt\r\n"
-        "-rw-r--r-- 1 0 0 6 Dec 06 20:00 readme.txt\r\n",
-        "readme.txt"));
-    // Nothing listed proves no directory.
-    EXPECT_FALSE(parser.TargetListingIsDirectory("", "gone"));
+    for (const auto& c : cases)
+        EXPECT_EQ(parser.TargetListingIsDirectory(c.listing, c.target), c.directory)
+            << c.target << ": " << c.listing;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "platform/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -13,22 +14,19 @@
 
 namespace {
 
-size_t EntriesIn(const std::string& dir) {
-    size_t n = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir)) ++n;
-    return n;
-}
-
 TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFileAndSaysWhy) {
     const std::string big(300000, 'x');  // larger than the writer's buffer
     struct Case {
         const char* name;
         std::function<bool(const std::string& path, std::string* error)> write;
         const char* why;  // in the error; nullptr for success
-    };
-    const Case cases[] = {
+        mode_t mode = 0;  // of the new file, under the umask 027 set below
+    } const cases[] = {
         {"success", [&](auto& p, auto* e) { return platform::WriteFileAtomically(p, big, e); },
-         nullptr},
+         nullptr, 0640},
+        {"private",
+         [&](auto& p, auto* e) { return platform::WriteFileAtomically(p, big, e, 0600); }, nullptr,
+         0600},
         {"disk full",
          [&](auto& p, auto* e) {
              testsupport::FileSizeLimit limit(1000);
@@ -38,9 +36,7 @@ TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFileAndSaysWhy) {
         {"sync fails",
          [&](auto& p, auto* e) {
              testsupport::FailingSync failing;
-             bool ok = platform::WriteFileAtomically(p, big, e);
-             EXPECT_EQ(failing.Calls(), 1);
-             return ok;
+             return platform::WriteFileAtomically(p, big, e) || failing.Calls() != 1;
          },
          "sync failed"},
         {"never committed",
@@ -51,7 +47,11 @@ TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFileAndSaysWhy) {
              return false;
          },
          ""},
+        {"no such folder",
+         [&](auto& p, auto* e) { return platform::WriteFileAtomically(p + "/no/a.amb", "x", e); },
+         "no"},
     };
+    const mode_t savedUmask = ::umask(027);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         testsupport::TempDir dir;
@@ -59,16 +59,18 @@ TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFileAndSaysWhy) {
         std::string error;
         EXPECT_EQ(c.write(dir.File("a.amb"), &error), c.why == nullptr);
         EXPECT_EQ(dir.Read("a.amb"), c.why ? "the old catalog" : big);
-        EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
         if (c.why && *c.why) {
             EXPECT_NE(error.find("a.amb"), std::string::npos) << error;
             EXPECT_NE(error.find(c.why), std::string::npos) << error;
         }
+        if (!c.why) {
+            struct stat st {};
+            ASSERT_EQ(::stat(dir.File("a.amb").c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, c.mode);
+        }
     }
-    std::string error;
-    testsupport::TempDir dir;
-    EXPECT_FALSE(platform::WriteFileAtomically(dir.File("no/such/a.amb"), "x", &error));
-    EXPECT_FALSE(error.empty());
+    ::umask(savedUmask);
 }
 
 }  // namespace

@@ -15,41 +15,37 @@ namespace {
 
 using platform::StringArrayRead;
 
-TEST(StringArrayFile, RoundTripsAnyContent) {
-    const std::vector<std::vector<std::string>> cases = {
-        {},
-        {""},
-        {"one"},
-        {"a$$b$$c$$", "", std::string("nul\0inside", 10), std::string(70000, 'x')},
-        {"\xff\xfe binary \r\n", "äöü"},
-    };
+// A missing file is an empty list that the first append creates.
+TEST(StringArrayFile, RoundTripsAnyContentAndAppends) {
     testsupport::TempDir dir;
-    for (const auto& items : cases) {
-        std::string error;
-        ASSERT_TRUE(platform::WriteStringArrayFile(dir.File("list"), items, &error)) << error;
-        std::vector<std::string> back{"stale"};
-        EXPECT_EQ(platform::ReadStringArrayFile(dir.File("list"), back, &error),
-                  StringArrayRead::kOk)
-            << error;
-        EXPECT_EQ(back, items);
+    std::vector<std::string> items{"stale"};
+    EXPECT_EQ(platform::ReadStringArrayFile(dir.File("list"), items), StringArrayRead::kMissing);
+    EXPECT_TRUE(items.empty());
+    ASSERT_TRUE(platform::AppendToStringArrayFile(dir.File("list"), "one"));
+    ASSERT_TRUE(platform::AppendToStringArrayFile(dir.File("list"), "two"));
+    ASSERT_EQ(platform::ReadStringArrayFile(dir.File("list"), items), StringArrayRead::kOk);
+    EXPECT_EQ(items, (std::vector<std::string>{"one", "two"}));
+
+    for (const std::vector<std::string>& written : std::vector<std::vector<std::string>>{
+             {},
+             {""},
+             {"a$$b$$c$$", "", std::string("nul\0inside", 10), std::string(70000, 'x')},
+             {"\xff\xfe binary \r\n", "äöü"}}) {
+        ASSERT_TRUE(platform::WriteStringArrayFile(dir.File("list"), written));
+        EXPECT_EQ(platform::ReadStringArrayFile(dir.File("list"), items), StringArrayRead::kOk);
+        EXPECT_EQ(items, written);
     }
 }
 
+// A damaged file is neither read in part, nor overwritten, nor extended.
 TEST(StringArrayFile, EveryTruncationAndCorruptionIsReportedNotRead) {
-    std::string good = platform::EncodeStringArray({"first$$entry$$", "second", ""});
+    const std::string good = platform::EncodeStringArray({"first$$entry$$", "second", ""});
     std::vector<std::string> bad;
     for (size_t n = 0; n < good.size(); ++n) bad.push_back(good.substr(0, n));
-    bad.push_back(good + "x");  // trailing data
-    std::string wrongTag = good;
-    wrongTag[0] = 'X';
-    bad.push_back(wrongTag);
-    std::string hugeCount = good;
-    hugeCount[12] = hugeCount[13] = hugeCount[14] = hugeCount[15] = '\xff';
-    bad.push_back(hugeCount);
-    std::string hugeLength = good;
-    hugeLength[16] = hugeLength[17] = hugeLength[18] = hugeLength[19] = '\xff';
-    bad.push_back(hugeLength);
-
+    bad.push_back(good + "x");
+    bad.push_back("X" + good.substr(1));                                  // tag
+    bad.push_back(std::string(good).replace(12, 4, "\xff\xff\xff\xff"));  // count
+    bad.push_back(std::string(good).replace(16, 4, "\xff\xff\xff\xff"));  // first length
     for (const auto& content : bad) {
         std::vector<std::string> items{"stale"};
         std::string error;
@@ -59,36 +55,18 @@ TEST(StringArrayFile, EveryTruncationAndCorruptionIsReportedNotRead) {
     }
 
     testsupport::TempDir dir;
-    dir.Write("ambit.log", good.substr(0, good.size() - 3));
+    const std::string cut = dir.Write("ambit.log", good.substr(0, good.size() - 3));
     std::vector<std::string> items;
-    std::string error;
-    EXPECT_EQ(platform::ReadStringArrayFile(dir.File("ambit.log"), items, &error),
-              StringArrayRead::kFailed);
-    EXPECT_NE(error.find("ambit.log"), std::string::npos);
-    EXPECT_NE(error.find("damaged"), std::string::npos);
+    std::string readError, appendError;
+    EXPECT_EQ(platform::ReadStringArrayFile(cut, items, &readError), StringArrayRead::kFailed);
+    EXPECT_NE(readError.find("ambit.log"), std::string::npos);
+    EXPECT_NE(readError.find("damaged"), std::string::npos);
+    EXPECT_FALSE(platform::AppendToStringArrayFile(cut, "entry", &appendError));
+    EXPECT_NE(appendError.find("damaged"), std::string::npos);
+    EXPECT_EQ(dir.Read("ambit.log"), good.substr(0, good.size() - 3));
 }
 
-// A missing file is an empty list that the first append creates; a damaged
-// one is neither overwritten nor extended.
-TEST(StringArrayFile, AppendCreatesAMissingFileAndLeavesADamagedOneAlone) {
-    testsupport::TempDir dir;
-    std::vector<std::string> items{"stale"};
-    EXPECT_EQ(platform::ReadStringArrayFile(dir.File("none"), items), StringArrayRead::kMissing);
-    EXPECT_TRUE(items.empty());
-    ASSERT_TRUE(platform::AppendToStringArrayFile(dir.File("log"), "one"));
-    ASSERT_TRUE(platform::AppendToStringArrayFile(dir.File("log"), "two"));
-    ASSERT_EQ(platform::ReadStringArrayFile(dir.File("log"), items), StringArrayRead::kOk);
-    EXPECT_EQ(items, (std::vector<std::string>{"one", "two"}));
-
-    dir.Write("bad", "not a list at all");
-    std::string error;
-    EXPECT_FALSE(platform::AppendToStringArrayFile(dir.File("bad"), "entry", &error));
-    EXPECT_NE(error.find("damaged"), std::string::npos);
-    EXPECT_EQ(dir.Read("bad"), "not a list at all");
-}
-
-// Several processes appending at once, as several skiffs finishing together
-// do: every entry of every process must be in the file afterwards.
+// As several skiffs finishing together do.
 TEST(StringArrayFile, ConcurrentAppendsLoseNothing) {
     testsupport::TempDir dir;
     const std::string path = dir.File("ambit.log");
@@ -100,9 +78,7 @@ TEST(StringArrayFile, ConcurrentAppendsLoseNothing) {
         if (pid == 0) {
             bool ok = true;
             for (int i = 0; i < kEntries; ++i)
-                ok = platform::AppendToStringArrayFile(
-                         path, std::to_string(p) + "-" + std::to_string(i)) &&
-                     ok;
+                ok = platform::AppendToStringArrayFile(path, std::to_string(p * 100 + i)) && ok;
             _exit(ok ? 0 : 1);
         }
         children.push_back(pid);
@@ -114,9 +90,8 @@ TEST(StringArrayFile, ConcurrentAppendsLoseNothing) {
     }
     std::vector<std::string> items;
     ASSERT_EQ(platform::ReadStringArrayFile(path, items), StringArrayRead::kOk);
-    EXPECT_EQ(items.size(), static_cast<size_t>(kProcesses * kEntries));
-    std::set<std::string> unique(items.begin(), items.end());
-    EXPECT_EQ(unique.size(), items.size());
+    EXPECT_EQ(std::set<std::string>(items.begin(), items.end()).size(),
+              static_cast<size_t>(kProcesses * kEntries));
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #!/usr/bin/python3
 """A real FTP server for tests: pyftpdlib on 127.0.0.1, a free port, over one
-directory. Prints "PORT <n>" on stdout once it accepts connections, and runs
-until it is terminated or its standard input closes (so it never outlives
-the test that started it).
+directory, read and write. Prints "PORT <n>" once it accepts connections and
+stops when its standard input closes, so it never outlives its test.
 
     pyftpd_server.py ROOT [--user NAME --password WORD] [--anonymous]
 """
@@ -27,8 +26,7 @@ def main():
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.CRITICAL)
-    # Write access for anonymous is what these tests want.
-    warnings.simplefilter("ignore")
+    warnings.simplefilter("ignore")  # write access for anonymous is what tests want
     authorizer = DummyAuthorizer()
     if args.user:
         authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
@@ -36,29 +34,17 @@ def main():
         authorizer.add_anonymous(args.root, perm="elradfmwMT")
 
     class Handler(FTPHandler):
-        pass
+        authorizer = None
+        permit_foreign_addresses = False
+        permit_privileged_ports = False
+        timeout = 60
+        auth_failed_timeout = 0.1  # a wrong password is answered at once
 
     Handler.authorizer = authorizer
-    Handler.permit_foreign_addresses = False
-    Handler.permit_privileged_ports = False
-    Handler.timeout = 60
-    Handler.auth_failed_timeout = 0.1  # a wrong password is answered at once
-
     server = FTPServer(("127.0.0.1", 0), Handler)
     server.max_cons = 32
-    port = server.socket.getsockname()[1]
-    sys.stdout.write("PORT %d\n" % port)
-    sys.stdout.flush()
-
-    # The test closes our standard input when it stops us or dies.
-    def watch_stdin():
-        try:
-            while sys.stdin.buffer.read(4096):
-                pass
-        finally:
-            os._exit(0)
-
-    threading.Thread(target=watch_stdin, daemon=True).start()
+    print("PORT %d" % server.socket.getsockname()[1], flush=True)
+    threading.Thread(target=lambda: (sys.stdin.buffer.read(), os._exit(0)), daemon=True).start()
     server.serve_forever(timeout=0.5, blocking=True, handle_exit=True)
 
 

@@ -1,41 +1,29 @@
 #!/usr/bin/python3
-"""A scripted FTP server for tests: it accepts one control connection on
-127.0.0.1 and plays a script of exact replies and faults, recording every
-byte line the client sends.
+"""FTP servers for tests on 127.0.0.1; each prints "PORT <n>" once it listens.
 
     scripted_ftp_server.py SCRIPT.json TRANSCRIPT
 
-Prints "PORT <n>" when it listens. The script is a JSON list of steps, each an
-object with one key:
-
-  {"send": "220 hi\\r\\n"}         raw text to the control connection
-  {"send_parts": ["2", "20 x\\r\\n"]} the same in separate packets
-  {"expect": "USER"}               read one command line (recorded; the value
-                                   is only a reminder, the test checks the
-                                   transcript)
-  {"data_connect": true}           connect to the address of the last PORT
-  {"data_send": "text"}            send on the data connection
-  {"data_send_bytes": N}           send N bytes of a fixed pattern
-  {"data_close": true}             close the data connection
-  {"data_recv": true}              read the data connection to its end and
-                                   record "DATA <bytes>"
-  {"close": true}                  hang up the control connection
-  {"send_forever": "x"}            send that text over and over until the
-                                   client goes away (an endless line)
-  {"wait_eof": true}               record lines until the client hangs up
-
-After the script it records lines until the client hangs up. The transcript
-holds one JSON string per line: each command line as received (CR LF
-included; a valid PORT line as "PORT h1,h2,h3,h4,<port>"), "DATA ..."
-entries and "EOF".
+plays a script to one client: a JSON list of steps, each an object with one
+key: "send" TEXT; "send_parts" [TEXT, ...] (separate packets); "expect" (reads
+one command line; the value is only a reminder); "data_connect" (to the
+last PORT address); "data_send" TEXT; "data_send_bytes" N (a fixed pattern);
+"data_close"; "data_recv" (reads the data connection to its end); "close"
+(hangs up); "send_forever" TEXT (an endless line); "wait_eof". After the
+script it reads lines until the client hangs up. The transcript holds one
+JSON string per line: each command line as received, CR LF included (a
+valid PORT line as "PORT h1,h2,h3,h4,<port>"), "DATA <bytes>" for each
+data_recv, and "EOF".
 
     scripted_ftp_server.py --hostile FAULT
+    scripted_ftp_server.py --listings SCRIPT.json
 
-is the hostile mode: a server that answers every command a browsing or
-downloading client sends (a directory "docs" and a file "f.bin" of 5000
-bytes under any path), except for the one misbehaviour FAULT (see FAULTS
-below), and serves one client after another until its standard input is
-closed. Prints "PORT <n>" when it listens.
+serve one client after another, until standard input closes, with what a
+browsing or downloading client asks for. --hostile serves a directory
+"docs" and a file "f.bin" of 5000 bytes under any path, and misbehaves in
+the one way FAULT names (see FAULTS). --listings serves the JSON object
+{"listings": {DIRECTORY or LIST argument: TEXT}, "stall_list": a LIST
+argument whose listing stops half-way, then no reply}; CWD to a directory
+without a listing gets 550.
 """
 import json
 import os
@@ -47,17 +35,22 @@ import time
 PATTERN = bytes(range(256))
 
 
-class Session:
-    def __init__(self, conn, transcript):
+def parse_port(text):
+    """The address of a PORT line, None when it is malformed."""
+    try:
+        parts = [int(p) for p in text[5:].rstrip("\r\n").split(",")]
+    except ValueError:
+        return None
+    if len(parts) != 6 or any(p < 0 or p > 255 for p in parts) or parts[4:] == [0, 0]:
+        return None
+    return ("%d.%d.%d.%d" % tuple(parts[:4]), parts[4] * 256 + parts[5])
+
+
+class Connection:
+    def __init__(self, conn):
         self.conn = conn
         self.buf = b""
-        self.transcript = transcript
-        self.data = None
         self.port_addr = None
-
-    def record(self, text):
-        self.transcript.write(json.dumps(text) + "\n")
-        self.transcript.flush()
 
     def next_line(self):
         """The next line from the client, line end included; None at its end."""
@@ -67,86 +60,103 @@ class Session:
                 return None
             self.buf += chunk
         line, self.buf = self.buf.split(b"\n", 1)
-        return (line + b"\n").decode("latin-1")
+        text = (line + b"\n").decode("latin-1")
+        if text.upper().startswith("PORT "):
+            self.port_addr = parse_port(text)
+        return text
+
+
+class ScriptSession(Connection):
+    def __init__(self, conn, transcript):
+        super().__init__(conn)
+        self.transcript = transcript
+        self.data = None
+
+    def record(self, text):
+        self.transcript.write(json.dumps(text) + "\n")
+        self.transcript.flush()
 
     def read_line(self):
         text = self.next_line()
-        if text is None:
-            return None
-        self.port_addr = self.parse_port(text) if text.startswith("PORT ") else self.port_addr
-        self.record(self.normalised(text))
+        if text is not None:
+            self.record(self.normalised(text))
         return text
 
     @staticmethod
-    def parse_port(text):
-        try:
-            parts = [int(p) for p in text[5:].rstrip("\r\n").split(",")]
-        except ValueError:
-            return None
-        if len(parts) != 6 or any(p < 0 or p > 255 for p in parts) or parts[4:] == [0, 0]:
-            return None
-        return ("%d.%d.%d.%d" % tuple(parts[:4]), parts[4] * 256 + parts[5])
-
-    def normalised(self, text):
-        """A well-formed PORT line with its run-time port bytes replaced by
-        "<port>", so a test can compare the whole transcript; anything else
-        (a malformed PORT included) is recorded as received."""
-        if not text.startswith("PORT ") or self.parse_port(text) is None:
+    def normalised(text):
+        """A valid PORT line with its run-time port as "<port>", so whole
+        transcripts compare; anything else as received."""
+        if not text.startswith("PORT ") or parse_port(text) is None:
             return text
         body = text[5:].rstrip("\r\n")
-        address = body.rsplit(",", 2)[0]
-        return "PORT " + address + ",<port>" + text[5 + len(body):]
+        return "PORT " + body.rsplit(",", 2)[0] + ",<port>" + text[5 + len(body):]
 
     def step(self, step):
-        if "send" in step:
-            self.conn.sendall(step["send"].encode("latin-1"))
-        elif "send_parts" in step:
-            for part in step["send_parts"]:
+        """Plays one step; False ends the script."""
+        (key, value), = step.items()
+        if key == "send":
+            self.conn.sendall(value.encode("latin-1"))
+        elif key == "send_parts":
+            for part in value:
                 self.conn.sendall(part.encode("latin-1"))
                 time.sleep(0.05)  # a packet boundary, not synchronisation
-        elif "expect" in step:
+        elif key == "expect":
             if self.read_line() is None:
                 self.record("EOF")
                 return False
-        elif "data_connect" in step:
+        elif key == "data_connect":
             host, port = self.port_addr
-            if not host.startswith("127."):
-                host = "127.0.0.1"  # tests only ever talk to the loopback
-            self.data = socket.create_connection((host, port), timeout=30)
-        elif "data_send" in step:
-            self.data.sendall(step["data_send"].encode("latin-1"))
-        elif "data_send_bytes" in step:
-            n = step["data_send_bytes"]
+            # Tests only ever talk to the loopback.
+            self.data = socket.create_connection(
+                (host if host.startswith("127.") else "127.0.0.1", port), timeout=30)
+        elif key == "data_send":
+            self.data.sendall(value.encode("latin-1"))
+        elif key == "data_send_bytes":
             block = PATTERN * 256
-            while n > 0:
-                piece = block[: min(n, len(block))]
-                self.data.sendall(piece)
-                n -= len(piece)
-        elif "data_close" in step:
+            for start in range(0, value, len(block)):
+                self.data.sendall(block[: min(value - start, len(block))])
+        elif key == "data_close":
             self.data.close()
-            self.data = None
-        elif "data_recv" in step:
+        elif key == "data_recv":
             got = b""
-            while True:
-                chunk = self.data.recv(65536)
-                if not chunk:
-                    break
+            while chunk := self.data.recv(65536):
                 got += chunk
             self.record("DATA " + got.decode("latin-1"))
-        elif "close" in step:
+        elif key == "close":
             self.conn.close()
             return False
-        elif "send_forever" in step:
-            piece = step["send_forever"].encode("latin-1") * 4096
+        elif key == "send_forever":
+            piece = value.encode("latin-1") * 4096
             try:
                 while True:
                     self.conn.sendall(piece)
             except OSError:
                 return False
-        elif "wait_eof" in step:
+        elif key == "wait_eof":
             while self.read_line() is not None:
                 pass
         return True
+
+
+def play_script(script_path, transcript_path):
+    script = json.load(open(script_path))
+    transcript = open(transcript_path, "w")
+    listener = socket.create_server(("127.0.0.1", 0))
+    listener.settimeout(60)
+    print("PORT %d" % listener.getsockname()[1], flush=True)
+    conn, _ = listener.accept()
+    conn.settimeout(60)
+    conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+    conn.setsockopt(socket.SOL_SOCKET, socket.SO_OOBINLINE, 1)  # urgent bytes stay in the transcript
+    session = ScriptSession(conn, transcript)
+    try:
+        if all(session.step(step) for step in script):
+            while session.read_line() is not None:
+                pass
+            session.record("EOF")
+    except OSError as e:
+        session.record("ERROR " + str(e))
+    transcript.close()
 
 
 LISTING = (b"drwxr-xr-x   2 o g     4096 Dec  6 20:00 docs\r\n"
@@ -155,7 +165,7 @@ FILE_SIZE = 5000
 
 
 def listing_with(line):
-    return LISTING + line + b"\r\n"
+    return ("data", LISTING + line + b"\r\n")
 
 
 def file_line(size):
@@ -201,14 +211,8 @@ FAULTS = {
     "list_huge_size": {"listing": ("data", LISTING + file_line(b"99999999999999999999999"))},
     "list_negative_size": {"listing": ("data", file_line(b"-5") + LISTING)},
     "list_nonnumeric_size": {"listing": ("data", file_line(b"lots") + LISTING)},
-    "list_names_dotdot": {"listing": ("data", listing_with(
-        b"-rw-r--r-- 1 o g 1 Dec  6 20:00 ..\r\n-rw-r--r-- 1 o g 1 Dec  6 20:00 ../../etc"))},
-    "list_name_slash": {"listing": ("data", listing_with(b"-rw-r--r-- 1 o g 1 Dec  6 20:00 a/b"))},
-    "list_name_cr": {"listing": ("data", listing_with(b"-rw-r--r-- 1 o g 1 Dec  6 20:00 a\rb"))},
-    "list_name_lf": {"listing": ("data", listing_with(b"-rw-r--r-- 1 o g 1 Dec  6 20:00 a\nb"))},
-    "list_name_nul": {"listing": ("data", listing_with(b"-rw-r--r-- 1 o g 1 Dec  6 20:00 a\0b"))},
-    "list_name_overlong": {"listing": ("data", listing_with(
-        b"-rw-r--r-- 1 o g 1 Dec  6 20:00 " + b"n" * 100000))},
+    "list_names_dotdot": {"listing": listing_with(
+        b"-rw-r--r-- 1 o g 1 Dec  6 20:00 ..\r\n-rw-r--r-- 1 o g 1 Dec  6 20:00 ../../etc")},
     "list_close_control_after_150": {"LIST": "close_after_150"},
     "list_no_final_reply": {"LIST": "silence_after_data"},
     "list_close_after_data": {"LIST": "close_after_data"},
@@ -223,27 +227,32 @@ FAULTS = {
     "retr_no_final_reply": {"RETR": "silence_after_data"},
     "retr_426_at_end": {"RETR": ("final", b"426 connection lost\r\n")},
 }
+for _name, _text in {"slash": b"a/b", "cr": b"a\rb", "lf": b"a\nb", "nul": b"a\0b",
+                     "overlong": b"n" * 100000}.items():
+    FAULTS["list_name_" + _name] = {"listing": listing_with(
+        b"-rw-r--r-- 1 o g 1 Dec  6 20:00 " + _text)}
+
+REPLIES = {"USER": b"331 password please\r\n", "PASS": b"230 logged in\r\n",
+           "TYPE": b"200 ok\r\n", "PORT": b"200 PORT ok\r\n", "CWD": b"250 ok\r\n",
+           "SYST": b"215 UNIX\r\n", "QUIT": b"221 bye\r\n"}
 
 
-class HostileSession:
-    def __init__(self, conn, fault):
-        self.conn = conn
-        self.fault = FAULTS[fault]
-        self.buf = b""
-        self.port_addr = None
-
-    next_line = Session.next_line
+class BrowsingSession(Connection):
+    def __init__(self, conn, fault, script):
+        super().__init__(conn)
+        self.fault = FAULTS.get(fault, {})
+        self.script = script
+        self.listings = script.get("listings")  # None: LISTING everywhere
+        self.cwd = "/"
+        self.held = []  # data connections of stalled listings
 
     def write(self, data):
         how = self.fault.get("all")
         if how == "bytewise":
             for i in range(len(data)):
                 self.conn.sendall(data[i:i + 1])
-        elif how == "split_crlf" and b"\r\n" in data:
-            for piece in data.split(b"\r\n")[:-1]:
-                self.conn.sendall(piece + b"\r")
-                time.sleep(0.02)  # a packet boundary between CR and LF
-                self.conn.sendall(b"\n")
+        elif how == "split_crlf":
+            send_split_crlf(self.conn, data)
         else:
             self.conn.sendall(data)
 
@@ -255,77 +264,57 @@ class HostileSession:
             pass
         return False
 
-    def read_line(self):
-        line = self.next_line()
-        return None if line is None else line.rstrip("\r\n")
-
     def misbehave(self, how):
         """Plays a control-connection fault; False ends the session."""
-        kind = how if isinstance(how, str) else how[0]
-        if kind == "silence":
-            return self.wait_eof()
-        if kind == "close":
-            return False
-        if kind == "reply":
-            self.write(how[1])
-            return True
-        if kind == "reply_close":
-            self.write(how[1])
-            return False
-        if kind == "send_silence":
-            self.write(how[1])
-            return self.wait_eof()
-        if kind == "send_close":
-            self.write(how[1])
-            return False
+        kind, *args = (how,) if isinstance(how, str) else how
+        if kind in ("reply", "reply_close", "send_silence", "send_close", "huge"):
+            self.write(args[0])
         if kind == "drip":
-            for i in range(len(how[1])):
-                self.conn.sendall(how[1][i:i + 1])
-                time.sleep(how[2])
-            return True
-        if kind == "huge":
-            self.write(how[1])
-            piece = how[2] * (65536 // len(how[2]))
-            sent = 0
-            while sent < 10 * 1024 * 1024:
+            for i in range(len(args[0])):
+                self.conn.sendall(args[0][i:i + 1])
+                time.sleep(args[1])
+        elif kind == "huge":
+            piece = args[1] * (65536 // len(args[1]))
+            for _ in range(10 * 1024 * 1024 // len(piece) + 1):
                 self.conn.sendall(piece)
-                sent += len(piece)
-            return self.wait_eof()
-        if kind == "preliminary_forever":
+        elif kind == "preliminary_forever":
             while True:
                 self.conn.sendall(b"120 wait a moment\r\n")
                 time.sleep(0.05)
-        raise ValueError(kind)
+        if kind in ("silence", "send_silence", "huge"):
+            return self.wait_eof()
+        return kind in ("reply", "drip")
 
     def data_connection(self, source="127.0.0.1"):
-        host, port = self.port_addr
         s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         s.settimeout(10)
         s.bind((source, 0))
-        s.connect(("127.0.0.1", port))
+        s.connect(("127.0.0.1", self.port_addr[1]))
         return s
 
-    def send_data(self, data_socket, payload, how):
-        if how == "endless":
-            block = b"-rw-r--r-- 1 o g 1 Dec  6 20:00 endless\r\n" * 1000
-            try:
-                while True:
-                    data_socket.sendall(block)
-            except OSError:
-                return
-        if how == "split_crlf":
-            for piece in payload.split(b"\r\n")[:-1]:
-                data_socket.sendall(piece + b"\r")
-                time.sleep(0.02)
-                data_socket.sendall(b"\n")
-            return
-        data_socket.sendall(payload)
+    def payload(self, verb, arg):
+        """What a transfer sends and how; None for no such file."""
+        if verb == "RETR":
+            count = self.fault.get("file", ("bytes", FILE_SIZE))[1]
+            return (PATTERN * (count // 256 + 1))[:count], None
+        if self.listings is not None:
+            key = arg or self.cwd
+            if key not in self.listings:
+                return None, None
+            return (self.listings[key].encode("latin-1"),
+                    "stall" if key == self.script.get("stall_list") else None)
+        listing = self.fault.get("listing")
+        return (listing[1], None) if isinstance(listing, tuple) else (LISTING, listing)
 
-    def transfer(self, verb, payload, data_fault):
-        """LIST or RETR: connect, 150, data, close, 226, unless the fault says otherwise."""
-        how = self.fault.get(verb)
-        if how is not None and not isinstance(how, str) and how[0] == "reply":
+    def transfer(self, verb, arg):
+        """LIST or RETR: connect, 150, data, close, 226, unless a fault says otherwise."""
+        how = self.fault.get("RETR" if verb == "RETR" else "LIST")
+        if isinstance(how, tuple) and how[0] == "reply":
             self.write(how[1])
+            return True
+        payload, data_fault = self.payload(verb, arg)
+        if payload is None:
+            self.write(b"550 No such file or directory.\r\n")
             return True
         if how == "preliminary_no_data":
             self.write(b"150 here it comes\r\n")
@@ -343,8 +332,18 @@ class HostileSession:
         if how == "close_after_150":
             data.close()
             return False
+        if data_fault == "stall":
+            data.sendall(payload[: len(payload) // 2])
+            self.held.append(data)
+            return True  # and no reply
         try:
-            self.send_data(data, payload, data_fault)
+            if data_fault == "endless":
+                while True:
+                    data.sendall(b"-rw-r--r-- 1 o g 1 Dec  6 20:00 endless\r\n" * 1000)
+            elif data_fault == "split_crlf":
+                send_split_crlf(data, payload)
+            else:
+                data.sendall(payload)
         except OSError:
             pass
         data.close()
@@ -352,70 +351,60 @@ class HostileSession:
             return self.wait_eof()
         if how == "close_after_data":
             return False
-        if how is not None and not isinstance(how, str) and how[0] == "final":
-            self.write(how[1])
-        else:
-            self.write(b"226 done\r\n")
+        self.write(how[1] if isinstance(how, tuple) and how[0] == "final" else b"226 done\r\n")
         return True
+
+    def reply(self, verb, arg):
+        if verb == "CWD" and self.listings is not None:
+            target = arg.rstrip("/") or "/"
+            if target not in self.listings:
+                return b"550 No such directory.\r\n"
+            self.cwd = target
+        if verb == "PWD":
+            return b'257 "%s" is the current directory\r\n' % self.cwd.encode("latin-1")
+        return REPLIES.get(verb, b"502 not implemented\r\n")
 
     def serve(self):
         greeting = self.fault.get("greeting")
-        if greeting is not None:
-            if not self.misbehave(greeting):
-                return
-        else:
-            self.write(b"220 hostile test server\r\n")
-        normal = {"USER": b"331 password please\r\n", "PASS": b"230 logged in\r\n",
-                  "TYPE": b"200 ok\r\n", "PORT": b"200 PORT ok\r\n", "CWD": b"250 ok\r\n",
-                  "PWD": b'257 "/" is the current directory\r\n', "SYST": b"215 UNIX\r\n"}
-        while True:
-            line = self.read_line()
-            if line is None:
-                return
-            verb, _, arg = line.partition(" ")
+        if greeting is None:
+            self.write(b"220 test server\r\n")
+        elif not self.misbehave(greeting):
+            return
+        while (line := self.next_line()) is not None:
+            verb, _, arg = line.rstrip("\r\n").partition(" ")
             verb = verb.upper()
-            if verb == "PORT":
-                self.port_addr = Session.parse_port(line)
-            if verb in ("LIST", "NLST", "RETR"):
-                listing = self.fault.get("listing")
-                if verb == "RETR":
-                    file_fault = self.fault.get("file")
-                    count = file_fault[1] if file_fault else FILE_SIZE
-                    payload, data_fault = (PATTERN * (count // 256 + 1))[:count], None
-                elif listing is not None and not isinstance(listing, str):
-                    payload, data_fault = listing[1], None
-                else:
-                    payload, data_fault = LISTING, listing
-                if not self.transfer("RETR" if verb == "RETR" else "LIST", payload, data_fault):
-                    return
-                continue
-            if verb == "QUIT":
-                self.write(b"221 bye\r\n")
-                return
             how = self.fault.get(verb)
-            if how is not None:
-                if not self.misbehave(how):
-                    return
-                continue
-            self.write(normal.get(verb, b"502 not implemented\r\n"))
+            if verb in ("LIST", "NLST", "RETR"):
+                alive = self.transfer(verb, arg)
+            elif how is not None:
+                alive = self.misbehave(how)
+            else:
+                self.write(self.reply(verb, arg))
+                alive = verb != "QUIT"
+            if not alive:
+                return
 
 
-def serve_hostile(fault):
-    if fault not in FAULTS:
-        sys.exit("unknown fault " + fault)
-    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind(("127.0.0.1", 0))
-    listener.listen(5)
-    sys.stdout.write("PORT %d\n" % listener.getsockname()[1])
-    sys.stdout.flush()
+def send_split_crlf(sock, data):
+    """Sends every CR LF of data as two packets (data without a CR LF as is)."""
+    if b"\r\n" not in data:
+        sock.sendall(data)
+    for piece in data.split(b"\r\n")[:-1]:
+        sock.sendall(piece + b"\r")
+        time.sleep(0.02)  # a packet boundary between CR and LF
+        sock.sendall(b"\n")
+
+
+def serve_clients(fault, script):
+    listener = socket.create_server(("127.0.0.1", 0), backlog=5)
+    print("PORT %d" % listener.getsockname()[1], flush=True)
     # The test closes our standard input when it is done with us.
     threading.Thread(target=lambda: (sys.stdin.read(), os._exit(0)), daemon=True).start()
 
     def session(conn):
         conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         try:
-            HostileSession(conn, fault).serve()
+            BrowsingSession(conn, fault, script).serve()
         except OSError:
             pass
         finally:
@@ -428,34 +417,14 @@ def serve_hostile(fault):
 
 def main():
     if len(sys.argv) == 3 and sys.argv[1] == "--hostile":
-        serve_hostile(sys.argv[2])
-        return
-    script = json.load(open(sys.argv[1]))
-    transcript = open(sys.argv[2], "w")
-    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    listener.bind(("127.0.0.1", 0))
-    listener.listen(1)
-    listener.settimeout(60)
-    sys.stdout.write("PORT %d\n" % listener.getsockname()[1])
-    sys.stdout.flush()
-    conn, _ = listener.accept()
-    conn.settimeout(60)
-    conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
-    conn.setsockopt(socket.SOL_SOCKET, socket.SO_OOBINLINE, 1)  # urgent bytes stay in the transcript
-    session = Session(conn, transcript)
-    alive = True
-    try:
-        for step in script:
-            if not session.step(step):
-                alive = False
-                break
-        if alive:
-            while session.read_line() is not None:
-                pass
-            session.record("EOF")
-    except OSError as e:
-        session.record("ERROR " + str(e))
-    transcript.close()
+        if sys.argv[2] not in FAULTS:
+            sys.exit("unknown fault " + sys.argv[2])
+        serve_clients(sys.argv[2], {})
+    elif len(sys.argv) == 3 and sys.argv[1] == "--listings":
+        with open(sys.argv[2], encoding="utf-8") as f:
+            serve_clients(None, json.load(f))
+    else:
+        play_script(sys.argv[1], sys.argv[2])
 
 
 if __name__ == "__main__":

@@ -124,24 +124,21 @@ TEST_F(TransferLogActions, EachActionOnAFileThatIsThere) {
         {text, TransferLog::kExecute, "", {}, "is not a program"},
     };
     for (const Case& c : cases) {
-        TransferLogRecord r =
-            TransferLog::ParseRecord(Record("x", c.path, "Exec", "01/01/26-10:00", "6"));
+        SCOPED_TRACE(c.path);
         const size_t started = env_.launcher.Started().size();
         const size_t said = env_.prompt.Messages().size();
+        TransferLogRecord r =
+            TransferLog::ParseRecord(Record("x", c.path, "Exec", "01/01/26-10:00", "6"));
         log_.Run(r, c.action, c.openWith);
-        if (c.started.empty()) {
-            EXPECT_EQ(env_.launcher.Started().size(), started) << c.path;
-        } else {
-            ASSERT_EQ(env_.launcher.Started().size(), started + 1) << c.path;
-            std::vector<std::string> argv = env_.launcher.Started().back();
-            if (c.started[0].empty()) argv[0] = "";  // the editor found on this machine
-            EXPECT_EQ(argv, c.started);
-        }
+        std::vector<std::string> argv;  // empty: nothing started
+        if (env_.launcher.Started().size() > started) argv = env_.launcher.Started().back();
+        if (!argv.empty() && !c.started.empty() && c.started[0].empty())
+            argv[0] = "";  // the editor found on this machine
+        EXPECT_EQ(env_.launcher.Started().size(), started + (c.started.empty() ? 0 : 1));
+        EXPECT_EQ(argv, c.started);
+        ASSERT_EQ(env_.prompt.Messages().size(), said + (c.said ? 1 : 0));
         if (c.said) {
-            ASSERT_EQ(env_.prompt.Messages().size(), said + 1) << c.path;
             EXPECT_NE(env_.prompt.Messages().back().find(c.said), std::string::npos);
-        } else {
-            EXPECT_EQ(env_.prompt.Messages().size(), said) << c.path;
         }
     }
 }

@@ -11,114 +11,78 @@
 #include "scripted_prompt.h"
 #include "store/password.h"
 #include "store/registry_errors.h"
-#include "store/registry_string.h"
 #include "store/registry_value.h"
 
 namespace {
 
 using store::BillingInfo;
+using testsupport::SampleBilling;
 
-BillingInfo Filled() { return testsupport::SampleBilling(); }
-
-bool HasValue(const char* name) {
+std::string Stored(const char* name) {
+    char buffer[store::kRegistryBufferSize];
+    std::uint32_t size = sizeof buffer, type = 0;
     try {
-        unsigned char buffer[store::kRegistryBufferSize];
-        std::uint32_t size = sizeof buffer, type = 0;
         store::RegistryValue(std::string(), name).Read(buffer, size, type);
-        return true;
     } catch (const store::CRegistryEGet&) {
-        return false;
+        return "(absent)";
     }
+    return std::string(buffer, size);
 }
 
 using BillingInfoTest = RegistryTest;
 
 TEST_F(BillingInfoTest, RightPasswordReproducesEveryFieldAWrongOneNothing) {
-    EXPECT_FALSE(BillingInfo::Exists());
-    ASSERT_EQ(Filled().Save("secret12"), 0);
-    EXPECT_TRUE(BillingInfo::Exists());
-
+    ASSERT_EQ(SampleBilling().Save("secret12"), 0);
     BillingInfo loaded;
     ASSERT_EQ(BillingInfo::Load("secret12", loaded), 0);
-    EXPECT_EQ(loaded, Filled());
-    // Only the card number is kept encrypted.
-    EXPECT_EQ(store::RegistryString("addr").Get(), Filled().addr);
+    EXPECT_EQ(loaded, SampleBilling());
+    EXPECT_EQ(Stored("addr"), SampleBilling().addr);  // only the card number is encrypted
 
-    // Wrong passwords: too short, plain wrong, and wrong ones whose garbage
-    // happens to begin with a NUL or to look like short printable text.
+    // Wrong passwords, among them ones whose garbage happens to begin with
+    // a NUL or to look like short printable text.
     std::vector<std::string> wrong = {"secre", "secret22", "Secret12"};
-    unsigned char cipher[store::kRegistryBufferSize];
-    std::uint32_t size = sizeof cipher, type = 0;
-    store::RegistryValue(std::string(), "cardnum").Read(cipher, size, type);
-    std::string stored(reinterpret_cast<char*>(cipher), size);
-    int lucky = 0;
-    for (int i = 0; i < 20000 && lucky < 3; ++i) {
+    for (int i = 0; i < 20000 && wrong.size() < 6; ++i) {
         std::string candidate = "guess" + std::to_string(i);
-        if (store::IsPrintable(store::DecryptWithPassword(candidate, stored))) {
+        if (store::IsPrintable(store::DecryptWithPassword(candidate, Stored("cardnum"))))
             wrong.push_back(candidate);
-            ++lucky;
-        }
     }
-    ASSERT_GT(lucky, 0);
+    ASSERT_GT(wrong.size(), 3u);
     for (const std::string& password : wrong) {
-        loaded = Filled();
+        loaded = SampleBilling();
         EXPECT_EQ(BillingInfo::Load(password, loaded), 1) << password;
         EXPECT_EQ(loaded, BillingInfo()) << password;
     }
 }
 
-TEST_F(BillingInfoTest, RefusedSavesWriteNothing) {
-    struct Case {
-        const char* what;
-        std::string BillingInfo::*field;  // emptied
-        const char* password;
-    };
-    const Case cases[] = {
-        {"short password", nullptr, "12345"},
-        {"no name", &BillingInfo::name, "secret12"},
-        {"no address", &BillingInfo::addr, "secret12"},
-        {"no phone", &BillingInfo::tel, "secret12"},
-        {"no card number", &BillingInfo::cardnum, "secret12"},
-        {"no card type", &BillingInfo::cardtype, "secret12"},
-        {"no date", &BillingInfo::carddt, "secret12"},
-    };
-    for (const Case& c : cases) {
-        BillingInfo b = Filled();
-        if (c.field) b.*c.field = "";
-        EXPECT_EQ(b.Save(c.password), 1) << c.what;
-        EXPECT_FALSE(BillingInfo::Exists()) << c.what;
-        EXPECT_FALSE(HasValue("cardnum")) << c.what;
+TEST_F(BillingInfoTest, RefusedSavesWriteNothingAndEraseRemovesWhatExists) {
+    EXPECT_EQ(SampleBilling().Save("12345"), 1);
+    for (auto field : {&BillingInfo::name, &BillingInfo::addr, &BillingInfo::tel,
+                       &BillingInfo::cardnum, &BillingInfo::cardtype, &BillingInfo::carddt}) {
+        BillingInfo b = SampleBilling();
+        b.*field = "";
+        EXPECT_EQ(b.Save("secret12"), 1);
     }
-    // Card holder fields are optional.
-    BillingInfo b = Filled();
-    b.cname = b.caddr = b.ctel = "";
-    EXPECT_EQ(b.Save("secret12"), 0);
-}
+    EXPECT_FALSE(BillingInfo::Exists());
+    EXPECT_EQ(Stored("cardnum"), "(absent)");
+    BillingInfo optional = SampleBilling();
+    optional.cname = optional.caddr = optional.ctel = "";
+    ASSERT_EQ(optional.Save("secret12"), 0);
+    EXPECT_TRUE(BillingInfo::Exists());
 
-TEST_F(BillingInfoTest, EraseAsksThenRemovesWhatExists) {
     platform::ScriptedPrompt prompt;
     platform::ScopedPrompt scoped(&prompt);
-    ASSERT_EQ(Filled().Save("secret12"), 0);
-
-    prompt.Answer(false);
-    BillingInfo::Erase();
+    BillingInfo::Erase();  // answered No
     EXPECT_TRUE(BillingInfo::Exists());
-    ASSERT_EQ(prompt.Questions().size(), 1u);
-    EXPECT_EQ(prompt.Questions()[0],
-              "Are you sure you want to erase all of your billing information?");
-
-    // Some values already gone: the others still go, no error shown.
-    store::RegistryValue(std::string(), "addr").DeleteValue();
-    store::RegistryValue(std::string(), "ctel").DeleteValue();
+    EXPECT_EQ(prompt.Questions(),
+              std::vector<std::string>{
+                  "Are you sure you want to erase all of your billing information?"});
+    store::RegistryValue(std::string(), "addr").DeleteValue();  // some already gone
     prompt.Answer(true);
     BillingInfo::Erase();
     for (const char* v :
          {"cardnum", "addr", "caddr", "carddt", "cardtype", "cname", "ctel", "name", "tel"})
-        EXPECT_FALSE(HasValue(v)) << v;
-    prompt.Answer(true);
-    BillingInfo::Erase();  // nothing there at all
+        EXPECT_EQ(Stored(v), "(absent)") << v;
     EXPECT_TRUE(prompt.Messages().empty());
-    EXPECT_FALSE(BillingInfo::Exists());
 }
 
 }  // namespace

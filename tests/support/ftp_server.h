@@ -1,15 +1,8 @@
 // A real FTP server for tests: pyftpdlib on 127.0.0.1, on a free port, over
 // a directory (read and write). It knows one user with a password and, unless
 // told otherwise, the anonymous user; active mode (PORT) works. Stopped when
-// the object goes away. Every wait is bounded.
-//
-//     testsupport::TempDir root;
-//     testsupport::FtpServer server(root.Path());
-//     ASSERT_TRUE(server.Started()) << server.Error();
-//     FtpClient client(server.Host(), server.Port(), server.User(), server.Password());
-//
-// Programs that take the port from the environment can be pointed at it with
-// setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1).
+// the object goes away. Every wait is bounded. Programs that take the port
+// from the environment find it in AMBIT_FTP_PORT when the test sets it.
 #pragma once
 
 #include <memory>
@@ -27,9 +20,13 @@ public:
         bool anonymous = true;  // also accept "anonymous"/"ftp" with any password
     };
 
-    explicit FtpServer(const std::string& root);
-    FtpServer(const std::string& root, const Options& options);
-    ~FtpServer();
+    explicit FtpServer(const std::string& root) : FtpServer(root, Options()) {}
+    // The server script is tests/servers/pyftpd_server.py.
+    FtpServer(const std::string& root, const Options& options) : root_(root), options_(options) {
+        std::vector<std::string> args{root, "--user", options.user, "--password", options.password};
+        if (options.anonymous) args.push_back("--anonymous");
+        process_ = std::make_unique<ServerProcess>("pyftpd_server.py", args);
+    }
 
     bool Started() const { return process_->Port() > 0; }
     const std::string& Error() const { return process_->Error(); }

@@ -26,39 +26,11 @@ std::string JsonString(const std::string& text) {
     return out + "\"";
 }
 
-ScriptedFtpServer::ScriptedFtpServer() = default;
-ScriptedFtpServer::~ScriptedFtpServer() = default;
-
-ScriptedFtpServer& ScriptedFtpServer::Step(const std::string& key, const std::string& jsonValue) {
-    steps_.push_back("{\"" + key + "\": " + jsonValue + "}");
-    return *this;
-}
-
-ScriptedFtpServer& ScriptedFtpServer::Send(const std::string& text) {
-    return Step("send", JsonString(text));
-}
 ScriptedFtpServer& ScriptedFtpServer::SendParts(const std::vector<std::string>& parts) {
     std::string list = "[";
     for (size_t i = 0; i < parts.size(); ++i) list += (i ? ", " : "") + JsonString(parts[i]);
     return Step("send_parts", list + "]");
 }
-ScriptedFtpServer& ScriptedFtpServer::Expect(const std::string& reminder) {
-    return Step("expect", JsonString(reminder));
-}
-ScriptedFtpServer& ScriptedFtpServer::DataConnect() { return Step("data_connect", "true"); }
-ScriptedFtpServer& ScriptedFtpServer::DataSend(const std::string& text) {
-    return Step("data_send", JsonString(text));
-}
-ScriptedFtpServer& ScriptedFtpServer::DataSendBytes(long count) {
-    return Step("data_send_bytes", std::to_string(count));
-}
-ScriptedFtpServer& ScriptedFtpServer::DataClose() { return Step("data_close", "true"); }
-ScriptedFtpServer& ScriptedFtpServer::DataReceive() { return Step("data_recv", "true"); }
-ScriptedFtpServer& ScriptedFtpServer::Close() { return Step("close", "true"); }
-ScriptedFtpServer& ScriptedFtpServer::SendForever(const std::string& text) {
-    return Step("send_forever", JsonString(text));
-}
-ScriptedFtpServer& ScriptedFtpServer::WaitEof() { return Step("wait_eof", "true"); }
 
 ScriptedFtpServer& ScriptedFtpServer::LoginSteps() {
     return Send("220 scripted server ready\r\n")

@@ -5,8 +5,7 @@
 // reads "<port>", so whole transcripts compare).
 //
 //     testsupport::ScriptedFtpServer server;
-//     server.Send("220 ready\r\n").Expect("USER").Send("331 pw?\r\n")
-//           .Expect("PASS").Send("230 in\r\n");
+//     server.LoginSteps().Expect("PWD").Send("257 \"/\"\r\n");
 //     ASSERT_TRUE(server.Start()) << server.Error();
 //     { FtpClient client("127.0.0.1", server.Port(), "u", "p"); ... }
 //     EXPECT_EQ(server.Transcript(), (std::vector<std::string>{"USER u\r\n", ...}));
@@ -24,23 +23,30 @@
 
 namespace testsupport {
 
+// A string as a JSON string literal (bytes above 127 as \u00XX, as the
+// server reads them back as Latin-1).
+std::string JsonString(const std::string& text);
+
 class ScriptedFtpServer {
 public:
-    ScriptedFtpServer();
-    ~ScriptedFtpServer();
-
     // Script steps, in order (see the server script for their meaning).
-    ScriptedFtpServer& Send(const std::string& text);
+    ScriptedFtpServer& Send(const std::string& text) { return Step("send", JsonString(text)); }
     ScriptedFtpServer& SendParts(const std::vector<std::string>& parts);
-    ScriptedFtpServer& Expect(const std::string& reminder);
-    ScriptedFtpServer& DataConnect();
-    ScriptedFtpServer& DataSend(const std::string& text);
-    ScriptedFtpServer& DataSendBytes(long count);
-    ScriptedFtpServer& DataClose();
-    ScriptedFtpServer& DataReceive();
-    ScriptedFtpServer& Close();
-    ScriptedFtpServer& SendForever(const std::string& text);
-    ScriptedFtpServer& WaitEof();
+    ScriptedFtpServer& Expect(const std::string& text) { return Step("expect", JsonString(text)); }
+    ScriptedFtpServer& DataConnect() { return Step("data_connect", "true"); }
+    ScriptedFtpServer& DataSend(const std::string& text) {
+        return Step("data_send", JsonString(text));
+    }
+    ScriptedFtpServer& DataSendBytes(long count) {
+        return Step("data_send_bytes", std::to_string(count));
+    }
+    ScriptedFtpServer& DataClose() { return Step("data_close", "true"); }
+    ScriptedFtpServer& DataReceive() { return Step("data_recv", "true"); }
+    ScriptedFtpServer& Close() { return Step("close", "true"); }
+    ScriptedFtpServer& SendForever(const std::string& text) {
+        return Step("send_forever", JsonString(text));
+    }
+    ScriptedFtpServer& WaitEof() { return Step("wait_eof", "true"); }
     // The usual greeting and login of user "u" with password "p".
     ScriptedFtpServer& LoginSteps();
 
@@ -56,16 +62,15 @@ public:
     static std::string PatternBytes(long count);
 
 private:
-    ScriptedFtpServer& Step(const std::string& key, const std::string& jsonValue);
+    ScriptedFtpServer& Step(const std::string& key, const std::string& jsonValue) {
+        steps_.push_back("{\"" + key + "\": " + jsonValue + "}");
+        return *this;
+    }
 
     TempDir dir_;
     std::vector<std::string> steps_;
     std::unique_ptr<ServerProcess> process_;
     std::string error_;
 };
-
-// A string as a JSON string literal (bytes above 127 as \u00XX, as the
-// server reads them back as Latin-1).
-std::string JsonString(const std::string& text);
 
 }  // namespace testsupport

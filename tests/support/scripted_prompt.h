@@ -17,11 +17,22 @@ public:
     // A save question takes Yes as Save and No as Discard.
     void Answer(bool yes) { answers_.push_back(yes ? kYes : kNo); }
     void AnswerCancel() { answers_.push_back(kCancel); }
-    bool AskYesNo(const std::string& text) override;
-    SaveAnswer AskSaveChanges(const std::string& text) override;
-    void Message(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override { return Next(text) == kYes; }
+    SaveAnswer AskSaveChanges(const std::string& text) override {
+        Reply reply = Next(text);
+        return reply == kYes  ? SaveAnswer::kSave
+               : reply == kNo ? SaveAnswer::kDiscard
+                              : SaveAnswer::kCancel;
+    }
+    void Message(const std::string& text) override {
+        shown_.push_back(text);
+        messages_.push_back(text);
+    }
     // Recorded among the messages too, and also on its own.
-    void Warning(const std::string& text) override;
+    void Warning(const std::string& text) override {
+        Message(text);
+        warnings_.push_back(text);
+    }
 
     // Everything shown, in order, questions and messages alike.
     const std::vector<std::string>& Shown() const { return shown_; }
@@ -32,7 +43,14 @@ public:
 
 private:
     enum Reply { kYes, kNo, kCancel };
-    Reply Next(const std::string& question);
+    Reply Next(const std::string& question) {
+        shown_.push_back(question);
+        questions_.push_back(question);
+        if (answers_.empty()) return kNo;
+        Reply a = answers_.front();
+        answers_.pop_front();
+        return a;
+    }
 
     std::deque<Reply> answers_;
     std::vector<std::string> shown_, questions_, messages_, warnings_;

@@ -1,13 +1,13 @@
 // A test server child process: a Python script from tests/servers started
-// with AMBIT_PYTHON, which prints "PORT <n>" on stdout when it is ready.
-// Every wait is bounded; the process never outlives this object (its
-// standard input is closed, then it is killed if it does not end).
+// with AMBIT_PYTHON, which prints "PORT <n>" on stdout when it is ready and
+// ends when its standard input closes. Every wait is bounded; the process
+// never outlives this object.
 #pragma once
-
-#include <sys/types.h>
 
 #include <string>
 #include <vector>
+
+#include "child_process.h"
 
 namespace testsupport {
 
@@ -16,9 +16,7 @@ public:
     // Starts AMBIT_PYTHON tests/servers/<script> args... and waits up to
     // 20 s for its port. On failure Port() is 0 and Error() says why.
     ServerProcess(const std::string& script, const std::vector<std::string>& args);
-    ~ServerProcess();
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
+    ~ServerProcess() { Stop(); }
 
     int Port() const { return port_; }
     const std::string& Error() const { return error_; }
@@ -28,9 +26,7 @@ public:
     void Stop();
 
 private:
-    pid_t pid_ = -1;
-    int stdinFd_ = -1;
-    int stdoutFd_ = -1;
+    ChildProcess child_;
     int port_ = 0;
     std::string error_;
 };

@@ -3,9 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <vector>
+
+#include "platform/atomic_file.h"
 
 namespace testsupport {
 
@@ -34,10 +35,8 @@ std::string TempDir::Write(const std::string& name, const std::string& content) 
 }
 
 std::string TempDir::Read(const std::string& name) const {
-    std::ifstream in(File(name), std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    std::string content;
+    return platform::ReadWholeFile(File(name), content) ? content : "";
 }
 
 }  // namespace testsupport

@@ -29,11 +29,6 @@ public:
 
     bool Started() const { return deliveryPort_ > 0; }
     const std::string& Error() const { return error_; }
-    int TimePort() const { return timePort_; }
-    int CommercePort() const { return commercePort_; }
-    int DeliveryPort() const { return deliveryPort_; }
-    // The record the merchant appends to before each answer.
-    std::string RecordPath() const { return dir_.File("events.jsonl"); }
 
     // Sets AMBIT_TIME_SERVER, AMBIT_COMMERCE_SERVER and AMBIT_DELIVERY_PORT
     // to the merchant's ports; the destructor removes them again.

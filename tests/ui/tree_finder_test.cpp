@@ -14,17 +14,12 @@
 #include <QTest>
 #include <QTreeView>
 #include <filesystem>
-#include <fstream>
 
 #include "catalog/catalog.h"
-#include "catalog_finder.h"
 #include "ui/catalog_model.h"
 #include "ui/catalog_sort_proxy.h"
-#include "ui/client_view.h"
 #include "ui/command_ids.h"
-#include "ui/command_table.h"
 #include "ui/find_bar.h"
-#include "ui/main_frame.h"
 #include "ui_test_env.h"
 
 namespace {
@@ -58,9 +53,9 @@ protected:
                            "CNAME=/All/Later:Later.amb:\n";
         for (int i = 0; i < 30; ++i)
             main += Item("/All/Games/Game " + std::to_string(i), i % 10 ? "Fun" : "Zip puzzle");
-        Write("ambit.amb", main);
-        Write("Later.amb", std::string(kHeader) + Item("/All/Later/Unzip", "Old") +
-                               Item("/All/Later/Reader", "Reads"));
+        env_.dir.Write("data/ambit.amb", main);
+        env_.dir.Write("data/Later.amb", std::string(kHeader) + Item("/All/Later/Unzip", "Old") +
+                                             Item("/All/Later/Reader", "Reads"));
         catalog_ = std::make_unique<catalog::Catalog>(env_.DataDir());
         ASSERT_TRUE(catalog_->LoadMainDataFile());
         model_ = std::make_unique<ui::CatalogModel>(catalog_->Tree());
@@ -70,19 +65,11 @@ protected:
         view_.setModel(&proxy_);
         finder_ = std::make_unique<ui::TreeFinder>(*catalog_, model_.get(), &proxy_, &view_);
         proxy_.SetFinder(finder_.get());
-        connect(&bar_);
+        QObject::connect(&bar_, &ui::FindBar::Changed, finder_.get(), &ui::TreeFinder::Find);
+        QObject::connect(&bar_, &ui::FindBar::Done, &view_, [this] { view_.setFocus(); });
         view_.resize(300, 400);
         view_.show();
         view_.expand(ProxyIndex("/All"));
-    }
-
-    void Write(const std::string& name, const std::string& text) {
-        std::ofstream(env_.DataDir() + "/" + name, std::ios::binary) << text;
-    }
-
-    void connect(ui::FindBar* bar) {
-        QObject::connect(bar, &ui::FindBar::Changed, finder_.get(), &ui::TreeFinder::Find);
-        QObject::connect(bar, &ui::FindBar::Done, &view_, [this] { view_.setFocus(); });
     }
 
     QModelIndex ProxyIndex(const std::string& path) {
@@ -121,20 +108,16 @@ TEST_F(TreeFinderTest, ShowsMatchesWithTheirFoldersOpenAndCountsThem) {
         EXPECT_EQ(Shown(view_), c.shown);
         EXPECT_EQ(finder_->CountText().toStdString(), c.count);
     }
-    // The tool tip of the folder not loaded; nothing was loaded or changed.
     EXPECT_EQ(ProxyIndex("/All/Later").data(Qt::ToolTipRole).toString().toStdString(),
               "1 match inside, not loaded yet");
     EXPECT_FALSE(catalog_->Changed());
     EXPECT_FALSE(uitest::FindPath(catalog_->Tree(), "/All/Later")->HasChildren());
-}
 
-TEST_F(TreeFinderTest, LoadingAFolderWhileSearchingFiltersItsItems) {
-    bar_.UnloadedBox()->setChecked(true);
-    bar_.Field()->setText("unzip");
+    // Loaded while searching, the folder's items are filtered once the
+    // load's burst of changes is over.
     ASSERT_TRUE(catalog_->LoadFolderContents(uitest::FindPath(catalog_->Tree(), "/All/Later")));
-    // The search follows once the load's burst of changes is over.
-    QTRY_COMPARE_WITH_TIMEOUT(finder_->CountText(), QStringLiteral("1 match"), 5000);
-    EXPECT_EQ(Shown(view_), "All*(Later*(Unzip))");
+    QTRY_COMPARE_WITH_TIMEOUT(finder_->CountText(), QStringLiteral("5 matches"), 5000);
+    EXPECT_EQ(Shown(view_), "All*(Games*(Game 0,Game 10,Game 20),Later*(Unzip),Tools*(Zipper))");
 }
 
 TEST_F(TreeFinderTest, EscapeEndsTheSearchAndRestoresTheTree) {
@@ -156,59 +139,34 @@ TEST_F(TreeFinderTest, EscapeEndsTheSearchAndRestoresTheTree) {
     bar_.Field()->clear();
     EXPECT_EQ(view_.currentIndex(), ProxyIndex("/All/Tools/Editor"));
     EXPECT_TRUE(view_.isExpanded(ProxyIndex("/All/Tools")));
+
+    for (bool option : {true, false}) {
+        ui::TreeFinder::SaveUnloadedOption(option);
+        EXPECT_EQ(ui::TreeFinder::LoadUnloadedOption(), option);
+    }
 }
 
-TEST_F(TreeFinderTest, RemembersTheOptionInTheSettings) {
-    ui::TreeFinder::SaveUnloadedOption(true);
-    EXPECT_TRUE(ui::TreeFinder::LoadUnloadedOption());
-    ui::TreeFinder::SaveUnloadedOption(false);
-    EXPECT_FALSE(ui::TreeFinder::LoadUnloadedOption());
-}
+// The main window: Ctrl+F from the tree, the count in the status bar.
+class FindInMainWindow : public uitest::WindowTest {};
 
-}  // namespace
-
-namespace {
-
-// The main window: Ctrl+F from the tree, the Edit menu's item with its key,
-// the count in the status bar. A picture is saved when
-// AMBIT_SCREENSHOT_DIR names a directory ("filter-scale<QT_SCALE_FACTOR>").
-TEST(FindInMainWindow, CtrlFFiltersTheTreeAndTheStatusBarCounts) {
-    uitest::UiTestEnv env;
+TEST_F(FindInMainWindow, CtrlFFiltersTheTreeAndTheStatusBarCounts) {
     env.StoreKnownUser();
     const std::string demo = std::string(AMBIT_SOURCE_DIR) + "/demo/map/pub/Ambit/";
     std::filesystem::copy_file(demo + "first.amb", env.DataDir() + "/ambit.amb");
-    for (const char* f : {"Games.amb", "Utilitie.amb", "Document.amb", "Compress.amb"})
-        std::filesystem::copy_file(demo + f, env.DataDir() + "/" + f);
-    ui::CMainFrame frame(ui::FrameOptions{env.DataDir(), 0});
-    frame.resize(760, 560);
-    frame.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame, 5000));
-    frame.View()->InitialUpdate();
-    frame.View()->Catalog().LoadFolderContents(
-        uitest::FindPath(frame.View()->Catalog().Tree(), "/All/Games"));
-
-    QAction* find = frame.Commands().Action(ui::cmd::kFind);
-    EXPECT_EQ(find->text(), QStringLiteral("&Find..."));
+    StartWindow();
+    QAction* find = Action(ui::cmd::kFind);
     EXPECT_EQ(find->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
-    EXPECT_TRUE(find->isEnabled());
-    frame.View()->setFocus();
-    find->trigger();
-    EXPECT_TRUE(frame.Find().Field()->hasFocus());
-    QTest::keyClicks(frame.Find().Field(), "e");
-    EXPECT_TRUE(frame.FindCount()->isVisible());
-    EXPECT_EQ(frame.FindCount()->textFormat(), Qt::PlainText);
-    EXPECT_FALSE(frame.View()->Catalog().Changed());
-
-    QPixmap shot = frame.grab();
-    if (const char* dir = std::getenv("AMBIT_SCREENSHOT_DIR")) {
-        const char* scale = std::getenv("QT_SCALE_FACTOR");
-        std::filesystem::create_directories(dir);
-        EXPECT_TRUE(shot.save(QString::fromStdString(std::string(dir) + "/filter-scale" +
-                                                     (scale ? scale : "1") + ".png")));
-    }
-    QTest::keyClick(frame.Find().Field(), Qt::Key_Escape);
-    EXPECT_TRUE(frame.View()->hasFocus());
-    EXPECT_TRUE(frame.FindCount()->isHidden());
+    View()->setFocus();
+    Run(ui::cmd::kFind);
+    EXPECT_TRUE(frame->Find().Field()->hasFocus());
+    QTest::keyClicks(frame->Find().Field(), "e");
+    EXPECT_TRUE(frame->FindCount()->isVisible());
+    EXPECT_EQ(frame->FindCount()->textFormat(), Qt::PlainText);
+    EXPECT_FALSE(frame->FindCount()->text().isEmpty());
+    Shot(frame.get(), "filter.png");
+    QTest::keyClick(frame->Find().Field(), Qt::Key_Escape);
+    EXPECT_TRUE(View()->hasFocus());
+    EXPECT_TRUE(frame->FindCount()->isHidden());
 }
 
 }  // namespace
