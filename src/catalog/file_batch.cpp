@@ -166,7 +166,6 @@ void FileBatch::Close() {
 
 bool FileBatch::Begin(const std::string& name) {
     if (open_) End();
-    if (Failed()) return false;
     buffer_.clear();
     open_ = true;
     Post({Step::Kind::kBegin, name});

@@ -30,9 +30,8 @@ public:
     FileBatch(const FileBatch&) = delete;
     FileBatch& operator=(const FileBatch&) = delete;
 
-    // Starts the next file, `name` inside the directory. False (see Error())
-    // when an earlier file of the batch has failed already; a failure of this
-    // file's own temporary file shows at End() or Commit().
+    // Starts the next file, `name` inside the directory. Always true: a
+    // failure to create its temporary file shows at End() or Commit().
     bool Begin(const std::string& name);
     // Buffered; a failure is remembered and reported by End() or Commit().
     void Write(std::string_view data);
@@ -42,8 +41,8 @@ public:
     // any file of the batch failed or the sync fails.
     bool Commit();
 
-    // The first failure, naming the file and the reason. Stable once a call
-    // above has returned false.
+    // The first failure, naming the file and the reason. Stable once End()
+    // or Commit() has returned false.
     const std::string& Error() const { return error_; }
 
 private:
