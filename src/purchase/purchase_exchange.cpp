@@ -112,17 +112,10 @@ std::string CardDigits(const std::string& card) {
     return digits;
 }
 
-// The server connection being waited on, for AbortPurchaseExchange.
-ClientSocket* gServerSocket = nullptr;
-
 // One 32-bit number that a server sends on connection; the connection then
-// closes. nullopt when Abort closed it meanwhile.
+// closes. nullopt when the socket was closed before the number came.
 std::optional<std::uint32_t> ReadServerNumber(const std::string& host, std::uint16_t port) {
     ClientSocket socket(InetAddress(host, port), AsyncSocket::kRead | AsyncSocket::kClose);
-    gServerSocket = &socket;
-    struct Forget {
-        ~Forget() { gServerSocket = nullptr; }
-    } forget;
     std::uint32_t number = socket.ReadLong();
     if (socket.IsClosed()) return std::nullopt;
     socket.Close();
@@ -181,10 +174,6 @@ PurchaseServers PurchaseServers::FromEnvironment() {
     if (delivery != nullptr && OrderElements::Number(delivery, port) && port >= 1 && port <= 65535)
         servers.deliveryPort = static_cast<std::uint16_t>(port);
     return servers;
-}
-
-void AbortPurchaseExchange() {
-    if (gServerSocket != nullptr) gServerSocket->Abort();
 }
 
 int ResultForSocketError(int lastError) {

@@ -78,11 +78,6 @@ struct ExchangeOutcome {
 ExchangeOutcome RunPurchaseExchange(const PurchaseServers& servers, const ExchangeOrder& order,
                                     ClientSocket& request, ListenSocket& data);
 
-// Abort: closes the connection to the time or commerce server that the
-// exchange is waiting on, so the wait ends (the caller closes the request
-// connection and the data socket itself). The exchange then returns 300.
-void AbortPurchaseExchange();
-
 // The result for the socket layer's last error.
 int ResultForSocketError(int lastError);
 

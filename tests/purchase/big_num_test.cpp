@@ -28,8 +28,9 @@ std::vector<std::uint16_t> Words(const BigNum& n) {
     return w;
 }
 
-// Every result must also be trimmed: its top word is not zero.
-void ExpectTrimmed(const BigNum& n, const std::string& line) {
+// A result must be right and trimmed: its top word is not zero.
+void Expect(const BigNum& n, const std::string& hex, const std::string& line) {
+    EXPECT_EQ(n.ToHex(), hex) << line;
     if (n.Length() > 0) {
         EXPECT_NE(n.Word(n.Length() - 1), 0) << line;
     }
@@ -48,25 +49,17 @@ TEST(BigNum, AgreesWithPythonOnGeneratedVectors) {
         fields >> op >> x >> y >> z >> w;
         BigNum a = Hex(x), b = Hex(y);
         if (op == "add") {
-            BigNum r = BigNum::Add(a, b);
-            EXPECT_EQ(r.ToHex(), z) << line;
-            ExpectTrimmed(r, line);
+            Expect(BigNum::Add(a, b), z, line);
         } else if (op == "sub") {
-            BigNum r = BigNum::Subtract(a, b);
-            EXPECT_EQ(r.ToHex(), z) << line;
-            ExpectTrimmed(r, line);
+            Expect(BigNum::Subtract(a, b), z, line);
             a.SubtractInPlace(b);
             EXPECT_EQ(a.ToHex(), z) << line;
         } else if (op == "mul") {
-            BigNum r = BigNum::Multiply(a, b);
-            EXPECT_EQ(r.ToHex(), z) << line;
-            ExpectTrimmed(r, line);
+            Expect(BigNum::Multiply(a, b), z, line);
         } else if (op == "div") {
             BigNum::Division d = BigNum::Divide(a, b);
-            EXPECT_EQ(d.quotient.ToHex(), z) << line;
-            EXPECT_EQ(d.remainder.ToHex(), w) << line;
-            ExpectTrimmed(d.quotient, line);
-            ExpectTrimmed(d.remainder, line);
+            Expect(d.quotient, z, line);
+            Expect(d.remainder, w, line);
             ++divisions;
         } else if (op == "pow") {
             EXPECT_EQ(BigNum::PowerModulo(a, b, Hex(z)).ToHex(), w) << line;
@@ -79,27 +72,16 @@ TEST(BigNum, AgreesWithPythonOnGeneratedVectors) {
     EXPECT_GT(divisions, 300);
 }
 
+// What the vectors cannot reach: numbers made from integers and bytes,
+// untrimmed top words, shifts past the end, text that is no hex.
 TEST(BigNum, WordLevelEdgeCases) {
-    // from integer(65536): two words, 0 and 1.
     EXPECT_EQ(Words(BigNum::FromInteger(65536)), (std::vector<std::uint16_t>{0, 1}));
-    EXPECT_EQ(BigNum::FromInteger(0).Length(), 0u);
     EXPECT_EQ(BigNum::FromInteger(0xFFFFFFFF).ToInteger(), 0xFFFFFFFFu);
-
-    // An odd byte count puts the last byte alone into the top word, and top
-    // zero words stay counted, but not by value.
     const unsigned char bytes[] = {0x01, 0x02, 0x03, 0x00, 0x00};
     BigNum fromBytes = BigNum::FromBytes(bytes, 5);
     EXPECT_EQ(Words(fromBytes), (std::vector<std::uint16_t>{0x0201, 0x0003, 0x0000}));
     EXPECT_EQ(fromBytes.BitLength(), 18u);
     EXPECT_EQ(BigNum::Compare(fromBytes, BigNum::FromInteger(0x30201)), 0);
-    EXPECT_EQ(BigNum::Divide(fromBytes, BigNum::FromInteger(0x30201)).quotient.ToHex(), "1");
-
-    EXPECT_EQ(BigNum::Compare(Hex("123456789abcdef"), Hex("123456789abcdef")), 0);
-    EXPECT_EQ(BigNum::Compare(Hex("10000"), Hex("ffff")), 1);
-    EXPECT_EQ(BigNum::Compare(Hex("1233"), Hex("1234")), -1);
-
-    EXPECT_EQ(BigNum::PowerModulo(Hex("abcdef"), BigNum(), Hex("1000001")).ToHex(), "1");
-
     for (unsigned shift : {17u, 18u, 100u}) {
         BigNum n = Hex("20000");  // 18 bits
         n.ShiftRight(shift);

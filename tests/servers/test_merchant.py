@@ -1,57 +1,16 @@
 #!/usr/bin/python3
-"""A test merchant for purchases: the time server (RFC 868), the commerce
-server that hands out purchase tickets and the delivery server that takes a
-purchase request, checks it and delivers the file in the client's chunks.
-Standard library only; everything listens on 127.0.0.1.
+"""A test merchant for purchases on 127.0.0.1: the time server (RFC 868),
+the commerce server that hands out tickets, and the delivery server that
+decrypts and checks a purchase request, then delivers the file in chunks.
 
-Usage: test_merchant.py --record DIR [options]
-It writes DIR/ports.json ({"time": n, "commerce": n, "delivery": n}), then
-prints "PORT <delivery port>" and serves until its standard input closes
-(with --forever: until it is killed).
-Everything it receives is appended to DIR/events.jsonl, one JSON object a
-line, before it answers, so a client that has the answer can read the
-record:
-  {"event": "time"}, {"event": "ticket", "ticket": n}
-  {"event": "request", "request": {...}, "card": "digits", "passed": [...],
-   "failed": [...], "code": n}   (one per request record)
-  {"event": "offset", "offset": n}, {"event": "sent", "bytes": n}
-  {"event": "error", "text": "..."}   (a malformed request, a lost client)
+Usage: test_merchant.py --record DIR [options] (see main). It writes its
+ports to DIR/ports.json, prints "PORT <delivery port>", appends each event
+to DIR/events.jsonl before it answers, and serves until its standard input
+closes (with --forever: until it is killed).
 
-Options:
-  --time-port/--commerce-port/--delivery-port N   0 (default): any free port
-  --file REMOTE=LOCAL   a file for sale (repeatable); a bare LOCAL is sold
-                        under any remote path
-  --card DIGITS         the card that is not declined (default the README's
-                        test card 4111111111111111)
-  --price CENTS         the price the request must carry (default any)
-  --code N              answer N whatever the checks say
-  --second N            the reply's second value (default 0)
-  --auth-byte N         the byte after code 1 (default 0, which authorises;
-                        -1: none, the merchant hangs up)
-  --stop-after N        stop delivering after N chunks of 65536 bytes
-  --hold                with --stop-after: keep both connections open until
-                        the client goes, instead of closing them
-  --wrong-size          state the file's size plus one
-  --tolerance S         seconds the client's time may be off (default 300)
-  --forever             ignore standard input (a demo started in background)
-
-The key pair. p is a 512-bit prime, g a number below it, x the private
-exponent and y = g^x mod p the public value that the client holds. The
-client sends c1 = g^k mod p and c2 = m * y^k mod p, k an exponent it draws
-for each purchase and m its 30-byte card block read as a little-endian
-number, each as 32 words of 16 bits. Since c1^x = g^(kx) = y^k, the block
-comes back as m = c2 * (c1^x)^-1 mod p; the inverse is taken with Fermat's
-little theorem, (c1^x)^(p-2) mod p.
-
-The card block: the card's digits, "a", the client's IPv4 address (its
-octets in dotted order), the Unix time (least significant byte first) and
-filler codes 64..89 up to 30 bytes.
-
-After code 1 and the 0 byte the merchant sends the size (32-bit), reads the
-offset the client wants to continue from, answers one byte (0: fine, 1: the
-offset lies past the end), then connects to the data port named in the
-request, at the client's address and from the merchant's own, and sends the
-file from the offset.
+The client sends c1 = g^k mod p and c2 = m * y^k mod p with y = g^x, so
+m = c2 * (c1^x)^(p-2) mod p. The block m: the card's digits, "a", the
+client's IPv4 octets, the Unix time (low byte first) and filler to 30 bytes.
 """
 import argparse
 import json
@@ -63,13 +22,13 @@ import threading
 import time
 
 P = 0xC31C0BA6EA3A3D4C24E7B33286F878DCBE4B2EF2FA84C81B99D62A3014CD1E65CE8B62D9626587CD57CB22CE3B31584B4D9ECA47C02AA258C5A73B2F47F42FED
-G = 0x29E2D8622BE030C1CBCB506AA8C3A222F80BD7F74F5D98467B2020F438F15421A163637B278DD7755B809C8E38A46EFC27876D1F9CAEDEEB95EB4C1A693353AF
 X = 0xFC531C8CEDDE68BEEA574415B5D6C2DE702B497BABBF414BC56D4134E1469AAED718E56406FB2DEDEF784DEC912286C73226891A1C1090CDC2DFA8B6C24E1
 EPOCH_1900 = 2208988800
 CHUNK = 65536
 MAX_TEXT = 255
 MAX_SHORT_TEXT = 9
 CIPHER_WORDS = 32
+TIME_TOLERANCE = 300  # seconds the client's clock may be off
 IDLE_SECONDS = 30  # a silent client is dropped, so no thread waits forever
 
 
@@ -89,7 +48,6 @@ class Merchant:
             with open(os.path.join(self.args.record, "events.jsonl"), "a") as f:
                 f.write(json.dumps(event) + "\n")
 
-    # The time and commerce servers: one number each, then the end.
     def serve_time(self, conn):
         self.log(event="time")
         conn.sendall(struct.pack(">I", (int(time.time()) + EPOCH_1900) & 0xFFFFFFFF))
@@ -102,7 +60,6 @@ class Merchant:
         self.log(event="ticket", ticket=ticket)
         conn.sendall(struct.pack(">I", ticket))
 
-    # The delivery server.
     def serve_delivery(self, conn):
         reader = Reader(conn)
         try:
@@ -110,50 +67,38 @@ class Merchant:
         except (ValueError, ConnectionError, socket.timeout) as error:
             self.log(event="error", text="request: %s" % error)
             return
-        card, passed, failed, code = self.check(request, conn.getpeername()[0])
+        card, code = self.check(request, conn.getpeername()[0])
         if self.args.code is not None:
             code = self.args.code
         shown = {k: v for k, v in request.items() if k not in ("first", "second")}
-        self.log(event="request", request=shown, card=card, passed=passed, failed=failed,
-                 code=code)
-        conn.sendall(struct.pack(">Ii", code & 0xFFFFFFFF, self.args.second))
+        self.log(event="request", request=shown, card=card, code=code)
+        conn.sendall(struct.pack(">Ii", code & 0xFFFFFFFF, 0))
         if code != 1:
             return
         if self.args.auth_byte >= 0:
             conn.sendall(bytes([self.args.auth_byte]))
-        if self.args.auth_byte != 0:
-            return
-        self.deliver(conn, reader, request)
+        if self.args.auth_byte == 0:
+            self.deliver(conn, reader, request)
 
     def check(self, request, peer):
-        passed, failed = [], []
-
-        def verdict(name, ok, code):
-            (passed if ok else failed).append(name)
-            return None if ok else code
-
-        codes = []
-        codes.append(verdict("kind", request["kind"] in ("n", "r"), 3))
-        codes.append(verdict("constants", request["constants"] == [1, 1], 15))
-        codes.append(verdict("ticket", request["ticket"] in self.tickets, 13))
+        """The card digits and the code of the first check that fails (1: none)."""
+        checks = [(request["kind"] in ("n", "r"), 3), (request["constants"] == [1, 1], 15),
+                  (request["ticket"] in self.tickets, 13)]
         block = decrypt(request["first"], request["second"])
         card = ""
         if block is None:
-            codes.append(verdict("block", False, 102))
+            checks.append((False, 102))
         else:
             card, rest = split_block(block)
-            codes.append(verdict("block", len(block) == 30 and len(rest) >= 9, 102))
-            codes.append(verdict("a", rest[:1] == b"a", 102))
-            codes.append(verdict("card", card == self.args.card, 5))
-            address = ".".join(str(b) for b in rest[1:5])
-            codes.append(verdict("address", address == peer, 13))
             sent = int.from_bytes(rest[5:9], "little") if len(rest) >= 9 else 0
-            codes.append(verdict("time", abs(sent - time.time()) <= self.args.tolerance, 103))
+            checks += [(len(block) == 30 and len(rest) >= 9 and rest[:1] == b"a", 102),
+                       (card == self.args.card, 5),
+                       (".".join(str(b) for b in rest[1:5]) == peer, 13),
+                       (abs(sent - time.time()) <= TIME_TOLERANCE, 103)]
         if self.args.price is not None:
-            codes.append(verdict("price", request["price"] == self.args.price, 12))
-        codes.append(verdict("file", self.local_file(request["path"]) is not None, 2))
-        code = next((c for c in codes if c is not None), 1)
-        return card, passed, failed, code
+            checks.append((request["price"] == self.args.price, 12))
+        checks.append((self.local_file(request["path"]) is not None, 2))
+        return card, next((code for ok, code in checks if not ok), 1)
 
     def local_file(self, remote):
         return self.files.get(remote, self.files.get(None))
@@ -161,8 +106,7 @@ class Merchant:
     def deliver(self, conn, reader, request):
         with open(self.local_file(request["path"]), "rb") as f:
             content = f.read()
-        size = len(content) + (1 if self.args.wrong_size else 0)
-        conn.sendall(struct.pack(">I", size))
+        conn.sendall(struct.pack(">I", len(content) + (1 if self.args.wrong_size else 0)))
         offset = reader.integer()
         self.log(event="offset", offset=offset)
         if offset > len(content):
@@ -172,8 +116,7 @@ class Merchant:
         end = len(content)
         if self.args.stop_after is not None:
             end = min(end, offset + self.args.stop_after * CHUNK)
-        # From the merchant's own address (where the client reached it) to the
-        # client's address: the client accepts only that.
+        # The client accepts the data connection only from where it reached us.
         data = socket.create_connection((conn.getpeername()[0], request["port"]),
                                         timeout=IDLE_SECONDS,
                                         source_address=(conn.getsockname()[0], 0))
@@ -213,10 +156,9 @@ class Reader:
         return self.exactly(length).decode("latin-1")
 
     def words(self):
-        count = self.integer()
-        if count != CIPHER_WORDS:
-            raise ValueError("a cipher number of %d words" % count)
-        values = [self.integer() for _ in range(count)]
+        if self.integer() != CIPHER_WORDS:
+            raise ValueError("a cipher number of another length")
+        values = [self.integer() for _ in range(CIPHER_WORDS)]
         if any(v > 0xFFFF for v in values):
             raise ValueError("a cipher word above 16 bits")
         return sum(v << (16 * i) for i, v in enumerate(values))
@@ -246,8 +188,7 @@ def read_request(r):
 def decrypt(c1, c2):
     if not 1 < c1 < P or not 0 < c2 < P:
         return None
-    shared = pow(c1, X, P)
-    m = c2 * pow(shared, P - 2, P) % P
+    m = c2 * pow(pow(c1, X, P), P - 2, P) % P
     return m.to_bytes((m.bit_length() + 7) // 8, "little")
 
 
@@ -289,29 +230,24 @@ def serve(listener, handler, merchant):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--record", required=True)
-    parser.add_argument("--time-port", type=int, default=0)
-    parser.add_argument("--commerce-port", type=int, default=0)
-    parser.add_argument("--delivery-port", type=int, default=0)
-    parser.add_argument("--file", action="append", default=[])
-    parser.add_argument("--card", default="4111111111111111")
-    parser.add_argument("--price", type=int)
-    parser.add_argument("--code", type=int)
-    parser.add_argument("--second", type=int, default=0)
-    parser.add_argument("--auth-byte", type=int, default=0)
-    parser.add_argument("--stop-after", type=int)
-    parser.add_argument("--hold", action="store_true")
-    parser.add_argument("--wrong-size", action="store_true")
-    parser.add_argument("--tolerance", type=float, default=300)
-    parser.add_argument("--forever", action="store_true")
+    parser.add_argument("--file", action="append", default=[],
+                        help="REMOTE=LOCAL for sale; a bare LOCAL under any remote path")
+    parser.add_argument("--card", default="4111111111111111", help="the card not declined")
+    parser.add_argument("--price", type=int, help="the cents a request must carry")
+    parser.add_argument("--code", type=int, help="answer this whatever the checks say")
+    parser.add_argument("--auth-byte", type=int, default=0,
+                        help="the byte after code 1: 0 authorises, -1 hangs up")
+    parser.add_argument("--stop-after", type=int, help="deliver only this many chunks")
+    parser.add_argument("--hold", action="store_true", help="then keep the connections open")
+    parser.add_argument("--wrong-size", action="store_true", help="state the size plus one")
+    parser.add_argument("--forever", action="store_true", help="ignore standard input")
     args = parser.parse_args()
     merchant = Merchant(args)
     ports = {}
-    for name, port, handler in (("time", args.time_port, merchant.serve_time),
-                                ("commerce", args.commerce_port, merchant.serve_commerce),
-                                ("delivery", args.delivery_port, merchant.serve_delivery)):
+    for name, handler in (("time", merchant.serve_time), ("commerce", merchant.serve_commerce),
+                          ("delivery", merchant.serve_delivery)):
         listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-        listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        listener.bind(("127.0.0.1", port))
+        listener.bind(("127.0.0.1", 0))
         listener.listen(8)
         ports[name] = listener.getsockname()[1]
         threading.Thread(target=serve, args=(listener, handler, merchant), daemon=True).start()

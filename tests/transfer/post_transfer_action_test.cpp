@@ -1,7 +1,6 @@
 // The post-transfer actions as argument vectors handed to the launcher (a
 // recording one: there is no desktop to open files in), the Unzip action on
-// real archives, and the download-log entry with its eleven fields in a
-// file only its owner can read.
+// a hostile archive, and the download-log entry.
 #include "transfer/post_transfer_action.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +10,6 @@
 #include <filesystem>
 
 #include "platform/desktop_default_app.h"
-#include "platform/launcher.h"
-#include "platform/prompt.h"
-#include "recording_launcher.h"
-#include "scripted_prompt.h"
 #include "skiff_environment.h"
 #include "store/registry_key.h"
 #include "store/registry_string.h"
@@ -25,16 +20,10 @@
 namespace {
 
 using transfer::PostTransferAction;
+namespace fs = std::filesystem;
 
-class Recording : public ::testing::Test {
-protected:
-    Recording() : previousLauncher_(platform::SetLauncher(&launcher_)), prompt_(&scripted_) {}
-    ~Recording() override { platform::SetLauncher(previousLauncher_); }
-    platform::RecordingLauncher launcher_;
-    platform::Launcher* previousLauncher_;
-    platform::ScriptedPrompt scripted_;
-    platform::ScopedPrompt prompt_;
-};
+// Records what would be started and said; nothing reaches a desktop.
+class Recording : public skifftest::SkiffEnvironment {};
 
 using Argv = std::vector<std::string>;
 
@@ -55,36 +44,33 @@ TEST_F(Recording, EachActionStartsItsArgumentVector) {
         {file},
         {platform::PlainTextEditor(), file},
         {"/opt/My Tools/viewer", "--new-window;", "reboot", file},
-        {std::filesystem::current_path().string() + "/ls"},
+        {fs::current_path().string() + "/ls"},
     };
     EXPECT_EQ(launcher_.Started(), expected);
-    EXPECT_TRUE(scripted_.Shown().empty());
+    EXPECT_TRUE(prompt_.Shown().empty());
 }
 
-// A program that cannot be started is reported, not silently dropped.
+// A program that cannot be started is reported, not silently dropped;
+// without the desktop's opener, the warning for an unzipped file's folder
+// also names the package that brings it. The default action of a plain
+// download stays quiet when the file is no program.
 TEST_F(Recording, AProgramThatCannotStartIsReported) {
     launcher_.FailWith("Could not find the program \"viewr\".");
     PostTransferAction::Run(transfer::kActionOpenWith, "/home/u/dl/a.txt", "viewr");
-    // The default action of every plain download stays quiet when the file is no program.
     PostTransferAction::Run(transfer::kActionExecute, "/home/u/dl/a.txt", "");
-    EXPECT_EQ(scripted_.Warnings(),
+    EXPECT_EQ(prompt_.Warnings(),
               std::vector<std::string>{"Could not find the program \"viewr\"."});
-}
 
-// Without the desktop's opener, the folder of an unzipped file cannot open:
-// the warning names the folder and the package that brings the opener.
-TEST_F(Recording, AMissingOpenerSaysWhatToInstall) {
     testsupport::TempDir dir;
-    const char* oldPath = std::getenv("PATH");
-    const std::string savedPath = oldPath ? oldPath : "";
+    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     setenv("PATH", dir.Path().c_str(), 1);
     launcher_.FailWith("Could not find the program \"xdg-open\".");
-    skifftest::MakeZip(dir.File("a.zip"), {{"a.txt", "a"}});
-    PostTransferAction::Run(transfer::kActionUnzip, dir.File("a.zip"), "");
+    fs::copy_file(AMBIT_TEST_DATA_DIR "/tool.zip", dir.File("tool.zip"));
+    PostTransferAction::Run(transfer::kActionUnzip, dir.File("tool.zip"), "");
     setenv("PATH", savedPath.c_str(), 1);
-    ASSERT_EQ(scripted_.Warnings().size(), 1u);
-    const std::string& said = scripted_.Warnings()[0];
-    EXPECT_EQ(said.rfind("Could not open " + dir.Path() + ". Could not find the program", 0), 0u)
+    ASSERT_EQ(prompt_.Warnings().size(), 2u);
+    const std::string& said = prompt_.Warnings()[1];
+    EXPECT_TRUE(said.starts_with("Could not open " + dir.Path() + ". Could not find the program"))
         << said;
     EXPECT_NE(said.find("Install the xdg-utils package"), std::string::npos) << said;
 }
@@ -95,8 +81,8 @@ TEST_F(Recording, AMissingOpenerSaysWhatToInstall) {
 TEST_F(Recording, TheInstallerIsMadeExecutableAndAFailureIsReported) {
     testsupport::TempDir dir;
     const std::string setup = dir.Write("Ambit11.exe", "#!/bin/sh\n");
-    std::filesystem::permissions(setup, std::filesystem::perms(0644));
-    std::filesystem::create_symlink(setup, dir.File("link.exe"));
+    fs::permissions(setup, fs::perms(0644));
+    fs::create_symlink(setup, dir.File("link.exe"));
     struct Case {
         std::string path;
         std::string failure;  // what the launcher says, "" to succeed
@@ -109,37 +95,34 @@ TEST_F(Recording, TheInstallerIsMadeExecutableAndAFailureIsReported) {
     };
     for (const Case& c : cases) {
         launcher_.FailWith(c.failure);
-        const size_t started = launcher_.Started().size(), told = scripted_.Messages().size();
+        const size_t started = launcher_.Started().size(), told = prompt_.Messages().size();
         PostTransferAction::RunInstaller(c.path);
         EXPECT_EQ(launcher_.Started().size() > started, c.started) << c.path;
-        EXPECT_EQ(scripted_.Messages().size() > told, c.told) << c.path;
+        EXPECT_EQ(prompt_.Messages().size() > told, c.told) << c.path;
     }
-    using std::filesystem::perms;
-    EXPECT_EQ(std::filesystem::status(setup).permissions(), perms(0744));
+    using fs::perms;
+    EXPECT_EQ(fs::status(setup).permissions(), perms(0744));
 }
 
 // Extracts beside the file, says what was left out, then opens the folder.
 TEST_F(Recording, UnzipOfAHostileArchive) {
     testsupport::TempDir dir;
-    std::filesystem::create_directories(dir.File("dl"));
-    skifftest::MakeZip(dir.File("dl/evil.zip"),
-                       {{"../../outside.txt", "bad"}, {"good.txt", "good"}});
+    fs::create_directories(dir.File("dl"));
+    fs::copy_file(AMBIT_TEST_DATA_DIR "/evil.zip", dir.File("dl/evil.zip"));
     PostTransferAction::Run(transfer::kActionUnzip, dir.File("dl/evil.zip"), "");
     EXPECT_EQ(dir.Read("dl/good.txt"), "good");
-    EXPECT_FALSE(std::filesystem::exists(dir.File("outside.txt")));
-    ASSERT_EQ(scripted_.Messages().size(), 1u);
-    const std::string& said = scripted_.Messages()[0];
+    EXPECT_FALSE(fs::exists(dir.File("outside.txt")));
+    ASSERT_EQ(prompt_.Messages().size(), 1u);
+    const std::string& said = prompt_.Messages()[0];
     EXPECT_NE(said.find("1 entry left out"), std::string::npos) << said;
     EXPECT_NE(said.find("../../outside.txt"), std::string::npos) << said;
     // The folder still opens.
     EXPECT_EQ(launcher_.Started(), (std::vector<Argv>{{"xdg-open", dir.File("dl")}}));
 }
 
-class Associations : public skifftest::SkiffEnvironment {};
-
 // Looking up a received file's association only reads the settings file,
 // and only the file name's own extension counts.
-TEST_F(Associations, LookupsCreateNoKeysAndTakeTheExtensionFromTheName) {
+TEST_F(Recording, LookupsCreateNoKeysAndTakeTheExtensionFromTheName) {
     const std::string classes = "SOFTWARE\\Classes";
     store::RegistryString(store::kLocalMachine, classes + "\\.zip", "").Set("ZipArchive");
     store::RegistryString(store::kLocalMachine, classes + "\\ZipArchive\\shell\\open\\command", "")
@@ -166,37 +149,34 @@ TEST_F(Associations, LookupsCreateNoKeysAndTakeTheExtensionFromTheName) {
     EXPECT_EQ(keys, (std::vector<std::string>{".zip", "ZipArchive"}));
 }
 
+// The log holds scrambled passwords: only its owner may read it, even
+// under a permissive umask. Plain downloads log "Exec", "NONE" and "0.00";
+// here the other values of those columns.
 TEST(DownloadLog, EntryHasElevenFieldsInOrderInAPrivateFile) {
-    transfer::DownloadLogEntry e;
-    e.displayName = "tool.zip";
-    e.host = "ftp.example.org";
-    e.localPath = "/home/u/dl/tool.zip";
-    e.actionCode = transfer::kActionOpenWith;
-    e.openWith = "viewer --x";
-    e.price = "10.65";
     std::tm t{};  // 2026-01-05 09:07 local time
     t.tm_year = 126, t.tm_mday = 5, t.tm_hour = 9, t.tm_min = 7, t.tm_isdst = -1;
-    e.when = std::mktime(&t);
-    e.totalSize = 123456;
-    e.remotePath = "/pub/tool.zip";
-    e.user = "ftp";
-    e.scrambledPassword = "ABCDEFGHIJKLMNOP";
-    // Runs over FTP log "Exec", "NONE" and "0.00"; here the other values of those columns.
+    transfer::DownloadLogEntry e{.displayName = "tool.zip",
+                                 .host = "ftp.example.org",
+                                 .localPath = "/home/u/dl/tool.zip",
+                                 .actionCode = transfer::kActionOpenWith,
+                                 .when = std::mktime(&t),
+                                 .totalSize = 123456,
+                                 .openWith = "viewer --x",
+                                 .remotePath = "/pub/tool.zip",
+                                 .user = "ftp",
+                                 .scrambledPassword = "ABCDEFGHIJKLMNOP",
+                                 .price = "10.65"};
     EXPECT_EQ(transfer::DownloadLog::Format(e),
               "tool.zip$$ftp.example.org$$/home/u/dl/tool.zip$$OpenW$$01/05/26-09:07$$123456$$"
               "viewer --x$$/pub/tool.zip$$ftp$$ABCDEFGHIJKLMNOP$$10.65$$");
-
-    // The log holds scrambled passwords: only its owner may read it, even
-    // under a permissive umask.
     testsupport::TempDir dir;
     mode_t saved = ::umask(022);
     std::string error;
-    ASSERT_TRUE(transfer::DownloadLog::Append(e, dir.File("system/ambit.log"), &error)) << error;
-    ASSERT_TRUE(transfer::DownloadLog::Append(e, dir.File("system/ambit.log"), &error)) << error;
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(transfer::DownloadLog::Append(e, dir.File("system/ambit.log"), &error))
+            << error;
     ::umask(saved);
-    struct stat st {};
-    ASSERT_EQ(::stat(dir.File("system/ambit.log").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(fs::status(dir.File("system/ambit.log")).permissions(), fs::perms(0600));
 }
 
 }  // namespace

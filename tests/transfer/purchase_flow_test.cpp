@@ -1,8 +1,8 @@
 // skiff's purchase against the test merchant on 127.0.0.1: the dialog and
 // the purchase flow run in this process with a scripted prompt (one run is
-// a child process, to be killed in mid-delivery), the merchant's time,
-// commerce and delivery services are real sockets, and the records land in
-// the test's own settings file and system directory.
+// a child process, to be killed in mid-delivery); the merchant decrypts and
+// checks the card block, so an authorised purchase proves the key, the
+// block and the request byte for byte.
 #include "transfer/purchase_flow.h"
 
 #include <arpa/inet.h>
@@ -18,9 +18,9 @@
 #include <filesystem>
 
 #include "child_process.h"
-#include "platform/string_array_file.h"
 #include "purchase/order_elements.h"
 #include "purchase/order_file_writer.h"
+#include "purchase/purchase_exchange.h"
 #include "purchase/resume_records.h"
 #include "purchase/transfer_records.h"
 #include "sample_billing.h"
@@ -35,11 +35,12 @@
 namespace {
 
 namespace fs = std::filesystem;
-using purchase::OrderElements;
+using E = purchase::OrderElements;
 using purchase::ResumeRecord;
 using purchase::ResumeRecords;
 using transfer::PurchaseFlow;
 using transfer::WhatToDoDialog;
+using Order = std::vector<std::string>;
 
 constexpr std::size_t kFileSize = 150000;
 constexpr const char* kRemotePath = "/pub/files/tools/kit.bin";
@@ -55,19 +56,22 @@ protected:
     }
     ~PurchaseFlowTest() override { transfer::SetOrderFlow(previousFlow_); }
 
-    // Starts the merchant selling the file with these options and points
+    // Starts the merchant selling the file (later options win) and points
     // skiff at it.
-    void StartMerchant(std::vector<std::string> options = {}) {
-        options.insert(options.end(), {"--file", std::string(kRemotePath) + "=" + sold_, "--card",
-                                       "4111111111111234", "--price", "1000"});
+    void StartMerchant(const std::vector<std::string>& options = {}) {
+        std::vector<std::string> all{"--file",  std::string(kRemotePath) + "=" + sold_,
+                                     "--card",  "4111111111111234",
+                                     "--price", "1000"};
+        all.insert(all.end(), options.begin(), options.end());
         merchant_.reset();
-        merchant_ = std::make_unique<testsupport::TestMerchant>(options);
+        merchant_ = std::make_unique<testsupport::TestMerchant>(all);
         ASSERT_TRUE(merchant_->Started()) << merchant_->Error();
         merchant_->Export();
     }
 
     // An order as ambit writes it for "Buy": 1000 cents with tax.
-    std::string PurchaseArgument() {
+    // `element` of the order (-1: none) is replaced by `value`.
+    std::string PurchaseArgument(int element = -1, const std::string& value = "") {
         store::BillingInfo billing = testsupport::SampleBilling();
         ResumeRecord item{.sourceName = kRemotePath,
                           .destName = local_.File("kit.bin"),
@@ -75,9 +79,11 @@ protected:
                           .priceCents = 1000,
                           .salesTax = true,
                           .itemName = "Tool kit"};
-        auto order =
+        Order order =
             session::ResumeOffer::OrderFor(item, billing, store::Scramble(billing.cardnum));
-        order.resize(OrderElements::kPurchaseElements);
+        order.resize(E::kPurchaseElements);
+        if (element >= 0)
+            order[element] = element == E::kScrambledCard ? store::Scramble(value) : value;
         std::string error;
         orderPath_ = purchase::OrderFileWriter::Write(order, &error);
         EXPECT_FALSE(orderPath_.empty()) << error;
@@ -104,10 +110,10 @@ protected:
         if (ResumeRecords::Find(0, record) == ResumeRecords::Found::kNone) return std::nullopt;
         return record;
     }
-    std::size_t Purchases() {
+    std::vector<purchase::TransferRecord> Purchases() {
         std::vector<purchase::TransferRecord> records;
         purchase::TransferRecords::ReadAll(purchase::TransferRecords::Path(), records);
-        return records.size();
+        return records;
     }
     // ambit's start-up offer, answered Yes: the argument it starts skiff
     // with, or "" when it started nothing.
@@ -136,45 +142,87 @@ protected:
     std::unique_ptr<testsupport::TestMerchant> merchant_;
 };
 
-const std::string kDeclined = std::string(PurchaseFlow::ResultText(5)) + " (5)";
-
 // What the user sees and what is left behind for each verdict of the
-// delivery server: only an authorised purchase delivers and records; a
-// refusal (5) deletes the record; a code nobody knows keeps it.
+// merchant and each order or server that cannot be used: only an
+// authorised purchase delivers and records; a refusal deletes the record, a
+// code nobody knows or a lost delivery server keeps it for the resume.
+// Where a server is moved to: a port nobody listens on, or a host that
+// does not exist.
+enum class Move { kNone, kTimeClosed, kCommerceClosed, kDeliveryClosed, kTimeUnknown };
+
 struct Verdict {
     const char* name;
-    int reply;
-    std::vector<std::string> messages;
+    std::vector<std::string> merchant;
+    int element;  // an order element changed, -1 for none
+    std::string value;
+    Move move;
+    int shown;      // the result shown, 0 for none
+    bool answered;  // the delivery server got the request and answered
     bool delivered;
     bool recordKept;
+};
+
+const std::string kLongText(256, 'x'), kLongPath = "/" + kLongText.substr(1), kCard21(21, '4');
+const Verdict kVerdicts[] = {
+    {"Authorised", {}, -1, "", Move::kNone, 0, true, true, false},
+    {"DeclinedCard", {"--card", "4000000000000002"}, -1, "", Move::kNone, 5, true, false, false},
+    {"DisputedPrice", {"--price", "999"}, -1, "", Move::kNone, 12, true, false, false},
+    {"ServerError", {"--code", "2"}, -1, "", Move::kNone, 2, true, false, false},
+    {"VersionTooOld", {"--code", "15"}, -1, "", Move::kNone, 15, true, false, false},
+    {"UnknownCode", {"--code", "7"}, -1, "", Move::kNone, 7, true, false, true},
+    {"NoZeroByteAfterCode1", {"--auth-byte", "1"}, -1, "", Move::kNone, 205, true, false, true},
+    {"HangUpAfterCode1", {"--auth-byte", "-1"}, -1, "", Move::kNone, 205, true, false, true},
+    {"HolderNameOf256", {}, E::kHolderName, kLongText, Move::kNone, 204, false, false, false},
+    {"CardOf21Digits", {}, E::kScrambledCard, kCard21, Move::kNone, 204, false, false, false},
+    {"CardTypeOf10", {}, E::kCardType, "MASTERCARD", Move::kNone, 204, false, false, false},
+    {"RemotePathOf256", {}, E::kRemotePath, kLongPath, Move::kNone, 204, false, false, false},
+    {"TimeRefuses", {}, -1, "", Move::kTimeClosed, 301, false, false, false},
+    {"CommerceRefuses", {}, -1, "", Move::kCommerceClosed, 301, false, false, false},
+    {"DeliveryRefuses", {}, -1, "", Move::kDeliveryClosed, 301, false, false, true},
+    {"TimeServerUnknown", {}, -1, "", Move::kTimeUnknown, 302, false, false, false},
 };
 
 class PurchaseVerdicts : public PurchaseFlowTest, public ::testing::WithParamInterface<Verdict> {};
 
 TEST_P(PurchaseVerdicts, ShowsTheVerdictAndKeepsTheRightRecords) {
     const Verdict& v = GetParam();
-    StartMerchant(v.reply == 1 ? std::vector<std::string>{}
-                               : std::vector<std::string>{"--code", std::to_string(v.reply)});
+    StartMerchant(v.merchant);
+    const std::string closed = std::to_string(skifftest::SilentPort().Port());  // released at once
+    if (v.move == Move::kTimeClosed) SetEnv("AMBIT_TIME_SERVER", "127.0.0.1:" + closed);
+    if (v.move == Move::kCommerceClosed) SetEnv("AMBIT_COMMERCE_SERVER", "127.0.0.1:" + closed);
+    if (v.move == Move::kDeliveryClosed) SetEnv("AMBIT_DELIVERY_PORT", closed);
+    if (v.move == Move::kTimeUnknown) SetEnv("AMBIT_TIME_SERVER", "nowhere.invalid:37");
     const std::string cwd = fs::current_path();
 
-    EXPECT_EQ(Buy(PurchaseArgument()), 0);
+    EXPECT_EQ(Buy(PurchaseArgument(v.element, v.value)), 0);
 
-    EXPECT_EQ(prompt_.Messages(), v.messages);
+    EXPECT_EQ(prompt_.Messages(), v.shown == 0 ? std::vector<std::string>{}
+                                               : std::vector{PurchaseFlow::ResultMessage(v.shown)});
     EXPECT_FALSE(fs::exists(orderPath_)) << "the order holds card data";
     EXPECT_EQ(fs::current_path(), cwd);
-    EXPECT_EQ(std::ranges::count(home_.Read("windows/system/ambtrn.log"), '\n'), 1);
+    if (v.shown == purchase::kBadUserData) {
+        EXPECT_TRUE(merchant_->Events().empty()) << "nothing may reach the servers";
+    }
+    auto requests = merchant_->Events("request");
+    ASSERT_EQ(requests.size(), v.answered ? 1u : 0u);
+    EXPECT_EQ(std::ranges::count(home_.Read("windows/system/ambtrn.log"), '\n'),
+              v.answered ? 1 : 0);
     EXPECT_EQ(Record().has_value(), v.recordKept);
     EXPECT_EQ(ArrivedStamped(), v.delivered);
-    EXPECT_EQ(Purchases(), v.delivered ? 1u : 0u);
     auto log = LogEntries();
     ASSERT_EQ(log.size(), v.delivered ? 1u : 0u);
     ASSERT_EQ(launcher_.Started().size(), log.size());
+    ASSERT_EQ(Purchases().size(), log.size());
     if (!v.delivered) return;
+    // The fields the merchant does not check itself.
+    QJsonObject request = requests[0]["request"].toObject();
+    EXPECT_EQ(request["kind"].toString(), "n");
+    EXPECT_EQ(request["transaction"].toInt(), 1);
+    EXPECT_EQ(request["name"].toString(), "Ann B. Lee");
+    EXPECT_EQ(request["sales_tax"].toInt(), 1);
     EXPECT_FALSE(fs::exists(ResumeRecords::ChunkFolder(1)));
-    std::vector<purchase::TransferRecord> records;
-    purchase::TransferRecords::ReadAll(purchase::TransferRecords::Path(), records);
-    EXPECT_EQ(records.at(0).price, "10.65");
-    EXPECT_EQ(records.at(0).checksum, "10");  // card ending in 1234
+    EXPECT_EQ(Purchases()[0].price, "10.65");
+    EXPECT_EQ(Purchases()[0].checksum, "10");  // card ending in 1234
     EXPECT_EQ(log[0][3], "OpenW");
     EXPECT_EQ(log[0][5], std::to_string(kFileSize));
     EXPECT_EQ(log[0][10], "10.65");
@@ -182,11 +230,7 @@ TEST_P(PurchaseVerdicts, ShowsTheVerdictAndKeepsTheRightRecords) {
               (std::vector<std::string>{"kit-viewer", local_.File("kit.bin")}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Replies, PurchaseVerdicts,
-                         ::testing::Values(Verdict{"Authorised", 1, {}, true, false},
-                                           Verdict{"Declined", 5, {kDeclined}, false, false},
-                                           Verdict{
-                                               "Unknown", 7, {"Unknown error : 7"}, false, true}),
+INSTANTIATE_TEST_SUITE_P(Replies, PurchaseVerdicts, ::testing::ValuesIn(kVerdicts),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Cancel in the question ends skiff before any connection is made.
@@ -203,10 +247,10 @@ TEST_F(PurchaseFlowTest, CancelMakesNoConnection) {
 }
 
 // A purchase cut off (Abort, a kill after the first chunk) or whose file
-// cannot be joined leaves the record, its chunks and nothing else: no
-// file, no records, no action. ambit's start-up offer then resumes it with
-// RINFO from what the record counts, and finishes the file, or, when the
-// merchant states another size, says so and drops the record.
+// cannot be joined leaves the record and its chunks and nothing else.
+// ambit's start-up offer then resumes it with RINFO from what the record
+// counts and finishes the file, or, when the merchant states another size,
+// says so and drops the record.
 enum class Cut { kAbort, kKill, kRebuildFails };
 struct Interruption {
     const char* name;
@@ -262,7 +306,7 @@ TEST_P(PurchaseResume, LeavesTheRecordForTheOfferToFinish) {
     EXPECT_EQ(record->downloaded, p.downloaded);
     EXPECT_TRUE(fs::exists(ResumeRecords::ChunkPath(record->number, (p.downloaded - 1) / 65536)));
     EXPECT_FALSE(fs::exists(local_.File("kit.bin")));
-    EXPECT_EQ(Purchases(), 0u);
+    EXPECT_TRUE(Purchases().empty());
     EXPECT_TRUE(LogEntries().empty());
     EXPECT_TRUE(launcher_.Started().empty());
 
@@ -274,6 +318,12 @@ TEST_P(PurchaseResume, LeavesTheRecordForTheOfferToFinish) {
     EXPECT_FALSE(Record().has_value());
     const std::vector<std::string> resumeMessages(prompt_.Messages().begin() + (p.message != 0),
                                                   prompt_.Messages().end());
+    // The resume names its record and takes no new number.
+    auto requests = merchant_->Events("request");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0]["request"].toObject()["kind"].toString(), "r");
+    EXPECT_EQ(requests[0]["request"].toObject()["transaction"].toInt(),
+              static_cast<int>(record->number));
     if (p.sizeChangesOnResume) {
         EXPECT_EQ(resumeMessages, std::vector<std::string>{PurchaseFlow::ResultMessage(200)});
         EXPECT_FALSE(fs::exists(local_.File("kit.bin")));
@@ -284,7 +334,7 @@ TEST_P(PurchaseResume, LeavesTheRecordForTheOfferToFinish) {
     ASSERT_EQ(offsets.size(), 1u);
     EXPECT_EQ(offsets[0]["offset"].toInt(), static_cast<int>(p.downloaded));
     EXPECT_TRUE(ArrivedStamped());
-    EXPECT_EQ(Purchases(), 1u);
+    EXPECT_EQ(Purchases().size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,7 +1,5 @@
 #include "skiff_environment.h"
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -98,25 +96,6 @@ std::string SkiffEnvironment::Argument(const std::string& host, const std::strin
                     local + "$$" + mode + "$$";
     if (ask) a += *ask + "$$";
     return a;
-}
-
-void MakeZip(const std::string& path,
-             const std::vector<std::pair<std::string, std::string>>& files) {
-    archive* a = archive_write_new();
-    archive_write_set_format_zip(a);
-    ASSERT_EQ(archive_write_open_filename(a, path.c_str()), ARCHIVE_OK);
-    for (const auto& [name, data] : files) {
-        archive_entry* e = archive_entry_new();
-        archive_entry_set_pathname(e, name.c_str());
-        archive_entry_set_filetype(e, AE_IFREG);
-        archive_entry_set_perm(e, 0644);
-        archive_entry_set_size(e, static_cast<la_int64_t>(data.size()));
-        archive_write_header(a, e);
-        archive_write_data(a, data.data(), data.size());
-        archive_entry_free(e);
-    }
-    archive_write_close(a);
-    archive_write_free(a);
 }
 
 std::string RandomBytes(size_t n, unsigned seed) {

@@ -1,7 +1,6 @@
 // The surroundings of a skiff run in a test: private settings, log and
 // desktop directories, a recording launcher and a scripted prompt, and the
-// environment variables pointed at them (restored afterwards). The real
-// program started as a child process sees the same variables.
+// environment variables pointed at them (restored afterwards).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -73,8 +72,7 @@ private:
     int port_ = 0;
 };
 
-// skiff pointed at a port that never answers: whatever must end before the
-// network can show that nobody connected.
+// skiff pointed at a port that never answers, to show nobody connected.
 class SkiffOffline : public SkiffEnvironment {
 protected:
     SkiffOffline() { SetEnv("AMBIT_FTP_PORT", std::to_string(silent_.Port())); }
@@ -101,7 +99,6 @@ protected:
 // skiff against the scripted server, for replies that must be exact.
 class SkiffScripted : public SkiffEnvironment {
 protected:
-    // Starts the scripted server and points skiff at it.
     void Start() {
         ASSERT_TRUE(server_.Start()) << server_.Error();
         SetEnv("AMBIT_FTP_PORT", std::to_string(server_.Port()));
@@ -120,10 +117,6 @@ protected:
     }
     testsupport::ScriptedFtpServer server_;
 };
-
-// Writes a zip archive holding the given files (name, content).
-void MakeZip(const std::string& path,
-             const std::vector<std::pair<std::string, std::string>>& files);
 
 // `n` bytes of seeded noise: every byte value, no text to hide a CR LF fault.
 std::string RandomBytes(size_t n, unsigned seed);

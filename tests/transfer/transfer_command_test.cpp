@@ -20,11 +20,11 @@ TEST(TransferCommand, ModeTableAndAskFlag) {
         {"h$$/p/f$$u$$PW$$/l/f$$3$$", false, true, true, false},
         {"h$$/p/f$$u$$PW$$/l/f$$1$$N$$", true, true, true, true},
         {"h$$/p/f$$u$$PW$$/l/f$$1$$n$$", true, true, true, false},  // only "N" asks
-        {"h$$/p/f$$u$$PW$$/l/f$$1$$N", true, true, true,
-         false},  // unterminated ask flag reads empty
-        {"h$$/p/f$$u$$PW$$/l/f$$3", true, true, false,
-         false},  // unterminated mode: no direction from it
-        {"h$$/p/f$$u$$PW$$/l/f$$ 3$$", true, true, false, false},  // compared as the whole text
+        // An unterminated ask flag reads empty; an unterminated mode gives no
+        // direction; the mode is compared as the whole text.
+        {"h$$/p/f$$u$$PW$$/l/f$$1$$N", true, true, true, false},
+        {"h$$/p/f$$u$$PW$$/l/f$$3", true, true, false, false},
+        {"h$$/p/f$$u$$PW$$/l/f$$ 3$$", true, true, false, false},
         {"h$$/p/f$$u$$PW$$/l/f$$7$$", true, true, false, false},
     };
     for (const auto& c : cases) {

@@ -6,47 +6,29 @@
 // children too: only the ones the user opens may be read.
 #include <gtest/gtest.h>
 
-#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QTest>
 #include <filesystem>
 
-#include "catalog/catalog.h"
-#include "catalog_finder.h"
-#include "ui/catalog_model.h"
 #include "ui/catalog_sort_proxy.h"
-#include "ui/client_view.h"
-#include "ui/main_frame.h"
 #include "ui_test_env.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using catalog::TreeItem;
 
-class LazyFoldersTest : public ::testing::Test {
+class LazyFoldersTest : public uitest::WindowTest {
 protected:
     void SetUp() override {
         env.StoreKnownUser();
-        const std::string demo = std::string(AMBIT_SOURCE_DIR) + "/demo/map/pub/Ambit/";
-        fs::copy_file(demo + "first.amb", env.DataDir() + "/ambit.amb");
-        for (const char* f : {"Games.amb", "Utilitie.amb", "Document.amb", "Compress.amb"})
-            fs::copy_file(demo + f, env.DataDir() + "/" + f);
-        frame = std::make_unique<ui::CMainFrame>(ui::FrameOptions{env.DataDir(), 0});
-        modelTester = std::make_unique<QAbstractItemModelTester>(
-            View()->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+        uitest::CopyDemoCatalog(env.DataDir());
+        StartWindow(true);
         proxyTester = std::make_unique<QAbstractItemModelTester>(
             View()->SortProxy(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-        frame->show();
-        frame->activateWindow();
-        // Enter is a window shortcut: it reaches an active window only.
-        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get(), 5000));
-        View()->InitialUpdate();
     }
-
-    ui::CClientView* View() { return frame->View(); }
-    TreeItem* Item(const std::string& path) {
-        return uitest::FindPath(View()->Catalog().Tree(), path);
+    void TearDown() override {
+        proxyTester.reset();
+        WindowTest::TearDown();
     }
 
     // Opens a folder the way a user would, then lets queued requests run
@@ -73,9 +55,7 @@ protected:
         }
     }
 
-    uitest::UiTestEnv env;
-    std::unique_ptr<ui::CMainFrame> frame;
-    std::unique_ptr<QAbstractItemModelTester> modelTester, proxyTester;
+    std::unique_ptr<QAbstractItemModelTester> proxyTester;
 };
 
 TEST_F(LazyFoldersTest, OpeningAnUnreadFolderReadsItsFile) {
@@ -96,7 +76,7 @@ TEST_F(LazyFoldersTest, OpeningAnUnreadFolderReadsItsFile) {
 }
 
 TEST_F(LazyFoldersTest, AMissingFileIsAskedAboutOncePerAttempt) {
-    fs::remove(env.DataDir() + "/Document.amb");
+    std::filesystem::remove(env.DataDir() + "/Document.amb");
     TreeItem* docs = Item("/All/Documents");
     size_t asked = 0;
     for (const char* way : {"Right key", "expander", "Enter", "double click"}) {

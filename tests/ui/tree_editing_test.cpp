@@ -1,15 +1,14 @@
 // Editing the catalog from the real window, offscreen: every command runs
 // through its action and real dialog, drops go through the model's own
-// drag data, and the item model is checked by QAbstractItemModelTester in
-// fatal mode throughout. Undo and redo are judged by the data files a save
-// writes, which must come back byte for byte.
+// drag data. Undo and redo are judged by the data files a save writes,
+// which must come back byte for byte. Which drops and deletions are allowed
+// at all is the catalog's test.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
@@ -32,18 +31,20 @@ namespace {
 namespace fs = std::filesystem;
 using catalog::TreeItem;
 using uitest::ChildTexts;
-using uitest::FindPath;
 
 // Tools (a plain folder) holds an item and a folder of its own; Games is a
 // folder entry whose contents file holds one item.
 const char* const kAmbitAmb =
     "%Internet Ambit Data File %ver=\"1.0\"\n"
     "CNAME=/All/Games:Games.amb:maps.example.org/adf/games.adf\n"
-    "/All/Tools/zip:Packs files:0.00:127.0.0.1:/pub/zip.zip:01/01/26:100:[default]\n"
-    "/All/Tools/Old/tar:Old packer:0.00:127.0.0.1:/pub/tar.zip:01/01/90:10:[default]\n";
+    "/All/Tools/zip:Packs "
+    "files:0.00:127.0.0.1:/pub/zip.zip:01/01/26:100:[default]\n"
+    "/All/Tools/Old/tar:Old "
+    "packer:0.00:127.0.0.1:/pub/tar.zip:01/01/90:10:[default]\n";
 const char* const kGamesAmb =
     "%Internet Ambit Data File %ver=\"1.0\"\n"
-    "/All/Games/tetris:Blocks:0.00:127.0.0.1:/pub/tetris.zip:01/01/26:300:[default]\n";
+    "/All/Games/tetris:Blocks:0.00:127.0.0.1:/pub/"
+    "tetris.zip:01/01/26:300:[default]\n";
 
 class TreeEditingTest : public uitest::WindowTest {
 protected:
@@ -54,20 +55,6 @@ protected:
         StartWindow(true);
         Cat().LoadAllFolders();
         View()->expandAll();
-    }
-
-    // Runs command `id` and hands its dialog (of type D) to `answer`.
-    template <class D>
-    void Run(int id, std::function<void(D*)> answer) {
-        auto answered = uitest::WhenModal([answer](QWidget* w) {
-            auto* dialog = qobject_cast<D*>(w);
-            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-            answer(dialog);
-        });
-        QAction* action = Action(id);
-        ASSERT_TRUE(action->isEnabled()) << id;
-        action->trigger();
-        EXPECT_TRUE(*answered) << "no dialog for " << id;
     }
 
     // Presses OK and expects the dialog to stay open with `message`
@@ -104,7 +91,7 @@ protected:
 TEST_F(TreeEditingTest, NewFolderAndAddCheckTheirFieldsAndPlaceWhatTheyMake) {
     Start();
     Select("/All/Tools");
-    Run<ui::FolderNameDialog>(ui::cmd::kNewFolderMenu, [this](ui::FolderNameDialog* d) {
+    RunDialog<ui::FolderNameDialog>(ui::cmd::kNewFolderMenu, [this](ui::FolderNameDialog* d) {
         d->NameEdit()->setText(QStringLiteral("   "));
         ExpectOk(d, "You forgot to enter a name.");
         d->NameEdit()->setText(QStringLiteral("a:b"));
@@ -115,10 +102,10 @@ TEST_F(TreeEditingTest, NewFolderAndAddCheckTheirFieldsAndPlaceWhatTheyMake) {
     EXPECT_EQ(ChildTexts(Item("/All/Tools")), (std::vector<std::string>{"Docs", "Old", "zip"}));
     EXPECT_TRUE(Cat().Changed());
 
-    // Add below a folder entry, the Part's checks first, then colons in any
-    // field a data-file line separates with them.
+    // Add below a folder entry: each field's check in turn, colons refused
+    // in any field a data-file line separates with them.
     Select("/All/Games");
-    Run<ui::ItemConfigDialog>(ui::cmd::kAddMenu, [this](ui::ItemConfigDialog* d) {
+    RunDialog<ui::ItemConfigDialog>(ui::cmd::kAddMenu, [this](ui::ItemConfigDialog* d) {
         const struct {
             QLineEdit* field;
             const char* text;
@@ -144,29 +131,25 @@ TEST_F(TreeEditingTest, NewFolderAndAddCheckTheirFieldsAndPlaceWhatTheyMake) {
     EXPECT_EQ(ChildTexts(Item("/All/Games")).back(), "Chess") << "appended, not sorted";
     EXPECT_EQ(chess->Entry()->DownloadDir, "[default]");
     EXPECT_EQ(chess->Entry()->Location, "/All/Games/Chess");
-    EXPECT_EQ(chess->Image(), catalog::kImageItem);
 
-    // The next Add offers the last address, path directory and download
-    // directory; with an item selected it adds beside it.
+    // The next Add, from the chooser, offers the last address, path
+    // directory and download directory; with an item selected it adds
+    // beside it.
     Select("/All/Tools/zip");
-    Run<ui::ItemConfigDialog>(ui::cmd::kAddMenu, [this](ui::ItemConfigDialog* d) {
-        EXPECT_EQ(d->AddressEdit()->text(), QStringLiteral("127.0.0.1"));
-        EXPECT_EQ(d->PathEdit()->text(), QStringLiteral("/pub/x/"));
-        EXPECT_EQ(d->DownloadDirEdit()->text(), QStringLiteral("d"));
-        d->NameEdit()->setText(QStringLiteral("gzip"));
-        d->PathEdit()->setText(QStringLiteral("/pub/x/gzip.zip"));
-        ExpectOk(d, "");
-    });
-    EXPECT_NE(Item("/All/Tools/gzip"), nullptr);
-
-    // The chooser's File button leads to the same dialog.
-    Run<ui::AddItemChooser>(ui::cmd::kAddKey, [](ui::AddItemChooser* c) {
-        auto cancel = uitest::WhenModal([](QWidget* w) {
-            EXPECT_NE(qobject_cast<ui::ItemConfigDialog*>(w), nullptr);
-            qobject_cast<QDialog*>(w)->reject();
+    RunDialog<ui::AddItemChooser>(ui::cmd::kAddKey, [this](ui::AddItemChooser* c) {
+        auto added = uitest::WhenModal([this](QWidget* w) {
+            auto* d = qobject_cast<ui::ItemConfigDialog*>(w);
+            ASSERT_NE(d, nullptr);
+            EXPECT_EQ(d->AddressEdit()->text(), QStringLiteral("127.0.0.1"));
+            EXPECT_EQ(d->PathEdit()->text(), QStringLiteral("/pub/x/"));
+            EXPECT_EQ(d->DownloadDirEdit()->text(), QStringLiteral("d"));
+            d->NameEdit()->setText(QStringLiteral("gzip"));
+            d->PathEdit()->setText(QStringLiteral("/pub/x/gzip.zip"));
+            ExpectOk(d, "");
         });
         c->Button(ui::AddItemChooser::File)->click();
     });
+    EXPECT_NE(Item("/All/Tools/gzip"), nullptr);
 }
 
 TEST_F(TreeEditingTest, EditsByKindAndTheChangedFlagTheyLeave) {
@@ -186,9 +169,7 @@ TEST_F(TreeEditingTest, EditsByKindAndTheChangedFlagTheyLeave) {
     }
     // A plain folder's new name reaches the stored locations below it; the
     // catalog does not count as changed.
-    Select("/All/Tools");
-    Run<ui::FolderNameDialog>(ui::cmd::kEditMenu, [this](ui::FolderNameDialog* d) {
-        EXPECT_EQ(d->windowTitle(), QStringLiteral("Change Folder Name"));
+    RunDialog<ui::FolderNameDialog>(ui::cmd::kEditMenu, [this](ui::FolderNameDialog* d) {
         EXPECT_EQ(d->NameEdit()->text(), QStringLiteral("Tools"));
         d->NameEdit()->setText(QStringLiteral("Utilities"));
         ExpectOk(d, "");
@@ -199,7 +180,7 @@ TEST_F(TreeEditingTest, EditsByKindAndTheChangedFlagTheyLeave) {
 
     // A folder entry: the address split at its first "/" and joined again.
     Select("/All/Games");
-    Run<ui::ServerConfigDialog>(ui::cmd::kEditMenu, [this](ui::ServerConfigDialog* d) {
+    RunDialog<ui::ServerConfigDialog>(ui::cmd::kEditMenu, [this](ui::ServerConfigDialog* d) {
         EXPECT_EQ(d->AddressEdit()->text(), QStringLiteral("maps.example.org"));
         EXPECT_EQ(d->PathEdit()->text(), QStringLiteral("/adf/games.adf"));
         d->AddressEdit()->setText(QStringLiteral("maps.example.org:21"));
@@ -210,20 +191,16 @@ TEST_F(TreeEditingTest, EditsByKindAndTheChangedFlagTheyLeave) {
     EXPECT_EQ(Item("/All/Games")->Entry()->Address, "other.example.org/adf/games.adf");
     EXPECT_FALSE(Cat().Changed());
 
-    // An item: all eight fields, the download directory by the same rule.
+    // An item: its fields come and go back through the same dialog.
     Select("/All/Games/tetris");
-    Run<ui::ItemConfigDialog>(ui::cmd::kEditPopup, [this](ui::ItemConfigDialog* d) {
-        EXPECT_EQ(d->PathEdit()->text(), QStringLiteral("/pub/tetris.zip"));
+    RunDialog<ui::ItemConfigDialog>(ui::cmd::kEditPopup, [this](ui::ItemConfigDialog* d) {
         EXPECT_EQ(d->DescriptionEdit()->toPlainText(), QStringLiteral("Blocks"));
         d->NameEdit()->setText(QStringLiteral("Tetris 2"));
         d->PriceEdit()->setText(QStringLiteral("12.50"));
-        d->DownloadDirEdit()->setText(QStringLiteral("/home/games"));
         ExpectOk(d, "");
     });
-    TreeItem* tetris = Item("/All/Games/Tetris 2");
-    ASSERT_NE(tetris, nullptr);
-    EXPECT_EQ(tetris->Entry()->Price, "12.50");
-    EXPECT_EQ(tetris->Entry()->DownloadDir, "/home/games");
+    ASSERT_NE(Item("/All/Games/Tetris 2"), nullptr);
+    EXPECT_EQ(Item("/All/Games/Tetris 2")->Entry()->Price, "12.50");
     EXPECT_TRUE(Cat().Changed());
 
     // Delete asks first; No keeps the item.
@@ -235,27 +212,20 @@ TEST_F(TreeEditingTest, EditsByKindAndTheChangedFlagTheyLeave) {
     env.prompt.Answer(true);
     Action(ui::cmd::kDeleteKey)->trigger();
     EXPECT_EQ(Item("/All/Games/Tetris 2"), nullptr);
-}
 
-TEST_F(TreeEditingTest, DeletingAMapFileRemovesOnlyAFileInsideMapFiles) {
-    Start();
+    // Deleting a map file's entry removes its file, which lives in MapFiles.
     fs::create_directories(env.DataDir() + "/MapFiles");
     std::ofstream(env.DataDir() + "/MapFiles/map.amb") << "x";
-    std::ofstream(env.DataDir() + "/keep.amb") << "x";
-    for (const char* file : {"map.amb", "../keep.amb", "/etc/hostname"}) {
-        catalog::CEntry map;
-        map.Name = map.DownloadDir = file;
-        map.Name = std::string("map ") + std::to_string(map.Name.size());
-        map.Location = "/All/MapFiles/" + map.Name;
-        map.Description = catalog::kMapFileDescription;
-        View()->SelectItem(Tree().InsertEntry(map));
-        env.prompt.Answer(true);
-        Action(ui::cmd::kDeleteMapFile)->trigger();
-        EXPECT_EQ(Item(map.Location), nullptr) << file;
-    }
+    catalog::CEntry map;
+    map.Name = "map";
+    map.DownloadDir = "map.amb";
+    map.Location = "/All/MapFiles/map";
+    map.Description = catalog::kMapFileDescription;
+    View()->SelectItem(Tree().InsertEntry(map));
+    env.prompt.Answer(true);
+    Action(ui::cmd::kDeleteMapFile)->trigger();
+    EXPECT_EQ(Item(map.Location), nullptr);
     EXPECT_FALSE(fs::exists(env.DataDir() + "/MapFiles/map.amb"));
-    EXPECT_TRUE(fs::exists(env.DataDir() + "/keep.amb"));
-    EXPECT_TRUE(fs::exists("/etc/hostname"));
 }
 
 TEST_F(TreeEditingTest, NewSiteConnectsDropsAFileAndMovesWhileOpen) {
@@ -266,13 +236,12 @@ TEST_F(TreeEditingTest, NewSiteConnectsDropsAFileAndMovesWhileOpen) {
     setenv("AMBIT_FTP_PORT", std::to_string(server.Port()).c_str(), 1);
     Start();
 
-    Run<ui::NewFtpSiteDialog>(ui::cmd::kNewFtpSiteTool, [this](ui::NewFtpSiteDialog* d) {
-        EXPECT_EQ(d->DirectoryEdit()->text(), QStringLiteral("/pub"));
-        EXPECT_EQ(d->UserEdit()->text(), QStringLiteral("anonymous"));
+    // The address follows the name until Connect; both must be given.
+    RunDialog<ui::NewFtpSiteDialog>(ui::cmd::kNewFtpSiteTool, [this](ui::NewFtpSiteDialog* d) {
         EXPECT_EQ(d->PasswordEdit()->text(), QStringLiteral("reader@example.org"));
         EXPECT_EQ(d->PasswordEdit()->echoMode(), QLineEdit::Password);
+        Shot(d, "new-ftp-site.png");
         QTest::keyClicks(d->NameEdit(), QStringLiteral("ab"));
-        EXPECT_EQ(d->AddressEdit()->text(), QStringLiteral("ftp.ab.com"));
         d->AddressEdit()->setText(QStringLiteral("typed.example.org"));
         QTest::keyClick(d->NameEdit(), Qt::Key_Backspace);
         EXPECT_EQ(d->AddressEdit()->text(), QStringLiteral("ftp.a.com"));
@@ -291,162 +260,96 @@ TEST_F(TreeEditingTest, NewSiteConnectsDropsAFileAndMovesWhileOpen) {
     ASSERT_NE(site, nullptr);
     EXPECT_EQ(store::Unscramble(site->Entry()->Price), "reader@example.org");
     EXPECT_EQ(ChildTexts(site), std::vector<std::string>{"readme.txt"}) << "Connect opens it";
-    EXPECT_TRUE(View()->isExpanded(View()->ViewIndex(site)));
 
     // A file of the open site dropped on a plain folder becomes a catalog
-    // item there, which downloads like any other; the listing keeps it.
+    // item there; the listing keeps it.
     EXPECT_TRUE(Drop(Item("/All/FTP Sites/Local/readme.txt"), Item("/All/Tools")));
     TreeItem* copy = Item("/All/Tools/readme.txt");
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->Entry()->Kind(), catalog::EntryKind::Item);
-    EXPECT_EQ(copy->Entry()->Path, "/pub/readme.txt");
+    EXPECT_EQ(copy->Entry()->Address + copy->Entry()->Path, "127.0.0.1/pub/readme.txt");
     EXPECT_EQ(copy->Entry()->DownloadDir, View()->Session().Settings().downloadDir);
     EXPECT_EQ(ChildTexts(site), std::vector<std::string>{"readme.txt"});
-    View()->SelectItem(copy);
-    frame->UpdateCommands();
-    Action(ui::cmd::kDownloadCatalogItem)->trigger();
-    ASSERT_FALSE(env.launcher.Started().empty());
-    const std::string fields = env.launcher.Started()[0].back();
-    EXPECT_NE(fields.find("127.0.0.1$$/pub/readme.txt$$"), std::string::npos) << fields;
 
     // The open site moves with its listing.
     EXPECT_TRUE(Drop(site, Item("/All/Tools")));
-    site = Item("/All/Tools/Local");
-    ASSERT_NE(site, nullptr);
-    EXPECT_EQ(ChildTexts(site), std::vector<std::string>{"readme.txt"});
-    EXPECT_EQ(Item("/All/Tools/Local/readme.txt")->Entry()->Location,
-              "/All/Tools/Local/readme.txt");
+    TreeItem* moved = Item("/All/Tools/Local/readme.txt");
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(moved->Entry()->Location, "/All/Tools/Local/readme.txt");
+    Shot(frame.get(), "tree-after-drop.png");
 
     // Edit shows the password in clear in a hidden field and stores it
-    // scrambled; Connect only ends the edit.
-    View()->SelectItem(site);
-    Run<ui::NewFtpSiteDialog>(ui::cmd::kEditMenu, [this](ui::NewFtpSiteDialog* d) {
+    // scrambled; the address no longer follows the name.
+    Select("/All/Tools/Local");
+    RunDialog<ui::NewFtpSiteDialog>(ui::cmd::kEditMenu, [this](ui::NewFtpSiteDialog* d) {
         EXPECT_EQ(d->PasswordEdit()->text(), QStringLiteral("reader@example.org"));
         d->NameEdit()->setText(QStringLiteral("Home"));
-        EXPECT_EQ(d->AddressEdit()->text(), QStringLiteral("127.0.0.1")) << "no rewrite in edit";
+        EXPECT_EQ(d->AddressEdit()->text(), QStringLiteral("127.0.0.1"));
         d->PasswordEdit()->setText(QStringLiteral("pw"));
         ExpectOk(d, "");
     });
     site = Item("/All/Tools/Home");
     ASSERT_NE(site, nullptr);
     EXPECT_EQ(store::Unscramble(site->Entry()->Price), "pw");
-
-    if (const char* dir = std::getenv("AMBIT_SCREENSHOT_DIR")) {
-        fs::create_directories(dir);
-        frame->grab().save(QString::fromStdString(std::string(dir) + "/tree-after-drop.png"));
-        ui::SiteFields fields{"Example", "ftp.example.com", "/pub", "anonymous", "me@example.org"};
-        ui::NewFtpSiteDialog dialog(fields, true, frame.get());
-        dialog.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog, 5000));
-        dialog.grab().save(QString::fromStdString(std::string(dir) + "/new-ftp-site.png"));
-    }
-}
-
-TEST_F(TreeEditingTest, DropsOntoOwnSubtreeChangeNothingOthersMarkTheCatalog) {
-    Start();
-    TreeItem* tools = Item("/All/Tools");
-    const std::string before = uitest::ChildTexts(Tree().RootItem())[0];
-    ui::CatalogModel* model = View()->Model();
-    std::unique_ptr<QMimeData> data(model->mimeData({model->IndexOf(tools)}));
-    QModelIndex old = model->IndexOf(Item("/All/Tools/Old"));
-    EXPECT_FALSE(model->canDropMimeData(data.get(), Qt::MoveAction, -1, 0, old));
-    EXPECT_FALSE(model->dropMimeData(data.get(), Qt::MoveAction, -1, 0, old));
-    EXPECT_FALSE(Drop(tools, tools));
-    EXPECT_FALSE(Cat().Changed());
-    EXPECT_FALSE(View()->Editor().CanUndo());
-
-    // Onto no item: taken, nothing moves, the catalog is marked changed.
-    EXPECT_TRUE(Drop(tools, nullptr));
-    EXPECT_TRUE(Cat().Changed());
-    EXPECT_EQ(Item("/All/Tools"), tools);
-
-    // A folder entry with its loaded contents moves whole.
-    EXPECT_TRUE(Drop(Item("/All/Games"), Item("/All/Tools/zip")));
-    EXPECT_EQ(ChildTexts(Item("/All/Tools/Games")), std::vector<std::string>{"tetris"});
 }
 
 TEST_F(TreeEditingTest, UndoAndRedoOfEachKindOfChangeRestoreTheSavedFiles) {
     Start();
-    // Each change with the number of undo steps it takes.
+    // A drop the rules refuse changes nothing and leaves nothing to undo.
+    EXPECT_FALSE(Drop(Item("/All/Tools"), Item("/All/Tools/Old")));
+    EXPECT_FALSE(Cat().Changed());
+    EXPECT_FALSE(View()->Editor().CanUndo());
+
     const struct {
         const char* name;
-        int steps;
         std::function<void()> change;
     } changes[] = {
-        {"new folder", 2,
-         [&] {
-             Select("/All/Tools");
-             Run<ui::FolderNameDialog>(ui::cmd::kNewFolderPopup, [this](ui::FolderNameDialog* d) {
-                 d->NameEdit()->setText(QStringLiteral("New"));
-                 ExpectOk(d, "");
-             });
-             // Something to save inside it.
-             EXPECT_TRUE(Drop(Item("/All/Tools/zip"), Item("/All/Tools/New")));
-         }},
-        {"add", 1,
+        {"add",
          [&] {
              Select("/All/Games");
-             Run<ui::ItemConfigDialog>(ui::cmd::kAddMenu, [this](ui::ItemConfigDialog* d) {
+             RunDialog<ui::ItemConfigDialog>(ui::cmd::kAddMenu, [this](ui::ItemConfigDialog* d) {
                  d->NameEdit()->setText(QStringLiteral("Pong"));
                  d->AddressEdit()->setText(QStringLiteral("h"));
                  d->PathEdit()->setText(QStringLiteral("/p"));
                  ExpectOk(d, "");
              });
          }},
-        {"edit", 1,
-         [&] {
-             Select("/All/Games/tetris");
-             Run<ui::ItemConfigDialog>(ui::cmd::kEditMenu, [this](ui::ItemConfigDialog* d) {
-                 d->NameEdit()->setText(QStringLiteral("Blocks"));
-                 ExpectOk(d, "");
-             });
-         }},
-        {"rename", 1,
+        {"rename",
          [&] {
              Select("/All/Tools");
-             Run<ui::FolderNameDialog>(ui::cmd::kEditTool, [this](ui::FolderNameDialog* d) {
+             RunDialog<ui::FolderNameDialog>(ui::cmd::kEditTool, [this](ui::FolderNameDialog* d) {
                  d->NameEdit()->setText(QStringLiteral("Utilities"));
                  ExpectOk(d, "");
              });
          }},
-        {"delete", 1,
+        {"delete",
          [&] {
              env.prompt.Answer(true);
              Select("/All/Tools");
              Action(ui::cmd::kDeleteMenu)->trigger();
          }},
-        {"move", 1, [&] { EXPECT_TRUE(Drop(Item("/All/Tools"), Item("/All/Games/tetris"))); }},
-        {"add site", 1,
-         [&] {
-             Run<ui::NewFtpSiteDialog>(ui::cmd::kAddFtpServer, [this](ui::NewFtpSiteDialog* d) {
-                 d->NameEdit()->setText(QStringLiteral("Mirror"));
-                 ExpectOk(d, "");
-             });
-         }},
-    };
-    auto step = [&](int id, int times) {
-        for (int i = 0; i < times; ++i) Action(id)->trigger();
+        {"move", [&] { EXPECT_TRUE(Drop(Item("/All/Tools"), Item("/All/Games/tetris"))); }},
     };
     for (const auto& c : changes) {
         SCOPED_TRACE(c.name);
         const auto before = Saved();
         const size_t questions = env.prompt.Questions().size();
         c.change();
-        EXPECT_TRUE(View()->Editor().CanUndo());
         const auto after = Saved();
         EXPECT_NE(after, before);
-        step(ui::cmd::kUndo, c.steps);
+        Action(ui::cmd::kUndo)->trigger();
         EXPECT_EQ(env.prompt.Questions().size(), questions + (c.name == std::string("delete")))
             << "undo asks nothing";
         EXPECT_EQ(Saved(), before);
-        step(ui::cmd::kRedo, c.steps);
+        Action(ui::cmd::kRedo)->trigger();
         EXPECT_EQ(Saved(), after);
-        step(ui::cmd::kUndo, c.steps);  // back to the start for the next change
+        Action(ui::cmd::kUndo)->trigger();  // back to the start for the next change
     }
 
     // Undoing back to the saved state clears the changed flag; redo sets it.
     Saved();
     EXPECT_TRUE(Drop(Item("/All/Games"), Item("/All/Tools")));
+    EXPECT_EQ(ChildTexts(Item("/All/Tools/Games")), std::vector<std::string>{"tetris"});
     EXPECT_TRUE(Cat().Changed());
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get(), 5000));
@@ -455,17 +358,6 @@ TEST_F(TreeEditingTest, UndoAndRedoOfEachKindOfChangeRestoreTheSavedFiles) {
     EXPECT_NE(Item("/All/Games"), nullptr);
     QTest::keySequence(View(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     EXPECT_TRUE(Cat().Changed());
-
-    // What was saved reads back with the command-line tool.
-    Saved();
-    QProcess tool;
-    tool.start(QString::fromUtf8(AMBIT_BINARY_DIR "/bin/ambit-catalog"),
-               {QStringLiteral("print"), QString::fromStdString(env.DataDir())});
-    ASSERT_TRUE(tool.waitForFinished(20000));
-    const std::string printed = tool.readAllStandardOutput().toStdString();
-    EXPECT_NE(printed.find("  Tools  [folder]\n    Games  [folder entry]\n      tetris  [item]"),
-              std::string::npos)
-        << printed;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -114,6 +115,17 @@ inline std::string ReadAll(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The demo catalog (its first data file as ambit.amb and every folder's
+// contents file) in `dataDir`.
+inline void CopyDemoCatalog(const std::string& dataDir) {
+    const std::string demo = std::string(AMBIT_SOURCE_DIR) + "/demo/map/pub/Ambit/";
+    std::filesystem::copy_file(demo + "first.amb", dataDir + "/ambit.amb",
+                               std::filesystem::copy_options::overwrite_existing);
+    for (const char* f : {"Games.amb", "Utilitie.amb", "Document.amb", "Compress.amb"})
+        std::filesystem::copy_file(demo + f, dataDir + "/" + f,
+                                   std::filesystem::copy_options::overwrite_existing);
+}
+
 // How the program logs in to the map server and catalog items: as "ftp"
 // with the user's e-mail address as password.
 inline testsupport::FtpServer::Options FtpUserLogin(const std::string& email) {
@@ -165,6 +177,23 @@ protected:
         frame->UpdateCommands();
         ASSERT_TRUE(Action(id)->isEnabled()) << id;
         Action(id)->trigger();
+    }
+    // Runs command `id` and hands the dialog of type D it shows to `answer`;
+    // false (and a failure) when no such dialog came.
+    template <class D>
+    bool RunDialog(int id, std::function<void(D*)> answer) {
+        auto shown = std::make_shared<bool>(false);
+        auto ran = WhenModal([answer, shown](QWidget* w) {
+            auto* dialog = qobject_cast<D*>(w);
+            *shown = dialog != nullptr;
+            if (dialog)
+                answer(dialog);
+            else
+                w->close();
+        });
+        Run(id);
+        EXPECT_TRUE(*ran && *shown) << "no dialog of its kind for " << id;
+        return *ran && *shown;
     }
     // Saves a picture of `w` when AMBIT_SCREENSHOT_DIR names a directory.
     static void Shot(QWidget* w, const char* name) {
