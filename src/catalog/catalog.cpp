@@ -25,6 +25,15 @@ constexpr const char* kReadingText = "Reading Data File:";
 
 bool IsMergedId(int id) { return id >= 1 && id <= SourceTable::kLastMergedId; }
 
+// A file read ahead, as the stream the reader takes.
+class MemoryBuffer : public std::streambuf {
+public:
+    explicit MemoryBuffer(const std::string& text) {
+        char* p = const_cast<char*>(text.data());  // only ever read
+        setg(p, p, p + text.size());
+    }
+};
+
 }  // namespace
 
 // A contents file is named by a folder line; only a plain name in the data
@@ -175,10 +184,20 @@ bool Catalog::OfferFetch(const std::string& question) {
     return platform::CurrentPrompt().AskYesNo(question);
 }
 
-Catalog::LoadResult Catalog::LoadContents(TreeItem* folder) {
+Catalog::LoadResult Catalog::LoadContents(TreeItem* folder,
+                                          const FilePrefetcher::File* prefetched) {
     const std::string& name = folder->Entry()->DownloadDir;
     std::string path = DataPath(name);
-    if (!IsPlainFileName(name) || platform::IsDirectory(path)) return LoadResult::Missing;
+    if (!IsPlainFileName(name)) return LoadResult::Missing;
+    if (prefetched && prefetched->read && prefetched->path == path) {
+        MemoryBuffer buffer(prefetched->contents);
+        std::istream in(&buffer);
+        const auto length = static_cast<std::int64_t>(prefetched->contents.size());
+        if (!ReadStream(in, length, "", 0, ReadMode::FolderContents)) return LoadResult::Invalid;
+        tree_.SetContentsLoaded(folder, true);
+        return LoadResult::Loaded;
+    }
+    if (platform::IsDirectory(path)) return LoadResult::Missing;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return LoadResult::Missing;
     std::int64_t length = static_cast<std::int64_t>(in.tellg());
@@ -226,8 +245,20 @@ size_t Catalog::LoadAllFolders() {
     size_t loaded = 0;
     newFolders_ = &found;
     while (!candidates.empty()) {
-        for (TreeItem* f : candidates)
-            if (!f->ContentsLoaded() && LoadContents(f) == LoadResult::Loaded) ++loaded;
+        // Read on a second thread while this one parses; the files are
+        // still parsed one by one in this order, as if read here.
+        std::vector<std::string> paths;
+        paths.reserve(candidates.size());
+        for (TreeItem* f : candidates) {
+            const std::string& name = f->Entry()->DownloadDir;
+            paths.push_back(IsPlainFileName(name) ? DataPath(name) : std::string());
+        }
+        FilePrefetcher prefetcher(std::move(paths));
+        FilePrefetcher::File file;
+        for (TreeItem* f : candidates) {
+            prefetcher.Next(file);
+            if (!f->ContentsLoaded() && LoadContents(f, &file) == LoadResult::Loaded) ++loaded;
+        }
         candidates.swap(found);
         found.clear();
     }

@@ -17,6 +17,7 @@
 #include "catalog/c_entry.h"
 #include "catalog/catalog_services.h"
 #include "catalog/catalog_tree.h"
+#include "catalog/file_prefetcher.h"
 #include "catalog/source_table.h"
 
 namespace catalog {
@@ -138,7 +139,9 @@ private:
     enum class LoadResult { Loaded, Missing, Invalid };
     bool ReadStream(std::istream& in, std::int64_t length, const std::string& prefix, int mapFileId,
                     ReadMode mode);
-    LoadResult LoadContents(TreeItem* folder);
+    // `prefetched`: the folder's file as read ahead, used when it is the
+    // file the folder names now.
+    LoadResult LoadContents(TreeItem* folder, const FilePrefetcher::File* prefetched = nullptr);
     bool FetchFolderFile(const CEntry& folder);
     bool OfferFetch(const std::string& question);
 

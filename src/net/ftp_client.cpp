@@ -286,6 +286,9 @@ bool FtpClient::Transfer(const char* verb, const std::function<void(std::string_
         FailFtp(kFtpListingTooLong, endContext, "");
     }
     if (r != Received::kEnd) return false;
+    // Our end closes before the reply is awaited: a server may hold its
+    // completion reply until the client has closed the data connection.
+    data.reset();
     return Expect({"226", "250"}, endContext);
 }
 
@@ -367,8 +370,8 @@ bool FtpClient::Get(const std::string& remote, const std::string& local, std::in
         GetReply(code);
         FailFtp(kFtpWriteFailed, "downloading file", "", writeError);
     }
-    bool ok = Expect({"226", "250"}, "downloading file");
-    return ok;
+    data.reset();  // as in Transfer: the reply may wait for our close
+    return Expect({"226", "250"}, "downloading file");
 }
 
 bool FtpClient::Put(const std::string& local, const std::string& remote, std::int64_t& bytes,
