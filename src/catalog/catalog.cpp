@@ -189,22 +189,22 @@ Catalog::LoadResult Catalog::LoadContents(TreeItem* folder,
     const std::string& name = folder->Entry()->DownloadDir;
     std::string path = DataPath(name);
     if (!IsPlainFileName(name)) return LoadResult::Missing;
-    if (prefetched && prefetched->read && prefetched->path == path) {
-        MemoryBuffer buffer(prefetched->contents);
-        std::istream in(&buffer);
-        const auto length = static_cast<std::int64_t>(prefetched->contents.size());
+    auto load = [&](std::istream& in, std::int64_t length) {
         if (!ReadStream(in, length, "", 0, ReadMode::FolderContents)) return LoadResult::Invalid;
         tree_.SetContentsLoaded(folder, true);
         return LoadResult::Loaded;
+    };
+    if (prefetched && prefetched->read && prefetched->path == path) {
+        MemoryBuffer buffer(prefetched->contents);
+        std::istream in(&buffer);
+        return load(in, static_cast<std::int64_t>(prefetched->contents.size()));
     }
     if (platform::IsDirectory(path)) return LoadResult::Missing;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return LoadResult::Missing;
     std::int64_t length = static_cast<std::int64_t>(in.tellg());
     in.seekg(0);
-    if (!ReadStream(in, length, "", 0, ReadMode::FolderContents)) return LoadResult::Invalid;
-    tree_.SetContentsLoaded(folder, true);
-    return LoadResult::Loaded;
+    return load(in, length);
 }
 
 bool Catalog::LoadFolderContents(TreeItem* folder) {

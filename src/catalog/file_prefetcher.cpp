@@ -1,46 +1,15 @@
 // Reading files ahead of their parser.
 #include "catalog/file_prefetcher.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <system_error>
+
+#include "platform/file_io.h"
 
 namespace catalog {
 namespace {
 
 // Enough to keep the parser fed, little beside the catalog being read.
 constexpr size_t kMaxReadAhead = size_t{4} << 20;
-
-// The whole file when it is a regular file of at most `limit` bytes that
-// does not change size while it is read.
-bool ReadRegularFile(const std::string& path, size_t limit, std::string& out) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
-              static_cast<unsigned long long>(st.st_size) <= limit;
-    if (ok) {
-        const size_t size = static_cast<size_t>(st.st_size);
-        out.resize(size + 1);  // one byte more shows a file that grew
-        size_t got = 0;
-        while (got < out.size()) {
-            ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                ok = n == 0;
-                break;
-            }
-            got += static_cast<size_t>(n);
-        }
-        ok = ok && got == size;
-        out.resize(ok ? size : 0);
-    }
-    ::close(fd);
-    return ok;
-}
 
 }  // namespace
 
@@ -73,7 +42,7 @@ void FilePrefetcher::Run() {
                 spare_.pop_back();
             }
         }
-        file.read = ReadRegularFile(path, kMaxFileSize, file.contents);
+        file.read = platform::ReadRegularFile(path, kMaxFileSize, file.contents);
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return stopping_ || readyBytes_ < kMaxReadAhead; });
         if (stopping_) return;

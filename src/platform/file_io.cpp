@@ -1,5 +1,6 @@
 #include "platform/file_io.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +47,32 @@ mode_t CurrentUmask() {
     mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
+}
+
+bool ReadRegularFile(const std::string& path, std::size_t limit, std::string& out) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+              static_cast<unsigned long long>(st.st_size) <= limit;
+    if (ok) {
+        const size_t size = static_cast<size_t>(st.st_size);
+        out.resize(size + 1);  // one byte more shows a file that grew
+        size_t got = 0;
+        while (got < out.size()) {
+            ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                ok = n == 0;
+                break;
+            }
+            got += static_cast<size_t>(n);
+        }
+        ok = ok && got == size;
+        out.resize(ok ? size : 0);
+    }
+    ::close(fd);
+    return ok;
 }
 
 }  // namespace platform
